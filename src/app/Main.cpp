@@ -1,0 +1,47 @@
+#include "app/Main.h"
+
+#include "app/Program.h"
+#include "ui/main/MainWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <cmath>
+
+QString AppFolderFromArguments(const QStringList &arguments, const QString &programFolder)
+{
+    QString folder = programFolder;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (a == QLatin1String("--folder") && i + 1 < arguments.size())
+            folder = arguments.at(++i);
+        else if (a.startsWith(QLatin1String("--folder=")))
+            folder = a.mid(9);
+    }
+    folder = QDir(folder).absolutePath();
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+int Main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kolvane"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Twips per pixel from the screen's logical resolution: 1440 twips to the inch.
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        Program::TwipsPerPixelX = std::max(1, int(std::lround(1440.0 / screen->logicalDotsPerInchX())));
+        Program::TwipsPerPixelY = std::max(1, int(std::lround(1440.0 / screen->logicalDotsPerInchY())));
+    }
+    Program::AppFolder =
+        AppFolderFromArguments(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
+
+    auto *form1 = new MainWindow;
+    QObject::connect(form1, &MainWindow::unloaded, &app, &QCoreApplication::quit);
+    form1->show();
+    const int rc = app.exec();
+    delete form1;
+    return rc;
+}

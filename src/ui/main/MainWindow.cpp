@@ -1,0 +1,3 @@
+#include "ui/main/MainWindow.h"
+
+MainWindow::MainWindow(QWidget *parent) : QWidget(parent) { setObjectName(QStringLiteral("Form1")); }

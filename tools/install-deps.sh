@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs everything Kolvane needs to build, test and run, with Debian's packages.
+# Idempotent and quiet: packages already present are not touched.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config python3
+    qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite qt6-multimedia-dev qt6-svg-dev
+    qt6-qpa-plugins libqt6svg6
+    mdbtools-dev
+    fonts-noto-cjk
+    xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
