@@ -17,3 +17,17 @@ struct IncomingCall {
     QString CallerZip;
     qint32 HistoryId = 0; // 履歴ID given to the stored history row
 };
+
+class QByteArray;
+class QDateTime;
+
+// The Number of a "RING ANALOG" report, or nothing when the block is not a call.
+std::optional<QString> ParseCallReport(const QString &block);
+// The text shown instead of a reason letter, or nothing for a number.
+std::optional<QString> ReasonText(const QString &number);
+// Bytes from the TA as text (code page 932).
+QString DecodeSerialBlock(const QByteArray &bytes);
+// A plain run of ASCII digits, optionally surrounded by spaces.
+bool IsNumeric(const QString &text);
+QString JapaneseTimeText(const QDateTime &when); // "H:mm:ss"
+QString JapaneseDateText(const QDateTime &when); // "yyyy/MM/dd"

@@ -1,0 +1,264 @@
+#include "app/SettingsFile.h"
+
+#include "platform/LegacyText.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QStringList>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const int kMainWidth = 4335;
+const int kMainExtraHeight = 200;
+
+enum class Token { Value, End, Broken };
+
+struct RawValue {
+    QString text;
+    bool quoted = false;
+};
+
+bool isLineEnd(QChar c) {
+    return c == u'\r' || c == u'\n';
+}
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+// Values one after the other, as the file has always been read: a value ends at a comma or a
+// line end; a quoted value keeps its commas and ends at its closing quote (anything between
+// that quote and the next delimiter is ignored).
+class ValueReader {
+public:
+    explicit ValueReader(QString text) : text_(std::move(text)) {}
+
+    Token next(RawValue &v) {
+        const qsizetype n = text_.size();
+        if (pos_ >= n)
+            return Token::End;
+        while (pos_ < n && isBlank(text_.at(pos_)))
+            ++pos_;
+        v = RawValue();
+        if (pos_ < n && text_.at(pos_) == u'"') {
+            qsizetype close = pos_ + 1;
+            while (close < n && text_.at(close) != u'"' && !isLineEnd(text_.at(close)))
+                ++close;
+            if (close >= n || text_.at(close) != u'"')
+                return Token::Broken;
+            v.text = text_.mid(pos_ + 1, close - pos_ - 1);
+            v.quoted = true;
+            pos_ = close + 1;
+            while (pos_ < n && text_.at(pos_) != u',' && !isLineEnd(text_.at(pos_)))
+                ++pos_;
+        } else {
+            const qsizetype start = pos_;
+            while (pos_ < n && text_.at(pos_) != u',' && !isLineEnd(text_.at(pos_)))
+                ++pos_;
+            v.text = text_.mid(start, pos_ - start).trimmed();
+        }
+        skipDelimiter();
+        return Token::Value;
+    }
+
+private:
+    void skipDelimiter() {
+        const qsizetype n = text_.size();
+        if (pos_ >= n)
+            return;
+        if (text_.at(pos_) == u'\r') {
+            ++pos_;
+            if (pos_ < n && text_.at(pos_) == u'\n')
+                ++pos_;
+        } else {
+            ++pos_; // a comma or a lone LF
+        }
+    }
+
+    QString text_;
+    qsizetype pos_ = 0;
+};
+
+// A whole number for an integer setting: optional sign, digits, an optional decimal part that
+// is rounded as a whole-number assignment always rounded (half to even). An empty value is 0.
+bool toWhole(const RawValue &v, qint64 low, qint64 high, qint64 &out) {
+    static const QRegularExpression form(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
+    const QString t = v.text.trimmed();
+    if (t.isEmpty() && !v.quoted) {
+        out = 0;
+        return true;
+    }
+    if (!form.match(t).hasMatch())
+        return false;
+    bool ok = false;
+    const double d = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(d))
+        return false;
+    const double r = std::nearbyint(d);
+    if (r < double(low) || r > double(high))
+        return false;
+    out = qint64(r);
+    return true;
+}
+
+bool toTruth(const RawValue &v, bool &out) {
+    if (!v.quoted) {
+        if (v.text.compare(QLatin1String("#TRUE#"), Qt::CaseInsensitive) == 0) {
+            out = true;
+            return true;
+        }
+        if (v.text.compare(QLatin1String("#FALSE#"), Qt::CaseInsensitive) == 0) {
+            out = false;
+            return true;
+        }
+    }
+    // A number also converts, as it always did: 0 is false, anything else true.
+    qint64 n = 0;
+    if (!toWhole(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), n))
+        return false;
+    out = n != 0;
+    return true;
+}
+
+QString numberLine(qint64 n) {
+    return n < 0 ? QString::number(n) + u' ' : u' ' + QString::number(n) + u' ';
+}
+
+// A double quote or a line break inside a text would shift every later value and lose the
+// whole file at the next start; those characters are left out, the rest of the text kept.
+QString quotedLine(const QString &text) {
+    QString t = text;
+    t.remove(u'"');
+    t.remove(u'\r');
+    t.remove(u'\n');
+    return u'"' + t + u'"';
+}
+
+double roundHalfEven(double d) {
+    return std::nearbyint(d);
+}
+
+} // namespace
+
+bool ReadSettingsFile(const QString &path, Settings &s) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    file.close();
+
+    ValueReader reader(DecodeLegacyText(bytes));
+    auto int16 = [&reader](qint16 &x) {
+        RawValue v;
+        qint64 n = 0;
+        if (reader.next(v) != Token::Value || !toWhole(v, -32768, 32767, n))
+            return false;
+        x = qint16(n);
+        return true;
+    };
+    auto int32 = [&reader](qint32 &x) {
+        RawValue v;
+        qint64 n = 0;
+        if (reader.next(v) != Token::Value ||
+            !toWhole(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), n))
+            return false;
+        x = qint32(n);
+        return true;
+    };
+    auto text = [&reader](QString &x) {
+        RawValue v;
+        if (reader.next(v) != Token::Value)
+            return false;
+        x = v.text;
+        return true;
+    };
+    auto truth = [&reader](bool &x) {
+        RawValue v;
+        return reader.next(v) == Token::Value && toTruth(v, x);
+    };
+
+    // Evaluated in file order; the first failure stops the reading.
+    const bool complete = int16(s.ShowDate) && int16(s.AlwaysOnTop) && int16(s.TrayMode) &&
+                          int16(s.TrayDelaySeconds) && text(s.RingFile) && int16(s.RingOn) &&
+                          int16(s.PortNumber) && int32(s.MainLeft) && int32(s.MainTop) &&
+                          int32(s.PhonebookLeft) && int32(s.PhonebookTop) && truth(s.RefEnabled) &&
+                          text(s.RefDatabasePath) && text(s.RefTable) && text(s.RefPhoneField) &&
+                          text(s.RefAddressField) && text(s.RefNameField) && text(s.RefZipField);
+    if (!complete)
+        return false;
+
+    // Lines 19-21 are absent from files of older versions: they keep their defaults then.
+    const Settings defaults;
+    s.PortName = defaults.PortName;
+    s.PortSettings = defaults.PortSettings;
+    s.PortHandshaking = defaults.PortHandshaking;
+    RawValue v;
+    Token t = reader.next(v);
+    if (t == Token::End)
+        return true;
+    if (t == Token::Broken)
+        return false;
+    s.PortName = v.text;
+    t = reader.next(v);
+    if (t == Token::End)
+        return true;
+    if (t == Token::Broken)
+        return false;
+    s.PortSettings = v.text;
+    t = reader.next(v);
+    if (t == Token::End)
+        return true;
+    qint64 n = 0;
+    if (t == Token::Broken || !toWhole(v, -32768, 32767, n))
+        return false;
+    s.PortHandshaking = qint16(n);
+    return true;
+}
+
+void ApplyDefaultSettings(Settings &s, int screenWidthTwips, int screenHeightTwips,
+                          int mainPanelHeightTwips) {
+    const qint16 port = s.PortNumber;
+    s = Settings();
+    s.PortNumber = port;
+    s.MainLeft = qint32(roundHalfEven((double(screenWidthTwips) - kMainWidth) / 2.0));
+    s.MainTop = qint32(
+        roundHalfEven((double(screenHeightTwips) - mainPanelHeightTwips - kMainExtraHeight) / 2.0));
+}
+
+QByteArray FormatSettingsFile(const Settings &s) {
+    const QStringList lines = {
+        numberLine(s.ShowDate),
+        numberLine(s.AlwaysOnTop),
+        numberLine(s.TrayMode),
+        numberLine(s.TrayDelaySeconds),
+        quotedLine(s.RingFile),
+        numberLine(s.RingOn),
+        numberLine(s.PortNumber),
+        numberLine(s.MainLeft),
+        numberLine(s.MainTop),
+        numberLine(s.PhonebookLeft),
+        numberLine(s.PhonebookTop),
+        s.RefEnabled ? QStringLiteral("#TRUE#") : QStringLiteral("#FALSE#"),
+        quotedLine(s.RefDatabasePath),
+        quotedLine(s.RefTable),
+        quotedLine(s.RefPhoneField),
+        quotedLine(s.RefAddressField),
+        quotedLine(s.RefNameField),
+        quotedLine(s.RefZipField),
+        quotedLine(s.PortName),
+        quotedLine(s.PortSettings),
+        numberLine(s.PortHandshaking),
+    };
+    QString text;
+    for (const QString &line : lines)
+        text += line + QLatin1String("\r\n");
+    return EncodeLegacyText(text);
+}
+
+bool WriteSettingsFile(const QString &path, const Settings &s) {
+    return WriteFileAtomically(path, FormatSettingsFile(s));
+}
