@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/Program.h"
+#include "platform/TerminationSignals.h"
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>
@@ -8,8 +9,7 @@
 #include <QScreen>
 #include <cmath>
 
-QString AppFolderFromArguments(const QStringList &arguments, const QString &programFolder)
-{
+QString AppFolderFromArguments(const QStringList &arguments, const QString &programFolder) {
     QString folder = programFolder;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments.at(i);
@@ -24,22 +24,26 @@ QString AppFolderFromArguments(const QStringList &arguments, const QString &prog
     return folder;
 }
 
-int Main(int argc, char **argv)
-{
+int Main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kolvane"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // Twips per pixel from the screen's logical resolution: 1440 twips to the inch.
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        Program::TwipsPerPixelX = std::max(1, int(std::lround(1440.0 / screen->logicalDotsPerInchX())));
-        Program::TwipsPerPixelY = std::max(1, int(std::lround(1440.0 / screen->logicalDotsPerInchY())));
+        Program::TwipsPerPixelX =
+            std::max(1, int(std::lround(1440.0 / screen->logicalDotsPerInchX())));
+        Program::TwipsPerPixelY =
+            std::max(1, int(std::lround(1440.0 / screen->logicalDotsPerInchY())));
     }
-    Program::AppFolder =
-        AppFolderFromArguments(QCoreApplication::arguments(), QCoreApplication::applicationDirPath());
+    Program::AppFolder = AppFolderFromArguments(QCoreApplication::arguments(),
+                                                QCoreApplication::applicationDirPath());
 
     auto *form1 = new MainWindow;
     QObject::connect(form1, &MainWindow::unloaded, &app, &QCoreApplication::quit);
+    if (auto *termination = TerminationSignals::install(&app))
+        QObject::connect(termination, &TerminationSignals::terminationRequested, form1,
+                         &QWidget::close);
     form1->show();
     const int rc = app.exec();
     delete form1;

@@ -1,0 +1,82 @@
+// Start-up of the real main window in a temporary program folder: which settings are in force,
+// where the window stands, and what the close writes.
+#include "app/Program.h"
+#include "app/SettingsFile.h"
+#include "ui/main/MainWindow.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class StartupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_.reset(new QTemporaryDir);
+        Program::AppFolder = dir_->path();
+    }
+
+    void noSettingsFileGivesDefaultsAndSetupPanel() {
+        MainWindow w;
+        QCOMPARE(w.settings.ShowDate, qint16(1));
+        QCOMPARE(w.settings.TrayDelaySeconds, qint16(20));
+        QVERIFY(w.SettingsFileFound.isEmpty());
+        // Centred for a width of 4335 and the main panel's height plus 200 (halves to even).
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(w.settings.MainLeft, qint32(std::nearbyint((screen.width() * 15 - 4335) / 2.0)));
+        QCOMPARE(w.settings.MainTop,
+                 qint32(std::nearbyint((screen.height() * 15 - 2940 - 200) / 2.0)));
+        QCOMPARE(w.width(), 289);
+        w.show();
+        QTRY_VERIFY(w.SettingsPanelOpen);
+        QVERIFY(w.FirstActivation);
+    }
+
+    void goodFileIsInForceAndCloseWritesPosition() {
+        Settings s;
+        s.ShowDate = 0;
+        s.RingFile = QStringLiteral("/tmp/ring, loud.wav");
+        s.MainLeft = 150;
+        s.MainTop = 300;
+        s.PortNumber = 3;
+        QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), s));
+        {
+            MainWindow w;
+            QCOMPARE(w.settings.RingFile, s.RingFile);
+            QCOMPARE(w.settings.PortNumber, qint16(3));
+            QCOMPARE(w.pos(), QPoint(10, 20));
+            w.show();
+            w.move(40, 60);
+            w.close();
+        }
+        Settings back;
+        QVERIFY(ReadSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), back));
+        QCOMPARE(back.MainLeft, qint32(600));
+        QCOMPARE(back.MainTop, qint32(900));
+        QCOMPARE(back.RingFile, s.RingFile);
+        QCOMPARE(back.ShowDate, qint16(0));
+    }
+
+    void damagedFileBehavesAsMissingButKeepsPortNumber() {
+        Settings s;
+        s.PortNumber = 4;
+        QByteArray bytes = FormatSettingsFile(s);
+        // Keep the first 17 lines only.
+        QList<QByteArray> lines = bytes.split('\n');
+        bytes = lines.mid(0, 17).join('\n') + '\n';
+        QFile f(Program::filePath(QStringLiteral("Kolvane.ini")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        MainWindow w;
+        QVERIFY(w.SettingsFileFound.isEmpty());
+        QCOMPARE(w.settings.PortNumber, qint16(4));
+        QCOMPARE(w.settings.ShowDate, qint16(1));
+    }
+
+private:
+    QScopedPointer<QTemporaryDir> dir_;
+};
+
+QTEST_MAIN(StartupTest)
+#include "test_startup.moc"
