@@ -25,6 +25,10 @@ private slots:
                                                  << true << "0312345678\r\n";
         QTest::newRow("empty number") << "\r\nRING ANALOG" << true << "";
         QTest::newRow("separator only") << "\r\nRING ANALOG " << true << "";
+        QTest::newRow("slash, no space") << "\r\nRING ANALOG 0312/5\r\n" << true << "0312";
+        QTest::newRow("two separators") << "\r\nRING ANALOG  0312" << true << "";
+        QTest::newRow("other separator") << "\r\nRING ANALOG:0312 X" << true << "0312";
+        QTest::newRow("report too short") << "\r\nRING ANALO" << false << "";
         QTest::newRow("slash after space") << "\r\nRING ANALOG 0312 a/b" << true << "0312";
         QTest::newRow("empty block") << "" << false << "";
         QTest::newRow("one char") << "R" << false << "";
