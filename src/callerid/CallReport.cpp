@@ -4,9 +4,11 @@
 #include <QDateTime>
 #include <QStringDecoder>
 
-std::optional<QString> ParseCallReport(const QString &block) {
+std::optional<QString> ParseCallReport(const QString &block)
+{
+    static const QString kRing = QStringLiteral("RING ANALOG");
     const QString report = block.mid(2);
-    if (!report.startsWith(QLatin1String("RING ANALOG")))
+    if (!report.startsWith(kRing, Qt::CaseSensitive))
         return std::nullopt;
     QString number = report.mid(12);
     const qsizetype space = number.indexOf(u' ');
@@ -18,7 +20,8 @@ std::optional<QString> ParseCallReport(const QString &block) {
     return number;
 }
 
-std::optional<QString> ReasonText(const QString &number) {
+std::optional<QString> ReasonText(const QString &number)
+{
     if (number == QLatin1String("P"))
         return QStringLiteral("ユーザ拒否");
     if (number == QLatin1String("O"))
@@ -30,31 +33,41 @@ std::optional<QString> ReasonText(const QString &number) {
     return std::nullopt;
 }
 
-QString DecodeSerialBlock(const QByteArray &bytes) {
-    QStringDecoder cp932("windows-31j");
+QString DecodeSerialBlock(const QByteArray &bytes)
+{
+    QStringDecoder cp932("windows-31j", QStringConverter::Flag::Stateless);
     if (!cp932.isValid())
         return QString::fromLatin1(bytes);
     return cp932.decode(bytes);
 }
 
-bool IsNumeric(const QString &text) {
-    qsizetype b = 0, e = text.size();
-    while (b < e && text[b] == u' ')
-        ++b;
-    while (e > b && text[e - 1] == u' ')
-        --e;
-    if (b == e)
+bool IsNumeric(const QString &text)
+{
+    auto blank = [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+    };
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && blank(text.at(begin)))
+        ++begin;
+    while (end > begin && blank(text.at(end - 1)))
+        --end;
+    if (begin == end)
         return false;
-    for (qsizetype i = b; i < e; ++i)
-        if (text[i] < u'0' || text[i] > u'9')
+    for (qsizetype i = begin; i < end; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
             return false;
+    }
     return true;
 }
 
-QString JapaneseTimeText(const QDateTime &when) {
+QString JapaneseTimeText(const QDateTime &when)
+{
     return when.toString(QStringLiteral("H:mm:ss"));
 }
 
-QString JapaneseDateText(const QDateTime &when) {
+QString JapaneseDateText(const QDateTime &when)
+{
     return when.toString(QStringLiteral("yyyy/MM/dd"));
 }

@@ -21,13 +21,27 @@ struct IncomingCall {
 class QByteArray;
 class QDateTime;
 
-// The Number of a "RING ANALOG" report, or nothing when the block is not a call.
+// Whether a received block is a call report, and the caller field cut from it. Characters 1-2
+// of the block are skipped, 3-13 must read "RING ANALOG" exactly, 14 is the separator and the
+// caller field runs from 15 to the end; it is cut at the first space, then at the first "/".
+// nullopt: not a call (any other reply of the TA). Pure.
 std::optional<QString> ParseCallReport(const QString &block);
-// The text shown instead of a reason letter, or nothing for a number.
+
+// The text shown instead of a number for the TA's four reason letters ("P", "O", "C", "S",
+// exact and case-sensitive); nullopt for every other Number.
 std::optional<QString> ReasonText(const QString &number);
-// Bytes from the TA as text (code page 932).
+
+// The bytes read from the TA as block text. The TA speaks ASCII; like the serial control of
+// old, bytes are taken as code page 932, one character per byte for ASCII, so positions in
+// the block are character positions. Any bytes at all (NUL, binary noise) decode.
 QString DecodeSerialBlock(const QByteArray &bytes);
-// A plain run of ASCII digits, optionally surrounded by spaces.
+
+// The numeric test used when a call is stored and on registration: a run of ASCII digits,
+// optionally with white space (space, tab, CR, LF) around it. Empty text, signs, decimal
+// points, hyphens, letters and the reason texts are not numeric.
 bool IsNumeric(const QString &text);
-QString JapaneseTimeText(const QDateTime &when); // "H:mm:ss"
-QString JapaneseDateText(const QDateTime &when); // "yyyy/MM/dd"
+
+// CallTime and CallDate in the Japanese regional forms, whatever the machine's locale:
+// "H:mm:ss" and "yyyy/MM/dd".
+QString JapaneseTimeText(const QDateTime &when);
+QString JapaneseDateText(const QDateTime &when);

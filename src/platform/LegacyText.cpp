@@ -4,36 +4,48 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-QString DecodeLegacyText(const QByteArray &bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+namespace {
+const char *const kCodePage932 = "windows-31j";
+}
+
+QString DecodeLegacyText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    QStringDecoder cp932("windows-31j");
+    QStringDecoder cp932(kCodePage932);
     if (!cp932.isValid())
         return QString::fromLatin1(bytes);
     return cp932.decode(bytes);
 }
 
-QByteArray EncodeLegacyText(const QString &text) {
-    QStringEncoder cp932("windows-31j");
+QByteArray EncodeLegacyText(const QString &text)
+{
+    QStringEncoder cp932(kCodePage932);
     if (cp932.isValid()) {
         QByteArray bytes = cp932.encode(text);
         if (!cp932.hasError()) {
-            QStringDecoder back("windows-31j");
-            if (QString(back.decode(bytes)) == text && !back.hasError())
+            // Some characters map one way only: only an exact round trip counts as fitting.
+            QStringDecoder back(kCodePage932);
+            const QString again = back.decode(bytes);
+            if (!back.hasError() && again == text)
                 return bytes;
         }
     }
     return text.toUtf8();
 }
 
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes) {
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes)
+{
     QSaveFile file(path);
+    // Never fall back to overwriting the old file in place: that is the loss this avoids.
+    file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
+        file.commit(); // removes the temporary file; the old one stays
         return false;
     }
     return file.commit();
