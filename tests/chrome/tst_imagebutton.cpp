@@ -35,6 +35,27 @@ private slots:
         QCOMPARE(spy.count(), clicks);
         QCOMPARE(b.shownFace(), 101);
     }
+    void facesLoadAtTheirSize_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QSize>("size");
+        const auto add = [](int from, int to, QSize size) {
+            for (int n = from; n <= to; ++n)
+                QTest::addRow("%d", n) << n << size;
+        };
+        add(101, 126, QSize(35, 35));
+        add(181, 188, QSize(20, 20));
+        add(189, 192, QSize(32, 18));
+        add(201, 206, QSize(75, 35));
+        add(211, 214, QSize(35, 35));
+        add(221, 222, QSize(75, 35));
+        add(231, 238, QSize(35, 35));
+        add(251, 252, QSize(70, 30));
+    }
+    void facesLoadAtTheirSize() {
+        QFETCH(int, number);
+        QFETCH(QSize, size);
+        QCOMPARE(Face(number).size(), size);
+    }
     void disabledFace() {
         ImageButton b(20, 20);
         b.setFace(181);

@@ -5,13 +5,22 @@
 #include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSvgRenderer>
 
 QPixmap Face(int number) {
     static QHash<int, QPixmap> cache;
     auto it = cache.find(number);
     if (it != cache.end())
         return *it;
-    QPixmap pixmap(QStringLiteral(":/faces/%1.png").arg(number));
+    QPixmap pixmap;
+    QSvgRenderer renderer(QStringLiteral(":/faces/%1.svg").arg(number));
+    if (renderer.isValid()) {
+        // Rendered to the picture's own pixel size so every face is crisp at its design size.
+        pixmap = QPixmap(renderer.defaultSize());
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+    }
     cache.insert(number, pixmap);
     return pixmap;
 }
