@@ -22,11 +22,11 @@ pair(107, 108, 35, 35, "✎")
 pair(109, 110, 35, 35, "≣")      # history list
 pair(111, 112, 35, 35, "登")      # register to the phone book
 pair(113, 114, 35, 35, "▼")      # tray
-FACES[115] = (35, 35, "📌", "normal")  # keep on top: on
-FACES[116] = (35, 35, "📌", "off")     # keep on top: off
+FACES[115] = (35, 35, "前", "normal")  # keep on top: on
+FACES[116] = (35, 35, "前", "off")     # keep on top: off
 pair(117, 118, 35, 35, "☎")      # phone book
-FACES[119] = (35, 35, "🔔", "normal")  # ring on
-FACES[120] = (35, 35, "🔕", "off")     # ring off
+FACES[119] = (35, 35, "♪", "normal")  # ring on
+FACES[120] = (35, 35, "♪", "off")     # ring off
 pair(121, 122, 35, 35, "?")      # help
 pair(123, 124, 35, 35, "i")      # About
 pair(125, 126, 35, 35, "◷")      # date and time
@@ -48,9 +48,9 @@ pair(211, 212, 35, 35, "削")      # delete selected
 pair(213, 214, 35, 35, "全削")    # delete all
 pair(221, 222, 75, 35, "新規")    # new entry
 pair(231, 232, 35, 35, "◀")      # previous
-pair(233, 234, 35, 35, "⏮")      # first
+pair(233, 234, 35, 35, "|◀")      # first
 pair(235, 236, 35, 35, "▶")      # next
-pair(237, 238, 35, 35, "⏭")      # last
+pair(237, 238, 35, 35, "▶|")      # last
 pair(251, 252, 70, 30, "トレイ")   # hide into the notification area
 
 SKIN = [(15, 15), (7, 40), (15, 15), (50, 10), (15, 15), (11, 40), (15, 15), (50, 10)]
