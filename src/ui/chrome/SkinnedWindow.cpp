@@ -1,0 +1,147 @@
+#include "ui/chrome/SkinnedWindow.h"
+
+#include "app/Program.h"
+
+#include <QHash>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QSvgRenderer>
+#include <QWindow>
+
+namespace {
+// The manual move when the window system cannot move the window itself.
+struct ManualDrag {
+    QPointer<QWidget> window;
+    QPoint grabOffset;
+};
+ManualDrag g_drag;
+
+bool continueDrag(QMouseEvent *event) {
+    if (!g_drag.window)
+        return false;
+    if (!(event->buttons() & Qt::LeftButton)) {
+        g_drag.window = nullptr;
+        return false;
+    }
+    g_drag.window->move(event->globalPosition().toPoint() - g_drag.grabOffset);
+    return true;
+}
+} // namespace
+
+namespace WindowChrome {
+
+QPixmap SkinPiece(int item) {
+    static QHash<int, QPixmap> cache;
+    auto it = cache.find(item);
+    if (it != cache.end())
+        return *it;
+    QPixmap pixmap;
+    QSvgRenderer renderer(QStringLiteral(":/faces/skin%1.svg").arg(item));
+    if (renderer.isValid()) {
+        pixmap = QPixmap(renderer.defaultSize());
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+    }
+    cache.insert(item, pixmap);
+    return pixmap;
+}
+
+void PaintSkin(QPainter &painter, QSize clientPx) {
+    const int W = clientPx.width();
+    const int H = clientPx.height();
+    const auto vertical = [&](int item, bool right) {
+        const QPixmap p = SkinPiece(item);
+        const int n = SkinPieceCount(H, p.height());
+        for (int i = 1; i <= n; ++i)
+            painter.drawPixmap(right ? W - p.width() : 0, (i - 1) * p.height(), p);
+    };
+    const auto horizontal = [&](int item, bool bottom) {
+        const QPixmap p = SkinPiece(item);
+        const int n = SkinPieceCount(W, p.width());
+        for (int i = 1; i <= n; ++i)
+            painter.drawPixmap((i - 1) * p.width(), bottom ? H - p.height() : 0, p);
+    };
+    vertical(1, false);
+    horizontal(3, true);
+    vertical(5, true);
+    horizontal(7, false);
+    const QPixmap c0 = SkinPiece(0), c2 = SkinPiece(2), c4 = SkinPiece(4), c6 = SkinPiece(6);
+    painter.drawPixmap(0, 0, c0);
+    painter.drawPixmap(0, H - c2.height(), c2);
+    painter.drawPixmap(W - c4.width(), H - c4.height(), c4);
+    painter.drawPixmap(W - c6.width(), 0, c6);
+}
+
+bool DragWindow(QWidget *window, QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton || !window)
+        return false;
+    window = window->window();
+    if (QWindow *handle = window->windowHandle(); handle && handle->startSystemMove())
+        return true;
+    g_drag.window = window;
+    g_drag.grabOffset = event->globalPosition().toPoint() - window->pos();
+    return true;
+}
+
+void ApplyTopMost(QWidget *window, bool onTop, QWidget *mainWindow, bool mainAlwaysOnTop) {
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (visible)
+        window->show();
+    if (mainWindow && mainWindow != window && mainAlwaysOnTop) {
+        mainWindow->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        mainWindow->show();
+        mainWindow->raise();
+    }
+}
+
+} // namespace WindowChrome
+
+SkinnedWindow::SkinnedWindow(WindowKind kind, QWidget *parent) : QWidget(parent), m_kind(kind) {
+    WindowChrome::RemoveCaption(this);
+    const QSize min = WindowChrome::MinimumSizeTwips(kind);
+    if (!min.isEmpty())
+        setMinimumSize(WindowChrome::TwipsToPixelsX(min.width()),
+                       WindowChrome::TwipsToPixelsY(min.height()));
+}
+
+void SkinnedWindow::addDragSurface(QWidget *surface) {
+    surface->installEventFilter(this);
+}
+
+void SkinnedWindow::paintEvent(QPaintEvent *) {
+    if (isMinimized())
+        return;
+    QPainter painter(this);
+    WindowChrome::PaintSkin(painter, size());
+}
+
+void SkinnedWindow::resizeEvent(QResizeEvent *) {
+    setMask(WindowChrome::WindowRegion(m_kind, frameGeometry().size(), size()));
+}
+
+void SkinnedWindow::mousePressEvent(QMouseEvent *event) {
+    WindowChrome::DragWindow(this, event);
+}
+
+void SkinnedWindow::mouseMoveEvent(QMouseEvent *event) {
+    continueDrag(event);
+}
+
+void SkinnedWindow::mouseReleaseEvent(QMouseEvent *) {
+    g_drag.window = nullptr;
+}
+
+bool SkinnedWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched->isWidgetType()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            return WindowChrome::DragWindow(this, static_cast<QMouseEvent *>(event));
+        if (event->type() == QEvent::MouseMove)
+            return continueDrag(static_cast<QMouseEvent *>(event));
+        if (event->type() == QEvent::MouseButtonRelease)
+            g_drag.window = nullptr;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ui/chrome/WindowChrome.h"
+
+#include <QPoint>
+#include <QWidget>
+
+class QPainter;
+
+// A frameless window that paints the eight skin pieces, clips itself to its rounded region,
+// keeps its minimum size and moves with a left-button drag on its background.
+class SkinnedWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit SkinnedWindow(WindowKind kind, QWidget *parent = nullptr);
+    WindowKind kind() const { return m_kind; }
+
+    // Makes `surface` (a child) move the window on a left-button drag.
+    void addDragSurface(QWidget *surface);
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void resizeEvent(QResizeEvent *) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    WindowKind m_kind;
+};
+
+namespace WindowChrome {
+// Tiles the skin pieces over a client area of clientPx: edges, then the corners over them.
+void PaintSkin(QPainter &painter, QSize clientPx);
+// The skin piece `item` (0 ... 7) at its own size.
+QPixmap SkinPiece(int item);
+// Starts moving `window` on a left-button press (the window system's move, else by hand).
+// Returns whether the press started a move.
+bool DragWindow(QWidget *window, QMouseEvent *event);
+// Keeps a window above the others or not; a top-most main window stays above it.
+void ApplyTopMost(QWidget *window, bool onTop, QWidget *mainWindow, bool mainAlwaysOnTop);
+} // namespace WindowChrome

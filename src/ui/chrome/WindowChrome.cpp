@@ -1,0 +1,65 @@
+#include "ui/chrome/WindowChrome.h"
+
+#include "app/Program.h"
+
+#include <QWidget>
+#include <cmath>
+
+namespace WindowChrome {
+
+int SkinPieceCount(int lengthPx, int piecePx) {
+    if (piecePx <= 0)
+        return 0;
+    // std::nearbyint rounds halves to even under the default rounding mode.
+    return static_cast<int>(std::nearbyint(static_cast<double>(lengthPx) / piecePx + 0.5));
+}
+
+QRect WindowRegionRect(WindowKind kind, QSize outerPx, QSize clientPx) {
+    if (kind == WindowKind::Main)
+        return QRect(QPoint(2, 3), QPoint(outerPx.width() - 3 - 1, outerPx.height() - 3 - 1));
+    return QRect(0, 0, clientPx.width(), clientPx.height());
+}
+
+QRegion WindowRegion(WindowKind kind, QSize outerPx, QSize clientPx) {
+    const QRect r = WindowRegionRect(kind, outerPx, clientPx);
+    const int d = 15;
+    if (r.width() < d || r.height() < d)
+        return QRegion(r);
+    QRegion region(r.adjusted(d / 2, 0, -(d / 2), 0));
+    region += QRegion(r.adjusted(0, d / 2, 0, -(d / 2)));
+    region += QRegion(QRect(r.left(), r.top(), d, d), QRegion::Ellipse);
+    region += QRegion(QRect(r.right() - d + 1, r.top(), d, d), QRegion::Ellipse);
+    region += QRegion(QRect(r.left(), r.bottom() - d + 1, d, d), QRegion::Ellipse);
+    region += QRegion(QRect(r.right() - d + 1, r.bottom() - d + 1, d, d), QRegion::Ellipse);
+    return region;
+}
+
+QSize MinimumSizeTwips(WindowKind kind) {
+    switch (kind) {
+    case WindowKind::History:
+        return QSize(4000, 1600);
+    case WindowKind::Phonebook:
+        return QSize(3600, 1600);
+    default:
+        return QSize(0, 0);
+    }
+}
+
+int TwipsToPixelsX(int twips) {
+    return static_cast<int>(std::lround(double(twips) / Program::TwipsPerPixelX));
+}
+int TwipsToPixelsY(int twips) {
+    return static_cast<int>(std::lround(double(twips) / Program::TwipsPerPixelY));
+}
+int PixelsToTwipsX(int pixels) {
+    return pixels * Program::TwipsPerPixelX;
+}
+int PixelsToTwipsY(int pixels) {
+    return pixels * Program::TwipsPerPixelY;
+}
+
+void RemoveCaption(QWidget *window) {
+    window->setWindowFlag(Qt::FramelessWindowHint, true);
+}
+
+} // namespace WindowChrome

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QRect>
+#include <QRegion>
+#include <QSize>
+
+class QWidget;
+
+// The kinds of window that share the painted frame; each clips itself differently.
+enum class WindowKind { Main, History, Phonebook, ReferenceDatabase, About };
+
+namespace WindowChrome {
+
+// Pieces needed to cover lengthPx with a piece of piecePx: the nearest integer (halves to
+// even) of length / piece + 0.5.
+int SkinPieceCount(int lengthPx, int piecePx);
+
+// The rectangle of the rounded region (QRect from its left-top to right-bottom corner).
+QRect WindowRegionRect(WindowKind kind, QSize outerPx, QSize clientPx);
+// The rounded region itself, with the 15 x 15 corner ellipse.
+QRegion WindowRegion(WindowKind kind, QSize outerPx, QSize clientPx);
+
+// Minimum size in twips (0 x 0 when the window has none).
+QSize MinimumSizeTwips(WindowKind kind);
+
+int TwipsToPixelsX(int twips);
+int TwipsToPixelsY(int twips);
+int PixelsToTwipsX(int pixels);
+int PixelsToTwipsY(int pixels);
+
+// A frameless top-level window.
+void RemoveCaption(QWidget *window);
+
+} // namespace WindowChrome
