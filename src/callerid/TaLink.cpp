@@ -1,0 +1,92 @@
+#include "callerid/TaLink.h"
+
+#include "app/Settings.h"
+#include "platform/SerialControl.h"
+
+#include <QThread>
+
+const QByteArray TaLink::SetupCommand = QByteArrayLiteral("at$a16=1\r");
+
+TaLink::TaLink(QObject *parent) : QObject(parent), comm_(new SerialControl(this)) {
+    settle_.setSingleShot(true);
+    settle_.setInterval(SettleMs);
+    connect(&settle_, &QTimer::timeout, this, &TaLink::onSettled);
+    connect(comm_, &SerialControl::received, this, &TaLink::onReceived);
+    connect(comm_, &SerialControl::lost, this, [this] {
+        settle_.stop();
+        emit portLost();
+    });
+}
+
+TaLink::~TaLink() = default;
+
+bool TaLink::open(const Settings &settings) {
+    // A port still open from before is closed first, so the new settings take effect.
+    close();
+
+    comm_->setInputLen(0);
+    comm_->setPortName(settings.PortName);
+    comm_->setCommPort(settings.PortNumber);
+    comm_->setSettings(settings.PortSettings);
+    comm_->setHandshaking(settings.PortHandshaking);
+    if (!comm_->setPortOpen(true))
+        return false;
+    if (!comm_->output(SetupCommand)) {
+        close();
+        return false;
+    }
+    // The TA answers within this time; the answer is taken out and not looked at.
+    QThread::msleep(SettleMs);
+    comm_->input();
+    if (!comm_->portOpen()) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+void TaLink::close() {
+    settle_.stop();
+    comm_->setPortOpen(false);
+}
+
+bool TaLink::isOpen() const {
+    return comm_->portOpen();
+}
+
+void TaLink::setLinkUp(bool up) {
+    linkUp_ = up;
+}
+
+void TaLink::setReceiveGate(std::function<bool()> gate) {
+    gate_ = std::move(gate);
+}
+
+void TaLink::onReceived() {
+    // Bytes arriving during the wait are taken by the read that is already due.
+    if (settle_.isActive())
+        return;
+    if (gate_ && !gate_())
+        return;
+    if (linkUp_)
+        settle_.start();
+    else
+        readBlock();
+}
+
+void TaLink::onSettled() {
+    // The wait does not block the window, so compaction may have begun meanwhile; the bytes
+    // then wait for the next receive event, as they would have at its start.
+    if (gate_ && !gate_())
+        return;
+    readBlock();
+}
+
+void TaLink::readBlock() {
+    comm_->setInputLen(0);
+    if (comm_->commEvent() != SerialControl::ComEvReceive)
+        return;
+    const QByteArray block = comm_->input();
+    if (!block.isEmpty())
+        emit blockRead(block);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+struct Settings;
+class SerialControl;
+
+// The serial link to the TA: the port half of InitTerminalAdapter and of the receive event
+// MSComm1_OnComm. The main window keeps the rest (status label, FirstActivation, the call
+// path), so its procedures read as before.
+class TaLink : public QObject {
+    Q_OBJECT
+public:
+    // The TA's set-up command: "at$a16=1" and one carriage return, nothing else.
+    static const QByteArray SetupCommand;
+    // The wait after the set-up command and before reading a received block.
+    static constexpr int SettleMs = 300;
+
+    explicit TaLink(QObject *parent = nullptr);
+    ~TaLink() override;
+
+    // Opens the port of the settings (PortName, else PortNumber; PortSettings,
+    // PortHandshaking), sends the set-up command, waits SettleMs (blocking) and discards
+    // whatever the TA has answered so far. False on any failure, with the port closed.
+    bool open(const Settings &settings);
+    void close();
+    bool isOpen() const;
+
+    // True once the main window's first activation has brought the link up; from then on
+    // each receive event waits SettleMs before reading, so a whole report is read at once.
+    void setLinkUp(bool up);
+    bool linkUp() const { return linkUp_; }
+
+    // Asked at the start of each receive event (and again before the delayed read); false
+    // means nothing is read now and the bytes stay in the buffer for the next event.
+    void setReceiveGate(std::function<bool()> gate);
+
+    // The serial control itself (MSComm1).
+    SerialControl *serial() const { return comm_; }
+
+signals:
+    // One read of the whole receive buffer at a receive event.
+    void blockRead(const QByteArray &block);
+    // The port went away while open (device unplugged, other side closed) and was closed.
+    void portLost();
+
+private:
+    void onReceived();
+    void onSettled();
+    void readBlock();
+
+    SerialControl *comm_;
+    QTimer settle_;
+    std::function<bool()> gate_;
+    bool linkUp_ = false;
+};

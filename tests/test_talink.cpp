@@ -1,0 +1,355 @@
+// The serial link to the TA, against tools/ta-sim on a real pseudo-terminal.
+
+#include "app/Settings.h"
+#include "callerid/TaLink.h"
+#include "platform/SerialControl.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+#include <ctime>
+#include <memory>
+
+namespace {
+
+// One simulated TA: its device, and the bytes it has received and sent so far.
+class TaSim {
+public:
+    explicit TaSim(const QStringList &args = {}) {
+        proc_.setProgram(QStringLiteral(KOLVANE_TA_SIM));
+        proc_.setArguments(args);
+        proc_.start();
+        if (!proc_.waitForStarted(5000))
+            return;
+        while (!proc_.canReadLine() && proc_.waitForReadyRead(5000)) {
+        }
+        device_ = QString::fromLocal8Bit(proc_.readLine()).trimmed();
+    }
+    ~TaSim() { stop(); }
+
+    QString device() const { return device_; }
+
+    // Sends one stdin line (a caller field, or "raw:<hex>") or several at once.
+    void send(const QByteArray &lines) {
+        proc_.write(lines);
+        proc_.waitForBytesWritten(5000);
+    }
+
+    // Ends the simulator the hard way, as a device that simply vanishes.
+    void kill() {
+        proc_.kill();
+        proc_.waitForFinished(5000);
+        collect();
+    }
+
+    // Ends it cleanly (stdin closed) and collects the rest of its log.
+    void stop() {
+        if (proc_.state() == QProcess::NotRunning)
+            return;
+        proc_.closeWriteChannel();
+        if (!proc_.waitForFinished(5000)) {
+            proc_.kill();
+            proc_.waitForFinished(5000);
+        }
+        collect();
+    }
+
+    // Every byte received from the program so far.
+    QByteArray received() {
+        collect();
+        QByteArray all;
+        for (const QByteArray &line : log_) {
+            if (line.startsWith("rx "))
+                all += QByteArray::fromHex(line.mid(3));
+        }
+        return all;
+    }
+
+    int exitCode() const { return proc_.exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return proc_.exitStatus(); }
+
+private:
+    void collect() {
+        partial_ += proc_.readAllStandardOutput();
+        int nl;
+        while ((nl = partial_.indexOf('\n')) >= 0) {
+            log_ << partial_.left(nl).trimmed();
+            partial_.remove(0, nl + 1);
+        }
+    }
+
+    QProcess proc_;
+    QString device_;
+    QByteArray partial_;
+    QList<QByteArray> log_;
+};
+
+Settings settingsFor(const QString &device) {
+    Settings s;
+    s.PortNumber = 1;
+    s.PortName = device;
+    return s;
+}
+
+QByteArray framed(const QByteArray &field) {
+    return "\r\nRING ANALOG " + field + "\r\n";
+}
+
+// Collects blockRead until `size` bytes have come (or the time runs out).
+QByteArray readBlocks(QSignalSpy &spy, int size) {
+    QByteArray all;
+    int taken = 0;
+    QElapsedTimer t;
+    t.start();
+    while (all.size() < size && t.elapsed() < 15000) {
+        if (taken == spy.size())
+            spy.wait(1000);
+        for (; taken < spy.size(); ++taken)
+            all += spy.at(taken).at(0).toByteArray();
+    }
+    return all;
+}
+
+} // namespace
+
+class TestTaLink : public QObject {
+    Q_OBJECT
+private slots:
+    void setupCommandIsExactAndSentPerOpening();
+    void replyIsDiscarded_data();
+    void replyIsDiscarded();
+    void lateReplyReachesReceiveEvent();
+    void reportsWithinTheWaitAreOneBlock();
+    void openFails_data();
+    void openFails();
+    void portVanishingClosesQuietly();
+    void rawBytesPassUnchanged_data();
+    void rawBytesPassUnchanged();
+    void closedGateLeavesDataInBuffer();
+    void gateClosingDuringTheWaitLeavesDataInBuffer();
+    void inputLenLimitsOneRead();
+    void inputTakesWhatTheSystemHolds();
+};
+
+void TestTaLink::setupCommandIsExactAndSentPerOpening() {
+    TaSim sim;
+    QVERIFY(!sim.device().isEmpty());
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    QVERIFY(link.isOpen());
+    QTRY_COMPARE(sim.received(), QByteArray("at$a16=1\r"));
+    link.close();
+    QVERIFY(!link.isOpen());
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.close();
+    sim.stop();
+    QCOMPARE(sim.received(), QByteArray("at$a16=1\rat$a16=1\r"));
+    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.exitCode(), 0);
+}
+
+void TestTaLink::replyIsDiscarded_data() {
+    QTest::addColumn<bool>("linkUp");
+    QTest::newRow("link up") << true;
+    QTest::newRow("link not yet up") << false;
+}
+
+void TestTaLink::replyIsDiscarded() {
+    QFETCH(bool, linkUp);
+    TaSim sim;
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.setLinkUp(linkUp);
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    sim.send("0471234567 0312349876\n");
+    const QByteArray report = framed("0471234567 0312349876");
+    // The TA's "OK" went with the set-up; the first block is the report alone.
+    QCOMPARE(readBlocks(spy, report.size()), report);
+}
+
+void TestTaLink::lateReplyReachesReceiveEvent() {
+    TaSim sim({QStringLiteral("--reply-delay"), QStringLiteral("700")});
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.setLinkUp(true);
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    QVERIFY(spy.wait(5000));
+    const QByteArray block = spy.at(0).at(0).toByteArray();
+    QCOMPARE(block, QByteArray("OK\r\n"));
+    QVERIFY(block.mid(2, 11) != "RING ANALOG");
+}
+
+void TestTaLink::reportsWithinTheWaitAreOneBlock() {
+    TaSim sim;
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.setLinkUp(true);
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    sim.send("0471234567 1\nP 1\n");
+    QVERIFY(spy.wait(5000));
+    QCOMPARE(spy.at(0).at(0).toByteArray(), framed("0471234567 1") + framed("P 1"));
+    QTest::qWait(400);
+    QCOMPARE(spy.size(), 1);
+}
+
+void TestTaLink::openFails_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("no such device") << "missing";
+    QTest::newRow("port number 0") << "zero";
+    QTest::newRow("other side gone") << "gone";
+    QTest::newRow("in use") << "busy";
+}
+
+void TestTaLink::openFails() {
+    QFETCH(QString, how);
+    TaSim sim;
+    Settings s = settingsFor(sim.device());
+    TaLink other;
+    if (how == QLatin1String("missing")) {
+        s.PortName = QStringLiteral("/dev/kolvane-no-such-port");
+    } else if (how == QLatin1String("zero")) {
+        s.PortName.clear();
+        s.PortNumber = 0;
+    } else if (how == QLatin1String("gone")) {
+        sim.kill();
+    } else {
+        QVERIFY(other.open(s));
+    }
+    TaLink link;
+    QVERIFY(!link.open(s));
+    QVERIFY(!link.isOpen());
+}
+
+void TestTaLink::portVanishingClosesQuietly() {
+    auto sim = std::make_unique<TaSim>();
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim->device())));
+    link.setLinkUp(true);
+    QSignalSpy lost(&link, &TaLink::portLost);
+    QSignalSpy blocks(&link, &TaLink::blockRead);
+    sim->kill();
+    QTRY_VERIFY(!link.isOpen());
+    QCOMPARE(lost.size(), 1);
+
+    // A port left readable-with-error would keep the thread busy; it must sit idle now.
+    const std::clock_t cpuBefore = std::clock();
+    QTest::qWait(600);
+    const double cpuMs = 1000.0 * double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+    QVERIFY2(cpuMs < 300, qPrintable(QStringLiteral("CPU %1 ms while idle").arg(cpuMs)));
+    QCOMPARE(lost.size(), 1);
+    QCOMPARE(blocks.size(), 0);
+
+    sim = std::make_unique<TaSim>();
+    QVERIFY(link.open(settingsFor(sim->device())));
+    sim->send("09012345678 1\n");
+    QCOMPARE(readBlocks(blocks, framed("09012345678 1").size()), framed("09012345678 1"));
+}
+
+void TestTaLink::rawBytesPassUnchanged_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all += char(i);
+    QTest::newRow("every byte value") << all;
+    QTest::newRow("line noise") << QByteArray("\x13\x11\r\r\n\x1a\x7f\xfe\x03RING\r\n\x00 ANA", 23);
+    QByteArray flood;
+    for (int i = 0; i < 200000; ++i)
+        flood += char((i * 7919) & 0xff);
+    QTest::newRow("flood") << flood;
+}
+
+void TestTaLink::rawBytesPassUnchanged() {
+    QFETCH(QByteArray, bytes);
+    TaSim sim;
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.setLinkUp(true);
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    sim.send("raw:" + bytes.toHex() + "\n");
+    QCOMPARE(readBlocks(spy, bytes.size()), bytes);
+    QVERIFY(link.isOpen());
+}
+
+void TestTaLink::closedGateLeavesDataInBuffer() {
+    TaSim sim;
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.setLinkUp(true);
+    bool busy = true;
+    int asked = 0;
+    link.setReceiveGate([&] {
+        ++asked;
+        return !busy;
+    });
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    sim.send("0471234567 1\n");
+    QTRY_VERIFY(asked >= 1);
+    QTest::qWait(500); // longer than the settle wait: a read would have come by now
+    QCOMPARE(spy.size(), 0);
+
+    busy = false;
+    sim.send("C 1\n");
+    const QByteArray both = framed("0471234567 1") + framed("C 1");
+    QCOMPARE(readBlocks(spy, both.size()), both);
+}
+
+void TestTaLink::gateClosingDuringTheWaitLeavesDataInBuffer() {
+    TaSim sim;
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.setLinkUp(true);
+    int asked = 0;
+    // Open at the event, closed when the wait ends (compaction began meanwhile), open after.
+    link.setReceiveGate([&] { return ++asked != 2; });
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    sim.send("O 1\n");
+    QTRY_COMPARE(asked, 2);
+    QTest::qWait(100);
+    QCOMPARE(spy.size(), 0);
+    sim.send("S 1\n");
+    const QByteArray both = framed("O 1") + framed("S 1");
+    QCOMPARE(readBlocks(spy, both.size()), both);
+}
+
+void TestTaLink::inputLenLimitsOneRead() {
+    TaSim sim;
+    SerialControl comm;
+    comm.setPortName(sim.device());
+    QVERIFY(comm.setPortOpen(true));
+    comm.setInputLen(3);
+    QSignalSpy spy(&comm, &SerialControl::received);
+    sim.send("raw:3031323334353637\n");
+    QVERIFY(spy.wait(5000));
+    QCOMPARE(comm.commEvent(), int(SerialControl::ComEvReceive));
+    QByteArray got;
+    int largest = 0;
+    QTRY_VERIFY([&] {
+        const QByteArray piece = comm.input();
+        largest = qMax(largest, int(piece.size()));
+        got += piece;
+        return got.size() >= 8;
+    }());
+    QCOMPARE(got, QByteArray("01234567"));
+    QCOMPARE(largest, 3);
+}
+
+void TestTaLink::inputTakesWhatTheSystemHolds() {
+    // No event loop runs between sending and reading (as in the set-up's blocking wait):
+    // the bytes are still with the system, not in the port's own buffer.
+    TaSim sim;
+    SerialControl comm;
+    comm.setPortName(sim.device());
+    QVERIFY(comm.setPortOpen(true));
+    sim.send("raw:414243\n");
+    QByteArray got;
+    for (int i = 0; i < 50 && got.size() < 3; ++i) {
+        QThread::msleep(20);
+        got += comm.input();
+    }
+    QCOMPARE(got, QByteArray("ABC"));
+}
+
+QTEST_GUILESS_MAIN(TestTaLink)
+#include "test_talink.moc"
