@@ -18,9 +18,21 @@ private slots:
         QVERIFY(rs.field(QStringLiteral("履歴IDの最大")).isNull());
     }
 
+    void storedQueriesOnEmptyDatabase() {
+        QTemporaryDir dir;
+        db::Database d(dir.filePath(QStringLiteral("Kolvane.mdb")));
+        QVERIFY(d.isOpen());
+        db::Query q = d.storedQuery(QStringLiteral("TELNOsach"));
+        q.setParameter(QStringLiteral("TelNo"), QStringLiteral("0312345678"));
+        QVERIFY(q.openRows().isEmpty());
+        QVERIFY(d.storedQuery(QStringLiteral("Q_履歴削除")).execute());
+        QVERIFY(!d.storedQuery(QStringLiteral("no such query")).execute());
+    }
+
     void foreignFileUntouched_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("text") << QByteArray("not a database\r\n");
+        QTest::newRow("sqlite header only") << QByteArray("SQLite format 3\0", 16);
     }
 
     void foreignFileUntouched() {
