@@ -1,53 +1,80 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
-#include <QVector>
+#include <memory>
 
 namespace db {
 
-// Rows of a stored query, read into memory on open; positioned on the first row.
+class RowSetData;
+
+// A row set of the call database: either the rows of a query (read on open) or a whole
+// table (positioned by primary key, so a table of a million rows is never loaded just to
+// add one). Before-first and after-last are positions of their own, as bof() / eof() tell.
+// An operation that cannot be done (no current row, unknown field, a locked file) does
+// nothing and returns false, so the call path goes on.
 class RowSet {
 public:
-    RowSet() = default;
-    RowSet(QStringList fields, QVector<QVector<QVariant>> rows);
+    RowSet();
+    ~RowSet();
+    RowSet(RowSet &&) noexcept;
+    RowSet &operator=(RowSet &&) noexcept;
 
-    bool isEmpty() const { return rows_.isEmpty(); }
-    int recordCount() const { return int(rows_.size()); }
-    bool bof() const { return pos_ < 0; }
-    bool eof() const { return pos_ >= int(rows_.size()); }
-    void moveFirst() { pos_ = rows_.isEmpty() ? 0 : 0; }
-    void moveLast() { pos_ = int(rows_.size()) - 1; }
-    void moveNext();
-    void movePrevious();
-    // Null when there is no current row or no such field.
+    bool isEmpty() const { return recordCount() == 0; }
+    int recordCount() const;
+    bool bof() const;
+    bool eof() const;
+    bool moveFirst();
+    bool moveLast();
+    bool moveNext();
+    bool movePrevious();
+    // Criterion "<field>=<integer>", e.g. "履歴ID=12"; anything else matches nothing.
+    bool findFirst(const QString &criterion);
+    bool noMatch() const;
+    // The value of a field of the current row: Null when the field holds Null, when there
+    // is no current row, or when there is no such field.
     QVariant field(const QString &name) const;
 
+    bool addNew();
+    bool edit();
+    bool setField(const QString &name, const QVariant &value);
+    bool update();
+    void cancelUpdate();
+    bool deleteRow();
+    void close();
+
 private:
-    QStringList fields_;
-    QVector<QVector<QVariant>> rows_;
-    int pos_ = 0;
+    friend class Database;
+    friend class Query;
+    explicit RowSet(std::unique_ptr<RowSetData> data);
+    std::unique_ptr<RowSetData> d;
 };
 
-class Database;
-
+// A stored query by name or a temporary one whose SQL is set; parameters by name.
 class Query {
 public:
     void setParameter(const QString &name, const QVariant &value);
+    void setSql(const QString &sql);
+    // Rows positioned on the first row. Rows of a query over one table with its key
+    // (Q_履歴メモ) accept edit and update.
     RowSet openRows();
     bool execute();
 
 private:
     friend class Database;
-    Query(QString connection, QString sql) : connection_(connection), sql_(sql) {}
+    Query(QString connection, QString sql, QString baseTable);
     QString connection_;
     QString sql_;
+    QString baseTable_;
     QVariantMap parameters_;
 };
 
-// One connection to Kolvane.mdb, closed and released on destruction. A missing file is
-// created with the schema; a file that is not a Kolvane database is never written.
+// One connection to Kolvane.mdb, released on destruction. A missing (or empty) file is
+// created with the schema; an existing file that is not a Kolvane database is never
+// written: isOpen() is false and every query on it does nothing.
 class Database {
 public:
     explicit Database(const QString &path);
@@ -56,11 +83,26 @@ public:
     Database &operator=(const Database &) = delete;
 
     bool isOpen() const { return open_; }
+    QString path() const { return path_; }
+    // The connection, for the models of windows that stay open (QSqlQueryModel); release
+    // every model on it before this object goes.
+    QSqlDatabase sqlDatabase() const;
+
     Query storedQuery(const QString &name) const;
+    Query createQuery(const QString &sql = QString()) const;
+    // A row set over a whole table (着信履歴, 住所録 or 電話番号), on its first row.
+    RowSet openTable(const QString &table) const;
+    // The rows of an SQL text of the catalogue, with named parameters.
+    RowSet openRows(const QString &sql, const QVariantMap &parameters = {}) const;
+    void close();
 
 private:
+    QString path_;
     QString connection_;
     bool open_ = false;
 };
+
+// A compacted copy of a Kolvane database under destination (which must not exist).
+bool CompactDatabase(const QString &source, const QString &destination);
 
 } // namespace db
