@@ -1,0 +1,541 @@
+#include "db/Database.h"
+
+#include "db/Schema.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <QVector>
+#include <optional>
+
+namespace db {
+
+namespace {
+
+QSqlDatabase connectionNamed(const QString &name) {
+    return QSqlDatabase::database(name, false);
+}
+
+QString identifier(const QSqlDatabase &d, const QString &name) {
+    return d.driver()->escapeIdentifier(name, QSqlDriver::FieldName);
+}
+
+// Binds the parameters that the text names (":Name" as a whole word) and runs it.
+bool run(QSqlQuery &q, const QString &sql, const QVariantMap &parameters) {
+    if (!q.prepare(sql))
+        return false;
+    for (auto it = parameters.begin(); it != parameters.end(); ++it) {
+        const QRegularExpression named(
+            QStringLiteral(":%1(?!\\w)").arg(QRegularExpression::escape(it.key())));
+        if (named.match(sql).hasMatch())
+            q.bindValue(QLatin1Char(':') + it.key(), it.value());
+    }
+    return q.exec();
+}
+
+// "<field>=<integer>" with the field found among fields (any letter case).
+bool parseCriterion(const QString &criterion, const QStringList &fields, QString *field,
+                    qint64 *value) {
+    static const QRegularExpression form(QStringLiteral("^\\s*([^\\s=]+)\\s*=\\s*(-?\\d+)\\s*$"));
+    const QRegularExpressionMatch m = form.match(criterion);
+    if (!m.hasMatch())
+        return false;
+    bool ok = false;
+    *value = m.captured(2).toLongLong(&ok);
+    if (!ok)
+        return false;
+    for (const QString &f : fields)
+        if (f.compare(m.captured(1), Qt::CaseInsensitive) == 0) {
+            *field = f;
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+class RowSetData {
+public:
+    enum class Editing { None, Adding, Changing };
+
+    QString connection;
+    QString table; // the table rows are written to; empty for read-only rows
+    QString key;
+    QStringList fields;
+    bool lazy = false; // a whole table, positioned by key
+
+    // Rows of a query, read on open.
+    QVector<QVector<QVariant>> rows;
+    QVector<bool> deleted;
+    int pos = 0;
+
+    // A whole table: the current key, or before-first / after-last.
+    bool atBof = true;
+    bool atEof = true;
+    qint64 current = 0;
+    mutable std::optional<QVector<QVariant>> cached;
+
+    bool noMatch = false;
+    Editing editing = Editing::None;
+    QVariantMap buffer;
+
+    QSqlDatabase database() const { return connectionNamed(connection); }
+
+    std::optional<qint64> keyOf(const QString &sql, const QVariantMap &parameters = {}) const {
+        QSqlQuery q(database());
+        if (!run(q, sql, parameters) || !q.next() || q.value(0).isNull())
+            return std::nullopt;
+        return q.value(0).toLongLong();
+    }
+
+    QString tableSql() const { return identifier(database(), table); }
+    QString keySql() const { return identifier(database(), key); }
+
+    bool onRow() const {
+        if (lazy)
+            return !atBof && !atEof;
+        return pos >= 0 && pos < rows.size() && !deleted[pos];
+    }
+
+    void setCurrent(std::optional<qint64> found, bool forward) {
+        cached.reset();
+        if (found) {
+            current = *found;
+            atBof = atEof = false;
+        } else if (forward) {
+            atEof = true;
+        } else {
+            atBof = true;
+        }
+    }
+
+    QVariant value(const QString &name) const {
+        const int column = int(fields.indexOf(name));
+        if (column < 0 || !onRow())
+            return QVariant();
+        if (!lazy)
+            return rows[pos][column];
+        if (!cached) {
+            QSqlQuery q(database());
+            if (!run(q,
+                     QStringLiteral("SELECT * FROM %1 WHERE %2 = :key").arg(tableSql(), keySql()),
+                     {{QStringLiteral("key"), current}}) ||
+                !q.next())
+                return QVariant();
+            QVector<QVariant> row;
+            for (const QString &f : fields)
+                row << q.value(f);
+            cached = row;
+        }
+        return (*cached)[column];
+    }
+};
+
+RowSet::RowSet() = default;
+RowSet::~RowSet() = default;
+RowSet::RowSet(RowSet &&) noexcept = default;
+RowSet &RowSet::operator=(RowSet &&) noexcept = default;
+RowSet::RowSet(std::unique_ptr<RowSetData> data) : d(std::move(data)) {}
+
+int RowSet::recordCount() const {
+    if (!d)
+        return 0;
+    if (!d->lazy)
+        return int(d->deleted.count(false));
+    QSqlQuery q(d->database());
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(d->tableSql())) || !q.next())
+        return 0;
+    return q.value(0).toInt();
+}
+
+bool RowSet::bof() const {
+    if (!d)
+        return true;
+    return d->lazy ? d->atBof : d->pos < 0 || d->rows.isEmpty();
+}
+
+bool RowSet::eof() const {
+    if (!d)
+        return true;
+    return d->lazy ? d->atEof : d->pos >= d->rows.size() || d->rows.isEmpty();
+}
+
+bool RowSet::moveFirst() {
+    if (!d)
+        return false;
+    if (d->lazy) {
+        d->setCurrent(
+            d->keyOf(QStringLiteral("SELECT MIN(%1) FROM %2").arg(d->keySql(), d->tableSql())),
+            true);
+        d->atBof = d->atEof;
+        return d->onRow();
+    }
+    d->pos = 0;
+    while (d->pos < d->rows.size() && d->deleted[d->pos])
+        ++d->pos;
+    return d->onRow();
+}
+
+bool RowSet::moveLast() {
+    if (!d)
+        return false;
+    if (d->lazy) {
+        d->setCurrent(
+            d->keyOf(QStringLiteral("SELECT MAX(%1) FROM %2").arg(d->keySql(), d->tableSql())),
+            false);
+        d->atEof = d->atBof;
+        return d->onRow();
+    }
+    d->pos = int(d->rows.size()) - 1;
+    while (d->pos >= 0 && d->deleted[d->pos])
+        --d->pos;
+    return d->onRow();
+}
+
+bool RowSet::moveNext() {
+    if (!d || eof())
+        return false;
+    if (d->lazy) {
+        if (d->atBof)
+            return moveFirst();
+        d->setCurrent(d->keyOf(QStringLiteral("SELECT MIN(%1) FROM %2 WHERE %1 > :key")
+                                   .arg(d->keySql(), d->tableSql()),
+                               {{QStringLiteral("key"), d->current}}),
+                      true);
+        return d->onRow();
+    }
+    do
+        ++d->pos;
+    while (d->pos < d->rows.size() && d->deleted[d->pos]);
+    return d->onRow();
+}
+
+bool RowSet::movePrevious() {
+    if (!d || bof())
+        return false;
+    if (d->lazy) {
+        if (d->atEof)
+            return moveLast();
+        d->setCurrent(d->keyOf(QStringLiteral("SELECT MAX(%1) FROM %2 WHERE %1 < :key")
+                                   .arg(d->keySql(), d->tableSql()),
+                               {{QStringLiteral("key"), d->current}}),
+                      false);
+        return d->onRow();
+    }
+    do
+        --d->pos;
+    while (d->pos >= 0 && d->deleted[d->pos]);
+    return d->onRow();
+}
+
+bool RowSet::findFirst(const QString &criterion) {
+    if (!d)
+        return false;
+    QString name;
+    qint64 wanted = 0;
+    d->noMatch = true;
+    if (!parseCriterion(criterion, d->fields, &name, &wanted))
+        return false;
+    if (d->lazy) {
+        const auto found =
+            d->keyOf(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :value ORDER BY %1 LIMIT 1")
+                         .arg(d->keySql(), d->tableSql(), identifier(d->database(), name)),
+                     {{QStringLiteral("value"), wanted}});
+        if (!found)
+            return false;
+        d->setCurrent(found, true);
+    } else {
+        const int column = int(d->fields.indexOf(name));
+        int i = 0;
+        for (; i < d->rows.size(); ++i) {
+            bool ok = false;
+            const QVariant &v = d->rows[i][column];
+            if (!d->deleted[i] && !v.isNull() && v.toLongLong(&ok) == wanted && ok)
+                break;
+        }
+        if (i == d->rows.size())
+            return false;
+        d->pos = i;
+    }
+    d->noMatch = false;
+    return true;
+}
+
+bool RowSet::noMatch() const {
+    return !d || d->noMatch;
+}
+
+QVariant RowSet::field(const QString &name) const {
+    return d ? d->value(name) : QVariant();
+}
+
+bool RowSet::addNew() {
+    if (!d || d->table.isEmpty())
+        return false;
+    d->editing = RowSetData::Editing::Adding;
+    d->buffer.clear();
+    return true;
+}
+
+bool RowSet::edit() {
+    if (!d || d->table.isEmpty() || !d->onRow())
+        return false;
+    d->editing = RowSetData::Editing::Changing;
+    d->buffer.clear();
+    return true;
+}
+
+bool RowSet::setField(const QString &name, const QVariant &value) {
+    if (!d || d->editing == RowSetData::Editing::None || !d->fields.contains(name))
+        return false;
+    d->buffer.insert(name, value);
+    return true;
+}
+
+bool RowSet::update() {
+    if (!d || d->editing == RowSetData::Editing::None)
+        return false;
+    const RowSetData::Editing editing = d->editing;
+    d->editing = RowSetData::Editing::None;
+    const QSqlDatabase database = d->database();
+    QStringList columns, values, assignments;
+    QVariantMap parameters;
+    int n = 0;
+    for (auto it = d->buffer.begin(); it != d->buffer.end(); ++it, ++n) {
+        const QString column = identifier(database, it.key());
+        const QString parameter = QStringLiteral("p%1").arg(n);
+        columns << column;
+        values << QLatin1Char(':') + parameter;
+        assignments << column + QStringLiteral(" = :") + parameter;
+        parameters.insert(parameter, it.value());
+    }
+    QSqlQuery q(database);
+    if (editing == RowSetData::Editing::Adding) {
+        const QString sql = columns.isEmpty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(d->tableSql())
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(d->tableSql(), columns.join(QStringLiteral(", ")),
+                                           values.join(QStringLiteral(", ")));
+        if (!run(q, sql, parameters))
+            return false;
+        if (!d->lazy) {
+            QVector<QVariant> row;
+            for (const QString &f : d->fields)
+                row << (f == d->key && !d->buffer.contains(f) ? q.lastInsertId()
+                                                              : d->buffer.value(f));
+            d->rows << row;
+            d->deleted << false;
+        }
+        return true;
+    }
+    if (assignments.isEmpty())
+        return true;
+    const QVariant key = d->lazy ? QVariant(d->current) : d->value(d->key);
+    parameters.insert(QStringLiteral("key"), key);
+    if (!run(q,
+             QStringLiteral("UPDATE %1 SET %2 WHERE %3 = :key")
+                 .arg(d->tableSql(), assignments.join(QStringLiteral(", ")), d->keySql()),
+             parameters))
+        return false;
+    if (d->lazy) {
+        d->cached.reset();
+    } else {
+        for (auto it = d->buffer.begin(); it != d->buffer.end(); ++it)
+            d->rows[d->pos][int(d->fields.indexOf(it.key()))] = it.value();
+    }
+    return true;
+}
+
+void RowSet::cancelUpdate() {
+    if (d) {
+        d->editing = RowSetData::Editing::None;
+        d->buffer.clear();
+    }
+}
+
+bool RowSet::deleteRow() {
+    if (!d || d->table.isEmpty() || !d->onRow())
+        return false;
+    const QVariant key = d->lazy ? QVariant(d->current) : d->value(d->key);
+    QSqlQuery q(d->database());
+    if (!run(q, QStringLiteral("DELETE FROM %1 WHERE %2 = :key").arg(d->tableSql(), d->keySql()),
+             {{QStringLiteral("key"), key}}))
+        return false;
+    // The deleted row stays current (reading Null) until the next move.
+    if (d->lazy)
+        d->cached = QVector<QVariant>(d->fields.size());
+    else
+        d->deleted[d->pos] = true;
+    return true;
+}
+
+void RowSet::close() {
+    d.reset();
+}
+
+Query::Query(QString connection, QString sql, QString baseTable)
+    : connection_(std::move(connection)), sql_(std::move(sql)), baseTable_(std::move(baseTable)) {}
+
+void Query::setParameter(const QString &name, const QVariant &value) {
+    parameters_.insert(name, value);
+}
+
+void Query::setSql(const QString &sql) {
+    sql_ = sql;
+    baseTable_.clear();
+}
+
+RowSet Query::openRows() {
+    if (connection_.isEmpty() || sql_.isEmpty())
+        return RowSet();
+    QSqlQuery q(connectionNamed(connection_));
+    q.setForwardOnly(true);
+    if (!run(q, sql_, parameters_))
+        return RowSet();
+    auto data = std::make_unique<RowSetData>();
+    data->connection = connection_;
+    const QSqlRecord record = q.record();
+    for (int i = 0; i < record.count(); ++i)
+        data->fields << record.fieldName(i);
+    while (q.next()) {
+        QVector<QVariant> row;
+        row.reserve(record.count());
+        for (int i = 0; i < record.count(); ++i)
+            row << q.value(i);
+        data->rows << row;
+        data->deleted << false;
+    }
+    const QString key = schema::keyField(baseTable_);
+    if (!key.isEmpty() && data->fields.contains(key)) {
+        data->table = baseTable_;
+        data->key = key;
+    }
+    return RowSet(std::move(data));
+}
+
+bool Query::execute() {
+    if (connection_.isEmpty() || sql_.isEmpty())
+        return false;
+    QSqlQuery q(connectionNamed(connection_));
+    return run(q, sql_, parameters_);
+}
+
+namespace {
+
+// Whether the file holds the three tables with every field the program uses.
+bool isKolvaneDatabase(const QSqlDatabase &d) {
+    for (const QString &table : schema::tableNames()) {
+        const QSqlRecord record = d.record(table);
+        for (const QString &field : schema::fieldNames(table))
+            if (!record.contains(field))
+                return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Database::Database(const QString &path) : path_(path) {
+    static QAtomicInt counter;
+    connection_ = QStringLiteral("kolvane-db-%1").arg(counter.fetchAndAddRelaxed(1));
+    const QFileInfo info(path);
+    const bool fresh = !info.exists() || (info.isFile() && info.size() == 0);
+    QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    if (fresh) {
+        d.setDatabaseName(path);
+        d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    } else {
+        // An existing file is opened without create, so a foreign file is never replaced.
+        QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+        url.setQuery(QStringLiteral("mode=rw"));
+        d.setDatabaseName(url.toString(QUrl::FullyEncoded));
+        d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"));
+    }
+    if (!d.open())
+        return;
+    QSqlQuery q(d);
+    if (fresh) {
+        // Readers (the open history and phonebook windows) never block the call path's
+        // writes in WAL mode; with a rollback journal an open grid would lock out recording.
+        q.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+        bool created = d.transaction();
+        for (const QString &sql : schema::createStatements())
+            created = created && q.exec(sql);
+        if (!(created && d.commit())) {
+            d.rollback();
+            d.close();
+            return;
+        }
+    }
+    if (!isKolvaneDatabase(d)) {
+        d.close();
+        return;
+    }
+    q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+    open_ = true;
+}
+
+Database::~Database() {
+    close();
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+void Database::close() {
+    open_ = false;
+    QSqlDatabase d = connectionNamed(connection_);
+    if (d.isValid())
+        d.close();
+}
+
+QSqlDatabase Database::sqlDatabase() const {
+    return connectionNamed(connection_);
+}
+
+Query Database::storedQuery(const QString &name) const {
+    return Query(open_ ? connection_ : QString(), schema::storedQuery(name),
+                 schema::storedQueryTable(name));
+}
+
+Query Database::createQuery(const QString &sql) const {
+    return Query(open_ ? connection_ : QString(), sql, QString());
+}
+
+RowSet Database::openTable(const QString &table) const {
+    const QString key = schema::keyField(table);
+    if (!open_ || key.isEmpty())
+        return RowSet();
+    auto data = std::make_unique<RowSetData>();
+    data->connection = connection_;
+    data->table = table;
+    data->key = key;
+    data->fields = schema::fieldNames(table);
+    data->lazy = true;
+    RowSet rows(std::move(data));
+    rows.moveFirst();
+    return rows;
+}
+
+RowSet Database::openRows(const QString &sql, const QVariantMap &parameters) const {
+    Query q = createQuery(sql);
+    for (auto it = parameters.begin(); it != parameters.end(); ++it)
+        q.setParameter(it.key(), it.value());
+    return q.openRows();
+}
+
+bool CompactDatabase(const QString &source, const QString &destination) {
+    if (QFileInfo::exists(destination) || !QFileInfo::exists(source))
+        return false;
+    Database d(source);
+    if (!d.isOpen())
+        return false;
+    QSqlQuery q(d.sqlDatabase());
+    return q.prepare(QStringLiteral("VACUUM INTO :destination")) &&
+           (q.bindValue(QStringLiteral(":destination"), destination), q.exec());
+}
+
+} // namespace db

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantMap>
+#include <memory>
+
+namespace db {
+
+class RowSetData;
+
+// A row set of the call database: either the rows of a query (read on open) or a whole
+// table (positioned by primary key, so a table of a million rows is never loaded just to
+// add one). Before-first and after-last are positions of their own, as bof() / eof() tell.
+// An operation that cannot be done (no current row, unknown field, a locked file) does
+// nothing and returns false, so the call path goes on.
+class RowSet {
+public:
+    RowSet();
+    ~RowSet();
+    RowSet(RowSet &&) noexcept;
+    RowSet &operator=(RowSet &&) noexcept;
+
+    bool isEmpty() const { return recordCount() == 0; }
+    int recordCount() const;
+    bool bof() const;
+    bool eof() const;
+    bool moveFirst();
+    bool moveLast();
+    bool moveNext();
+    bool movePrevious();
+    // Criterion "<field>=<integer>", e.g. "履歴ID=12"; anything else matches nothing.
+    bool findFirst(const QString &criterion);
+    bool noMatch() const;
+    // The value of a field of the current row: Null when the field holds Null, when there
+    // is no current row, or when there is no such field.
+    QVariant field(const QString &name) const;
+
+    bool addNew();
+    bool edit();
+    bool setField(const QString &name, const QVariant &value);
+    bool update();
+    void cancelUpdate();
+    bool deleteRow();
+    void close();
+
+private:
+    friend class Database;
+    friend class Query;
+    explicit RowSet(std::unique_ptr<RowSetData> data);
+    std::unique_ptr<RowSetData> d;
+};
+
+// A stored query by name or a temporary one whose SQL is set; parameters by name.
+class Query {
+public:
+    void setParameter(const QString &name, const QVariant &value);
+    void setSql(const QString &sql);
+    // Rows positioned on the first row. Rows of a query over one table with its key
+    // (Q_履歴メモ) accept edit and update.
+    RowSet openRows();
+    bool execute();
+
+private:
+    friend class Database;
+    Query(QString connection, QString sql, QString baseTable);
+    QString connection_;
+    QString sql_;
+    QString baseTable_;
+    QVariantMap parameters_;
+};
+
+// One connection to Kolvane.mdb, released on destruction. A missing (or empty) file is
+// created with the schema; an existing file that is not a Kolvane database is never
+// written: isOpen() is false and every query on it does nothing.
+class Database {
+public:
+    explicit Database(const QString &path);
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    bool isOpen() const { return open_; }
+    QString path() const { return path_; }
+    // The connection, for the models of windows that stay open (QSqlQueryModel); release
+    // every model on it before this object goes.
+    QSqlDatabase sqlDatabase() const;
+
+    Query storedQuery(const QString &name) const;
+    Query createQuery(const QString &sql = QString()) const;
+    // A row set over a whole table (着信履歴, 住所録 or 電話番号), on its first row.
+    RowSet openTable(const QString &table) const;
+    // The rows of an SQL text of the catalogue, with named parameters.
+    RowSet openRows(const QString &sql, const QVariantMap &parameters = {}) const;
+    void close();
+
+private:
+    QString path_;
+    QString connection_;
+    bool open_ = false;
+};
+
+// A compacted copy of a Kolvane database under destination (which must not exist).
+bool CompactDatabase(const QString &source, const QString &destination);
+
+} // namespace db

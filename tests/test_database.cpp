@@ -1,0 +1,273 @@
+#include "db/Database.h"
+#include "db/Schema.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray contentsOf(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int addEntry(const db::Database &d, const QString &name) {
+    db::RowSet t = d.openTable(QStringLiteral("住所録"));
+    t.addNew();
+    t.setField(QStringLiteral("氏名"), name);
+    t.update();
+    t.moveLast();
+    return t.field(QStringLiteral("ID")).toInt();
+}
+
+void addNumber(const db::Database &d, int entry, const QString &number, const QString &kind) {
+    db::RowSet t = d.openTable(QStringLiteral("電話番号"));
+    t.addNew();
+    t.setField(QStringLiteral("IDsub"), entry);
+    t.setField(QStringLiteral("電番"), number);
+    if (!kind.isEmpty())
+        t.setField(QStringLiteral("摘要"), kind);
+    QVERIFY(t.update());
+}
+
+void addCall(const db::Database &d, int id, const QString &number, int caller) {
+    db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
+    QVERIFY(t.addNew());
+    t.setField(QStringLiteral("履歴ID"), id);
+    t.setField(QStringLiteral("日時"), QStringLiteral("2024/01/02"));
+    t.setField(QStringLiteral("時間"), QStringLiteral("10:11:12"));
+    t.setField(QStringLiteral("電番"), number);
+    t.setField(QStringLiteral("着信者ID"), caller);
+    QVERIFY(t.update());
+}
+
+} // namespace
+
+class TestDatabase : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath(QStringLiteral("Kolvane.mdb")); }
+
+private slots:
+    void init() { QFile::remove(path()); }
+
+    void missingFileGetsSchemaAndNullMaximum() {
+        db::Database d(path());
+        QVERIFY(d.isOpen());
+        QVERIFY(QFile::exists(path()));
+        db::RowSet rs = d.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
+        QCOMPARE(rs.recordCount(), 1);
+        QVERIFY(rs.field(QStringLiteral("履歴IDの最大")).isNull());
+        addCall(d, 7, QStringLiteral("0312345678"), 0);
+        addCall(d, 3, QStringLiteral("0312345678"), 0);
+        rs = d.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
+        QCOMPARE(rs.field(QStringLiteral("履歴IDの最大")).toInt(), 7);
+    }
+
+    void lookupQueries() {
+        db::Database d(path());
+        const int taro = addEntry(d, QStringLiteral("山田太郎"));
+        addNumber(d, taro, QStringLiteral("0312345678"), QStringLiteral("自宅"));
+        addNumber(d, taro, QStringLiteral("09011112222"), QString());
+
+        auto q = d.storedQuery(QStringLiteral("TELNOsach"));
+        q.setParameter(QStringLiteral("TelNo"), QStringLiteral("09011112222"));
+        db::RowSet rs = q.openRows();
+        QCOMPARE(rs.recordCount(), 1);
+        QCOMPARE(rs.field(QStringLiteral("IDsub")).toInt(), taro);
+        QVERIFY(rs.field(QStringLiteral("摘要")).isNull());
+
+        q.setParameter(QStringLiteral("TelNo"), QStringLiteral("0312345678"));
+        rs = q.openRows();
+        QCOMPARE(rs.field(QStringLiteral("摘要")).toString(), QStringLiteral("自宅"));
+        q.setParameter(QStringLiteral("TelNo"), QStringLiteral("031234567"));
+        QVERIFY(q.openRows().isEmpty());
+
+        auto v = d.storedQuery(QStringLiteral("VALsach"));
+        v.setParameter(QStringLiteral("IDs"), taro);
+        rs = v.openRows();
+        QCOMPARE(rs.field(QStringLiteral("氏名")).toString(), QStringLiteral("山田太郎"));
+        QVERIFY(rs.field(QStringLiteral("住所")).isNull());
+
+        auto e = d.storedQuery(QStringLiteral("Q_電番既存確認"));
+        e.setParameter(QStringLiteral("TelNo"), QStringLiteral("0312345678"));
+        QVERIFY(!e.openRows().isEmpty());
+    }
+
+    void memoRowsAreUpdatableAndDeleteEmptiesHistory() {
+        db::Database d(path());
+        addCall(d, 1, QStringLiteral("0312345678"), 0);
+        addCall(d, 2, QStringLiteral("ユーザ拒否"), 0);
+        auto m = d.storedQuery(QStringLiteral("Q_履歴メモ"));
+        m.setParameter(QStringLiteral("MemoID"), 2);
+        db::RowSet rs = m.openRows();
+        QCOMPARE(rs.field(QStringLiteral("電番")).toString(), QStringLiteral("ユーザ拒否"));
+        QVERIFY(rs.field(QStringLiteral("メモ")).isNull());
+        QVERIFY(rs.edit());
+        QVERIFY(rs.setField(QStringLiteral("メモ"), QStringLiteral("折り返し")));
+        QVERIFY(rs.update());
+        db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
+        QVERIFY(t.findFirst(QStringLiteral("履歴ID=2")));
+        QCOMPARE(t.field(QStringLiteral("メモ")).toString(), QStringLiteral("折り返し"));
+        QVERIFY(t.findFirst(QStringLiteral("履歴ID=1")));
+        QVERIFY(t.field(QStringLiteral("メモ")).isNull());
+        QVERIFY(t.field(QStringLiteral("氏名")).isNull());
+
+        QVERIFY(d.storedQuery(QStringLiteral("Q_履歴削除")).execute());
+        QCOMPARE(d.openTable(QStringLiteral("着信履歴")).recordCount(), 0);
+    }
+
+    void findAndMove_data() {
+        QTest::addColumn<QString>("criterion");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("id");
+        QTest::newRow("first") << "履歴ID=10" << true << 10;
+        QTest::newRow("middle") << "履歴ID=20" << true << 20;
+        QTest::newRow("other field") << "着信者ID=5" << true << 20;
+        QTest::newRow("absent") << "履歴ID=15" << false << 0;
+        QTest::newRow("not an integer") << "履歴ID=1 OR 1=1" << false << 0;
+        QTest::newRow("unknown field") << "ID=10" << false << 0;
+    }
+
+    void findAndMove() {
+        QFETCH(QString, criterion);
+        QFETCH(bool, found);
+        QFETCH(int, id);
+        db::Database d(path());
+        addCall(d, 10, QStringLiteral("1"), 0);
+        addCall(d, 20, QStringLiteral("2"), 5);
+        addCall(d, 30, QStringLiteral("3"), 5);
+        db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
+        QCOMPARE(t.findFirst(criterion), found);
+        QCOMPARE(t.noMatch(), !found);
+        if (found)
+            QCOMPARE(t.field(QStringLiteral("履歴ID")).toInt(), id);
+    }
+
+    void positions() {
+        db::Database d(path());
+        db::RowSet empty = d.openTable(QStringLiteral("着信履歴"));
+        QVERIFY(empty.bof() && empty.eof());
+        QVERIFY(empty.field(QStringLiteral("履歴ID")).isNull());
+        addCall(d, 1, QStringLiteral("1"), 0);
+        addCall(d, 2, QStringLiteral("2"), 0);
+        for (int pass = 0; pass < 2; ++pass) {
+            db::RowSet t = pass == 0 ? d.openTable(QStringLiteral("着信履歴"))
+                                     : d.openRows(db::schema::historyListSql());
+            const int first = pass == 0 ? 1 : 2, last = pass == 0 ? 2 : 1;
+            QCOMPARE(t.recordCount(), 2);
+            QCOMPARE(t.field(QStringLiteral("履歴ID")).toInt(), first);
+            QVERIFY(!t.movePrevious());
+            QVERIFY(t.bof() && !t.eof());
+            QVERIFY(t.field(QStringLiteral("履歴ID")).isNull());
+            QVERIFY(t.moveNext());
+            QCOMPARE(t.field(QStringLiteral("履歴ID")).toInt(), first);
+            QVERIFY(t.moveNext());
+            QCOMPARE(t.field(QStringLiteral("履歴ID")).toInt(), last);
+            QVERIFY(!t.moveNext());
+            QVERIFY(t.eof() && !t.bof());
+            QVERIFY(t.movePrevious());
+            QCOMPARE(t.field(QStringLiteral("履歴ID")).toInt(), last);
+            QVERIFY(t.moveFirst());
+            QCOMPARE(t.field(QStringLiteral("履歴ID")).toInt(), first);
+        }
+    }
+
+    void autoNumbersOnlyGrow() {
+        db::Database d(path());
+        const int a = addEntry(d, QStringLiteral("A"));
+        const int b = addEntry(d, QStringLiteral("B"));
+        QVERIFY(b > a);
+        db::RowSet t = d.openTable(QStringLiteral("住所録"));
+        QVERIFY(t.findFirst(QStringLiteral("ID=") + QString::number(b)));
+        QVERIFY(t.deleteRow());
+        QVERIFY(t.field(QStringLiteral("氏名")).isNull());
+        const int c = addEntry(d, QStringLiteral("C"));
+        QVERIFY(c > b);
+        QCOMPARE(d.openTable(QStringLiteral("住所録")).recordCount(), 2);
+    }
+
+    void deletingAnEntryRemovesItsNumbers() {
+        db::Database d(path());
+        const int a = addEntry(d, QStringLiteral("A"));
+        const int b = addEntry(d, QStringLiteral("B"));
+        addNumber(d, a, QStringLiteral("111"), QString());
+        addNumber(d, a, QStringLiteral("222"), QString());
+        addNumber(d, b, QStringLiteral("333"), QString());
+        addCall(d, 0, QStringLiteral("111"), a);
+        db::RowSet t = d.openTable(QStringLiteral("住所録"));
+        QVERIFY(t.findFirst(QStringLiteral("ID=") + QString::number(a)));
+        QVERIFY(t.deleteRow());
+        auto q = d.storedQuery(QStringLiteral("TELNOsach"));
+        q.setParameter(QStringLiteral("TelNo"), QStringLiteral("111"));
+        QVERIFY(q.openRows().isEmpty());
+        QCOMPARE(d.openTable(QStringLiteral("電話番号")).recordCount(), 1);
+        db::RowSet h = d.openTable(QStringLiteral("着信履歴"));
+        QCOMPARE(h.field(QStringLiteral("着信者ID")).toInt(), a);
+    }
+
+    void foreignFileUntouched_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("text") << "text";
+        QTest::newRow("other sqlite") << "sqlite";
+        QTest::newRow("damaged kolvane") << "damaged";
+    }
+
+    void foreignFileUntouched() {
+        QFETCH(QString, kind);
+        if (kind == QLatin1String("text")) {
+            QFile f(path());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a database\r\n");
+        } else if (kind == QLatin1String("sqlite")) {
+            {
+                QSqlDatabase s = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+                s.setDatabaseName(path());
+                QVERIFY(s.open());
+                QVERIFY(QSqlQuery(s).exec(QStringLiteral("CREATE TABLE 住所録 (ID INTEGER)")));
+                s.close();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        } else {
+            { db::Database d(path()); }
+            QByteArray bytes = contentsOf(path());
+            bytes.truncate(1024);
+            bytes.append(QByteArray(3000, 'x'));
+            QFile f(path());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        const QByteArray before = contentsOf(path());
+        {
+            db::Database d(path());
+            QVERIFY(!d.isOpen());
+            QVERIFY(!d.storedQuery(QStringLiteral("Q_履歴削除")).execute());
+            db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
+            QVERIFY(!t.addNew());
+            QVERIFY(!t.update());
+        }
+        QCOMPARE(contentsOf(path()), before);
+        QVERIFY(!QFile::exists(path() + QStringLiteral("-wal")));
+    }
+
+    void compactCopy() {
+        {
+            db::Database d(path());
+            addCall(d, 4, QStringLiteral("0312345678"), 0);
+        }
+        const QString copy = dir.filePath(QStringLiteral("KolvaneNEW.mdb"));
+        QFile::remove(copy);
+        QVERIFY(db::CompactDatabase(path(), copy));
+        QVERIFY(!db::CompactDatabase(path(), copy));
+        db::Database c(copy);
+        QVERIFY(c.isOpen());
+        QVERIFY(c.openTable(QStringLiteral("着信履歴")).findFirst(QStringLiteral("履歴ID=4")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "test_database.moc"
