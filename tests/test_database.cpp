@@ -215,6 +215,7 @@ private slots:
         QTest::newRow("text") << "text";
         QTest::newRow("other sqlite") << "sqlite";
         QTest::newRow("damaged kolvane") << "damaged";
+        QTest::newRow("sqlite header only") << "header";
     }
 
     void foreignFileUntouched() {
@@ -232,6 +233,10 @@ private slots:
                 s.close();
             }
             QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        } else if (kind == QLatin1String("header")) {
+            QFile f(path());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("SQLite format 3\0", 16));
         } else {
             { db::Database d(path()); }
             QByteArray bytes = contentsOf(path());

@@ -253,7 +253,8 @@ void TestTaLink::rawBytesPassUnchanged_data() {
     for (int i = 0; i < 256; ++i)
         all += char(i);
     QTest::newRow("every byte value") << all;
-    QTest::newRow("line noise") << QByteArray("\x13\x11\r\r\n\x1a\x7f\xfe\x03RING\r\n\x00 ANA", 23);
+    static const char noise[] = "\x13\x11\r\r\n\x1a\x7f\xfe\x03RING\r\n\x00 ANA";
+    QTest::newRow("line noise") << QByteArray(noise, sizeof noise - 1);
     QByteArray flood;
     for (int i = 0; i < 200000; ++i)
         flood += char((i * 7919) & 0xff);

@@ -40,6 +40,7 @@ public:
 
     // The serial control itself (MSComm1).
     SerialControl *serial() const { return comm_; }
+    SerialControl &MSComm1() { return *comm_; }
 
 signals:
     // One read of the whole receive buffer at a receive event.
