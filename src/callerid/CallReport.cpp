@@ -4,8 +4,7 @@
 #include <QDateTime>
 #include <QStringDecoder>
 
-std::optional<QString> ParseCallReport(const QString &block)
-{
+std::optional<QString> ParseCallReport(const QString &block) {
     static const QString kRing = QStringLiteral("RING ANALOG");
     const QString report = block.mid(2);
     if (!report.startsWith(kRing, Qt::CaseSensitive))
@@ -20,8 +19,7 @@ std::optional<QString> ParseCallReport(const QString &block)
     return number;
 }
 
-std::optional<QString> ReasonText(const QString &number)
-{
+std::optional<QString> ReasonText(const QString &number) {
     if (number == QLatin1String("P"))
         return QStringLiteral("ユーザ拒否");
     if (number == QLatin1String("O"))
@@ -33,19 +31,15 @@ std::optional<QString> ReasonText(const QString &number)
     return std::nullopt;
 }
 
-QString DecodeSerialBlock(const QByteArray &bytes)
-{
+QString DecodeSerialBlock(const QByteArray &bytes) {
     QStringDecoder cp932("windows-31j", QStringConverter::Flag::Stateless);
     if (!cp932.isValid())
         return QString::fromLatin1(bytes);
     return cp932.decode(bytes);
 }
 
-bool IsNumeric(const QString &text)
-{
-    auto blank = [](QChar c) {
-        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
-    };
+bool IsNumeric(const QString &text) {
+    auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && blank(text.at(begin)))
@@ -62,12 +56,10 @@ bool IsNumeric(const QString &text)
     return true;
 }
 
-QString JapaneseTimeText(const QDateTime &when)
-{
+QString JapaneseTimeText(const QDateTime &when) {
     return when.toString(QStringLiteral("H:mm:ss"));
 }
 
-QString JapaneseDateText(const QDateTime &when)
-{
+QString JapaneseDateText(const QDateTime &when) {
     return when.toString(QStringLiteral("yyyy/MM/dd"));
 }

@@ -8,8 +8,7 @@ namespace {
 const char *const kCodePage932 = "windows-31j";
 }
 
-QString DecodeLegacyText(const QByteArray &bytes)
-{
+QString DecodeLegacyText(const QByteArray &bytes) {
     QStringDecoder utf8(QStringConverter::Utf8);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
@@ -20,8 +19,7 @@ QString DecodeLegacyText(const QByteArray &bytes)
     return cp932.decode(bytes);
 }
 
-QByteArray EncodeLegacyText(const QString &text)
-{
+QByteArray EncodeLegacyText(const QString &text) {
     QStringEncoder cp932(kCodePage932);
     if (cp932.isValid()) {
         QByteArray bytes = cp932.encode(text);
@@ -36,8 +34,7 @@ QByteArray EncodeLegacyText(const QString &text)
     return text.toUtf8();
 }
 
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes)
-{
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes) {
     QSaveFile file(path);
     // Never fall back to overwriting the old file in place: that is the loss this avoids.
     file.setDirectWriteFallback(false);
