@@ -95,7 +95,7 @@ bool MainWindow::InitTerminalAdapter() {
 
 void MainWindow::OpenSetupPanel() {
     SettingsPanelOpen = true;
-    Label5->setText(QStringLiteral("ＴＡとの接続ポートを設定してください。"));
+    Label5->setText(QStringLiteral("接続ポートを設定してください"));
 }
 
 void MainWindow::MainWindowActivation() {
