@@ -4,8 +4,10 @@
 #include "callerid/TaLink.h"
 #include "platform/SerialControl.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -65,6 +67,12 @@ public:
                 all += QByteArray::fromHex(line.mid(3));
         }
         return all;
+    }
+
+    void terminate() {
+        proc_.terminate();
+        proc_.waitForFinished(5000);
+        collect();
     }
 
     int exitCode() const { return proc_.exitCode(); }
@@ -131,6 +139,8 @@ private slots:
     void gateClosingDuringTheWaitLeavesDataInBuffer();
     void inputLenLimitsOneRead();
     void inputTakesWhatTheSystemHolds();
+    void silentTaStillCountsAsUp();
+    void simulatorPlaysScriptAndEndsOnSignal();
 };
 
 void TestTaLink::setupCommandIsExactAndSentPerOpening() {
@@ -350,6 +360,36 @@ void TestTaLink::inputTakesWhatTheSystemHolds() {
         got += comm.input();
     }
     QCOMPARE(got, QByteArray("ABC"));
+}
+
+void TestTaLink::silentTaStillCountsAsUp() {
+    TaSim sim({QStringLiteral("--no-reply")});
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.setLinkUp(true);
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    sim.send("S 1\n");
+    QCOMPARE(readBlocks(spy, framed("S 1").size()), framed("S 1"));
+}
+
+void TestTaLink::simulatorPlaysScriptAndEndsOnSignal() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile script(dir.filePath(QStringLiteral("calls.txt")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("# a comment\n800 0471234567 1\n500 raw:4f4b0d0a\n");
+    script.close();
+
+    TaSim sim({QStringLiteral("--script"), script.fileName()});
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    const QByteArray expected = framed("0471234567 1") + "OK\r\n";
+    QCOMPARE(readBlocks(spy, expected.size()), expected);
+    link.close();
+    sim.terminate();
+    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestTaLink)
