@@ -3,6 +3,7 @@
 #include "app/Program.h"
 #include "app/SettingsFile.h"
 #include "platform/Clock.h"
+#include "ui/chrome/WindowChrome.h"
 #include "ui/controls/DigitalClock.h"
 
 #include <QCloseEvent>
@@ -11,28 +12,21 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-#include <cmath>
-
-namespace {
-int toPxX(int twips) {
-    return int(std::lround(double(twips) / Program::TwipsPerPixelX));
-}
-int toPxY(int twips) {
-    return int(std::lround(double(twips) / Program::TwipsPerPixelY));
-}
-} // namespace
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kolvane"));
-    setWindowFlag(Qt::FramelessWindowHint);
 
     CtlDigital1 = new DigitalClock(this);
-    CtlDigital1->setGeometry(toPxX(225 + 90), toPxY(615 + 150), toPxX(2970), toPxY(405));
+    CtlDigital1->setGeometry(WindowChrome::TwipsToPixelsX(225 + 90),
+                             WindowChrome::TwipsToPixelsY(615 + 150),
+                             WindowChrome::TwipsToPixelsX(2970), WindowChrome::TwipsToPixelsY(405));
     Label5 = new QLabel(this);
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setTextFormat(Qt::PlainText);
-    Label5->setGeometry(toPxX(225 + 90), toPxY(615 + 765), toPxX(3045), toPxY(300));
+    Label5->setGeometry(WindowChrome::TwipsToPixelsX(225 + 90),
+                        WindowChrome::TwipsToPixelsY(615 + 765), WindowChrome::TwipsToPixelsX(3045),
+                        WindowChrome::TwipsToPixelsY(300));
 
     Timer1.setInterval(900);
     connect(&Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
@@ -48,7 +42,7 @@ void MainWindow::FormLoad() {
     // 1-2: the program's folder is the current directory for every relative file name.
     QDir::setCurrent(Program::AppFolder);
     // 3: no caption bar (the window paints its own frame).
-    setWindowFlag(Qt::FramelessWindowHint);
+    WindowChrome::RemoveCaption(this);
     settings.ShowDate = 0;
     CreateSpinControl();
     FirstActivation = true;
@@ -68,8 +62,10 @@ void MainWindow::FormLoad() {
     LoadButtonFaces();
     ShowClockMode();
     // 12: place the window.
-    setGeometry(toPxX(settings.MainLeft), toPxY(settings.MainTop), toPxX(WindowWidth),
-                toPxY(MainPanelHeight + 675 + 200));
+    setGeometry(WindowChrome::TwipsToPixelsX(settings.MainLeft),
+                WindowChrome::TwipsToPixelsY(settings.MainTop),
+                WindowChrome::TwipsToPixelsX(WindowWidth),
+                WindowChrome::TwipsToPixelsY(MainPanelHeight + 675 + 200));
 }
 
 void MainWindow::ShowClockMode() {
