@@ -155,9 +155,7 @@ with open(tmp, "wb") as f:
 os.replace(tmp, path)
 EOF
 
-if [ -f "$top/tools/demo-phonebook.py" ]; then
-    python3 "$top/tools/demo-phonebook.py" "$demo"
-fi
+"$top/build/src/kolvane-sample-phonebook" "$demo"
 
 status=0
 run_program --folder "$demo" || status=$?

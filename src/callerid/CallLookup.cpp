@@ -1,0 +1,84 @@
+#include "callerid/CallLookup.h"
+
+#include "app/Settings.h"
+#include "db/Database.h"
+#include "db/ReferenceDatabase.h"
+
+QString CallerNumberOfField(const QString &field) {
+    qsizetype end = field.size();
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field.at(i) == QLatin1Char('\r') || field.at(i) == QLatin1Char('\n')) {
+            end = i;
+            break;
+        }
+    }
+    return field.left(end);
+}
+
+void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call) {
+    if (!database.isOpen())
+        return;
+    db::Query byNumber = database.storedQuery(QStringLiteral("TELNOsach"));
+    byNumber.setParameter(QStringLiteral("TelNo"), call.Number);
+    db::RowSet numbers = byNumber.openRows();
+    if (!numbers.moveFirst())
+        return;
+    call.CallerId = numbers.field(QStringLiteral("IDsub")).toInt();
+    call.NumberRemark = numbers.field(QStringLiteral("摘要")).toString();
+    numbers.close();
+
+    db::Query entry = database.storedQuery(QStringLiteral("VALsach"));
+    entry.setParameter(QStringLiteral("IDs"), call.CallerId);
+    db::RowSet entries = entry.openRows();
+    if (!entries.moveFirst())
+        return;
+    call.CallerName = entries.field(QStringLiteral("氏名")).toString();
+    call.CallerAddress = entries.field(QStringLiteral("住所")).toString();
+    call.CallerZip = entries.field(QStringLiteral("郵便番号")).toString();
+}
+
+void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call) {
+    if (!settings.RefEnabled)
+        return;
+    ReferenceDatabase reference;
+    if (!reference.open(settings.RefDatabasePath))
+        return;
+    const std::optional<ReferenceRow> row =
+        reference.lookup(settings.RefTable, settings.RefPhoneField, settings.RefNameField,
+                         settings.RefAddressField, settings.RefZipField, call.Number);
+    if (!row)
+        return;
+    if (call.CallerName.isEmpty())
+        call.CallerName = row->name;
+    if (call.CallerAddress.isEmpty())
+        call.CallerAddress = row->address;
+    if (call.CallerZip.isEmpty())
+        call.CallerZip = row->zip;
+}
+
+bool AppendHistoryRow(const db::Database &database, IncomingCall &call, const CallLines &lines) {
+    if (!database.isOpen())
+        return false;
+    db::RowSet largest = database.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
+    const QVariant maximum = largest.field(QStringLiteral("履歴IDの最大"));
+    // An empty table has no largest id: the id of the last call stands (0 in a fresh run).
+    if (!maximum.isNull())
+        call.HistoryId = maximum.toInt() + 1;
+    largest.close();
+
+    db::RowSet history = database.openTable(QStringLiteral("着信履歴"));
+    if (!history.addNew())
+        return false;
+    history.setField(QStringLiteral("履歴ID"), call.HistoryId);
+    history.setField(QStringLiteral("日時"), call.CallDate);
+    history.setField(QStringLiteral("時間"), call.CallTime);
+    history.setField(QStringLiteral("電番"), IsNumeric(call.Number) ? call.Number : lines.number);
+    if (!lines.name.isEmpty())
+        history.setField(QStringLiteral("氏名"), lines.name);
+    if (!lines.address.isEmpty())
+        history.setField(QStringLiteral("住所"), lines.address);
+    if (!call.CallerZip.isEmpty())
+        history.setField(QStringLiteral("郵便番号"), call.CallerZip);
+    history.setField(QStringLiteral("着信者ID"), call.CallerId);
+    return history.update();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "callerid/CallReport.h"
+
+struct Settings;
+namespace db {
+class Database;
+}
+
+// The database half of a call report: who the caller is, and the history row that records
+// the call. The main window keeps the display; these only read and write the files, so every
+// failure (no database, a locked file, a missing reference table) simply leaves the values
+// as they are.
+
+// The caller field up to the end of its line. A TA ends its report with CR LF; when nothing
+// follows the number on the line, the field would otherwise carry the line end into the
+// lookup, the clock display and the history.
+QString CallerNumberOfField(const QString &field);
+
+// TELNOsach for call.Number, then VALsach for the entry found: CallerId, NumberRemark,
+// CallerName, CallerAddress, CallerZip. A number not in the phonebook leaves them as they are.
+void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call);
+
+// The reference phonebook of the settings, when enabled: fills the name, address and postal
+// code that are still empty.
+void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call);
+
+// What the main window shows on the call lines when the row is written.
+struct CallLines {
+    QString number;  // Label6
+    QString name;    // Label7
+    QString address; // Label8
+};
+
+// Appends the history row of the call: 履歴ID = the largest so far + 1 (kept from the last
+// call while the table is empty), 電番 = the number when numeric, else the number line as
+// shown; name, address and postal code only when not empty. Sets call.HistoryId. False when
+// the row could not be stored.
+bool AppendHistoryRow(const db::Database &database, IncomingCall &call, const CallLines &lines);

@@ -1,0 +1,42 @@
+#include "platform/Shell.h"
+
+#include "platform/Recorder.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace Shell {
+
+QStringList DateTimeSettingsCommand() {
+    // The settings tools of the common desktops, most specific first.
+    static const QList<QStringList> candidates = {
+        {QStringLiteral("gnome-control-center"), QStringLiteral("datetime")},
+        {QStringLiteral("systemsettings"), QStringLiteral("kcm_clock")},
+        {QStringLiteral("cinnamon-settings"), QStringLiteral("calendar")},
+        {QStringLiteral("time-admin")},
+        {QStringLiteral("lxqt-config-datetime")},
+    };
+    for (const QStringList &candidate : candidates) {
+        const QString program = QStandardPaths::findExecutable(candidate.first());
+        if (!program.isEmpty()) {
+            QStringList command = candidate;
+            command.first() = program;
+            return command;
+        }
+    }
+    return {};
+}
+
+bool OpenDateTimeSettings() {
+    const QStringList command = DateTimeSettingsCommand();
+    if (Recorder::active()) {
+        Recorder::add(QStringLiteral("shell datetime"));
+        return !command.isEmpty();
+    }
+    if (command.isEmpty())
+        return false;
+    return QProcess::startDetached(command.first(), command.mid(1));
+}
+
+} // namespace Shell

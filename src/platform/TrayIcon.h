@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <optional>
+
+// The program's one notification-area icon (icon 1 of the main window). add() shows it with
+// a tip, remove() takes it away and is harmless when none is shown. Only a left click is
+// reported; moves, the right button and double clicks do nothing.
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    explicit TrayIcon(const QIcon &picture, QObject *parent = nullptr);
+    ~TrayIcon() override;
+
+    // Whether the desktop has a notification area. Where it has none, a window hidden into
+    // the tray could never come back, so the main window only minimises itself there.
+    static bool available();
+    // Tests: pretend the desktop has (or has not) a notification area; nullopt asks it.
+    static void setAvailableForTest(std::optional<bool> available);
+
+    void add(const QString &tip);
+    void remove();
+    bool isShown() const { return shown_; }
+    QString tip() const { return tip_; }
+
+    // The desktop's report of a click on the icon.
+    void activate(QSystemTrayIcon::ActivationReason reason);
+
+signals:
+    void leftButtonDown();
+
+private:
+    QIcon picture_;
+    QSystemTrayIcon *icon_ = nullptr;
+    bool shown_ = false;
+    QString tip_;
+};
