@@ -1,0 +1,468 @@
+// The call path of the real main window: reports played by tools/ta-sim on a pseudo-terminal,
+// looked up in the phonebook and a reference file, shown, rung and stored.
+#include "app/Program.h"
+#include "app/SettingsFile.h"
+#include "callerid/TaLink.h"
+#include "db/Database.h"
+#include "platform/Recorder.h"
+#include "platform/TrayIcon.h"
+#include "support/TaSim.h"
+#include "ui/chrome/ImageButton.h"
+#include "ui/controls/DigitalClock.h"
+#include "ui/main/MainWindow.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+const QString Fixtures = QStringLiteral(KOLVANE_FIXTURES_DIR);
+
+int addEntry(const db::Database &d, const QString &name, const QString &address,
+             const QString &zip) {
+    db::RowSet t = d.openTable(QStringLiteral("住所録"));
+    t.addNew();
+    t.setField(QStringLiteral("氏名"), name);
+    if (!address.isEmpty())
+        t.setField(QStringLiteral("住所"), address);
+    if (!zip.isEmpty())
+        t.setField(QStringLiteral("郵便番号"), zip);
+    t.update();
+    t.moveLast();
+    return t.field(QStringLiteral("ID")).toInt();
+}
+
+void addNumber(const db::Database &d, int entry, const QString &number, const QString &remark) {
+    db::RowSet t = d.openTable(QStringLiteral("電話番号"));
+    t.addNew();
+    t.setField(QStringLiteral("IDsub"), entry);
+    t.setField(QStringLiteral("電番"), number);
+    if (!remark.isEmpty())
+        t.setField(QStringLiteral("摘要"), remark);
+    t.update();
+}
+
+// A field as stored: Null stays an invalid QVariant, so it differs from empty text.
+QVariant value(const QSqlQuery &q, int i) {
+    return q.isNull(i) ? QVariant() : q.value(i);
+}
+
+struct HistoryRow {
+    QVariant id, date, time, number, name, address, zip, callerId;
+};
+
+} // namespace
+
+class CallPathTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        Program::AppFolder = dir_->path();
+        Program::CompactionBusy = false;
+        sim_ = std::make_unique<TaSim>();
+        QVERIFY(!sim_->device().isEmpty());
+        settings_ = Settings();
+        settings_.ShowDate = 0;
+        settings_.PortName = sim_->device();
+        Recorder::start();
+        TrayIcon::setAvailableForTest(true);
+    }
+
+    void cleanup() {
+        window_.reset();
+        sim_.reset();
+        Recorder::stop();
+        TrayIcon::setAvailableForTest(std::nullopt);
+    }
+
+    void shownAndStored_data() {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<bool>("reference");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("clock");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QVariant>("storedNumber");
+        QTest::addColumn<QVariant>("storedZip");
+        QTest::addColumn<bool>("known");
+
+        const QVariant null;
+        QTest::newRow("known caller with a remark")
+            << QByteArray("0471234567 0312349876") << false << "0471234567 （自宅）"
+            << "0471234567"
+            << "山田 太郎"
+            << "千葉県柏市旭町１－２－３" << QVariant("0471234567") << QVariant("277-0852") << true;
+        QTest::newRow("line end after the number")
+            << QByteArray("0471234567") << false << "0471234567 （自宅）"
+            << "0471234567"
+            << "山田 太郎"
+            << "千葉県柏市旭町１－２－３" << QVariant("0471234567") << QVariant("277-0852") << true;
+        QTest::newRow("sub-address cut off")
+            << QByteArray("0312345678/12 0312349876") << false << "0312345678"
+            << "0312345678"
+            << "佐藤 商店"
+            << "" << QVariant("0312345678") << null << true;
+        QTest::newRow("phonebook name, reference address")
+            << QByteArray("030-0074321") << true << "030-0074321 （会社）"
+            << "030-0074321"
+            << "アルフレッド"
+            << "Obere Str. 57" << QVariant("030-0074321 （会社）") << QVariant("12209") << true;
+        QTest::newRow("only in the reference file")
+            << QByteArray("0452-076545") << true << "0452-076545"
+            << "0452-076545"
+            << "Chop-suey Chinese"
+            << "Hauptstr. 29" << QVariant("0452-076545") << QVariant("3012") << false;
+        QTest::newRow("unknown caller") << QByteArray("09012345678") << false << "09012345678"
+                                        << "09012345678"
+                                        << ""
+                                        << "" << QVariant("09012345678") << null << false;
+        QTest::newRow("markup is plain text") << QByteArray("<h1>x") << false << "<h1>x"
+                                              << "<h1>x"
+                                              << ""
+                                              << "" << QVariant("<h1>x") << null << false;
+        for (const char *reason : {"P", "O", "C", "S"}) {
+            const QString text = *ReasonText(QString::fromLatin1(reason));
+            QTest::newRow(reason) << QByteArray(reason) << false << text << "-----------"
+                                  << ""
+                                  << "" << QVariant(text) << null << false;
+        }
+    }
+
+    void shownAndStored() {
+        QFETCH(QByteArray, field);
+        QFETCH(bool, reference);
+        QFETCH(QString, number);
+        QFETCH(QString, clock);
+        QFETCH(QString, name);
+        QFETCH(QString, address);
+        QFETCH(QVariant, storedNumber);
+        QFETCH(QVariant, storedZip);
+        QFETCH(bool, known);
+
+        int yamada = 0;
+        {
+            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            yamada =
+                addEntry(d, QStringLiteral("山田 太郎"), QStringLiteral("千葉県柏市旭町１－２－３"),
+                         QStringLiteral("277-0852"));
+            addNumber(d, yamada, QStringLiteral("0471234567"), QStringLiteral("自宅"));
+            addNumber(d, addEntry(d, QStringLiteral("佐藤 商店"), {}, {}),
+                      QStringLiteral("0312345678"), {});
+            // Known without an address: the reference file supplies it.
+            addNumber(d, addEntry(d, QStringLiteral("アルフレッド"), {}, {}),
+                      QStringLiteral("030-0074321"), QStringLiteral("会社"));
+        }
+        if (reference) {
+            settings_.RefEnabled = true;
+            settings_.RefDatabasePath = Fixtures + QStringLiteral("/nwind.mdb");
+            settings_.RefTable = QStringLiteral("Customers");
+            settings_.RefPhoneField = QStringLiteral("Phone");
+            settings_.RefNameField = QStringLiteral("CompanyName");
+            settings_.RefAddressField = QStringLiteral("Address");
+            settings_.RefZipField = QStringLiteral("PostalCode");
+        }
+        startWindow();
+        QVERIFY(ring(field));
+
+        QCOMPARE(label("Label6")->text(), number);
+        QCOMPARE(label("Label7")->text(), name);
+        QCOMPARE(label("Label8")->text(), address);
+        for (const char *l : {"Label5", "Label6", "Label7", "Label8"})
+            QCOMPARE(label(l)->textFormat(), Qt::PlainText);
+        QVERIFY(label("Label5")->text().startsWith(QStringLiteral("着信中．．．      ( ")));
+        QCOMPARE(label("Label5")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        auto *clockDisplay = window_->findChild<DigitalClock *>();
+        QCOMPARE(clockDisplay->text(), clock);
+        QVERIFY(clockDisplay->highlight());
+        QVERIFY(!window_->timer(1).isActive());
+        QVERIFY(window_->timer(2).isActive());
+
+        ImageButton *registerButton = button("Picture4(9)");
+        QCOMPARE(registerButton->isEnabled(), !known && !ReasonText(QString::fromLatin1(field)));
+        QCOMPARE(registerButton->shownFace(), registerButton->isEnabled() ? 112 : 114);
+        ImageButton *memo = button("Picture4(5)");
+        QVERIFY(memo->isEnabled());
+        QCOMPARE(memo->shownFace(), 106);
+
+        const QList<HistoryRow> rows = history();
+        QCOMPARE(rows.size(), 1);
+        const HistoryRow &row = rows.first();
+        QCOMPARE(row.id.toInt(), 0);
+        QCOMPARE(row.number, storedNumber);
+        QCOMPARE(row.name, name.isEmpty() ? QVariant() : QVariant(name));
+        QCOMPARE(row.address, address.isEmpty() ? QVariant() : QVariant(address));
+        QCOMPARE(row.zip, storedZip);
+        QCOMPARE(row.date.toString(), window_->call.CallDate);
+        QCOMPARE(row.time.toString(), window_->call.CallTime);
+        QCOMPARE(row.callerId.toInt(), window_->call.CallerId);
+        if (field.startsWith("0471234567"))
+            QCOMPARE(row.callerId.toInt(), yamada);
+    }
+
+    // Two reports a moment apart are two calls with consecutive ids after the largest so far.
+    void consecutiveCallsTakeConsecutiveIds() {
+        {
+            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
+            t.addNew();
+            t.setField(QStringLiteral("履歴ID"), 41);
+            QVERIFY(t.update());
+        }
+        startWindow();
+        QSignalSpy handled(window_.get(), &MainWindow::callHandled);
+        sim_->send("0471111111\n");
+        QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 1, 5000);
+        sim_->send("0472222222\n");
+        QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 2, 5000);
+        const QList<HistoryRow> rows = history();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.at(1).id.toInt(), 42);
+        QCOMPARE(rows.at(1).number.toString(), QStringLiteral("0471111111"));
+        QCOMPARE(rows.at(2).id.toInt(), 43);
+        QCOMPARE(window_->call.HistoryId, 43);
+    }
+
+    // An empty table has no largest id: the first row of a run gets 0, the next 1.
+    void emptyTableKeepsTheLastId() {
+        startWindow();
+        QVERIFY(ring("P"));
+        QVERIFY(ring("O"));
+        const QList<HistoryRow> rows = history();
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(0).id.toInt(), 0);
+        QCOMPARE(rows.at(1).id.toInt(), 1);
+    }
+
+    void openMemoPanelKeepsMemoButton() {
+        startWindow();
+        window_->MemoPanelOpen = true;
+        QVERIFY(ring("0471234567"));
+        QVERIFY(!button("Picture4(5)")->isEnabled());
+        QCOMPARE(button("Picture4(5)")->shownFace(), 113);
+    }
+
+    void endOfCallDisplay_data() {
+        QTest::addColumn<int>("showDate");
+        QTest::newRow("time shown") << 0;
+        QTest::newRow("date shown") << 1;
+    }
+
+    void endOfCallDisplay() {
+        QFETCH(int, showDate);
+        settings_.ShowDate = qint16(showDate);
+        startWindow();
+        QCOMPARE(window_->timer(2).interval(), 5000);
+        window_->timer(2).setInterval(50);
+        QVERIFY(ring("0471234567"));
+        const QString time = window_->call.CallTime;
+        QTRY_VERIFY(!window_->timer(2).isActive());
+        QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．      ( ") + time + " )");
+        QCOMPARE(label("Label5")->palette().color(QPalette::WindowText), QColor(255, 128, 0));
+        QCOMPARE(label("Label6")->text(), QStringLiteral("0471234567"));
+        auto *clockDisplay = window_->findChild<DigitalClock *>();
+        QVERIFY(!clockDisplay->highlight());
+        QCOMPARE(window_->timer(1).isActive(), showDate == 0);
+        if (showDate)
+            QCOMPARE(clockDisplay->text(), QDate::currentDate().toString("yyyy-MM-dd"));
+    }
+
+    void ringFollowsTheSettings_data() {
+        QTest::addColumn<QString>("ringFile");
+        QTest::addColumn<int>("ringOn");
+        QTest::addColumn<QStringList>("requests");
+        QTest::newRow("on") << "/x/ring.wav" << 1 << QStringList{"ring play /x/ring.wav"};
+        QTest::newRow("off") << "/x/ring.wav" << 0 << QStringList{};
+        QTest::newRow("no file") << "" << 1 << QStringList{};
+    }
+
+    void ringFollowsTheSettings() {
+        QFETCH(QString, ringFile);
+        QFETCH(int, ringOn);
+        QFETCH(QStringList, requests);
+        settings_.RingFile = ringFile;
+        settings_.RingOn = qint16(ringOn);
+        startWindow();
+        Recorder::take();
+        QVERIFY(ring("S"));
+        QCOMPARE(Recorder::take(), requests);
+    }
+
+    // In TrayMode the window starts in the tray, comes out for a call, goes back after the
+    // delay, and comes out again for a left click only.
+    void trayRoundTrip() {
+        settings_.TrayMode = 1;
+        settings_.TrayDelaySeconds = 60;
+        startWindow();
+        QTRY_VERIFY(!window_->isVisible());
+        QCOMPARE(Recorder::take(), QStringList{"tray add Zelmora"});
+        QVERIFY(!window_->timer(3).isActive());
+
+        QVERIFY(ring("0471234567"));
+        QVERIFY(window_->isVisible());
+        QVERIFY(!window_->isMinimized());
+        QCOMPARE(Recorder::take(), QStringList{"tray remove"});
+        QVERIFY(window_->timer(3).isActive());
+        QCOMPARE(window_->timer(3).interval(), 60000);
+
+        window_->timer(3).setInterval(50);
+        QTRY_VERIFY(!window_->isVisible());
+        QCOMPARE(Recorder::take(), QStringList{"tray add コルベーン！"});
+        QCOMPARE(window_->trayIcon().tip(), QStringLiteral("コルベーン！"));
+        QVERIFY(!window_->timer(3).isActive());
+
+        for (auto reason :
+             {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick})
+            window_->trayIcon().activate(reason);
+        QVERIFY(!window_->isVisible());
+        window_->trayIcon().activate(QSystemTrayIcon::Trigger);
+        QVERIFY(window_->isVisible());
+        QCOMPARE(Recorder::take(), QStringList{"tray remove"});
+        QCOMPARE(window_->timer(3).interval(), 60000);
+        QVERIFY(window_->timer(3).isActive());
+    }
+
+    void withoutTrayModeNoReturnToTray() {
+        startWindow();
+        QVERIFY(ring("0471234567"));
+        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(window_->isVisible());
+        QCOMPARE(Recorder::take(), QStringList{});
+    }
+
+    // Where the desktop has no notification area the window only minimises, so it can be
+    // brought back from the task bar.
+    void noNotificationAreaMinimisesOnly() {
+        TrayIcon::setAvailableForTest(false);
+        settings_.TrayMode = 1;
+        startWindow();
+        QTRY_VERIFY(window_->isMinimized());
+        QVERIFY(window_->isVisible());
+        QVERIFY(!window_->trayIcon().isShown());
+    }
+
+    // A damaged or foreign call database: the call is shown and rung, and the file is left
+    // exactly as it was.
+    void foreignDatabaseIsLeftAlone() {
+        const QString path = Program::filePath(QStringLiteral("Kolvane.mdb"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a database at all\r\n");
+        f.close();
+        settings_.RingFile = QStringLiteral("/x/ring.wav");
+        settings_.RingOn = 1;
+        startWindow();
+        Recorder::take();
+        QVERIFY(ring("0471234567"));
+        QCOMPARE(label("Label6")->text(), QStringLiteral("0471234567"));
+        QCOMPARE(Recorder::take(), QStringList{"ring play /x/ring.wav"});
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("not a database at all\r\n"));
+    }
+
+    // A database locked by another program: no lookup and no row, but the call is shown, and
+    // the next call after the lock is stored.
+    void lockedDatabaseSkipsTheRowOnly() {
+        const QString path = Program::filePath(QStringLiteral("Kolvane.mdb"));
+        {
+            db::Database d(path);
+            addNumber(d, addEntry(d, QStringLiteral("山田 太郎"), {}, {}),
+                      QStringLiteral("0471234567"), {});
+        }
+        startWindow();
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "locker");
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QVERIFY(ring("0471234567"));
+            QCOMPARE(label("Label6")->text(), QStringLiteral("0471234567"));
+            QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+        QCOMPARE(history().size(), 0);
+        QVERIFY(ring("0471234567"));
+        QCOMPARE(label("Label7")->text(), QStringLiteral("山田 太郎"));
+        QCOMPARE(history().size(), 1);
+    }
+
+    // While the database is compacted the report waits in the buffer for the next event.
+    void compactionHoldsTheReport() {
+        startWindow();
+        QSignalSpy handled(window_.get(), &MainWindow::callHandled);
+        Program::CompactionBusy = true;
+        sim_->send("0471234567\n");
+        QTest::qWait(600);
+        QCOMPARE(handled.size(), 0);
+        Program::CompactionBusy = false;
+        sim_->send("raw:0d0a\n");
+        QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 1, 5000);
+        QCOMPARE(window_->call.Number, QStringLiteral("0471234567"));
+    }
+
+    void noiseIsNotACall() {
+        startWindow();
+        QSignalSpy handled(window_.get(), &MainWindow::callHandled);
+        QSignalSpy read(&window_->link(), &TaLink::blockRead);
+        sim_->send("raw:00ff1b5b324a52494e4720414e414c4f\n");
+        QTRY_VERIFY_WITH_TIMEOUT(read.size() >= 1, 5000);
+        QTest::qWait(100);
+        QCOMPARE(handled.size(), 0);
+        QCOMPARE(history().size(), 0);
+    }
+
+private:
+    void startWindow() {
+        QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings_));
+        window_ = std::make_unique<MainWindow>();
+        window_->show();
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->FirstActivation, 5000);
+    }
+
+    bool ring(const QByteArray &field) {
+        QSignalSpy handled(window_.get(), &MainWindow::callHandled);
+        sim_->send(field + "\n");
+        return handled.wait(5000);
+    }
+
+    QLabel *label(const char *name) const {
+        return window_->findChild<QLabel *>(QString::fromLatin1(name));
+    }
+    ImageButton *button(const char *name) const {
+        return window_->findChild<ImageButton *>(QString::fromLatin1(name));
+    }
+
+    QList<HistoryRow> history() const {
+        QList<HistoryRow> rows;
+        {
+            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "reader");
+            d.setDatabaseName(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            d.open();
+            QSqlQuery q(d);
+            q.exec(QStringLiteral("SELECT 履歴ID, 日時, 時間, 電番, 氏名, 住所, 郵便番号, 着信者ID "
+                                  "FROM 着信履歴 ORDER BY 履歴ID"));
+            while (q.next())
+                rows.append({value(q, 0), value(q, 1), value(q, 2), value(q, 3), value(q, 4),
+                             value(q, 5), value(q, 6), value(q, 7)});
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("reader"));
+        return rows;
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TaSim> sim_;
+    std::unique_ptr<MainWindow> window_;
+    Settings settings_;
+};
+
+QTEST_MAIN(CallPathTest)
+#include "test_callpath.moc"
