@@ -1,0 +1,248 @@
+// The main window's commands, driven as a user drives them: real presses and releases on the
+// image buttons, with the tray, the ring player and the shell recording what they are asked.
+#include "app/Program.h"
+#include "app/SettingsFile.h"
+#include "platform/Recorder.h"
+#include "platform/TrayIcon.h"
+#include "ui/chrome/ImageButton.h"
+#include "ui/controls/DigitalClock.h"
+#include "ui/main/MainWindow.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        Program::AppFolder = dir_->path();
+        Recorder::start();
+        TrayIcon::setAvailableForTest(true);
+        Settings s;
+        s.ShowDate = 0;
+        s.AlwaysOnTop = 0;
+        s.RingOn = 1;
+        s.RingFile = QStringLiteral("/x/ring.wav");
+        s.PortNumber = 0; // no TA: the commands work without one
+        QVERIFY(WriteSettingsFile(iniPath(), s));
+        window_ = std::make_unique<MainWindow>();
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        Recorder::take();
+    }
+
+    void cleanup() {
+        window_.reset();
+        Recorder::stop();
+        TrayIcon::setAvailableForTest(std::nullopt);
+    }
+
+    void buttonsStartWithTheirFacesAndTips_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("face");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("exit") << "Picture4(0)" << 104 << true << "終了";
+        QTest::newRow("settings") << "Picture4(1)" << 102 << true << "設定";
+        QTest::newRow("on top") << "Picture4(2)" << 116 << true << "常に前面に表示する。";
+        QTest::newRow("ring") << "Picture4(3)" << 119 << true << "着信音　ON/OFF";
+        QTest::newRow("phonebook") << "Picture4(4)" << 118 << true << "電話帳のメンテナンス";
+        QTest::newRow("memo") << "Picture4(5)" << 113 << false << "メモを書き込む";
+        QTest::newRow("history") << "Picture4(6)" << 110 << true << "着信履歴表示";
+        QTest::newRow("about") << "Picture4(7)" << 124 << true << "Ａｂｏｕｔを表示します。";
+        QTest::newRow("date time") << "Picture4(8)" << 126 << true << "日時・時間設定";
+        QTest::newRow("register") << "Picture4(9)" << 114 << false << "着信情報を電話帳に登録。";
+        QTest::newRow("close") << "Picture5" << 182 << true << "終了";
+        QTest::newRow("tray") << "Picture7" << 252 << true << "システムトレーに入れる。";
+        QTest::newRow("time") << "Picture6(0)" << 189 << true << "";
+        QTest::newRow("date") << "Picture6(1)" << 192 << true << "";
+    }
+
+    void buttonsStartWithTheirFacesAndTips() {
+        QFETCH(QString, name);
+        QFETCH(int, face);
+        QFETCH(bool, enabled);
+        QFETCH(QString, tip);
+        ImageButton *b = button(name);
+        QVERIFY(b);
+        QCOMPARE(b->shownFace(), face);
+        QCOMPARE(b->isEnabled(), enabled);
+        QCOMPARE(b->toolTip(), tip);
+        QVERIFY(!Face(face).isNull());
+    }
+
+    // Every control lies wholly inside its parent, so nothing is cut off.
+    void nothingIsClipped() {
+        const QList<QWidget *> children = window_->findChildren<QWidget *>();
+        QVERIFY(children.size() > 20);
+        for (QWidget *child : children) {
+            if (!child->isVisibleTo(window_.get()) || child->isWindow())
+                continue;
+            const QRect inParent = child->geometry();
+            QVERIFY2(child->parentWidget()->rect().contains(inParent),
+                     qPrintable(child->objectName()));
+        }
+        QCOMPARE(window_->size(), QSize(289, 254));
+        QCOMPARE(button("Picture4(9)")->geometry(), QRect(218, 82, 35, 35));
+        QCOMPARE(button("Picture7")->geometry(), QRect(176, 11, 70, 30));
+    }
+
+    void keepOnTopToggles() {
+        ImageButton *b = button("Picture4(2)");
+        click(b);
+        QCOMPARE(window_->settings.AlwaysOnTop, qint16(1));
+        QCOMPARE(b->shownFace(), 115);
+        QVERIFY(window_->windowFlags() & Qt::WindowStaysOnTopHint);
+        click(b);
+        QCOMPARE(window_->settings.AlwaysOnTop, qint16(0));
+        QCOMPARE(b->shownFace(), 116);
+        QVERIFY(!(window_->windowFlags() & Qt::WindowStaysOnTopHint));
+    }
+
+    void ringTogglesAndStopsTheSound() {
+        ImageButton *b = button("Picture4(3)");
+        click(b);
+        QCOMPARE(window_->settings.RingOn, qint16(0));
+        QCOMPARE(b->shownFace(), 120);
+        QCOMPARE(Recorder::take(), QStringList{"ring stop"});
+        click(b);
+        QCOMPARE(window_->settings.RingOn, qint16(1));
+        QCOMPARE(b->shownFace(), 119);
+        QCOMPARE(Recorder::take(), QStringList{});
+    }
+
+    // A release outside, or the right button, runs nothing and shows the face of the state.
+    void releaseOutsideRunsNothing_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QPoint>("release");
+        QTest::addColumn<Qt::MouseButton>("mouseButton");
+        QTest::addColumn<int>("face");
+        QTest::newRow("on top, right of it")
+            << "Picture4(2)" << QPoint(36, 10) << Qt::LeftButton << 116;
+        QTest::newRow("ring, below it") << "Picture4(3)" << QPoint(10, 36) << Qt::LeftButton << 119;
+        QTest::newRow("exit, left of it")
+            << "Picture4(0)" << QPoint(-1, 10) << Qt::LeftButton << 104;
+        QTest::newRow("exit, right button")
+            << "Picture4(0)" << QPoint(10, 10) << Qt::RightButton << 104;
+        QTest::newRow("close, right of it") << "Picture5" << QPoint(21, 5) << Qt::LeftButton << 182;
+        QTest::newRow("tray, below it") << "Picture7" << QPoint(5, 31) << Qt::LeftButton << 252;
+        QTest::newRow("date, outside") << "Picture6(1)" << QPoint(33, 5) << Qt::LeftButton << 192;
+        QTest::newRow("time, outside") << "Picture6(0)" << QPoint(5, 21) << Qt::LeftButton << 189;
+    }
+
+    void releaseOutsideRunsNothing() {
+        QFETCH(QString, name);
+        QFETCH(QPoint, release);
+        QFETCH(Qt::MouseButton, mouseButton);
+        QFETCH(int, face);
+        const Settings before = window_->settings;
+        QSignalSpy unloaded(window_.get(), &MainWindow::unloaded);
+        ImageButton *b = button(name);
+        QTest::mousePress(b, mouseButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(b, mouseButton, {}, release);
+        QCOMPARE(b->shownFace(), face);
+        QVERIFY(window_->settings == before);
+        QCOMPARE(unloaded.size(), 0);
+        QVERIFY(window_->isVisible());
+        QCOMPARE(Recorder::take(), QStringList{});
+    }
+
+    // The bottom-right corner still counts as inside.
+    void releaseOnTheBorderCounts() {
+        ImageButton *b = button("Picture4(2)");
+        QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(b->shownFace(), 115);
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(35, 35));
+        QCOMPARE(window_->settings.AlwaysOnTop, qint16(1));
+    }
+
+    void clockButtons() {
+        ImageButton *time = button("Picture6(0)");
+        ImageButton *date = button("Picture6(1)");
+        auto *clockDisplay = window_->findChild<DigitalClock *>();
+        QVERIFY(window_->timer(1).isActive());
+
+        QTest::mousePress(date, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(date->shownFace(), 191);
+        QTest::mouseRelease(date, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(window_->settings.ShowDate, qint16(1));
+        QCOMPARE(time->shownFace(), 190);
+        QCOMPARE(date->shownFace(), 191);
+        QVERIFY(!window_->timer(1).isActive());
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+        QCOMPARE(clockDisplay->text(), today);
+
+        // The mode already shown: nothing changes.
+        click(date);
+        QCOMPARE(window_->settings.ShowDate, qint16(1));
+        QCOMPARE(date->shownFace(), 191);
+        QVERIFY(!window_->timer(1).isActive());
+
+        QTest::mousePress(time, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(time->shownFace(), 189);
+        QTest::mouseRelease(time, Qt::LeftButton, {}, QPoint(32, 20));
+        QCOMPARE(window_->settings.ShowDate, qint16(0));
+        QCOMPARE(time->shownFace(), 189);
+        QCOMPARE(date->shownFace(), 192);
+        QVERIFY(window_->timer(1).isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(clockDisplay->text().contains(QLatin1Char(':')), 2000);
+    }
+
+    void dateTimeSettings() {
+        ImageButton *b = button("Picture4(8)");
+        QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(b->shownFace(), 125);
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(b->shownFace(), 126);
+        QCOMPARE(Recorder::take(), QStringList{"shell datetime"});
+        QTest::mouseDClick(window_->findChild<DigitalClock *>(), Qt::LeftButton);
+        QCOMPARE(Recorder::take(), QStringList{"shell datetime"});
+    }
+
+    void trayButton() {
+        click(button("Picture7"));
+        QVERIFY(!window_->isVisible());
+        QCOMPARE(Recorder::take(), QStringList{"tray add コルベーン！"});
+        // With TrayMode 0 the window stays out after a click on the icon.
+        window_->trayIcon().activate(QSystemTrayIcon::Trigger);
+        QVERIFY(window_->isVisible());
+        QVERIFY(!window_->timer(3).isActive());
+    }
+
+    void exitWritesTheSettings_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("exit command") << "Picture4(0)";
+        QTest::newRow("close button") << "Picture5";
+    }
+
+    void exitWritesTheSettings() {
+        QFETCH(QString, name);
+        QFile::remove(iniPath());
+        click(button("Picture4(3)")); // ring off, to see it written
+        QSignalSpy unloaded(window_.get(), &MainWindow::unloaded);
+        click(button(name));
+        QCOMPARE(unloaded.size(), 1);
+        Settings back;
+        QVERIFY(ReadSettingsFile(iniPath(), back));
+        QCOMPARE(back.RingOn, qint16(0));
+    }
+
+private:
+    static QString iniPath() { return Program::filePath(QStringLiteral("Kolvane.ini")); }
+    ImageButton *button(const QString &name) const {
+        return window_->findChild<ImageButton *>(name);
+    }
+    static void click(ImageButton *b) {
+        QVERIFY(b);
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(5, 5));
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<MainWindow> window_;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_mainwindow.moc"
