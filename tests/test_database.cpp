@@ -283,6 +283,7 @@ private slots:
         QTest::newRow("other sqlite") << "sqlite";
         QTest::newRow("damaged kolvane") << "damaged";
         QTest::newRow("sqlite header only") << "header";
+        QTest::newRow("kolvane cut in half") << "halved";
         QTest::newRow("older kolvane without memo") << "older";
         QTest::newRow("directory") << "directory";
     }
@@ -316,6 +317,21 @@ private slots:
                 s.close();
             }
             QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        } else if (kind == QLatin1String("halved")) {
+            // Its schema survives at the start of the file; most of its rows do not.
+            {
+                db::Database d(path());
+                QSqlDatabase s = d.sqlDatabase();
+                QSqlQuery q(s);
+                QVERIFY(s.transaction());
+                for (int id = 0; id < 3000; ++id)
+                    addCall(d, id, QStringLiteral("0312345678"), 0);
+                QVERIFY(s.commit());
+            }
+            QFile f(path());
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.size() > 40 * 4096);
+            QVERIFY(f.resize(f.size() / 2));
         } else if (kind == QLatin1String("directory")) {
             QVERIFY(QDir().mkpath(path()));
         } else if (kind == QLatin1String("header")) {
