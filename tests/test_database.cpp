@@ -115,6 +115,16 @@ class TestDatabase : public QObject {
     QTemporaryDir dir;
     QString path() const { return dir.filePath(QStringLiteral("Kolvane.mdb")); }
 
+    // A history long enough to fill many pages of the file.
+    void fillHistory(int rows) {
+        db::Database d(path());
+        QSqlDatabase s = d.sqlDatabase();
+        QVERIFY(s.transaction());
+        for (int id = 0; id < rows; ++id)
+            addCall(d, id, QStringLiteral("0312345678"), 0);
+        QVERIFY(s.commit());
+    }
+
 private slots:
     void init() {
         QDir(path()).removeRecursively();
@@ -284,6 +294,7 @@ private slots:
         QTest::newRow("damaged kolvane") << "damaged";
         QTest::newRow("sqlite header only") << "header";
         QTest::newRow("kolvane cut in half") << "halved";
+        QTest::newRow("kolvane with a page of junk") << "junk";
         QTest::newRow("older kolvane without memo") << "older";
         QTest::newRow("directory") << "directory";
     }
@@ -317,17 +328,19 @@ private slots:
                 s.close();
             }
             QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        } else if (kind == QLatin1String("junk")) {
+            // Opened by this run before, then damaged among its rows by something else.
+            fillHistory(3000);
+            { QVERIFY(db::Database(path()).isOpen()); }
+            QFile f(path());
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.seek(20 * 4096));
+            f.write(QByteArray(4096, 'x'));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                  QFileDevice::FileModificationTime));
         } else if (kind == QLatin1String("halved")) {
             // Its schema survives at the start of the file; most of its rows do not.
-            {
-                db::Database d(path());
-                QSqlDatabase s = d.sqlDatabase();
-                QSqlQuery q(s);
-                QVERIFY(s.transaction());
-                for (int id = 0; id < 3000; ++id)
-                    addCall(d, id, QStringLiteral("0312345678"), 0);
-                QVERIFY(s.commit());
-            }
+            fillHistory(3000);
             QFile f(path());
             QVERIFY(f.open(QIODevice::ReadWrite));
             QVERIFY(f.size() > 40 * 4096);

@@ -3,7 +3,10 @@
 #include "db/Schema.h"
 
 #include <QAtomicInt>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -438,6 +441,46 @@ bool isKolvaneDatabase(const QSqlDatabase &d) {
     return true;
 }
 
+// Damage inside the file (a page of junk among the rows) shows only when every page is
+// read, and writing into such a file can spread it. Reading a large history through takes
+// a moment, so it is done when this run first opens the file, and again only when the file
+// has changed since one of our connections last had it (someone else wrote to it).
+struct FileState {
+    qint64 size = -1;
+    QDateTime modified;
+    bool operator==(const FileState &o) const { return size == o.size && modified == o.modified; }
+};
+
+QMutex soundFilesMutex;
+QHash<QString, FileState> soundFiles; // by absolute path: as last seen by a sound connection
+
+FileState stateOf(const QString &absolutePath) {
+    const QFileInfo info(absolutePath);
+    return {info.size(), info.lastModified()};
+}
+
+bool knownSound(const QString &absolutePath) {
+    const QMutexLocker lock(&soundFilesMutex);
+    const auto it = soundFiles.constFind(absolutePath);
+    return it != soundFiles.constEnd() && *it == stateOf(absolutePath);
+}
+
+void rememberSound(const QString &absolutePath) {
+    const QMutexLocker lock(&soundFilesMutex);
+    soundFiles.insert(absolutePath, stateOf(absolutePath));
+}
+
+void forgetSound(const QString &absolutePath) {
+    const QMutexLocker lock(&soundFilesMutex);
+    soundFiles.remove(absolutePath);
+}
+
+bool isSound(const QSqlDatabase &d) {
+    QSqlQuery q(d);
+    return q.exec(QStringLiteral("PRAGMA quick_check(1)")) && q.next() &&
+           q.value(0).toString() == QLatin1String("ok");
+}
+
 } // namespace
 
 Database::Database(const QString &path) : path_(path) {
@@ -472,10 +515,13 @@ Database::Database(const QString &path) : path_(path) {
             return;
         }
     }
-    if (!isKolvaneDatabase(d)) {
+    const QString absolute = info.absoluteFilePath();
+    if (!isKolvaneDatabase(d) || (!fresh && !knownSound(absolute) && !isSound(d))) {
+        forgetSound(absolute);
         d.close();
         return;
     }
+    rememberSound(absolute);
     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     open_ = true;
 }
@@ -486,10 +532,14 @@ Database::~Database() {
 }
 
 void Database::close() {
+    const bool wasOpen = open_;
     open_ = false;
     QSqlDatabase d = connectionNamed(connection_);
     if (d.isValid())
         d.close();
+    // Our own writes (and the log written back on close) change the file, not its health.
+    if (wasOpen)
+        rememberSound(QFileInfo(path_).absoluteFilePath());
 }
 
 QSqlDatabase Database::sqlDatabase() const {
