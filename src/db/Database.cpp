@@ -451,31 +451,31 @@ struct FileState {
     bool operator==(const FileState &o) const { return size == o.size && modified == o.modified; }
 };
 
-QMutex soundFilesMutex;
-QHash<QString, FileState> soundFiles; // by absolute path: as last seen by a sound connection
+QMutex intactFilesMutex;
+QHash<QString, FileState> intactFiles; // by absolute path: as our connections last left it
 
 FileState stateOf(const QString &absolutePath) {
     const QFileInfo info(absolutePath);
     return {info.size(), info.lastModified()};
 }
 
-bool knownSound(const QString &absolutePath) {
-    const QMutexLocker lock(&soundFilesMutex);
-    const auto it = soundFiles.constFind(absolutePath);
-    return it != soundFiles.constEnd() && *it == stateOf(absolutePath);
+bool knownIntact(const QString &absolutePath) {
+    const QMutexLocker lock(&intactFilesMutex);
+    const auto it = intactFiles.constFind(absolutePath);
+    return it != intactFiles.constEnd() && *it == stateOf(absolutePath);
 }
 
-void rememberSound(const QString &absolutePath) {
-    const QMutexLocker lock(&soundFilesMutex);
-    soundFiles.insert(absolutePath, stateOf(absolutePath));
+void rememberIntact(const QString &absolutePath) {
+    const QMutexLocker lock(&intactFilesMutex);
+    intactFiles.insert(absolutePath, stateOf(absolutePath));
 }
 
-void forgetSound(const QString &absolutePath) {
-    const QMutexLocker lock(&soundFilesMutex);
-    soundFiles.remove(absolutePath);
+void forgetIntact(const QString &absolutePath) {
+    const QMutexLocker lock(&intactFilesMutex);
+    intactFiles.remove(absolutePath);
 }
 
-bool isSound(const QSqlDatabase &d) {
+bool isIntact(const QSqlDatabase &d) {
     QSqlQuery q(d);
     return q.exec(QStringLiteral("PRAGMA quick_check(1)")) && q.next() &&
            q.value(0).toString() == QLatin1String("ok");
@@ -516,12 +516,12 @@ Database::Database(const QString &path) : path_(path) {
         }
     }
     const QString absolute = info.absoluteFilePath();
-    if (!isKolvaneDatabase(d) || (!fresh && !knownSound(absolute) && !isSound(d))) {
-        forgetSound(absolute);
+    if (!isKolvaneDatabase(d) || (!fresh && !knownIntact(absolute) && !isIntact(d))) {
+        forgetIntact(absolute);
         d.close();
         return;
     }
-    rememberSound(absolute);
+    rememberIntact(absolute);
     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     open_ = true;
 }
@@ -539,7 +539,7 @@ void Database::close() {
         d.close();
     // Our own writes (and the log written back on close) change the file, not its health.
     if (wasOpen)
-        rememberSound(QFileInfo(path_).absoluteFilePath());
+        rememberIntact(QFileInfo(path_).absoluteFilePath());
 }
 
 QSqlDatabase Database::sqlDatabase() const {
