@@ -1,11 +1,15 @@
 #include "db/Database.h"
 #include "db/Schema.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -44,6 +48,65 @@ void addCall(const db::Database &d, int id, const QString &number, int caller) {
     QVERIFY(t.update());
 }
 
+// Another program (or a second Kolvane) holding the write lock on the file from its own
+// thread until release is fulfilled or holdMs have passed, whichever comes first.
+class LockHolder {
+public:
+    LockHolder(const QString &path, const QString &begin, int holdMs) {
+        std::promise<bool> locked;
+        std::future<bool> isLocked = locked.get_future();
+        std::shared_future<void> released = release_.get_future().share();
+        thread_ =
+            std::thread([path, begin, holdMs, released, locked = std::move(locked)]() mutable {
+                const QString name = QStringLiteral("lock-holder");
+                {
+                    QSqlDatabase s = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+                    s.setDatabaseName(path);
+                    QSqlQuery q(s);
+                    const bool ok = s.open() && q.exec(begin);
+                    locked.set_value(ok);
+                    if (ok) {
+                        released.wait_for(std::chrono::milliseconds(holdMs));
+                        q.exec(QStringLiteral("COMMIT"));
+                    }
+                    q.finish();
+                    s.close();
+                }
+                QSqlDatabase::removeDatabase(name);
+            });
+        locked_ = isLocked.get();
+    }
+    ~LockHolder() { release(); }
+    bool isLocked() const { return locked_; }
+    void release() {
+        if (thread_.joinable()) {
+            release_.set_value();
+            thread_.join();
+        }
+    }
+
+private:
+    std::promise<void> release_;
+    std::thread thread_;
+    bool locked_ = false;
+};
+
+QStringList queryPlan(const db::Database &d, const QString &sql) {
+    QSqlQuery q(d.sqlDatabase());
+    QStringList steps;
+    if (!q.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql))
+        return {QStringLiteral("cannot prepare")};
+    // Every parameter the catalogue uses; values do not change the plan.
+    for (const char *name : {":TelNo", ":IDs", ":MemoID", ":ID", ":Letter"})
+        if (sql.contains(QLatin1String(name)))
+            q.bindValue(QLatin1String(name), 1);
+    if (!q.exec())
+        return {QStringLiteral("cannot run")};
+    while (q.next())
+        steps << q.value(3).toString();
+    return steps;
+}
+
 } // namespace
 
 class TestDatabase : public QObject {
@@ -52,8 +115,22 @@ class TestDatabase : public QObject {
     QTemporaryDir dir;
     QString path() const { return dir.filePath(QStringLiteral("Kolvane.mdb")); }
 
+    // A history long enough to fill many pages of the file.
+    void fillHistory(int rows) {
+        db::Database d(path());
+        QSqlDatabase s = d.sqlDatabase();
+        QVERIFY(s.transaction());
+        for (int id = 0; id < rows; ++id)
+            addCall(d, id, QStringLiteral("0312345678"), 0);
+        QVERIFY(s.commit());
+    }
+
 private slots:
-    void init() { QFile::remove(path()); }
+    void init() {
+        QDir(path()).removeRecursively();
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+            QFile::remove(path() + QLatin1String(suffix));
+    }
 
     void missingFileGetsSchemaAndNullMaximum() {
         db::Database d(path());
@@ -216,6 +293,10 @@ private slots:
         QTest::newRow("other sqlite") << "sqlite";
         QTest::newRow("damaged kolvane") << "damaged";
         QTest::newRow("sqlite header only") << "header";
+        QTest::newRow("kolvane cut in half") << "halved";
+        QTest::newRow("kolvane with a page of junk") << "junk";
+        QTest::newRow("older kolvane without memo") << "older";
+        QTest::newRow("directory") << "directory";
     }
 
     void foreignFileUntouched() {
@@ -233,6 +314,39 @@ private slots:
                 s.close();
             }
             QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        } else if (kind == QLatin1String("older")) {
+            {
+                QSqlDatabase s = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+                s.setDatabaseName(path());
+                QVERIFY(s.open());
+                QSqlQuery q(s);
+                for (QString sql : db::schema::createStatements()) {
+                    sql.replace(QStringLiteral(", メモ TEXT"), QString());
+                    QVERIFY2(q.exec(sql), qPrintable(sql));
+                }
+                QVERIFY(!s.record(QStringLiteral("着信履歴")).contains(QStringLiteral("メモ")));
+                s.close();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        } else if (kind == QLatin1String("junk")) {
+            // Opened by this run before, then damaged among its rows by something else.
+            fillHistory(3000);
+            { QVERIFY(db::Database(path()).isOpen()); }
+            QFile f(path());
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.seek(20 * 4096));
+            f.write(QByteArray(4096, 'x'));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                  QFileDevice::FileModificationTime));
+        } else if (kind == QLatin1String("halved")) {
+            // Its schema survives at the start of the file; most of its rows do not.
+            fillHistory(3000);
+            QFile f(path());
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.size() > 40 * 4096);
+            QVERIFY(f.resize(f.size() / 2));
+        } else if (kind == QLatin1String("directory")) {
+            QVERIFY(QDir().mkpath(path()));
         } else if (kind == QLatin1String("header")) {
             QFile f(path());
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -257,6 +371,124 @@ private slots:
         }
         QCOMPARE(contentsOf(path()), before);
         QVERIFY(!QFile::exists(path() + QStringLiteral("-wal")));
+        QVERIFY(!QFile::exists(path() + QStringLiteral("-journal")));
+    }
+
+    // A write lock held by another connection is waited on, then the statement is given
+    // up: the caller hears false and the file keeps what it had. Reading goes on meanwhile,
+    // so a call is still looked up while another window writes.
+    void lockedDatabase_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<bool>("heldThrough");
+        for (const char *operation : {"history row", "memo", "delete history", "new entry"}) {
+            QTest::addRow("%s, lock released while waiting", operation) << operation << false;
+            QTest::addRow("%s, lock held past the wait", operation) << operation << true;
+        }
+    }
+
+    void lockedDatabase() {
+        QFETCH(QString, operation);
+        QFETCH(bool, heldThrough);
+        {
+            db::Database d(path());
+            addCall(d, 1, QStringLiteral("0312345678"), 0);
+        }
+        LockHolder lock(path(), QStringLiteral("BEGIN IMMEDIATE"), heldThrough ? 60000 : 300);
+        QVERIFY(lock.isLocked());
+        bool done = false;
+        {
+            db::Database d(path());
+            QVERIFY(d.isOpen());
+            db::RowSet maximum = d.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
+            QCOMPARE(maximum.field(QStringLiteral("履歴IDの最大")).toInt(), 1);
+            if (operation == QLatin1String("history row")) {
+                db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
+                QVERIFY(t.addNew());
+                t.setField(QStringLiteral("履歴ID"), 2);
+                done = t.update();
+            } else if (operation == QLatin1String("memo")) {
+                db::Query m = d.storedQuery(QStringLiteral("Q_履歴メモ"));
+                m.setParameter(QStringLiteral("MemoID"), 1);
+                db::RowSet rs = m.openRows();
+                QVERIFY(rs.edit());
+                rs.setField(QStringLiteral("メモ"), QStringLiteral("折り返し"));
+                done = rs.update();
+                QCOMPARE(rs.field(QStringLiteral("メモ")).isNull(), !done);
+            } else if (operation == QLatin1String("delete history")) {
+                done = d.storedQuery(QStringLiteral("Q_履歴削除")).execute();
+            } else {
+                db::RowSet t = d.openTable(QStringLiteral("住所録"));
+                QVERIFY(t.addNew());
+                t.setField(QStringLiteral("氏名"), QStringLiteral("山田"));
+                done = t.update();
+            }
+        }
+        lock.release();
+        QCOMPARE(done, !heldThrough);
+
+        db::Database d(path());
+        db::RowSet history = d.openTable(QStringLiteral("着信履歴"));
+        if (operation == QLatin1String("history row")) {
+            QCOMPARE(history.findFirst(QStringLiteral("履歴ID=2")), done);
+        } else if (operation == QLatin1String("memo")) {
+            QVERIFY(history.findFirst(QStringLiteral("履歴ID=1")));
+            QCOMPARE(history.field(QStringLiteral("メモ")).toString(),
+                     done ? QStringLiteral("折り返し") : QString());
+        } else if (operation == QLatin1String("delete history")) {
+            QCOMPARE(history.recordCount(), done ? 0 : 1);
+        } else {
+            QCOMPARE(d.openTable(QStringLiteral("住所録")).recordCount(), done ? 1 : 0);
+        }
+    }
+
+    // A file switched to a rollback journal (as another tool may leave it) under an
+    // exclusive lock cannot even be read: it is unavailable, not mistaken for a foreign
+    // file to be replaced, and comes back once the lock is gone.
+    void exclusivelyLockedFileIsUnavailable() {
+        {
+            db::Database d(path());
+            addCall(d, 1, QStringLiteral("0312345678"), 0);
+            QSqlQuery q(d.sqlDatabase());
+            QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode = DELETE")));
+        }
+        const QByteArray before = contentsOf(path());
+        LockHolder lock(path(), QStringLiteral("BEGIN EXCLUSIVE"), 60000);
+        QVERIFY(lock.isLocked());
+        {
+            db::Database d(path());
+            QVERIFY(!d.isOpen());
+            db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
+            QVERIFY(!t.addNew());
+            QVERIFY(d.storedQuery(QStringLiteral("Q_履歴の最大")).openRows().isEmpty());
+        }
+        lock.release();
+        QCOMPARE(contentsOf(path()), before);
+        db::Database d(path());
+        QVERIFY(d.isOpen());
+        QVERIFY(d.openTable(QStringLiteral("着信履歴")).findFirst(QStringLiteral("履歴ID=1")));
+    }
+
+    // The lookups made on every call and by the windows find their rows through a key or an
+    // index; none reads a whole table or sorts one (the history grows by a row per call).
+    void lookupsSearchByKey_data() {
+        QTest::addColumn<QString>("sql");
+        for (const char *name :
+             {"TELNOsach", "VALsach", "Q_履歴の最大", "Q_履歴メモ", "Q_電番既存確認"})
+            QTest::newRow(name) << db::schema::storedQuery(QString::fromUtf8(name));
+        QTest::newRow("numbers of an entry") << db::schema::phonebookNumbersOfEntrySql();
+        QTest::newRow("calls of an entry") << db::schema::phonebookHistoryOfEntrySql();
+    }
+
+    void lookupsSearchByKey() {
+        QFETCH(QString, sql);
+        db::Database d(path());
+        const QStringList plan = queryPlan(d, sql);
+        const QByteArray shown = plan.join(QStringLiteral("; ")).toUtf8();
+        QVERIFY(!plan.isEmpty());
+        for (const QString &step : plan) {
+            QVERIFY2(step.startsWith(QLatin1String("SEARCH")), shown.constData());
+            QVERIFY2(!step.contains(QLatin1String("TEMP B-TREE")), shown.constData());
+        }
     }
 
     void compactCopy() {

@@ -3,7 +3,10 @@
 #include "db/Schema.h"
 
 #include <QAtomicInt>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -438,6 +441,46 @@ bool isKolvaneDatabase(const QSqlDatabase &d) {
     return true;
 }
 
+// Damage inside the file (a page of junk among the rows) shows only when every page is
+// read, and writing into such a file can spread it. Reading a large history through takes
+// a moment, so it is done when this run first opens the file, and again only when the file
+// has changed since one of our connections last had it (someone else wrote to it).
+struct FileState {
+    qint64 size = -1;
+    QDateTime modified;
+    bool operator==(const FileState &o) const { return size == o.size && modified == o.modified; }
+};
+
+QMutex intactFilesMutex;
+QHash<QString, FileState> intactFiles; // by absolute path: as our connections last left it
+
+FileState stateOf(const QString &absolutePath) {
+    const QFileInfo info(absolutePath);
+    return {info.size(), info.lastModified()};
+}
+
+bool knownIntact(const QString &absolutePath) {
+    const QMutexLocker lock(&intactFilesMutex);
+    const auto it = intactFiles.constFind(absolutePath);
+    return it != intactFiles.constEnd() && *it == stateOf(absolutePath);
+}
+
+void rememberIntact(const QString &absolutePath) {
+    const QMutexLocker lock(&intactFilesMutex);
+    intactFiles.insert(absolutePath, stateOf(absolutePath));
+}
+
+void forgetIntact(const QString &absolutePath) {
+    const QMutexLocker lock(&intactFilesMutex);
+    intactFiles.remove(absolutePath);
+}
+
+bool isIntact(const QSqlDatabase &d) {
+    QSqlQuery q(d);
+    return q.exec(QStringLiteral("PRAGMA quick_check(1)")) && q.next() &&
+           q.value(0).toString() == QLatin1String("ok");
+}
+
 } // namespace
 
 Database::Database(const QString &path) : path_(path) {
@@ -472,10 +515,13 @@ Database::Database(const QString &path) : path_(path) {
             return;
         }
     }
-    if (!isKolvaneDatabase(d)) {
+    const QString absolute = info.absoluteFilePath();
+    if (!isKolvaneDatabase(d) || (!fresh && !knownIntact(absolute) && !isIntact(d))) {
+        forgetIntact(absolute);
         d.close();
         return;
     }
+    rememberIntact(absolute);
     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     open_ = true;
 }
@@ -486,10 +532,14 @@ Database::~Database() {
 }
 
 void Database::close() {
+    const bool wasOpen = open_;
     open_ = false;
     QSqlDatabase d = connectionNamed(connection_);
     if (d.isValid())
         d.close();
+    // Our own writes (and the log written back on close) change the file, not its health.
+    if (wasOpen)
+        rememberIntact(QFileInfo(path_).absoluteFilePath());
 }
 
 QSqlDatabase Database::sqlDatabase() const {

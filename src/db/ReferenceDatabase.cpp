@@ -135,20 +135,24 @@ ReferenceDatabase::lookup(const QString &table, const QString &phoneField, const
             return std::nullopt;
         std::optional<ReferenceRow> found;
         if (mdb_read_columns(t) && mdb_rewind_table(t) == 0) {
+            // libmdb keeps one buffer per column, so a column named for two roles (phone and
+            // address, say) is bound once and read for both.
             const QStringList wanted = {phoneField, nameField, addressField, zipField};
-            QVector<QByteArray> buffers(4, QByteArray(MDB_BIND_SIZE, '\0'));
-            QVector<int> lengths(4, 0);
+            QStringList distinct;
+            for (const QString &c : wanted)
+                if (!c.isEmpty() && !distinct.contains(c))
+                    distinct << c;
+            QVector<QByteArray> buffers(distinct.size(), QByteArray(MDB_BIND_SIZE, '\0'));
+            QVector<int> lengths(distinct.size(), 0);
             bool bound = true;
-            for (int i = 0; i < 4; ++i) {
-                if (wanted[i].isEmpty())
-                    continue;
-                QByteArray column = wanted[i].toUtf8();
+            for (int i = 0; i < distinct.size(); ++i) {
+                QByteArray column = distinct[i].toUtf8();
                 bound = bound && mdb_bind_column_by_name(t, column.data(), buffers[i].data(),
                                                          &lengths[i]) >= 0;
             }
-            const auto text = [&](int i) {
-                return wanted[i].isEmpty() ? QString()
-                                           : QString::fromUtf8(buffers[i].constData(), lengths[i]);
+            const auto text = [&](int role) {
+                const int i = int(distinct.indexOf(wanted[role]));
+                return i < 0 ? QString() : QString::fromUtf8(buffers[i].constData(), lengths[i]);
             };
             while (bound && mdb_fetch_row(t)) {
                 if (text(0) == number) {

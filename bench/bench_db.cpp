@@ -1,0 +1,532 @@
+// Times the database work of the call path: one call's phonebook lookup and history row in a
+// large Kolvane.mdb, and the reference-phonebook lookup in an Access file and in a large
+// SQLite file without an index. Prints median and worst per case.
+//
+// Usage: bench_db [--data DIR] [--calls N]
+//   DIR keeps the generated databases between runs (default: the build tree's bench/data).
+
+#include "db/Database.h"
+#include "db/ReferenceDatabase.h"
+#include "db/Schema.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <mdbtools.h>
+#include <vector>
+
+namespace {
+
+constexpr int phonebookNumbers = 100000; // two numbers per entry
+constexpr int historyRows = 1000000;
+constexpr int referenceRows = 1000000;
+
+QTextStream out(stdout);
+
+// The i-th phonebook number; numbers with a last digit off this pattern are never in it.
+QString phonebookNumber(int i) {
+    return QStringLiteral("03%1").arg(10000000 + qint64(i) * 97);
+}
+QString unknownNumber(int i) {
+    return QStringLiteral("03%1").arg(10000000 + qint64(i) * 97 + 1);
+}
+QString referenceNumber(int i) {
+    return QStringLiteral("06%1").arg(20000000 + qint64(i) * 7);
+}
+
+struct Figures {
+    std::vector<double> ms;
+    void add(qint64 ns) { ms.push_back(double(ns) / 1e6); }
+    double median() const {
+        std::vector<double> s = ms;
+        std::sort(s.begin(), s.end());
+        if (s.empty())
+            return 0;
+        const size_t n = s.size();
+        return n % 2 ? s[n / 2] : (s[n / 2 - 1] + s[n / 2]) / 2;
+    }
+    double worst() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
+};
+
+// Pads to a width in terminal columns: CJK characters take two.
+QString padded(const QString &text, int columns) {
+    int width = 0;
+    for (const QChar c : text)
+        width += c.unicode() >= 0x1100 ? 2 : 1;
+    return text + QString(std::max(0, columns - width), QLatin1Char(' '));
+}
+
+void printHeader(const QString &title) {
+    out << "\n" << title << "\n";
+    out << QStringLiteral("  %1 %2 %3 %4\n")
+               .arg(padded(QStringLiteral("case"), 44))
+               .arg(QStringLiteral("n"), 4)
+               .arg(QStringLiteral("median ms"), 11)
+               .arg(QStringLiteral("worst ms"), 11);
+    out.flush();
+}
+
+void printRow(const QString &name, const Figures &f, const QString &note = QString()) {
+    out << QStringLiteral("  %1 %2 %3 %4")
+               .arg(padded(name, 44))
+               .arg(f.ms.size(), 4)
+               .arg(f.median(), 11, 'f', 3)
+               .arg(f.worst(), 11, 'f', 3);
+    if (!note.isEmpty())
+        out << "  " << note;
+    out << "\n";
+    out.flush();
+}
+
+bool exec(QSqlQuery &q, const QString &sql) {
+    if (q.exec(sql))
+        return true;
+    out << "SQL failed: " << q.lastError().text() << "\n  " << sql << "\n";
+    return false;
+}
+
+// A tag that changes whenever the schema or the generated data would, so a cached file
+// from an older build is not reused.
+QString dataTag(const QString &extra) {
+    QCryptographicHash h(QCryptographicHash::Sha1);
+    h.addData(db::schema::createStatements().join(QLatin1Char('\n')).toUtf8());
+    h.addData(extra.toUtf8());
+    return QString::fromLatin1(h.result().toHex().left(12));
+}
+
+// ---- the call database
+
+// Kolvane.mdb made by the program itself, then filled in one transaction: 50 000 entries
+// with two numbers each (inserted in a scattered order, as years of registration leave
+// them) and a million calls, two thirds of them from known numbers.
+bool buildCallDatabase(const QString &path) {
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    QFile::remove(partial + QStringLiteral("-wal"));
+    QFile::remove(partial + QStringLiteral("-shm"));
+    {
+        db::Database d(partial);
+        if (!d.isOpen())
+            return false;
+        QSqlDatabase s = d.sqlDatabase();
+        QSqlQuery q(s);
+        if (!s.transaction())
+            return false;
+        const QString numbers = QStringLiteral("%1").arg(phonebookNumbers);
+        const QString entries = QStringLiteral("%1").arg(phonebookNumbers / 2);
+        const QString calls = QStringLiteral("%1").arg(historyRows);
+        const QString known = QStringLiteral("%1").arg(phonebookNumbers * 3 / 2);
+        const bool ok =
+            exec(q, QStringLiteral(
+                        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                        "LIMIT %1) INSERT INTO 住所録 (氏名, 索引インデックス, 住所, 郵便番号) "
+                        "SELECT '利用者' || x, 'ｱ', '東京都千代田区千代田' || x || '番地', "
+                        "printf('%03d-%04d', x % 1000, x % 10000) FROM c")
+                        .arg(entries)) &&
+            exec(q, QStringLiteral("WITH RECURSIVE c(k) AS (SELECT 0 UNION ALL SELECT k + 1 FROM c "
+                                   "LIMIT %1), p(i) AS (SELECT (k * 7919) % %1 FROM c) "
+                                   "INSERT INTO 電話番号 (IDsub, 電番, 摘要) "
+                                   "SELECT i / 2 + 1, '03' || (10000000 + i * 97), "
+                                   "CASE i % 2 WHEN 0 THEN '自宅' ELSE '携帯' END FROM p")
+                        .arg(numbers)) &&
+            exec(q, QStringLiteral(
+                        "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c "
+                        "LIMIT %1), h(x, i) AS (SELECT x, (x * 7919) % %2 FROM c) "
+                        "INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, 着信者ID) "
+                        "SELECT x, printf('%04d/%02d/%02d', 2000 + x / 40000, "
+                        "x / 3000 % 12 + 1, x / 100 % 28 + 1), "
+                        "printf('%02d:%02d:%02d', x / 3600 % 24, x / 60 % 60, x % 60), "
+                        "'03' || (10000000 + i * 97), "
+                        "CASE WHEN i < %3 THEN '利用者' || (i / 2 + 1) END, "
+                        "CASE WHEN i < %3 THEN '東京都千代田区千代田' || (i / 2 + 1) || '番地' "
+                        "END, CASE WHEN i < %3 THEN i / 2 + 1 ELSE 0 END FROM h")
+                        .arg(calls, known, numbers));
+        if (!ok || !s.commit())
+            return false;
+    }
+    // The last connection has checkpointed the log into the file.
+    return QFile::rename(partial, path);
+}
+
+struct CallResult {
+    int callerId = 0;
+    QString remark, name, address, zip;
+};
+
+// What the call handler does for one call, each step opening the database anew.
+CallResult phonebookLookup(const QString &path, const QString &number) {
+    CallResult r;
+    db::Database d(path);
+    db::Query tel = d.storedQuery(QStringLiteral("TELNOsach"));
+    tel.setParameter(QStringLiteral("TelNo"), number);
+    db::RowSet numbers = tel.openRows();
+    if (numbers.moveFirst()) {
+        r.callerId = numbers.field(QStringLiteral("IDsub")).toInt();
+        r.remark = numbers.field(QStringLiteral("摘要")).toString();
+    }
+    db::Query val = d.storedQuery(QStringLiteral("VALsach"));
+    val.setParameter(QStringLiteral("IDs"), r.callerId);
+    db::RowSet entry = val.openRows();
+    if (entry.moveFirst()) {
+        r.name = entry.field(QStringLiteral("氏名")).toString();
+        r.address = entry.field(QStringLiteral("住所")).toString();
+        r.zip = entry.field(QStringLiteral("郵便番号")).toString();
+    }
+    return r;
+}
+
+bool historyRow(const QString &path, const QString &number, const CallResult &caller,
+                int *historyId) {
+    db::Database d(path);
+    db::RowSet history = d.openTable(QStringLiteral("着信履歴"));
+    db::RowSet maximum = d.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
+    const QVariant largest = maximum.field(QStringLiteral("履歴IDの最大"));
+    if (!largest.isNull())
+        *historyId = largest.toInt() + 1;
+    history.addNew();
+    history.setField(QStringLiteral("履歴ID"), *historyId);
+    history.setField(QStringLiteral("日時"), QStringLiteral("2026/12/08"));
+    history.setField(QStringLiteral("時間"), QStringLiteral("01:23:45"));
+    history.setField(QStringLiteral("電番"), number);
+    if (!caller.name.isEmpty())
+        history.setField(QStringLiteral("氏名"), caller.name);
+    if (!caller.address.isEmpty())
+        history.setField(QStringLiteral("住所"), caller.address);
+    if (!caller.zip.isEmpty())
+        history.setField(QStringLiteral("郵便番号"), caller.zip);
+    history.setField(QStringLiteral("着信者ID"), caller.callerId);
+    return history.update();
+}
+
+void printPlans(const QString &path) {
+    db::Database d(path);
+    QSqlQuery q(d.sqlDatabase());
+    out << "\nQuery plans (Kolvane.mdb)\n";
+    const QStringList names = {QStringLiteral("TELNOsach"), QStringLiteral("VALsach"),
+                               QStringLiteral("Q_履歴の最大")};
+    for (const QString &name : names) {
+        q.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + db::schema::storedQuery(name));
+        if (name == QLatin1String("TELNOsach"))
+            q.bindValue(QStringLiteral(":TelNo"), phonebookNumber(1));
+        if (name == QLatin1String("VALsach"))
+            q.bindValue(QStringLiteral(":IDs"), 1);
+        QStringList steps;
+        if (q.exec())
+            while (q.next())
+                steps << q.value(3).toString();
+        out << QStringLiteral("  %1 %2\n").arg(padded(name, 14), steps.join(QStringLiteral("; ")));
+    }
+    out.flush();
+}
+
+bool benchCallDatabase(const QString &dataDir, int calls) {
+    const QString seed =
+        QDir(dataDir).filePath(QStringLiteral("Kolvane-%1.mdb").arg(dataTag(QStringLiteral("v1"))));
+    if (!QFile::exists(seed)) {
+        out << "Building " << seed << " (" << phonebookNumbers << " numbers, " << historyRows
+            << " calls) ...";
+        out.flush();
+        QElapsedTimer t;
+        t.start();
+        if (!buildCallDatabase(seed)) {
+            out << " failed\n";
+            return false;
+        }
+        out << " " << t.elapsed() << " ms\n";
+    }
+    // Each run works on a fresh copy, so the figures do not drift as runs add rows.
+    QTemporaryDir work(QDir(dataDir).filePath(QStringLiteral("run-XXXXXX")));
+    const QString path = work.filePath(QStringLiteral("Kolvane.mdb"));
+    if (!work.isValid() || !QFile::copy(seed, path)) {
+        out << "cannot copy " << seed << "\n";
+        return false;
+    }
+    // The first open of a run reads the whole file through for damage.
+    Figures firstOpen;
+    {
+        QElapsedTimer t;
+        t.start();
+        db::Database d(path);
+        d.close();
+        firstOpen.add(t.nsecsElapsed());
+    }
+    printPlans(path);
+
+    // The part of every step that is only opening and closing the file.
+    Figures openClose;
+    for (int n = 0; n < calls; ++n) {
+        QElapsedTimer t;
+        t.start();
+        db::Database d(path);
+        d.close();
+        openClose.add(t.nsecsElapsed());
+    }
+    printHeader(QStringLiteral("Opening Kolvane.mdb (each step below opens it once)"));
+    printRow(QStringLiteral("first open + close of the run"), firstOpen);
+    printRow(QStringLiteral("open + close"), openClose);
+
+    int historyId = 0;
+    bool allStored = true;
+    int wrongLookups = 0;
+    for (const bool known : {true, false}) {
+        Figures lookup, history, whole;
+        for (int n = 0; n < calls; ++n) {
+            // Spread over the phonebook so every call reads pages of its own.
+            const int i = int((qint64(n) * 104729 + 12345) % phonebookNumbers);
+            const QString number = known ? phonebookNumber(i) : unknownNumber(i);
+            QElapsedTimer t;
+            t.start();
+            const CallResult caller = phonebookLookup(path, number);
+            const qint64 looked = t.nsecsElapsed();
+            allStored = historyRow(path, number, caller, &historyId) && allStored;
+            const qint64 done = t.nsecsElapsed();
+            lookup.add(looked);
+            history.add(done - looked);
+            whole.add(done);
+            const bool found = caller.callerId == i / 2 + 1 &&
+                               caller.name == QStringLiteral("利用者%1").arg(i / 2 + 1);
+            if (found != known || (!known && caller.callerId != 0))
+                ++wrongLookups;
+        }
+        const QString who =
+            known ? QStringLiteral("known number") : QStringLiteral("unknown number");
+        printHeader(QStringLiteral("One call's database work, %1 (%2 numbers, %3 history rows)")
+                        .arg(who)
+                        .arg(phonebookNumbers)
+                        .arg(historyRows));
+        printRow(QStringLiteral("TELNOsach + VALsach"), lookup);
+        printRow(QStringLiteral("Q_履歴の最大 + 着信履歴 row"), history);
+        printRow(QStringLiteral("whole call"), whole);
+    }
+    // Not on the call path, but on the same file: what the history window's row sets cost.
+    Figures count, list, model;
+    for (int n = 0; n < 5; ++n) {
+        QElapsedTimer t;
+        t.start();
+        db::Database d(path);
+        const int rows = d.openTable(QStringLiteral("着信履歴")).recordCount();
+        count.add(t.nsecsElapsed());
+        t.restart();
+        const int listed = d.openRows(db::schema::historyListSql()).recordCount();
+        list.add(t.nsecsElapsed());
+        // A model fetches as the grid scrolls: the first screenful is what a refresh costs.
+        t.restart();
+        {
+            QSqlQueryModel m;
+            m.setQuery(db::schema::historyListSql(), d.sqlDatabase());
+            if (m.rowCount() == 0 || m.data(m.index(0, 6)).toInt() != historyRows - 1 + 2 * calls)
+                ++wrongLookups;
+        }
+        model.add(t.nsecsElapsed());
+        if (rows != historyRows + 2 * calls || listed != rows)
+            ++wrongLookups;
+    }
+    printHeader(QStringLiteral("History row sets over %1 rows (history window)").arg(historyRows));
+    printRow(QStringLiteral("着信履歴 table + record count"), count);
+    printRow(QStringLiteral("history list SQL, all rows read"), list);
+    printRow(QStringLiteral("history list SQL, QSqlQueryModel first fetch"), model);
+
+    db::Database d(path);
+    db::RowSet rs = d.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
+    const int last = rs.field(QStringLiteral("履歴IDの最大")).toInt();
+    const bool ok = allStored && wrongLookups == 0 && last == historyRows - 1 + 2 * calls;
+    out << "  check: " << (ok ? "ok" : "WRONG") << " (lookups wrong: " << wrongLookups
+        << ", last 履歴ID " << last << ")\n";
+    return ok;
+}
+
+// ---- reference phonebooks
+
+// Phone values of the first, middle and last row of an Access table, read straight from
+// the file so the cases follow the fixture.
+QStringList accessColumn(const QString &path, const QString &table, const QString &column) {
+    QStringList values;
+    MdbHandle *mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
+    if (!mdb)
+        return values;
+    if (mdb_read_catalog(mdb, MDB_TABLE)) {
+        QByteArray name = table.toUtf8();
+        if (MdbTableDef *t = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE)) {
+            QByteArray buffer(MDB_BIND_SIZE, '\0');
+            int length = 0;
+            QByteArray col = column.toUtf8();
+            if (mdb_read_columns(t) && mdb_rewind_table(t) == 0 &&
+                mdb_bind_column_by_name(t, col.data(), buffer.data(), &length) >= 0)
+                while (mdb_fetch_row(t))
+                    values << QString::fromUtf8(buffer.constData(), length);
+            mdb_free_tabledef(t);
+        }
+    }
+    mdb_close(mdb);
+    return values;
+}
+
+// A reference phonebook as another program might leave it: one table, no index.
+bool buildReferenceFile(const QString &path) {
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    {
+        QSqlDatabase s =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("build"));
+        s.setDatabaseName(partial);
+        if (!s.open())
+            return false;
+        QSqlQuery q(s);
+        const bool ok =
+            exec(q, QStringLiteral("PRAGMA journal_mode = OFF")) &&
+            exec(q, QStringLiteral("CREATE TABLE 電話帳 (番号 TEXT, 名前 TEXT, 所在地 TEXT, "
+                                   "郵便番号 TEXT)")) &&
+            exec(q, QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 "
+                                   "FROM c LIMIT %1) INSERT INTO 電話帳 SELECT '06' || "
+                                   "(20000000 + x * 7), '参照' || x, '大阪府大阪市北区' || x, "
+                                   "printf('%03d-%04d', x % 1000, x % 10000) FROM c")
+                        .arg(referenceRows));
+        s.close();
+        if (!ok) {
+            QSqlDatabase::removeDatabase(QStringLiteral("build"));
+            return false;
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("build"));
+    return QFile::rename(partial, path);
+}
+
+struct RefCase {
+    QString label;
+    QString number;
+    QString name; // expected; empty for no row
+};
+
+bool benchReference(const QString &title, const QString &path, const QString &table,
+                    const QString &phone, const QString &name, const QString &address,
+                    const QString &zip, const QList<RefCase> &cases, int repeats) {
+    printHeader(title);
+    bool ok = true;
+    for (const RefCase &c : cases) {
+        Figures lookup, call;
+        bool right = true;
+        ReferenceDatabase open;
+        open.open(path);
+        for (int n = 0; n < repeats; ++n) {
+            QElapsedTimer t;
+            t.start();
+            const auto row = open.lookup(table, phone, name, address, zip, c.number);
+            lookup.add(t.nsecsElapsed());
+            right = right && (c.name.isEmpty() ? !row : row && row->name == c.name);
+        }
+        // As the call path does it: open the file, look up, close.
+        for (int n = 0; n < repeats; ++n) {
+            QElapsedTimer t;
+            t.start();
+            ReferenceDatabase r;
+            r.open(path);
+            const auto row = r.lookup(table, phone, name, address, zip, c.number);
+            r.close();
+            call.add(t.nsecsElapsed());
+            right = right && (c.name.isEmpty() ? !row : row && row->name == c.name);
+        }
+        const QString note = right ? QString() : QStringLiteral("WRONG RESULT");
+        printRow(c.label + QStringLiteral(": lookup"), lookup, note);
+        printRow(c.label + QStringLiteral(": open + lookup + close"), call, note);
+        ok = ok && right;
+    }
+    return ok;
+}
+
+bool benchReferences(const QString &dataDir, int calls) {
+    bool ok = true;
+    const QString nwind = QStringLiteral(KOLVANE_FIXTURES_DIR "/nwind.mdb");
+    const QStringList phones =
+        accessColumn(nwind, QStringLiteral("Customers"), QStringLiteral("Phone"));
+    const QStringList names =
+        accessColumn(nwind, QStringLiteral("Customers"), QStringLiteral("CompanyName"));
+    if (phones.isEmpty() || phones.size() != names.size()) {
+        out << "cannot read " << nwind << "\n";
+        ok = false;
+    } else {
+        const int middle = int(phones.size()) / 2, last = int(phones.size()) - 1;
+        ok = benchReference(
+                 QStringLiteral("Reference lookup, nwind.mdb Customers (Jet 3, %1 rows, libmdb)")
+                     .arg(phones.size()),
+                 nwind, QStringLiteral("Customers"), QStringLiteral("Phone"),
+                 QStringLiteral("CompanyName"), QStringLiteral("Address"),
+                 QStringLiteral("PostalCode"),
+                 {{QStringLiteral("first row"), phones[0], names[0]},
+                  {QStringLiteral("middle row %1").arg(middle), phones[middle], names[middle]},
+                  {QStringLiteral("last row %1").arg(last), phones[last], names[last]},
+                  {QStringLiteral("missing"), QStringLiteral("000-0000000"), QString()}},
+                 calls) &&
+             ok;
+    }
+
+    const QString ref = QDir(dataDir).filePath(
+        QStringLiteral("reference-%1.db").arg(dataTag(QStringLiteral("reference v1"))));
+    if (!QFile::exists(ref)) {
+        out << "\nBuilding " << ref << " (" << referenceRows << " rows) ...";
+        out.flush();
+        QElapsedTimer t;
+        t.start();
+        if (!buildReferenceFile(ref)) {
+            out << " failed\n";
+            return false;
+        }
+        out << " " << t.elapsed() << " ms\n";
+    }
+    const int repeats = calls;
+    const int middle = referenceRows / 2, last = referenceRows - 1;
+    ok =
+        benchReference(QStringLiteral("Reference lookup, SQLite 電話帳 (%1 rows, no index)")
+                           .arg(referenceRows),
+                       ref, QStringLiteral("電話帳"), QStringLiteral("番号"),
+                       QStringLiteral("名前"), QStringLiteral("所在地"), QStringLiteral("郵便番号"),
+                       {{QStringLiteral("first row"), referenceNumber(0), QStringLiteral("参照0")},
+                        {QStringLiteral("middle row %1").arg(middle), referenceNumber(middle),
+                         QStringLiteral("参照%1").arg(middle)},
+                        {QStringLiteral("last row %1").arg(last), referenceNumber(last),
+                         QStringLiteral("参照%1").arg(last)},
+                        {QStringLiteral("missing"), QStringLiteral("0600000000"), QString()}},
+                       repeats) &&
+        ok;
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    QString dataDir = QStringLiteral(KOLVANE_BENCH_DATA_DIR);
+    int calls = 50;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--data") && i + 1 < args.size()) {
+            dataDir = args[++i];
+        } else if (args[i] == QLatin1String("--calls") && i + 1 < args.size()) {
+            calls = std::max(1, args[++i].toInt());
+        } else {
+            out << "usage: bench_db [--data DIR] [--calls N]\n";
+            return 2;
+        }
+    }
+    if (!QDir().mkpath(dataDir)) {
+        out << "cannot make " << dataDir << "\n";
+        return 1;
+    }
+    out << "bench_db: " << calls << " calls per case; data in " << dataDir << "\n";
+    QElapsedTimer total;
+    total.start();
+    const bool callOk = benchCallDatabase(dataDir, calls);
+    const bool refOk = benchReferences(dataDir, calls);
+    out << "\nbench_db: " << total.elapsed() / 1000.0 << " s\n";
+    return callOk && refOk ? 0 : 1;
+}
