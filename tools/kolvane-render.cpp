@@ -6,13 +6,18 @@
 //   kolvane-render pictures OUT.png [SCALE]      icons, title logo, tray icon, link cursor
 //   kolvane-render bevel OUT.png                 the bevel panel's edge styles
 //   kolvane-render title OUT.png [SCALE]         the main window's title strip
+//   kolvane-render history OUT.png [SCALE]       a history window: title-bar buttons, grip,
+//                                                a black sunken frame
 #include "ui/chrome/ImageButton.h"
 #include "ui/chrome/Pictures.h"
+#include "ui/chrome/ResizeGrip.h"
 #include "ui/chrome/SkinnedWindow.h"
+#include "ui/chrome/TitleBarButtons.h"
 #include "ui/controls/BevelPanel.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 
 namespace {
@@ -146,6 +151,32 @@ int title(const QString &out, int scale) {
     return save(image, out, scale) ? 0 : 1;
 }
 
+int history(const QString &out, int scale) {
+    SkinnedWindow w(WindowKind::History);
+    w.resize(400, 250);
+    auto *icon = new QLabel(&w);
+    icon->setPixmap(TitleIcon());
+    icon->move(14, 12);
+    auto *buttons = new TitleBarButtons(TitleBarButtons::Close | TitleBarButtons::Maximize |
+                                            TitleBarButtons::Minimize,
+                                        QStringLiteral("終了"), &w);
+    buttons->move(400 - 80, 13);
+    auto *frame = new BevelPanel(&w);
+    frame->setOuterEdge(6);
+    frame->setInnerEdge(6);
+    frame->setBackColor(Qt::black);
+    frame->setGeometry(14, 44, 372, 150);
+    auto *grip = new ResizeGrip(&w);
+    grip->move(400 - 30, 250 - 30);
+    QImage image(w.size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setClipRegion(WindowChrome::WindowRegion(WindowKind::History, w.size(), w.size()));
+    w.render(&p);
+    p.end();
+    return save(image, out, scale) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -159,6 +190,8 @@ int main(int argc, char **argv) {
         return pictures(args[2], scaleAt(3));
     if (args.size() >= 3 && args[1] == QLatin1String("bevel"))
         return bevel(args[2]);
+    if (args.size() >= 3 && args[1] == QLatin1String("history"))
+        return history(args[2], scaleAt(3));
     if (args.size() >= 3 && args[1] == QLatin1String("title"))
         return title(args[2], scaleAt(3));
     if (args.size() >= 5 && args[1] == QLatin1String("window")) {

@@ -19,8 +19,9 @@ TitleBarButtons::TitleBarButtons(Buttons buttons, const QString &closeToolTip, Q
         m_buttons[item] = b;
         return b;
     };
-    // Right-aligned, close outermost, as window systems place them.
-    int x = width() - 25;
+    // Right-aligned, close outermost, as window systems place them, clear of the frame's
+    // right side (11 pixels) when the holder sits at the window's right edge.
+    int x = width() - 33;
     if (buttons & Close) {
         ImageButton *b = make(0, ClosePressed, CloseNormal, closeToolTip);
         b->move(x, 0);
