@@ -32,7 +32,7 @@ private slots:
             QCOMPARE(b->size(), QSize(20, 20));
             QCOMPARE(b->toolTip(), QString::fromUtf8(tips[i]));
             QCOMPARE(b->shownFace(), faces[i]);
-            QCOMPARE(b->objectName(), QStringLiteral("Picture5"));
+            QCOMPARE(b->objectName(), QStringLiteral("Picture5(%1)").arg(i));
             QCOMPARE(b->property("index").toInt(), i);
             QVERIFY(h.buttons->rect().contains(b->geometry()));
         }

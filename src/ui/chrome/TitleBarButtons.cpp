@@ -11,7 +11,7 @@ TitleBarButtons::TitleBarButtons(Buttons buttons, const QString &closeToolTip, Q
     resize(WindowChrome::TwipsToPixelsX(1200), WindowChrome::TwipsToPixelsY(300));
     const auto make = [&](int item, int pressed, int normal, const QString &tip) {
         auto *b = new ImageButton(20, 20, this);
-        b->setObjectName(QStringLiteral("Picture5"));
+        b->setObjectName(QStringLiteral("Picture5(%1)").arg(item));
         b->setProperty("index", item);
         b->setFace(normal);
         b->setPressedFace(pressed);
