@@ -1,3 +1,4 @@
+# Written by tools/make-faces.py.
 set(KOLVANE_FACE_FILES
     faces/101.svg
     faces/102.svg
@@ -67,4 +68,8 @@ set(KOLVANE_FACE_FILES
     faces/skin5.svg
     faces/skin6.svg
     faces/skin7.svg
+    pictures/icon.svg
+    pictures/tray.svg
+    pictures/logo.svg
+    pictures/cursor-link.svg
 )

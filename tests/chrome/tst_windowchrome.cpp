@@ -1,5 +1,7 @@
+#include "ui/chrome/SkinnedWindow.h"
 #include "ui/chrome/WindowChrome.h"
 
+#include <QPainter>
 #include <QTest>
 
 class TestWindowChrome : public QObject {
@@ -13,6 +15,14 @@ private slots:
         QTest::newRow("120 over 40") << 120 << 40 << 4;
         QTest::newRow("100 over 40") << 100 << 40 << 3;
         QTest::newRow("101 over 50") << 101 << 50 << 3;
+        // Exact multiples: k pieces when k is even, k + 1 when k is odd.
+        QTest::newRow("40 over 40") << 40 << 40 << 2;
+        QTest::newRow("150 over 50") << 150 << 50 << 4;
+        QTest::newRow("200 over 50") << 200 << 50 << 4;
+        QTest::newRow("39 over 40") << 39 << 40 << 1;
+        QTest::newRow("41 over 40") << 41 << 40 << 2;
+        QTest::newRow("0 over 40") << 0 << 40 << 0;
+        QTest::newRow("no piece") << 80 << 0 << 0;
     }
     void pieceCount() {
         QFETCH(int, length);
@@ -32,9 +42,99 @@ private slots:
         QVERIFY(!other.contains(QPoint(0, 0)));
         QVERIFY(!other.contains(QPoint(199, 99)));
     }
+    void regionRects_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<QRect>("rect");
+        QTest::newRow("main") << int(WindowKind::Main) << QSize(289, 240) << QSize(283, 234)
+                              << QRect(QPoint(2, 3), QPoint(285, 236));
+        QTest::newRow("history") << int(WindowKind::History) << QSize(400, 300) << QSize(400, 300)
+                                 << QRect(0, 0, 400, 300);
+        QTest::newRow("phonebook") << int(WindowKind::Phonebook) << QSize(310, 210)
+                                   << QSize(300, 200) << QRect(0, 0, 300, 200);
+        QTest::newRow("reference") << int(WindowKind::ReferenceDatabase) << QSize(250, 150)
+                                   << QSize(250, 150) << QRect(0, 0, 250, 150);
+        QTest::newRow("about") << int(WindowKind::About) << QSize(330, 220) << QSize(330, 220)
+                               << QRect(0, 0, 330, 220);
+    }
+    void regionRects() {
+        QFETCH(int, kind);
+        QFETCH(QSize, outer);
+        QFETCH(QSize, client);
+        QFETCH(QRect, rect);
+        const auto k = WindowKind(kind);
+        QCOMPARE(WindowChrome::WindowRegionRect(k, outer, client), rect);
+        const QRegion region = WindowChrome::WindowRegion(k, outer, client);
+        QCOMPARE(region.boundingRect(), rect);
+        // Rounded with the 15 x 15 ellipse: the corner pixels are cut, the edge middles kept.
+        for (const QPoint &corner :
+             {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()})
+            QVERIFY(!region.contains(corner));
+        QVERIFY(region.contains(QPoint(rect.left(), rect.center().y())));
+        QVERIFY(region.contains(QPoint(rect.center().x(), rect.top())));
+        QVERIFY(region.contains(QPoint(rect.right(), rect.center().y())));
+        QVERIFY(region.contains(QPoint(rect.center().x(), rect.bottom())));
+        QVERIFY(region.contains(rect.topLeft() + QPoint(7, 2)));
+        QVERIFY(region.contains(rect.topLeft() + QPoint(3, 3)));
+        QVERIFY(!region.contains(rect.topLeft() + QPoint(1, 1)));
+    }
+
+    // The painted frame covers every side whatever the size: each pixel of the left, right,
+    // top and bottom sides (outside the corners) is the piece's pixel at that offset.
+    void tiling_data() {
+        QTest::addColumn<QSize>("client");
+        QTest::newRow("80 high") << QSize(100, 80);
+        QTest::newRow("100 high") << QSize(100, 100);
+        QTest::newRow("120 high") << QSize(150, 120);
+        QTest::newRow("odd size") << QSize(263, 187);
+    }
+    void tiling() {
+        QFETCH(QSize, client);
+        QImage image(client, QImage::Format_ARGB32);
+        image.fill(Qt::magenta);
+        QPainter p(&image);
+        WindowChrome::PaintSkin(p, client);
+        p.end();
+        const int W = client.width(), H = client.height();
+        const QImage left = WindowChrome::SkinPiece(1).toImage();
+        const QImage right = WindowChrome::SkinPiece(5).toImage();
+        const QImage top = WindowChrome::SkinPiece(7).toImage();
+        const QImage bottom = WindowChrome::SkinPiece(3).toImage();
+        for (int y = 15; y < H - 15; ++y) {
+            for (int x = 0; x < left.width(); ++x)
+                QCOMPARE(image.pixel(x, y), left.pixel(x, y % left.height()));
+            for (int x = 0; x < right.width(); ++x)
+                QCOMPARE(image.pixel(W - right.width() + x, y), right.pixel(x, y % 40));
+        }
+        for (int x = 15; x < W - 15; ++x) {
+            for (int y = 0; y < top.height(); ++y)
+                QCOMPARE(image.pixel(x, y), top.pixel(x % 50, y));
+            for (int y = 0; y < bottom.height(); ++y)
+                QCOMPARE(image.pixel(x, H - bottom.height() + y), bottom.pixel(x % 50, y));
+        }
+        // Corners over the edges, each at its place.
+        const QImage br = WindowChrome::SkinPiece(4).toImage();
+        QCOMPARE(image.pixel(W - 1, H - 1), br.pixel(14, 14));
+        QCOMPARE(image.pixel(W - 15, H - 15),
+                 qAlpha(br.pixel(0, 0)) ? br.pixel(0, 0) : QColor(Qt::magenta).rgba());
+        // Inside the frame nothing is painted.
+        QCOMPARE(image.pixelColor(W / 2, H / 2), QColor(Qt::magenta));
+    }
+
+    void twips() {
+        QCOMPARE(WindowChrome::TwipsToPixelsX(4000), 267);
+        QCOMPARE(WindowChrome::TwipsToPixelsY(1600), 107);
+        QCOMPARE(WindowChrome::TwipsToPixelsX(3735), 249);
+        QCOMPARE(WindowChrome::PixelsToTwipsX(30), 450);
+        QCOMPARE(WindowChrome::PixelsToTwipsY(20), 300);
+    }
+
     void minimumSizes() {
         QCOMPARE(WindowChrome::MinimumSizeTwips(WindowKind::History), QSize(4000, 1600));
         QCOMPARE(WindowChrome::MinimumSizeTwips(WindowKind::Phonebook), QSize(3600, 1600));
+        for (WindowKind k : {WindowKind::Main, WindowKind::ReferenceDatabase, WindowKind::About})
+            QCOMPARE(WindowChrome::MinimumSizeTwips(k), QSize(0, 0));
     }
 };
 
