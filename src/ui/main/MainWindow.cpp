@@ -10,13 +10,14 @@
 #include "platform/Shell.h"
 #include "platform/TrayIcon.h"
 #include "ui/chrome/ImageButton.h"
+#include "ui/chrome/Pictures.h"
 #include "ui/chrome/WindowChrome.h"
+#include "ui/controls/BevelPanel.h"
 #include "ui/controls/DigitalClock.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -88,7 +89,8 @@ MainWindow::MainWindow(QWidget *parent) : SkinnedWindow(WindowKind::Main, parent
     taLink->setReceiveGate([this] { return ReceiveGate(); });
     connect(taLink, &TaLink::blockRead, this, &MainWindow::MSComm1_OnComm);
     ring = new RingPlayer(this);
-    Picture8 = new TrayIcon(QIcon(Face(252)), this);
+    setWindowIcon(ProgramIcon());
+    Picture8 = new TrayIcon(TrayPicture(), this);
     connect(Picture8, &TrayIcon::leftButtonDown, this, &MainWindow::TrayIconClicked);
 
     Timer1.setInterval(900);
@@ -112,13 +114,10 @@ QTimer &MainWindow::timer(int number) {
 void MainWindow::BuildLayout() {
     // Title area.
     auto *icon = new QLabel(this);
-    icon->setPixmap(Face(252).scaled(24, 24, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    icon->setPixmap(TitleIcon());
     PlaceTwips(icon, 240, 180, 360, 360);
-    auto *logo = new QLabel(QStringLiteral("Kolvane"), this);
-    QFont logoFont = logo->font();
-    logoFont.setPointSize(14);
-    logoFont.setBold(true);
-    logo->setFont(logoFont);
+    auto *logo = new QLabel(this);
+    logo->setPixmap(TitleLogo());
     PlaceTwips(logo, 660, 165, 1920, 450);
     Image1[0] = icon;
     Image1[1] = logo;
@@ -150,10 +149,13 @@ void MainWindow::BuildLayout() {
 
     // The bevelled frames lie behind the clock and the call lines.
     const auto bevel = [this](const char *name, int left, int top, int width, int height) {
-        auto *frame = new QFrame(Picture3);
+        auto *frame = new BevelPanel(Picture3);
         frame->setObjectName(QString::fromLatin1(name));
-        frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        frame->setOuterEdge(BevelPanel::Raised);
+        frame->setInnerEdge(BevelPanel::SunkenOuter);
+        frame->setBorderWidth(2);
         PlaceTwips(frame, left, top, width, height);
+        // A frame only: presses go through to the panel, which drags the window.
         frame->setAttribute(Qt::WA_TransparentForMouseEvents);
     };
     bevel("BevelPanel1", 0, 60, 3225, 585);
