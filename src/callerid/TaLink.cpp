@@ -10,6 +10,8 @@ const QByteArray TaLink::SetupCommand = QByteArrayLiteral("at$a16=1\r");
 TaLink::TaLink(QObject *parent) : QObject(parent), comm_(new SerialControl(this)) {
     settle_.setSingleShot(true);
     settle_.setInterval(SettleMs);
+    // A coarse timer may fire up to 5 % early and read a report before its end has come.
+    settle_.setTimerType(Qt::PreciseTimer);
     connect(&settle_, &QTimer::timeout, this, &TaLink::onSettled);
     connect(comm_, &SerialControl::received, this, &TaLink::onReceived);
     connect(comm_, &SerialControl::lost, this, [this] {

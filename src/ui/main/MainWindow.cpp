@@ -223,6 +223,9 @@ void MainWindow::FormLoad() {
                              screen.height() * Program::TwipsPerPixelY, MainPanelHeight);
     }
     LoadButtonFaces();
+    // The first opening of a run reads the call database through for damage; done here, it
+    // does not delay the first call (and a fresh install has its database from the start).
+    db::Database(Program::filePath(QStringLiteral("Kolvane.mdb")));
     // 12: place the window.
     setGeometry(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
                 TwipsToPixelsX(WindowWidth), TwipsToPixelsY(MainPanelHeight + 675 + 200));

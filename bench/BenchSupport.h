@@ -1,0 +1,35 @@
+#pragma once
+
+// What the benchmarks share: the large call database they time the call path on, and the
+// way they print their figures.
+
+#include <QString>
+#include <QTextStream>
+#include <vector>
+
+class QSqlQuery;
+
+constexpr int phonebookNumbers = 100000; // two numbers per entry
+constexpr int historyRows = 1000000;
+
+extern QTextStream out;
+
+// The i-th phonebook number; numbers with a last digit off this pattern are never in it.
+QString phonebookNumber(int i);
+QString unknownNumber(int i);
+
+struct Figures {
+    std::vector<double> ms;
+    void add(qint64 ns) { ms.push_back(double(ns) / 1e6); }
+    double median() const;
+    double worst() const;
+};
+
+QString padded(const QString &text, int columns);
+void printHeader(const QString &title);
+void printRow(const QString &name, const Figures &f, const QString &note = QString());
+bool exec(QSqlQuery &q, const QString &sql);
+QString dataTag(const QString &extra);
+bool buildCallDatabase(const QString &path);
+// The large Kolvane.mdb kept in dataDir (built the first time); empty when it cannot be made.
+QString CallDatabaseSeed(const QString &dataDir);

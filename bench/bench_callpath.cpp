@@ -1,0 +1,131 @@
+// Times the whole call path of the real main window: from a report written by the simulated
+// TA (tools/ta-sim on a pseudo-terminal) to the history row committed and the number line
+// set, on a Kolvane.mdb with 100 000 phonebook numbers and 1 000 000 calls. The receive event
+// waits 300 ms for the whole report before reading; that wait is the floor, and the figure
+// that matters is what the program adds to it.
+//
+// Usage: bench_callpath [--data DIR] [--calls N]
+
+#include "BenchSupport.h"
+
+#include "app/Program.h"
+#include "app/SettingsFile.h"
+#include "ui/main/MainWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+// Waits for the window's next handled call; false after the timeout.
+bool waitForCall(MainWindow &window, int timeoutMs) {
+    QEventLoop loop;
+    bool handled = false;
+    const auto connection = QObject::connect(&window, &MainWindow::callHandled, &loop, [&] {
+        handled = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    QObject::disconnect(connection);
+    return handled;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QString dataDir = QStringLiteral(KOLVANE_BENCH_DATA_DIR);
+    int calls = 50;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--data") && i + 1 < args.size()) {
+            dataDir = args[++i];
+        } else if (args[i] == QLatin1String("--calls") && i + 1 < args.size()) {
+            calls = std::max(1, args[++i].toInt());
+        } else {
+            out << "usage: bench_callpath [--data DIR] [--calls N]\n";
+            return 2;
+        }
+    }
+    QDir().mkpath(dataDir);
+    const QString seed = CallDatabaseSeed(dataDir);
+    if (seed.isEmpty())
+        return 1;
+
+    QTemporaryDir folder(QDir(dataDir).filePath(QStringLiteral("callpath-XXXXXX")));
+    if (!folder.isValid() || !QFile::copy(seed, folder.filePath(QStringLiteral("Kolvane.mdb")))) {
+        out << "cannot copy " << seed << "\n";
+        return 1;
+    }
+
+    QProcess sim;
+    sim.start(QStringLiteral(KOLVANE_TA_SIM), {});
+    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
+        out << "the simulated TA did not start\n";
+        return 1;
+    }
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+
+    Program::AppFolder = folder.path();
+    Settings settings;
+    settings.ShowDate = 0;
+    settings.RingOn = 0;
+    settings.PortName = device;
+    WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings);
+
+    Figures startUp;
+    QElapsedTimer clock;
+    clock.start();
+    MainWindow window;
+    window.show();
+    while (window.FirstActivation && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    startUp.add(clock.nsecsElapsed());
+    if (window.FirstActivation) {
+        out << "the TA link did not come up on " << device << "\n";
+        return 1;
+    }
+
+    out << "bench_callpath: " << calls << " calls on " << phonebookNumbers << " numbers and "
+        << historyRows << " history rows\n";
+    printHeader(QStringLiteral("report written -> history row stored and number shown"));
+    printRow(QStringLiteral("start-up to link up (includes the 300 ms settle)"), startUp);
+
+    Figures known, unknown, added;
+    auto *number = window.findChild<QLabel *>(QStringLiteral("Label6"));
+    for (int i = 0; i < calls; ++i) {
+        const bool isKnown = i % 2 == 0;
+        const QString caller = isKnown ? phonebookNumber((i * 1997) % phonebookNumbers)
+                                       : unknownNumber((i * 1997) % phonebookNumbers);
+        // Calls come seconds apart; the previous one is done before the next is written.
+        QCoreApplication::processEvents();
+        clock.restart();
+        sim.write((caller + QStringLiteral(" 0312349876\n")).toLatin1());
+        sim.waitForBytesWritten(1000);
+        if (!waitForCall(window, 5000) || !number->text().startsWith(caller)) {
+            out << "call " << i << " (" << caller << ") was not handled\n";
+            return 1;
+        }
+        const qint64 ns = clock.nsecsElapsed();
+        (isKnown ? known : unknown).add(ns);
+        added.add(ns - qint64(300) * 1000 * 1000);
+    }
+    printRow(QStringLiteral("known caller"), known);
+    printRow(QStringLiteral("unknown caller"), unknown);
+    printRow(QStringLiteral("all calls, above the 300 ms wait"), added,
+             QStringLiteral("goal: 20 ms"));
+    window.close();
+    sim.closeWriteChannel();
+    sim.waitForFinished(3000);
+    return 0;
+}
