@@ -11,6 +11,7 @@
 #include "ui/controls/DigitalClock.h"
 #include "ui/main/MainWindow.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
@@ -418,6 +419,58 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(handled.size(), 0);
         QCOMPARE(history().size(), 0);
+    }
+
+    // A second set-up (new port settings) sends the command again and the link stays usable.
+    void secondSetupSendsTheCommandAgain() {
+        startWindow();
+        QVERIFY(window_->InitTerminalAdapter());
+        QTRY_COMPARE(sim_->received(), QByteArray("at$a16=1\rat$a16=1\r"));
+        QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
+        QVERIFY(ring("0471234567"));
+    }
+
+    // A port that cannot be opened leads to the set-up panel, without a message box.
+    void portThatCannotOpenLeadsToSetup_data() {
+        QTest::addColumn<QString>("portName");
+        QTest::addColumn<int>("portNumber");
+        QTest::newRow("no such device") << "/dev/kolvane-no-such-port" << 1;
+        QTest::newRow("port number 0") << "" << 0;
+        QTest::newRow("not a serial device") << "/dev/null" << 1;
+    }
+
+    void portThatCannotOpenLeadsToSetup() {
+        QFETCH(QString, portName);
+        QFETCH(int, portNumber);
+        settings_.PortName = portName;
+        settings_.PortNumber = qint16(portNumber);
+        QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings_));
+        window_ = std::make_unique<MainWindow>();
+        QCOMPARE(window_->SettingsFileFound, QStringLiteral("Kolvane.ini"));
+        window_->show();
+        QTRY_VERIFY(window_->SettingsPanelOpen);
+        QVERIFY(window_->SettingsFileFound.isEmpty());
+        QVERIFY(window_->FirstActivation);
+        QVERIFY(!window_->link().isOpen());
+        QCOMPARE(label("Label5")->text(), QStringLiteral("接続ポートを設定してください"));
+        QCOMPARE(QApplication::topLevelWidgets().size(), 1);
+        QCOMPARE(sim_->received(), QByteArray());
+    }
+
+    // The TA (or its USB adapter) goes away: the window carries on, and a new set-up opens
+    // the port that is there now.
+    void vanishedPortCanBeReopened() {
+        startWindow();
+        QSignalSpy lost(&window_->link(), &TaLink::portLost);
+        sim_->kill();
+        QTRY_VERIFY_WITH_TIMEOUT(!lost.isEmpty(), 5000);
+        QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
+        QVERIFY(window_->isVisible());
+        sim_ = std::make_unique<TaSim>();
+        window_->settings.PortName = sim_->device();
+        QVERIFY(window_->InitTerminalAdapter());
+        QVERIFY(ring("0471234567"));
+        QCOMPARE(window_->call.Number, QStringLiteral("0471234567"));
     }
 
 private:

@@ -2,9 +2,22 @@
 
 #include "platform/Recorder.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSoundEffect>
 #include <QUrl>
+
+namespace {
+// Only WAV files are rung; anything else (a missing file, text, a truncated header) would
+// leave the sound effect half-loaded, reported as playing while silent.
+bool IsWaveFile(const QString &file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = f.read(12);
+    return header.size() == 12 && header.startsWith("RIFF") && header.mid(8, 4) == "WAVE";
+}
+} // namespace
 
 RingPlayer::RingPlayer(QObject *parent) : QObject(parent) {}
 
@@ -15,7 +28,7 @@ void RingPlayer::play(const QString &file) {
         Recorder::add(QStringLiteral("ring play ") + file);
         return;
     }
-    if (!QFileInfo(file).isFile())
+    if (!IsWaveFile(file))
         return;
     // The sound device is opened only when a ring is first played.
     if (!effect_)

@@ -1,0 +1,148 @@
+// The platform pieces that talk to the desktop, used for real: the date and time settings
+// tool, the ring player with files that cannot be played, and the notification area.
+#include "platform/Recorder.h"
+#include "platform/RingPlayer.h"
+#include "platform/Shell.h"
+#include "platform/TrayIcon.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Makes an executable shell script `name` in dir that touches `marker` with its arguments.
+void writeTool(const QString &dir, const QString &name, const QString &marker) {
+    QFile f(dir + QLatin1Char('/') + name);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1'\n").arg(marker).toUtf8());
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+}
+
+class PathOverride {
+public:
+    explicit PathOverride(const QString &path) : old_(qgetenv("PATH")) {
+        qputenv("PATH", path.toLocal8Bit());
+    }
+    ~PathOverride() { qputenv("PATH", old_); }
+
+private:
+    QByteArray old_;
+};
+
+} // namespace
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+private slots:
+    void dateTimeToolIsStartedWhenInstalled_data() {
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("arguments");
+        QTest::newRow("GNOME") << QStringList{"gnome-control-center"} << "gnome-control-center"
+                               << "datetime";
+        QTest::newRow("KDE") << QStringList{"systemsettings"} << "systemsettings"
+                             << "kcm_clock";
+        QTest::newRow("GNOME before KDE")
+            << QStringList{"systemsettings", "gnome-control-center"} << "gnome-control-center"
+            << "datetime";
+        QTest::newRow("none") << QStringList{} << ""
+                              << "";
+    }
+
+    void dateTimeToolIsStartedWhenInstalled() {
+        QFETCH(QStringList, installed);
+        QFETCH(QString, expected);
+        QFETCH(QString, arguments);
+        QTemporaryDir bin;
+        const QString marker = bin.filePath(QStringLiteral("started"));
+        for (const QString &tool : installed)
+            writeTool(bin.path(), tool, marker);
+        PathOverride path(bin.path());
+        const QStringList command = Shell::DateTimeSettingsCommand();
+        QCOMPARE(command.isEmpty() ? QString() : QFileInfo(command.first()).fileName(), expected);
+        QCOMPARE(Shell::OpenDateTimeSettings(), !expected.isEmpty());
+        if (expected.isEmpty())
+            return;
+        const auto written = [&marker] {
+            QFile f(marker);
+            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).trimmed()
+                                               : QString();
+        };
+        QTRY_COMPARE(written(), arguments);
+    }
+
+    // A ring file that is missing or not a sound gives silence, and stop is always safe.
+    void unplayableRingIsSilent_data() {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("not a sound") << QByteArray("this is text, not RIFF");
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("WAV header, then junk") << QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24);
+    }
+
+    void unplayableRingIsSilent() {
+        QFETCH(QByteArray, contents);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("ring.wav"));
+        if (!contents.isNull()) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(contents);
+        }
+        RingPlayer player;
+        player.stop();
+        player.play(file);
+        QTest::qWait(200);
+        QVERIFY(!player.isPlaying());
+        player.stop();
+        QVERIFY(!player.isPlaying());
+    }
+
+    void recorderTakesRequestsInOrder() {
+        Recorder::start();
+        RingPlayer player;
+        TrayIcon tray{QIcon()};
+        player.play(QStringLiteral("/x/a.wav"));
+        tray.add(QStringLiteral("Zelmora"));
+        tray.remove();
+        tray.remove(); // nothing shown: nothing asked
+        player.stop();
+        QCOMPARE(Recorder::take(), (QStringList{"ring play /x/a.wav", "tray add Zelmora",
+                                                "tray remove", "ring stop"}));
+        QCOMPARE(Recorder::take(), QStringList{});
+        Recorder::stop();
+    }
+
+    // Where the desktop has a notification area, the icon really appears and goes.
+    void realTrayIcon() {
+        if (!QSystemTrayIcon::isSystemTrayAvailable())
+            QSKIP("this desktop has no notification area");
+        TrayIcon tray{QIcon()};
+        tray.add(QStringLiteral("コルベーン！"));
+        auto *icon = tray.findChild<QSystemTrayIcon *>();
+        QVERIFY(icon);
+        QVERIFY(icon->isVisible());
+        QCOMPARE(icon->toolTip(), QStringLiteral("コルベーン！"));
+        tray.remove();
+        QVERIFY(!icon->isVisible());
+    }
+
+    void onlyTheLeftButtonBringsTheWindowBack() {
+        Recorder::start();
+        TrayIcon tray{QIcon()};
+        QSignalSpy clicked(&tray, &TrayIcon::leftButtonDown);
+        tray.add(QStringLiteral("Zelmora"));
+        for (auto reason : {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick,
+                            QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown})
+            tray.activate(reason);
+        QCOMPARE(clicked.size(), 0);
+        tray.activate(QSystemTrayIcon::Trigger);
+        QCOMPARE(clicked.size(), 1);
+        Recorder::stop();
+    }
+};
+
+QTEST_MAIN(PlatformTest)
+#include "test_platform.moc"
