@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -152,4 +153,19 @@ QString CallDatabaseSeed(const QString &dataDir) {
         out << " " << t.elapsed() << " ms\n";
     }
     return seed;
+}
+
+bool ParseBenchArguments(const QStringList &args, QString &dataDir, int &calls) {
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--data") && i + 1 < args.size()) {
+            dataDir = args[++i];
+        } else if (args[i] == QLatin1String("--calls") && i + 1 < args.size()) {
+            calls = std::max(1, args[++i].toInt());
+        } else {
+            out << "usage: " << QFileInfo(args.value(0)).fileName()
+                << " [--data DIR] [--calls N]\n";
+            return false;
+        }
+    }
+    return true;
 }

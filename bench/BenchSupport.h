@@ -4,6 +4,7 @@
 // way they print their figures.
 
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 #include <vector>
 
@@ -33,3 +34,6 @@ QString dataTag(const QString &extra);
 bool buildCallDatabase(const QString &path);
 // The large Kolvane.mdb kept in dataDir (built the first time); empty when it cannot be made.
 QString CallDatabaseSeed(const QString &dataDir);
+// The options every bench takes: --data DIR (where generated data is kept) and --calls N.
+// False (after printing the usage) on anything else.
+bool ParseBenchArguments(const QStringList &arguments, QString &dataDir, int &calls);

@@ -46,17 +46,8 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QString dataDir = QStringLiteral(KOLVANE_BENCH_DATA_DIR);
     int calls = 50;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--data") && i + 1 < args.size()) {
-            dataDir = args[++i];
-        } else if (args[i] == QLatin1String("--calls") && i + 1 < args.size()) {
-            calls = std::max(1, args[++i].toInt());
-        } else {
-            out << "usage: bench_callpath [--data DIR] [--calls N]\n";
-            return 2;
-        }
-    }
+    if (!ParseBenchArguments(app.arguments(), dataDir, calls))
+        return 2;
     QDir().mkpath(dataDir);
     const QString seed = CallDatabaseSeed(dataDir);
     if (seed.isEmpty())
