@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cmath>
 
 namespace {
 
@@ -36,6 +37,39 @@ bool waitForCall(MainWindow &window, int timeoutMs) {
     loop.exec();
     QObject::disconnect(connection);
     return handled;
+}
+
+// Half a second of a 440 Hz tone, 8 kHz mono 8-bit PCM.
+void WriteRingFile(const QString &path) {
+    const int rate = 8000, samples = rate / 2;
+    QByteArray data;
+    for (int i = 0; i < samples; ++i)
+        data.append(char(128 + 100 * std::sin(2 * M_PI * 440 * i / rate)));
+    QByteArray wav;
+    const auto u32 = [&wav](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            wav.append(char((v >> (8 * i)) & 0xFF));
+    };
+    const auto u16 = [&wav](quint16 v) {
+        wav.append(char(v & 0xFF));
+        wav.append(char(v >> 8));
+    };
+    wav.append("RIFF");
+    u32(36 + data.size());
+    wav.append("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(rate);
+    u32(rate);
+    u16(1);
+    u16(8);
+    wav.append("data");
+    u32(data.size());
+    wav.append(data);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(wav);
 }
 
 } // namespace
@@ -70,7 +104,10 @@ int main(int argc, char **argv) {
     Program::AppFolder = folder.path();
     Settings settings;
     settings.ShowDate = 0;
-    settings.RingOn = 0;
+    // Ringing, as on a real desk: a short WAV file of our own making.
+    settings.RingFile = folder.filePath(QStringLiteral("ring.wav"));
+    settings.RingOn = 1;
+    WriteRingFile(settings.RingFile);
     settings.PortName = device;
     WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings);
 
