@@ -271,6 +271,7 @@ void MainWindow::Timer1_Timer() {
 // --- TA link ---
 
 bool MainWindow::InitTerminalAdapter() {
+    QDir::setCurrent(Program::AppFolder);
     // A second set-up (new port settings) starts from a closed port and sends the command again.
     taLink->close();
     taLink->setLinkUp(false);
