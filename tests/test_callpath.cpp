@@ -330,6 +330,28 @@ private slots:
         QVERIFY(window_->timer(3).isActive());
     }
 
+    void trayDelayKeepsToItsRange_data() {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("interval");
+        QTest::newRow("shortest") << 10 << 10000;
+        QTest::newRow("longest") << 600 << 600000;
+        QTest::newRow("no number typed") << 0 << 10000;
+        QTest::newRow("negative") << -5 << 10000;
+        QTest::newRow("too long") << 32000 << 600000;
+    }
+
+    void trayDelayKeepsToItsRange() {
+        QFETCH(int, seconds);
+        QFETCH(int, interval);
+        settings_.TrayMode = 1;
+        settings_.TrayDelaySeconds = qint16(seconds);
+        startWindow();
+        QVERIFY(ring("0471234567"));
+        QVERIFY(window_->timer(3).isActive());
+        QCOMPARE(window_->timer(3).interval(), interval);
+        QCOMPARE(window_->settings.TrayDelaySeconds, qint16(seconds));
+    }
+
     void withoutTrayModeNoReturnToTray() {
         startWindow();
         QVERIFY(ring("0471234567"));

@@ -21,6 +21,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -379,7 +380,7 @@ void MainWindow::HandleIncomingCall(const QString &callerField) {
 
     Timer2.start();
     if (settings.TrayMode == 1) {
-        Timer3.setInterval(settings.TrayDelaySeconds * 1000);
+        Timer3.setInterval(TrayDelayMs());
         Timer3.start();
     }
     if (!MemoPanelOpen) {
@@ -435,6 +436,12 @@ void MainWindow::BringBackFromTray() {
     Picture8->remove();
 }
 
+int MainWindow::TrayDelayMs() const {
+    // The set-up panel offers 10 to 600 seconds; a value outside (a hand-edited file, a text
+    // without a number) would send the window back before the call could be read, or never.
+    return std::clamp<int>(settings.TrayDelaySeconds, 10, 600) * 1000;
+}
+
 void MainWindow::Timer3_Timer() {
     Timer3.stop();
     Timer3.setInterval(0);
@@ -444,7 +451,7 @@ void MainWindow::Timer3_Timer() {
 void MainWindow::TrayIconClicked() {
     BringBackFromTray();
     if (settings.TrayMode == 1) {
-        Timer3.setInterval(settings.TrayDelaySeconds * 1000);
+        Timer3.setInterval(TrayDelayMs());
         Timer3.start();
     }
 }

@@ -88,6 +88,7 @@ private:
     void Timer1_Timer();
     void Timer2_Timer();
     void Timer3_Timer();
+    int TrayDelayMs() const;
     void ShowClockMode();
 
     // Into the notification area, with the order of steps each caller uses.
