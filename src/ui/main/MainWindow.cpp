@@ -152,9 +152,10 @@ void MainWindow::BuildLayout() {
     const auto bevel = [this](const char *name, int left, int top, int width, int height) {
         auto *frame = new BevelPanel(Picture3);
         frame->setObjectName(QString::fromLatin1(name));
-        frame->setOuterEdge(BevelPanel::Raised);
-        frame->setInnerEdge(BevelPanel::SunkenOuter);
-        frame->setBorderWidth(2);
+        // Sunken black display frames.
+        frame->setOuterEdge(BevelPanel::Sunken);
+        frame->setInnerEdge(BevelPanel::Sunken);
+        frame->setBackColorValue(0);
         PlaceTwips(frame, left, top, width, height);
         // A frame only: presses go through to the panel, which drags the window.
         frame->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -180,6 +181,12 @@ void MainWindow::BuildLayout() {
     Picture14 = new QWidget(Picture3);
     Picture14->setObjectName(QStringLiteral("Picture14"));
     PlaceTwips(Picture14, 90, 765, 3045, 1515);
+    // The call lines are part of the display: light text on its black.
+    Picture14->setAutoFillBackground(true);
+    QPalette display = Picture14->palette();
+    display.setColor(QPalette::Window, Qt::black);
+    display.setColor(QPalette::WindowText, QColor(235, 235, 235));
+    Picture14->setPalette(display);
     Label5 = CallLine(Picture14, "Label5", 30, 300, 9, false);
     Label6 = CallLine(Picture14, "Label6", 360, 390, 11, true);
     Label7 = CallLine(Picture14, "Label7", 780, 390, 11, true);
