@@ -1,28 +1,14 @@
 #include "ui/chrome/ImageButton.h"
 
+#include "ui/chrome/Pictures.h"
+
 #include <QEvent>
-#include <QFile>
-#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSvgRenderer>
 
 QPixmap Face(int number) {
-    static QHash<int, QPixmap> cache;
-    auto it = cache.find(number);
-    if (it != cache.end())
-        return *it;
-    QPixmap pixmap;
-    QSvgRenderer renderer(QStringLiteral(":/faces/%1.svg").arg(number));
-    if (renderer.isValid()) {
-        // Rendered to the picture's own pixel size so every face is crisp at its design size.
-        pixmap = QPixmap(renderer.defaultSize());
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
-    }
-    cache.insert(number, pixmap);
-    return pixmap;
+    // Rendered to the picture's own pixel size so every face is crisp at its design size.
+    return Pictures::Cached(QStringLiteral(":/faces/%1.svg").arg(number));
 }
 
 ImageButton::ImageButton(int hitWidth, int hitHeight, QWidget *parent)

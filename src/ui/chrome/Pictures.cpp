@@ -1,5 +1,6 @@
 #include "ui/chrome/Pictures.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -16,6 +17,14 @@ QPixmap Render(const QString &resource, QSize size) {
     QPainter painter(&pixmap);
     renderer.render(&painter);
     return pixmap;
+}
+
+QPixmap Cached(const QString &resource) {
+    static QHash<QString, QPixmap> cache;
+    auto it = cache.find(resource);
+    if (it == cache.end())
+        it = cache.insert(resource, Render(resource));
+    return *it;
 }
 
 } // namespace Pictures

@@ -24,6 +24,9 @@ namespace Pictures {
 // The picture at `resource` (an SVG in the resources) rendered at `size`; at its own size
 // when `size` is empty. Null when the resource is missing or not a picture.
 QPixmap Render(const QString &resource, QSize size = QSize());
+// The same at its own size, rendered once and kept: the button faces and frame pieces are
+// drawn on every repaint.
+QPixmap Cached(const QString &resource);
 constexpr QSize TitleIconSize(24, 24);
 constexpr QSize TitleLogoSize(128, 30);
 constexpr QPoint LinkHotSpot(9, 2);

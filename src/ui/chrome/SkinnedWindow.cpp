@@ -1,12 +1,11 @@
 #include "ui/chrome/SkinnedWindow.h"
 
 #include "app/Program.h"
+#include "ui/chrome/Pictures.h"
 
-#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QSvgRenderer>
 #include <QWindow>
 
 namespace {
@@ -32,20 +31,7 @@ bool continueDrag(QMouseEvent *event) {
 namespace WindowChrome {
 
 QPixmap SkinPiece(int item) {
-    static QHash<int, QPixmap> cache;
-    auto it = cache.find(item);
-    if (it != cache.end())
-        return *it;
-    QPixmap pixmap;
-    QSvgRenderer renderer(QStringLiteral(":/faces/skin%1.svg").arg(item));
-    if (renderer.isValid()) {
-        pixmap = QPixmap(renderer.defaultSize());
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
-    }
-    cache.insert(item, pixmap);
-    return pixmap;
+    return Pictures::Cached(QStringLiteral(":/faces/skin%1.svg").arg(item));
 }
 
 void PaintSkin(QPainter &painter, QSize clientPx) {
