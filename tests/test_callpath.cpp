@@ -432,6 +432,17 @@ private slots:
         QCOMPARE(window_->call.Number, QStringLiteral("0471234567"));
     }
 
+    // Two reports that arrive within one read are one call: the first caller, without the
+    // line end or anything after it.
+    void twoReportsInOneReadAreTheFirstCall() {
+        startWindow();
+        QVERIFY(ring("0471234567\nP"));
+        QCOMPARE(window_->call.Number, QStringLiteral("0471234567"));
+        QTest::qWait(500);
+        QCOMPARE(history().size(), 1);
+        QCOMPARE(history().first().number.toString(), QStringLiteral("0471234567"));
+    }
+
     void noiseIsNotACall() {
         startWindow();
         QSignalSpy handled(window_.get(), &MainWindow::callHandled);
