@@ -48,7 +48,7 @@ QString TodayOnClock() {
 }
 
 // The command buttons of the main panel: position (twips in Picture3), tooltip, pressed face
-// and the face after a click.
+// and normal face (the toggles' normal faces follow their state instead).
 struct CommandButton {
     int left, top;
     const char *tip;
@@ -175,8 +175,8 @@ void MainWindow::BuildLayout() {
         connect(Picture6[i], &ImageButton::clicked, this, [this, i] { ClockButtonClicked(i); });
     }
     // A release outside shows the faces of the mode in force.
-    Picture6[0]->setNormalFace([this] { return settings.ShowDate != 0 ? 190 : 189; });
-    Picture6[1]->setNormalFace([this] { return settings.ShowDate != 0 ? 191 : 192; });
+    Picture6[0]->setNormalFace([this] { return TimeButtonFace(); });
+    Picture6[1]->setNormalFace([this] { return DateButtonFace(); });
 
     Picture14 = new QWidget(Picture3);
     Picture14->setObjectName(QStringLiteral("Picture14"));
@@ -202,8 +202,8 @@ void MainWindow::BuildLayout() {
         connect(button, &ImageButton::clicked, this, [this, i] { CommandClicked(i); });
         Picture4[i] = button;
     }
-    Picture4[KeepOnTop]->setNormalFace([this] { return settings.AlwaysOnTop != 0 ? 115 : 116; });
-    Picture4[RingOnOff]->setNormalFace([this] { return settings.RingOn != 0 ? 119 : 120; });
+    Picture4[KeepOnTop]->setNormalFace([this] { return KeepOnTopFace(); });
+    Picture4[RingOnOff]->setNormalFace([this] { return RingFace(); });
     Picture4[Memo]->setNormalFace([this] { return MemoPanelOpen ? 105 : 106; });
     Picture4[Memo]->setDisabledFace(113);
     Picture4[Register]->setDisabledFace(114);
@@ -212,8 +212,7 @@ void MainWindow::BuildLayout() {
 void MainWindow::FormLoad() {
     // 1-2: the program's folder is the current directory for every relative file name.
     QDir::setCurrent(Program::AppFolder);
-    // 3: no caption bar (the window paints its own frame).
-    WindowChrome::RemoveCaption(this);
+    // 3: no caption bar: a skinned window is made without one and paints its own frame.
     settings.ShowDate = 0;
     CreateSpinControl();
     FirstActivation = true;
@@ -240,24 +239,18 @@ void MainWindow::FormLoad() {
 }
 
 void MainWindow::LoadButtonFaces() {
-    Picture4[Exit]->setFace(104);
-    Picture4[Setup]->setFace(102);
-    Picture4[KeepOnTop]->setFace(settings.AlwaysOnTop != 0 ? 115 : 116);
+    for (int i = 0; i < CommandCount; ++i)
+        Picture4[i]->setFace(Commands[i].normal);
+    Picture4[KeepOnTop]->setFace(KeepOnTopFace());
     if (settings.AlwaysOnTop != 0)
         WindowChrome::ApplyTopMost(this, true, this, true);
-    Picture4[RingOnOff]->setFace(settings.RingOn != 0 ? 119 : 120);
-    Picture4[Phonebook]->setFace(118);
+    Picture4[RingOnOff]->setFace(RingFace());
     // Memo and register wait for the first call.
-    Picture4[Memo]->setFace(106);
     Picture4[Memo]->setEnabled(false);
-    Picture4[History]->setFace(110);
-    Picture4[About]->setFace(124);
-    Picture4[DateTime]->setFace(126);
-    Picture4[Register]->setFace(112);
     Picture4[Register]->setEnabled(false);
     Picture5->setFace(182);
-    Picture6[0]->setFace(settings.ShowDate != 0 ? 190 : 189);
-    Picture6[1]->setFace(settings.ShowDate != 0 ? 191 : 192);
+    Picture6[0]->setFace(TimeButtonFace());
+    Picture6[1]->setFace(DateButtonFace());
     ShowClockMode();
     Picture7->setFace(252);
 }
@@ -345,27 +338,19 @@ void MainWindow::HandleIncomingCall(const QString &callerField) {
     Label8->clear();
     call.Number = CallerNumberOfField(callerField);
 
-    QPalette palette = Label5->palette();
-    palette.setColor(QPalette::WindowText, CallColour);
-    Label5->setPalette(palette);
-    Label5->setText(StatusLine(QStringLiteral("着信中．．．"), call.CallTime));
+    ShowStatus(CallColour, QStringLiteral("着信中．．．"));
     Timer1.stop();
     CtlDigital1->setHighlight(true);
 
-    // One connection for the call: opened by the lookup, or by the history row.
-    std::optional<db::Database> database;
-    const auto callDatabase = [&database]() -> const db::Database & {
-        if (!database)
-            database.emplace(Program::filePath(QStringLiteral("Kolvane.mdb")));
-        return *database;
-    };
+    // One connection for the call's lookup and its history row.
+    db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
 
     if (const std::optional<QString> reason = ReasonText(call.Number)) {
         Label6->setText(*reason);
         CtlDigital1->setText(NoNumberOnClock);
     } else {
         CtlDigital1->setText(call.Number);
-        LookUpOwnPhonebook(callDatabase(), call);
+        LookUpOwnPhonebook(database, call);
         Label6->setText(call.NumberRemark.isEmpty() ? call.Number
                                                     : call.Number + QStringLiteral(" （") +
                                                           call.NumberRemark + QStringLiteral("）"));
@@ -381,15 +366,12 @@ void MainWindow::HandleIncomingCall(const QString &callerField) {
 
     PlayRingSound();
 
-    if (AppendHistoryRow(callDatabase(), call, {Label6->text(), Label7->text(), Label8->text()}))
+    if (AppendHistoryRow(database, call, {Label6->text(), Label7->text(), Label8->text()}))
         emit historyChanged();
-    database.reset();
+    database.close();
 
     Timer2.start();
-    if (settings.TrayMode == 1) {
-        Timer3.setInterval(TrayDelayMs());
-        Timer3.start();
-    }
+    StartReturnToTray();
     if (!MemoPanelOpen) {
         Picture4[Memo]->setFace(106);
         Picture4[Memo]->setEnabled(true);
@@ -404,10 +386,14 @@ void MainWindow::Timer2_Timer() {
         CtlDigital1->setText(TodayOnClock());
     else
         Timer1.start();
+    ShowStatus(IdleColour, Waiting);
+}
+
+void MainWindow::ShowStatus(const QColor &colour, const QString &state) {
     QPalette palette = Label5->palette();
-    palette.setColor(QPalette::WindowText, IdleColour);
+    palette.setColor(QPalette::WindowText, colour);
     Label5->setPalette(palette);
-    Label5->setText(StatusLine(Waiting, call.CallTime));
+    Label5->setText(StatusLine(state, call.CallTime));
 }
 
 void MainWindow::PlayRingSound() {
@@ -457,6 +443,10 @@ void MainWindow::Timer3_Timer() {
 
 void MainWindow::TrayIconClicked() {
     BringBackFromTray();
+    StartReturnToTray();
+}
+
+void MainWindow::StartReturnToTray() {
     if (settings.TrayMode == 1) {
         Timer3.setInterval(TrayDelayMs());
         Timer3.start();
@@ -468,28 +458,22 @@ void MainWindow::TrayIconClicked() {
 void MainWindow::CommandClicked(int item) {
     switch (item) {
     case Exit:
-        Picture4[Exit]->setFace(104);
         close();
         break;
     case KeepOnTop:
         settings.AlwaysOnTop = settings.AlwaysOnTop != 0 ? 0 : 1;
-        Picture4[KeepOnTop]->setFace(settings.AlwaysOnTop != 0 ? 115 : 116);
+        Picture4[KeepOnTop]->setFace(KeepOnTopFace());
         WindowChrome::ApplyTopMost(this, settings.AlwaysOnTop != 0, this,
                                    settings.AlwaysOnTop != 0);
         break;
     case RingOnOff:
-        if (settings.RingOn != 0) {
-            settings.RingOn = 0;
-            Picture4[RingOnOff]->setFace(120);
+        settings.RingOn = settings.RingOn != 0 ? 0 : 1;
+        Picture4[RingOnOff]->setFace(RingFace());
+        if (settings.RingOn == 0)
             StopRingSound();
-        } else {
-            settings.RingOn = 1;
-            Picture4[RingOnOff]->setFace(119);
-        }
         break;
     case DateTime:
         OpenDateTimeSettings();
-        Picture4[DateTime]->setFace(126);
         break;
     default:
         // Settings, phonebook, memo, history, About and register open windows of their own.
@@ -498,18 +482,33 @@ void MainWindow::CommandClicked(int item) {
 }
 
 void MainWindow::ClockButtonClicked(int item) {
+    // A click on the mode already shown changes nothing.
     if (item == 1 && settings.ShowDate == 0) {
-        Picture6[0]->setFace(190);
-        Picture6[1]->setFace(191);
         settings.ShowDate = 1;
         Timer1.stop();
         CtlDigital1->setText(TodayOnClock());
     } else if (item == 0 && settings.ShowDate == 1) {
-        Picture6[0]->setFace(189);
-        Picture6[1]->setFace(192);
         settings.ShowDate = 0;
         Timer1.start();
+    } else {
+        return;
     }
+    Picture6[0]->setFace(TimeButtonFace());
+    Picture6[1]->setFace(DateButtonFace());
+}
+
+// The faces that show a toggle's state.
+int MainWindow::KeepOnTopFace() const {
+    return settings.AlwaysOnTop != 0 ? 115 : 116;
+}
+int MainWindow::RingFace() const {
+    return settings.RingOn != 0 ? 119 : 120;
+}
+int MainWindow::TimeButtonFace() const {
+    return settings.ShowDate != 0 ? 190 : 189;
+}
+int MainWindow::DateButtonFace() const {
+    return settings.ShowDate != 0 ? 191 : 192;
 }
 
 void MainWindow::OpenDateTimeSettings() {

@@ -6,6 +6,7 @@
 
 #include <QTimer>
 
+class QColor;
 class QLabel;
 class QWidget;
 class DigitalClock;
@@ -88,6 +89,8 @@ private:
     void Timer1_Timer();
     void Timer2_Timer();
     void Timer3_Timer();
+    void ShowStatus(const QColor &colour, const QString &state);
+    void StartReturnToTray();
     int TrayDelayMs() const;
     void ShowClockMode();
 
@@ -100,6 +103,10 @@ private:
     void CommandClicked(int item);
     void ClockButtonClicked(int item);
     void OpenDateTimeSettings();
+    int KeepOnTopFace() const;
+    int RingFace() const;
+    int TimeButtonFace() const;
+    int DateButtonFace() const;
 
     QTimer Timer1;
     QTimer Timer2;
