@@ -6,6 +6,7 @@
 #include "db/Database.h"
 #include "platform/Recorder.h"
 #include "platform/TrayIcon.h"
+#include "support/PhonebookRows.h"
 #include "support/TaSim.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/controls/DigitalClock.h"
@@ -25,30 +26,6 @@
 namespace {
 
 const QString Fixtures = QStringLiteral(KOLVANE_FIXTURES_DIR);
-
-int addEntry(const db::Database &d, const QString &name, const QString &address,
-             const QString &zip) {
-    db::RowSet t = d.openTable(QStringLiteral("住所録"));
-    t.addNew();
-    t.setField(QStringLiteral("氏名"), name);
-    if (!address.isEmpty())
-        t.setField(QStringLiteral("住所"), address);
-    if (!zip.isEmpty())
-        t.setField(QStringLiteral("郵便番号"), zip);
-    t.update();
-    t.moveLast();
-    return t.field(QStringLiteral("ID")).toInt();
-}
-
-void addNumber(const db::Database &d, int entry, const QString &number, const QString &remark) {
-    db::RowSet t = d.openTable(QStringLiteral("電話番号"));
-    t.addNew();
-    t.setField(QStringLiteral("IDsub"), entry);
-    t.setField(QStringLiteral("電番"), number);
-    if (!remark.isEmpty())
-        t.setField(QStringLiteral("摘要"), remark);
-    t.update();
-}
 
 // A field as stored: Null stays an invalid QVariant, so it differs from empty text.
 QVariant value(const QSqlQuery &q, int i) {

@@ -1,5 +1,6 @@
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "support/PhonebookRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,25 +17,6 @@ namespace {
 QByteArray contentsOf(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-int addEntry(const db::Database &d, const QString &name) {
-    db::RowSet t = d.openTable(QStringLiteral("住所録"));
-    t.addNew();
-    t.setField(QStringLiteral("氏名"), name);
-    t.update();
-    t.moveLast();
-    return t.field(QStringLiteral("ID")).toInt();
-}
-
-void addNumber(const db::Database &d, int entry, const QString &number, const QString &kind) {
-    db::RowSet t = d.openTable(QStringLiteral("電話番号"));
-    t.addNew();
-    t.setField(QStringLiteral("IDsub"), entry);
-    t.setField(QStringLiteral("電番"), number);
-    if (!kind.isEmpty())
-        t.setField(QStringLiteral("摘要"), kind);
-    QVERIFY(t.update());
 }
 
 void addCall(const db::Database &d, int id, const QString &number, int caller) {
