@@ -8,8 +8,8 @@
 
 #include "BenchSupport.h"
 
-#include "app/Program.h"
-#include "app/SettingsFile.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>

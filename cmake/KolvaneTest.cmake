@@ -7,7 +7,7 @@ function(kolvane_add_test name)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_definitions(${name} PRIVATE
         KOLVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-        KOLVANE_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/../shared/fixtures"
+        KOLVANE_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures"
         KOLVANE_TA_SIM="${PROJECT_SOURCE_DIR}/tools/ta-sim"
         KOLVANE_BINARY="$<TARGET_FILE:kolvane>")
     add_test(NAME ${name} COMMAND ${name})

@@ -1,7 +1,8 @@
 #include "app/Main.h"
 
-#include "app/Program.h"
+#include "settings/Program.h"
 #include "platform/TerminationSignals.h"
+#include "ui/chrome/WindowChrome.h"
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>
@@ -31,10 +32,8 @@ int Main(int argc, char **argv) {
 
     // Twips per pixel from the screen's logical resolution: 1440 twips to the inch.
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        Program::TwipsPerPixelX =
-            std::max(1, int(std::lround(1440.0 / screen->logicalDotsPerInchX())));
-        Program::TwipsPerPixelY =
-            std::max(1, int(std::lround(1440.0 / screen->logicalDotsPerInchY())));
+        WindowChrome::SetTwipsPerPixel(int(std::lround(1440.0 / screen->logicalDotsPerInchX())),
+                                       int(std::lround(1440.0 / screen->logicalDotsPerInchY())));
     }
     Program::AppFolder = AppFolderFromArguments(QCoreApplication::arguments(),
                                                 QCoreApplication::applicationDirPath());

@@ -1,6 +1,6 @@
 #include "callerid/CallLookup.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "db/Database.h"
 #include "db/ReferenceDatabase.h"
 

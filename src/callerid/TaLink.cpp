@@ -1,6 +1,6 @@
 #include "callerid/TaLink.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "platform/SerialControl.h"
 
 #include <QThread>

@@ -1,6 +1,6 @@
 #include "ui/chrome/SkinnedWindow.h"
 
-#include "app/Program.h"
+#include "settings/Program.h"
 #include "ui/chrome/Pictures.h"
 
 #include <QMouseEvent>

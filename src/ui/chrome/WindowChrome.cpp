@@ -1,8 +1,8 @@
 #include "ui/chrome/WindowChrome.h"
 
-#include "app/Program.h"
 
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace WindowChrome {
@@ -45,17 +45,34 @@ QSize MinimumSizeTwips(WindowKind kind) {
     }
 }
 
+namespace {
+// 15 twips a pixel at 96 dpi until the program says what the screen has.
+int twipsPerPixelX = 15;
+int twipsPerPixelY = 15;
+} // namespace
+
+void SetTwipsPerPixel(int x, int y) {
+    twipsPerPixelX = std::max(1, x);
+    twipsPerPixelY = std::max(1, y);
+}
+int TwipsPerPixelX() {
+    return twipsPerPixelX;
+}
+int TwipsPerPixelY() {
+    return twipsPerPixelY;
+}
+
 int TwipsToPixelsX(int twips) {
-    return static_cast<int>(std::lround(double(twips) / Program::TwipsPerPixelX));
+    return static_cast<int>(std::lround(double(twips) / twipsPerPixelX));
 }
 int TwipsToPixelsY(int twips) {
-    return static_cast<int>(std::lround(double(twips) / Program::TwipsPerPixelY));
+    return static_cast<int>(std::lround(double(twips) / twipsPerPixelY));
 }
 int PixelsToTwipsX(int pixels) {
-    return pixels * Program::TwipsPerPixelX;
+    return pixels * twipsPerPixelX;
 }
 int PixelsToTwipsY(int pixels) {
-    return pixels * Program::TwipsPerPixelY;
+    return pixels * twipsPerPixelY;
 }
 
 void RemoveCaption(QWidget *window) {

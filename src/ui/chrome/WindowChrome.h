@@ -23,6 +23,11 @@ QRegion WindowRegion(WindowKind kind, QSize outerPx, QSize clientPx);
 // Minimum size in twips (0 x 0 when the window has none).
 QSize MinimumSizeTwips(WindowKind kind);
 
+// The screen's twips per pixel (1440 twips to the inch), given once at start; 15 until then.
+void SetTwipsPerPixel(int x, int y);
+int TwipsPerPixelX();
+int TwipsPerPixelY();
+
 int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);
 int PixelsToTwipsX(int pixels);

@@ -1,14 +1,14 @@
 #include "ui/main/MainWindow.h"
 
-#include "app/Program.h"
-#include "app/SettingsFile.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
 #include "callerid/CallLookup.h"
 #include "callerid/TaLink.h"
 #include "db/Database.h"
 #include "platform/Clock.h"
-#include "platform/RingPlayer.h"
-#include "platform/Shell.h"
-#include "platform/TrayIcon.h"
+#include "platform/desktop/RingPlayer.h"
+#include "platform/desktop/Shell.h"
+#include "platform/desktop/TrayIcon.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/chrome/Pictures.h"
 #include "ui/chrome/WindowChrome.h"
@@ -226,8 +226,8 @@ void MainWindow::FormLoad() {
         const QRect screen = QGuiApplication::primaryScreen()
                                  ? QGuiApplication::primaryScreen()->geometry()
                                  : QRect(0, 0, 1024, 768);
-        ApplyDefaultSettings(settings, screen.width() * Program::TwipsPerPixelX,
-                             screen.height() * Program::TwipsPerPixelY, MainPanelHeight);
+        ApplyDefaultSettings(settings, WindowChrome::PixelsToTwipsX(screen.width()),
+                             WindowChrome::PixelsToTwipsY(screen.height()), MainPanelHeight);
     }
     LoadButtonFaces();
     // The first opening of a run reads the call database through for damage; done here, it
@@ -534,8 +534,8 @@ void MainWindow::changeEvent(QEvent *event) {
 
 void MainWindow::QueryUnload() {
     QDir::setCurrent(Program::AppFolder);
-    settings.MainLeft = x() * Program::TwipsPerPixelX;
-    settings.MainTop = y() * Program::TwipsPerPixelY;
+    settings.MainLeft = WindowChrome::PixelsToTwipsX(x());
+    settings.MainTop = WindowChrome::PixelsToTwipsY(y());
     WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings);
 }
 

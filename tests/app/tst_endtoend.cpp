@@ -1,7 +1,7 @@
 // The real program binary in a temporary program folder, with a simulated TA: calls are
 // stored, and SIGTERM closes it as the close button does, writing its settings.
-#include "app/Settings.h"
-#include "app/SettingsFile.h"
+#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 #include "support/TaSim.h"
 
 #include <QDir>
@@ -82,4 +82,4 @@ private slots:
 };
 
 QTEST_MAIN(EndToEndTest)
-#include "test_endtoend.moc"
+#include "tst_endtoend.moc"

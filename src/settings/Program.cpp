@@ -1,8 +1,6 @@
-#include "app/Program.h"
+#include "settings/Program.h"
 
 QString Program::AppFolder;
-int Program::TwipsPerPixelX = 15;
-int Program::TwipsPerPixelY = 15;
 bool Program::HistoryWindowOpen = false;
 bool Program::PhonebookWindowOpen = false;
 bool Program::CompactionBusy = false;

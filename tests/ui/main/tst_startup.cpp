@@ -1,7 +1,7 @@
 // Start-up of the real main window in a temporary program folder: which settings are in force,
 // where the window stands, and what the close writes.
-#include "app/Program.h"
-#include "app/SettingsFile.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
 #include "ui/main/MainWindow.h"
 
 #include <QFile>
@@ -79,4 +79,4 @@ private:
 };
 
 QTEST_MAIN(StartupTest)
-#include "test_startup.moc"
+#include "tst_startup.moc"

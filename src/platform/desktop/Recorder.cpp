@@ -1,4 +1,4 @@
-#include "platform/Recorder.h"
+#include "platform/desktop/Recorder.h"
 
 namespace {
 bool recording = false;

@@ -6,9 +6,6 @@
 struct Program {
     // The program's folder (or the one named by --folder), without a trailing separator.
     static QString AppFolder;
-    // The screen's twips per pixel, read once at start (15 at 96 dpi).
-    static int TwipsPerPixelX;
-    static int TwipsPerPixelY;
 
     static bool HistoryWindowOpen;
     static bool PhonebookWindowOpen;

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 bool Settings::operator==(const Settings &o) const {
     return ShowDate == o.ShowDate && AlwaysOnTop == o.AlwaysOnTop && TrayMode == o.TrayMode &&

@@ -341,4 +341,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestReference)
-#include "test_reference.moc"
+#include "tst_reference.moc"

@@ -1,11 +1,11 @@
 // The call path of the real main window: reports played by tools/ta-sim on a pseudo-terminal,
 // looked up in the phonebook and a reference file, shown, rung and stored.
-#include "app/Program.h"
-#include "app/SettingsFile.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
 #include "callerid/TaLink.h"
 #include "db/Database.h"
-#include "platform/Recorder.h"
-#include "platform/TrayIcon.h"
+#include "platform/desktop/Recorder.h"
+#include "platform/desktop/TrayIcon.h"
 #include "support/PhonebookRows.h"
 #include "support/TaSim.h"
 #include "ui/chrome/ImageButton.h"
@@ -528,4 +528,4 @@ private:
 };
 
 QTEST_MAIN(CallPathTest)
-#include "test_callpath.moc"
+#include "tst_callpath.moc"

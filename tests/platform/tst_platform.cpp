@@ -1,9 +1,9 @@
 // The platform pieces that talk to the desktop, used for real: the date and time settings
 // tool, the ring player with files that cannot be played, and the notification area.
-#include "platform/Recorder.h"
-#include "platform/RingPlayer.h"
-#include "platform/Shell.h"
-#include "platform/TrayIcon.h"
+#include "platform/desktop/Recorder.h"
+#include "platform/desktop/RingPlayer.h"
+#include "platform/desktop/Shell.h"
+#include "platform/desktop/TrayIcon.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -145,4 +145,4 @@ private slots:
 };
 
 QTEST_MAIN(PlatformTest)
-#include "test_platform.moc"
+#include "tst_platform.moc"

@@ -1,6 +1,6 @@
-#include "platform/Shell.h"
+#include "platform/desktop/Shell.h"
 
-#include "platform/Recorder.h"
+#include "platform/desktop/Recorder.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
-#include "platform/TrayIcon.h"
+#include "platform/desktop/TrayIcon.h"
 
-#include "platform/Recorder.h"
+#include "platform/desktop/Recorder.h"
 
 namespace {
 std::optional<bool> availableForTest;

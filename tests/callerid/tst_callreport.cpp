@@ -98,4 +98,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestCallReport)
-#include "test_callreport.moc"
+#include "tst_callreport.moc"

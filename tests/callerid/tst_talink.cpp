@@ -1,6 +1,6 @@
 // The serial link to the TA, against tools/ta-sim on a real pseudo-terminal.
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "callerid/TaLink.h"
 #include "platform/SerialControl.h"
 #include "support/TaSim.h"
@@ -316,4 +316,4 @@ void TestTaLink::simulatorPlaysScriptAndEndsOnSignal() {
 }
 
 QTEST_GUILESS_MAIN(TestTaLink)
-#include "test_talink.moc"
+#include "tst_talink.moc"

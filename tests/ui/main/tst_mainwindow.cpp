@@ -1,9 +1,9 @@
 // The main window's commands, driven as a user drives them: real presses and releases on the
 // image buttons, with the tray, the ring player and the shell recording what they are asked.
-#include "app/Program.h"
-#include "app/SettingsFile.h"
-#include "platform/Recorder.h"
-#include "platform/TrayIcon.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
+#include "platform/desktop/Recorder.h"
+#include "platform/desktop/TrayIcon.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/controls/DigitalClock.h"
 #include "ui/main/MainWindow.h"
@@ -245,4 +245,4 @@ private:
 };
 
 QTEST_MAIN(MainWindowTest)
-#include "test_mainwindow.moc"
+#include "tst_mainwindow.moc"

@@ -1,4 +1,4 @@
-#include "app/SettingsFile.h"
+#include "settings/SettingsFile.h"
 #include "platform/LegacyText.h"
 
 #include <QDir>
@@ -376,4 +376,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestSettings)
-#include "test_settings.moc"
+#include "tst_settings.moc"

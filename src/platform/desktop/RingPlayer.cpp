@@ -1,6 +1,6 @@
-#include "platform/RingPlayer.h"
+#include "platform/desktop/RingPlayer.h"
 
-#include "platform/Recorder.h"
+#include "platform/desktop/Recorder.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -489,4 +489,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestDatabase)
-#include "test_database.moc"
+#include "tst_database.moc"
