@@ -8,6 +8,8 @@
 
 #include "BenchSupport.h"
 
+#include "app/KolvaneApp.h"
+#include "callerid/CallHandler.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "ui/main/MainWindow.h"
@@ -26,13 +28,14 @@
 namespace {
 
 // Waits for the window's next handled call; false after the timeout.
-bool waitForCall(MainWindow &window, int timeoutMs) {
+bool waitForCall(KolvaneApp &program, int timeoutMs) {
     QEventLoop loop;
     bool handled = false;
-    const auto connection = QObject::connect(&window, &MainWindow::callHandled, &loop, [&] {
-        handled = true;
-        loop.quit();
-    });
+    const auto connection =
+        QObject::connect(&program.callHandler(), &CallHandler::callHandled, &loop, [&] {
+            handled = true;
+            loop.quit();
+        });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
     QObject::disconnect(connection);
@@ -126,12 +129,13 @@ int main(int argc, char **argv) {
     Figures startUp;
     QElapsedTimer clock;
     clock.start();
-    MainWindow window;
-    window.show();
-    while (window.FirstActivation && clock.elapsed() < 10000)
+    KolvaneApp program;
+    MainWindow &window = *program.mainWindow();
+    program.start();
+    while (program.state().FirstActivation && clock.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     startUp.add(clock.nsecsElapsed());
-    if (window.FirstActivation) {
+    if (program.state().FirstActivation) {
         out << "the TA link did not come up on " << device << "\n";
         return 1;
     }
@@ -153,7 +157,7 @@ int main(int argc, char **argv) {
         clock.restart();
         sim.write((caller + QStringLiteral(" 0312349876\n")).toLatin1());
         sim.waitForBytesWritten(1000);
-        if (!waitForCall(window, 5000) || !number->text().startsWith(caller)) {
+        if (!waitForCall(program, 5000) || !number->text().startsWith(caller)) {
             out << "call " << i << " (" << caller << ") was not handled\n";
             return 1;
         }

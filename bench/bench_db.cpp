@@ -5,12 +5,16 @@
 // Usage: bench_db [--data DIR] [--calls N]
 //   DIR keeps the generated databases between runs (default: the build tree's bench/data).
 
+#include "callerid/CallHandler.h"
 #include "db/Database.h"
 #include "db/ReferenceDatabase.h"
 #include "db/Schema.h"
+#include "runstate/RunState.h"
+#include "settings/Program.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -34,56 +38,6 @@ constexpr int referenceRows = 1000000;
 
 QString referenceNumber(int i) {
     return QStringLiteral("06%1").arg(20000000 + qint64(i) * 7);
-}
-
-struct CallResult {
-    int callerId = 0;
-    QString remark, name, address, zip;
-};
-
-// What the call handler does for one call, each step opening the database anew.
-CallResult phonebookLookup(const QString &path, const QString &number) {
-    CallResult r;
-    db::Database d(path);
-    db::Query tel = d.storedQuery(QStringLiteral("TELNOsach"));
-    tel.setParameter(QStringLiteral("TelNo"), number);
-    db::RowSet numbers = tel.openRows();
-    if (numbers.moveFirst()) {
-        r.callerId = numbers.field(QStringLiteral("IDsub")).toInt();
-        r.remark = numbers.field(QStringLiteral("摘要")).toString();
-    }
-    db::Query val = d.storedQuery(QStringLiteral("VALsach"));
-    val.setParameter(QStringLiteral("IDs"), r.callerId);
-    db::RowSet entry = val.openRows();
-    if (entry.moveFirst()) {
-        r.name = entry.field(QStringLiteral("氏名")).toString();
-        r.address = entry.field(QStringLiteral("住所")).toString();
-        r.zip = entry.field(QStringLiteral("郵便番号")).toString();
-    }
-    return r;
-}
-
-bool historyRow(const QString &path, const QString &number, const CallResult &caller,
-                int *historyId) {
-    db::Database d(path);
-    db::RowSet history = d.openTable(QStringLiteral("着信履歴"));
-    db::RowSet maximum = d.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
-    const QVariant largest = maximum.field(QStringLiteral("履歴IDの最大"));
-    if (!largest.isNull())
-        *historyId = largest.toInt() + 1;
-    history.addNew();
-    history.setField(QStringLiteral("履歴ID"), *historyId);
-    history.setField(QStringLiteral("日時"), QStringLiteral("2026/12/08"));
-    history.setField(QStringLiteral("時間"), QStringLiteral("01:23:45"));
-    history.setField(QStringLiteral("電番"), number);
-    if (!caller.name.isEmpty())
-        history.setField(QStringLiteral("氏名"), caller.name);
-    if (!caller.address.isEmpty())
-        history.setField(QStringLiteral("住所"), caller.address);
-    if (!caller.zip.isEmpty())
-        history.setField(QStringLiteral("郵便番号"), caller.zip);
-    history.setField(QStringLiteral("着信者ID"), caller.callerId);
-    return history.update();
 }
 
 void printPlans(const QString &path) {
@@ -151,18 +105,27 @@ bool benchCallDatabase(const QString &dataDir, int calls) {
             // Spread over the phonebook so every call reads pages of its own.
             const int i = int((qint64(n) * 104729 + 12345) % phonebookNumbers);
             const QString number = known ? phonebookNumber(i) : unknownNumber(i);
+            // The call handler's own steps on one connection, timed one by one.
+            IncomingCall caller;
+            caller.Number = number;
+            caller.HistoryId = historyId;
+            caller.CallDate = QStringLiteral("2026/12/08");
+            caller.CallTime = QStringLiteral("1:23:45");
             QElapsedTimer t;
             t.start();
-            const CallResult caller = phonebookLookup(path, number);
+            db::Database d(path);
+            LookUpOwnPhonebook(d, caller);
             const qint64 looked = t.nsecsElapsed();
-            allStored = historyRow(path, number, caller, &historyId) && allStored;
+            allStored = AppendHistoryRow(d, caller, DescribeCall(caller)) && allStored;
+            d.close();
             const qint64 done = t.nsecsElapsed();
+            historyId = caller.HistoryId;
             lookup.add(looked);
             history.add(done - looked);
             whole.add(done);
-            const bool found = caller.callerId == i / 2 + 1 &&
-                               caller.name == QStringLiteral("利用者%1").arg(i / 2 + 1);
-            if (found != known || (!known && caller.callerId != 0))
+            const bool found = caller.CallerId == i / 2 + 1 &&
+                               caller.CallerName == QStringLiteral("利用者%1").arg(i / 2 + 1);
+            if (found != known || (!known && caller.CallerId != 0))
                 ++wrongLookups;
         }
         const QString who =
@@ -174,6 +137,26 @@ bool benchCallDatabase(const QString &dataDir, int calls) {
         printRow(QStringLiteral("TELNOsach + VALsach"), lookup);
         printRow(QStringLiteral("Q_履歴の最大 + 着信履歴 row"), history);
         printRow(QStringLiteral("whole call"), whole);
+    }
+    // The same work as the program does it: the call handler, from the caller field on.
+    {
+        Program::AppFolder = work.path();
+        RunState state;
+        state.call.HistoryId = historyId;
+        CallHandler handler(state);
+        Figures handled;
+        for (int n = 0; n < calls; ++n) {
+            const int i = int((qint64(n) * 7919 + 54321) % phonebookNumbers);
+            const QString number = n % 2 == 0 ? phonebookNumber(i) : unknownNumber(i);
+            QElapsedTimer t;
+            t.start();
+            handler.ReceiveGate();
+            handler.HandleIncomingCall(number, QDateTime::currentDateTime());
+            handled.add(t.nsecsElapsed());
+            if ((state.call.CallerId != 0) != (n % 2 == 0))
+                ++wrongLookups;
+        }
+        printRow(QStringLiteral("CallHandler, half known (no window)"), handled);
     }
     // Not on the call path, but on the same file: what the history window's row sets cost.
     Figures count, list, model;
@@ -191,11 +174,11 @@ bool benchCallDatabase(const QString &dataDir, int calls) {
         {
             QSqlQueryModel m;
             m.setQuery(db::schema::historyListSql(), d.sqlDatabase());
-            if (m.rowCount() == 0 || m.data(m.index(0, 6)).toInt() != historyRows - 1 + 2 * calls)
+            if (m.rowCount() == 0 || m.data(m.index(0, 6)).toInt() != historyRows - 1 + 3 * calls)
                 ++wrongLookups;
         }
         model.add(t.nsecsElapsed());
-        if (rows != historyRows + 2 * calls || listed != rows)
+        if (rows != historyRows + 3 * calls || listed != rows)
             ++wrongLookups;
     }
     printHeader(QStringLiteral("History row sets over %1 rows (history window)").arg(historyRows));
@@ -206,7 +189,7 @@ bool benchCallDatabase(const QString &dataDir, int calls) {
     db::Database d(path);
     db::RowSet rs = d.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
     const int last = rs.field(QStringLiteral("履歴IDの最大")).toInt();
-    const bool ok = allStored && wrongLookups == 0 && last == historyRows - 1 + 2 * calls;
+    const bool ok = allStored && wrongLookups == 0 && last == historyRows - 1 + 3 * calls;
     out << "  check: " << (ok ? "ok" : "WRONG") << " (lookups wrong: " << wrongLookups
         << ", last 履歴ID " << last << ")\n";
     return ok;

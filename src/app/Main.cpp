@@ -1,9 +1,10 @@
 #include "app/Main.h"
 
-#include "settings/Program.h"
+#include "app/KolvaneApp.h"
+
 #include "platform/TerminationSignals.h"
+#include "settings/Program.h"
 #include "ui/chrome/WindowChrome.h"
-#include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,13 +39,11 @@ int Main(int argc, char **argv) {
     Program::AppFolder = AppFolderFromArguments(QCoreApplication::arguments(),
                                                 QCoreApplication::applicationDirPath());
 
-    auto *form1 = new MainWindow;
-    QObject::connect(form1, &MainWindow::unloaded, &app, &QCoreApplication::quit);
+    KolvaneApp kolvane;
+    QObject::connect(&kolvane, &KolvaneApp::finished, &app, &QCoreApplication::quit);
     if (auto *termination = TerminationSignals::install(&app))
-        QObject::connect(termination, &TerminationSignals::terminationRequested, form1,
-                         &QWidget::close);
-    form1->show();
-    const int rc = app.exec();
-    delete form1;
-    return rc;
+        QObject::connect(termination, &TerminationSignals::terminationRequested, &kolvane,
+                         &KolvaneApp::requestClose);
+    kolvane.start();
+    return app.exec();
 }

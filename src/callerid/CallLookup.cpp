@@ -1,8 +1,10 @@
 #include "callerid/CallLookup.h"
 
-#include "settings/Settings.h"
 #include "db/Database.h"
 #include "db/ReferenceDatabase.h"
+#include "settings/Settings.h"
+
+#include <optional>
 
 QString CallerNumberOfField(const QString &field) {
     qsizetype end = field.size();
@@ -56,7 +58,26 @@ void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call) {
         call.CallerZip = row->zip;
 }
 
-bool AppendHistoryRow(const db::Database &database, IncomingCall &call, const CallLines &lines) {
+CallDisplay DescribeCall(const IncomingCall &call) {
+    CallDisplay display;
+    if (const std::optional<QString> reason = ReasonText(call.Number)) {
+        display.Withheld = true;
+        display.NumberLine = *reason;
+        display.ClockText = QStringLiteral("-----------");
+        return display;
+    }
+    display.ClockText = call.Number;
+    display.NumberLine = call.NumberRemark.isEmpty() ? call.Number
+                                                     : call.Number + QStringLiteral(" （") +
+                                                           call.NumberRemark + QStringLiteral("）");
+    display.NameLine = call.CallerName;
+    display.AddressLine = call.CallerAddress;
+    display.InPhonebook = call.CallerId != 0;
+    return display;
+}
+
+bool AppendHistoryRow(const db::Database &database, IncomingCall &call,
+                      const CallDisplay &display) {
     if (!database.isOpen())
         return false;
     db::RowSet largest = database.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
@@ -72,11 +93,12 @@ bool AppendHistoryRow(const db::Database &database, IncomingCall &call, const Ca
     history.setField(QStringLiteral("履歴ID"), call.HistoryId);
     history.setField(QStringLiteral("日時"), call.CallDate);
     history.setField(QStringLiteral("時間"), call.CallTime);
-    history.setField(QStringLiteral("電番"), IsNumeric(call.Number) ? call.Number : lines.number);
-    if (!lines.name.isEmpty())
-        history.setField(QStringLiteral("氏名"), lines.name);
-    if (!lines.address.isEmpty())
-        history.setField(QStringLiteral("住所"), lines.address);
+    history.setField(QStringLiteral("電番"),
+                     IsNumeric(call.Number) ? call.Number : display.NumberLine);
+    if (!display.NameLine.isEmpty())
+        history.setField(QStringLiteral("氏名"), display.NameLine);
+    if (!display.AddressLine.isEmpty())
+        history.setField(QStringLiteral("住所"), display.AddressLine);
     if (!call.CallerZip.isEmpty())
         history.setField(QStringLiteral("郵便番号"), call.CallerZip);
     history.setField(QStringLiteral("着信者ID"), call.CallerId);

@@ -25,15 +25,21 @@ void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call);
 // code that are still empty.
 void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call);
 
-// What the main window shows on the call lines when the row is written.
-struct CallLines {
-    QString number;  // Label6
-    QString name;    // Label7
-    QString address; // Label8
+// What a call shows on the main window, worked out from the call record.
+struct CallDisplay {
+    QString NumberLine;       // Label6: the number, the number with its remark, or the reason
+    QString NameLine;         // Label7
+    QString AddressLine;      // Label8
+    QString ClockText;        // CtlDigital1: the number, or "-----------" when it is withheld
+    bool Withheld = false;    // a reason letter instead of a number: nothing was looked up
+    bool InPhonebook = false; // the caller needs no registering
 };
+
+// The display of a call whose lookups are done (or, for a reason letter, not needed).
+CallDisplay DescribeCall(const IncomingCall &call);
 
 // Appends the history row of the call: 履歴ID = the largest so far + 1 (kept from the last
 // call while the table is empty), 電番 = the number when numeric, else the number line as
-// shown; name, address and postal code only when not empty. Sets call.HistoryId. False when
-// the row could not be stored.
-bool AppendHistoryRow(const db::Database &database, IncomingCall &call, const CallLines &lines);
+// shown; name, address and postal code as shown, only when not empty. Sets call.HistoryId.
+// False when the row could not be stored.
+bool AppendHistoryRow(const db::Database &database, IncomingCall &call, const CallDisplay &display);

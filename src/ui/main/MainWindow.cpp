@@ -1,14 +1,12 @@
 #include "ui/main/MainWindow.h"
 
-#include "settings/Program.h"
-#include "settings/SettingsFile.h"
 #include "callerid/CallLookup.h"
-#include "callerid/TaLink.h"
 #include "db/Database.h"
 #include "platform/Clock.h"
-#include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/Shell.h"
-#include "platform/desktop/TrayIcon.h"
+#include "runstate/RunState.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/chrome/Pictures.h"
 #include "ui/chrome/WindowChrome.h"
@@ -26,6 +24,7 @@
 
 namespace {
 
+using namespace MainFaces;
 using WindowChrome::TwipsToPixelsX;
 using WindowChrome::TwipsToPixelsY;
 
@@ -47,26 +46,6 @@ QString TodayOnClock() {
     return Clock::now().toString(QStringLiteral("yyyy-MM-dd"));
 }
 
-// The command buttons of the main panel: position (twips in Picture3), tooltip, pressed face
-// and normal face (the toggles' normal faces follow their state instead).
-struct CommandButton {
-    int left, top;
-    const char *tip;
-    int pressed, normal;
-};
-const CommandButton Commands[MainWindow::CommandCount] = {
-    {0, 2355, "終了", 103, 104},
-    {540, 2355, "設定", 101, 102},
-    {1080, 2355, "常に前面に表示する。", 115, 116},
-    {1620, 2355, "着信音　ON/OFF", 119, 120},
-    {2700, 2355, "電話帳のメンテナンス", 117, 118},
-    {3270, 690, "メモを書き込む", 105, 106},
-    {3270, 1770, "着信履歴表示", 109, 110},
-    {3240, 2355, "Ａｂｏｕｔを表示します。", 123, 124},
-    {2160, 2355, "日時・時間設定", 125, 126},
-    {3270, 1230, "着信情報を電話帳に登録。", 111, 112},
-};
-
 QLabel *CallLine(QWidget *parent, const char *name, int top, int height, int pointSize, bool bold) {
     auto *label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -82,17 +61,11 @@ QLabel *CallLine(QWidget *parent, const char *name, int top, int height, int poi
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : SkinnedWindow(WindowKind::Main, parent) {
+MainWindow::MainWindow(RunState &state, QWidget *parent)
+    : SkinnedWindow(WindowKind::Main, parent), state(state) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kolvane"));
-
-    taLink = new TaLink(this);
-    taLink->setReceiveGate([this] { return ReceiveGate(); });
-    connect(taLink, &TaLink::blockRead, this, &MainWindow::MSComm1_OnComm);
-    ring = new RingPlayer(this);
     setWindowIcon(ProgramIcon());
-    Picture8 = new TrayIcon(TrayPicture(), this);
-    connect(Picture8, &TrayIcon::leftButtonDown, this, &MainWindow::TrayIconClicked);
 
     Timer1.setInterval(900);
     connect(&Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
@@ -130,15 +103,15 @@ void MainWindow::BuildLayout() {
     Picture7 = new ImageButton(70, 30, this);
     Picture7->setObjectName(QStringLiteral("Picture7"));
     Picture7->setToolTip(QStringLiteral("システムトレーに入れる。"));
-    Picture7->setPressedFace(251);
+    Picture7->setPressedFace(TrayPressed);
     Picture7->move(TwipsToPixelsX(2640), TwipsToPixelsY(165));
     connect(Picture7, &ImageButton::clicked, this,
-            [this] { SendToTray(QStringLiteral("コルベーン！"), TrayOrder::WindowFirst); });
+            [this] { emit trayRequested(QStringLiteral("コルベーン！"), TrayOrder::WindowFirst); });
 
     Picture5 = new ImageButton(20, 20, this);
     Picture5->setObjectName(QStringLiteral("Picture5"));
     Picture5->setToolTip(QStringLiteral("終了"));
-    Picture5->setPressedFace(181);
+    Picture5->setPressedFace(ClosePressed);
     Picture5->move(TwipsToPixelsX(3735), TwipsToPixelsY(225));
     connect(Picture5, &ImageButton::clicked, this, &QWidget::close);
 
@@ -171,7 +144,7 @@ void MainWindow::BuildLayout() {
         Picture6[i] = new ImageButton(32, 20, Picture3);
         Picture6[i]->setObjectName(QStringLiteral("Picture6(%1)").arg(i));
         Picture6[i]->move(TwipsToPixelsX(3290), TwipsToPixelsY(i == 0 ? 90 : 380));
-        Picture6[i]->setPressedFace(i == 0 ? 189 : 191);
+        Picture6[i]->setPressedFace(i == 0 ? TimeButtonInForce : DateButtonInForce);
         connect(Picture6[i], &ImageButton::clicked, this, [this, i] { ClockButtonClicked(i); });
     }
     // A release outside shows the faces of the mode in force.
@@ -204,59 +177,62 @@ void MainWindow::BuildLayout() {
     }
     Picture4[KeepOnTop]->setNormalFace([this] { return KeepOnTopFace(); });
     Picture4[RingOnOff]->setNormalFace([this] { return RingFace(); });
-    Picture4[Memo]->setNormalFace([this] { return MemoPanelOpen ? 105 : 106; });
-    Picture4[Memo]->setDisabledFace(113);
-    Picture4[Register]->setDisabledFace(114);
+    Picture4[Memo]->setNormalFace(
+        [this] { return state.MemoPanelOpen ? MemoPanelShown : MemoReady; });
+    Picture4[Memo]->setDisabledFace(MemoDisabled);
+    Picture4[Register]->setDisabledFace(RegisterDisabled);
 }
 
 void MainWindow::FormLoad() {
     // 1-2: the program's folder is the current directory for every relative file name.
     QDir::setCurrent(Program::AppFolder);
     // 3: no caption bar: a skinned window is made without one and paints its own frame.
+    Settings settings = state.settings();
     settings.ShowDate = 0;
     CreateSpinControl();
-    FirstActivation = true;
+    state.FirstActivation = true;
 
     const QString path = Program::filePath(QStringLiteral("Kolvane.ini"));
-    SettingsFileFound = QFileInfo::exists(path) ? QStringLiteral("Kolvane.ini") : QString();
-    bool loaded = !SettingsFileFound.isEmpty() && ReadSettingsFile(path, settings);
+    state.SettingsFileFound = QFileInfo::exists(path) ? QStringLiteral("Kolvane.ini") : QString();
+    bool loaded = !state.SettingsFileFound.isEmpty() && ReadSettingsFile(path, settings);
     if (!loaded) {
         // A damaged file behaves like a missing one: defaults, and no TA link at first activation.
-        SettingsFileFound.clear();
+        state.SettingsFileFound.clear();
         const QRect screen = QGuiApplication::primaryScreen()
                                  ? QGuiApplication::primaryScreen()->geometry()
                                  : QRect(0, 0, 1024, 768);
         ApplyDefaultSettings(settings, WindowChrome::PixelsToTwipsX(screen.width()),
                              WindowChrome::PixelsToTwipsY(screen.height()), MainPanelHeight);
     }
+    state.setSettings(settings);
     LoadButtonFaces();
     // The first opening of a run reads the call database through for damage; done here, it
     // does not delay the first call (and a fresh install has its database from the start).
     db::Database(Program::filePath(QStringLiteral("Kolvane.mdb")));
     // 12: place the window.
     setGeometry(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
-                TwipsToPixelsX(WindowWidth), TwipsToPixelsY(MainPanelHeight + 675 + 200));
+                TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
 }
 
 void MainWindow::LoadButtonFaces() {
     for (int i = 0; i < CommandCount; ++i)
         Picture4[i]->setFace(Commands[i].normal);
     Picture4[KeepOnTop]->setFace(KeepOnTopFace());
-    if (settings.AlwaysOnTop != 0)
+    if (state.settings().AlwaysOnTop != 0)
         WindowChrome::ApplyTopMost(this, true, this, true);
     Picture4[RingOnOff]->setFace(RingFace());
     // Memo and register wait for the first call.
     Picture4[Memo]->setEnabled(false);
     Picture4[Register]->setEnabled(false);
-    Picture5->setFace(182);
+    Picture5->setFace(CloseNormal);
     Picture6[0]->setFace(TimeButtonFace());
     Picture6[1]->setFace(DateButtonFace());
     ShowClockMode();
-    Picture7->setFace(252);
+    Picture7->setFace(TrayNormal);
 }
 
 void MainWindow::ShowClockMode() {
-    if (settings.ShowDate != 0) {
+    if (state.settings().ShowDate != 0) {
         Timer1.stop();
         CtlDigital1->setText(TodayOnClock());
     } else {
@@ -271,183 +247,108 @@ void MainWindow::Timer1_Timer() {
 
 // --- TA link ---
 
-bool MainWindow::InitTerminalAdapter() {
-    QDir::setCurrent(Program::AppFolder);
-    // A second set-up (new port settings) starts from a closed port and sends the command again.
-    taLink->close();
-    taLink->setLinkUp(false);
-    if (!taLink->open(settings)) {
-        SettingsFileFound.clear();
-        MainWindowActivation();
-        return false;
-    }
+void MainWindow::ShowLinkUp() {
     Label5->setText(Waiting);
-    FirstActivation = false;
-    taLink->setLinkUp(true);
-    return true;
+}
+
+void MainWindow::ShowLinkLost() {
+    QPalette palette = Label5->palette();
+    palette.setColor(QPalette::WindowText, IdleColour);
+    Label5->setPalette(palette);
+    Label5->setText(QStringLiteral("ＴＡとの接続が切れました。"));
 }
 
 void MainWindow::OpenSetupPanel() {
-    SettingsPanelOpen = true;
+    state.SettingsPanelOpen = true;
     // The set-up panel takes the place of the call lines; until it is open, say what it is for.
     Label5->setText(QStringLiteral("接続ポートを設定してください"));
 }
 
 void MainWindow::MainWindowActivation() {
-    if (!FirstActivation)
+    if (!state.FirstActivation)
         return;
-    if (!SettingsFileFound.isEmpty()) {
-        InitTerminalAdapter();
-        if (settings.TrayMode == 1)
-            SendToTray(QStringLiteral("Zelmora"), TrayOrder::IconFirst);
+    if (!state.SettingsFileFound.isEmpty()) {
+        // InitTerminalAdapter: on failure it empties SettingsFileFound and comes back here.
+        emit linkSetupRequested();
+        if (state.settings().TrayMode == 1)
+            emit trayRequested(QStringLiteral("Zelmora"), TrayOrder::IconFirst);
     } else {
         OpenSetupPanel();
     }
 }
 
-// --- the receive event ---
+// --- the call path, as the call handler reports it ---
 
-bool MainWindow::ReceiveGate() {
-    // While the database is compacted nothing is read; the report waits in the buffer.
-    if (Program::CompactionBusy)
-        return false;
-    call.CallerName.clear();
-    call.CallerAddress.clear();
-    call.CallerZip.clear();
-    call.NumberRemark.clear();
-    call.CallerId = 0;
-    return true;
-}
-
-void MainWindow::MSComm1_OnComm(const QByteArray &block) {
-    const std::optional<QString> field = ParseCallReport(DecodeSerialBlock(block));
-    if (!field)
-        return;
-    const QDateTime now = Clock::now();
-    call.CallTime = JapaneseTimeText(now);
-    call.CallDate = JapaneseDateText(now);
-    HandleIncomingCall(*field);
-}
-
-void MainWindow::HandleIncomingCall(const QString &callerField) {
-    if (isMinimized() || !isVisible())
-        BringBackFromTray();
+void MainWindow::ShowCallArriving() {
+    // 9
     Label5->clear();
     Label6->clear();
     Label7->clear();
     Label8->clear();
-    call.Number = CallerNumberOfField(callerField);
-
+    // 11
     ShowStatus(CallColour, QStringLiteral("着信中．．．"));
+    // 12
     Timer1.stop();
     CtlDigital1->setHighlight(true);
+}
 
-    // One connection for the call's lookup and its history row.
-    db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
+void MainWindow::ShowCaller(const CallDisplay &display) {
+    // 13-14
+    Label6->setText(display.NumberLine);
+    CtlDigital1->setText(display.ClockText);
+    if (display.Withheld)
+        return;
+    // 18-20: a caller already in the phonebook needs no registering.
+    Label7->setText(display.NameLine);
+    Picture4[Register]->setFace(RegisterReady);
+    Picture4[Register]->setEnabled(!display.InPhonebook);
+    Label8->setText(display.AddressLine);
+    Label8->setToolTip(display.AddressLine);
+}
 
-    if (const std::optional<QString> reason = ReasonText(call.Number)) {
-        Label6->setText(*reason);
-        CtlDigital1->setText(NoNumberOnClock);
-    } else {
-        CtlDigital1->setText(call.Number);
-        LookUpOwnPhonebook(database, call);
-        Label6->setText(call.NumberRemark.isEmpty() ? call.Number
-                                                    : call.Number + QStringLiteral(" （") +
-                                                          call.NumberRemark + QStringLiteral("）"));
-        LookUpReferencePhonebook(settings, call);
-        Label7->setText(call.CallerName);
-        // A caller already in the phonebook needs no registering.
-        const bool known = call.CallerId != 0;
-        Picture4[Register]->setFace(112);
-        Picture4[Register]->setEnabled(!known);
-        Label8->setText(call.CallerAddress);
-        Label8->setToolTip(call.CallerAddress);
-    }
-
-    PlayRingSound();
-
-    if (AppendHistoryRow(database, call, {Label6->text(), Label7->text(), Label8->text()}))
-        emit historyChanged();
-    database.close();
-
+void MainWindow::ShowCallHandled() {
+    // 24-26
     Timer2.start();
     StartReturnToTray();
-    if (!MemoPanelOpen) {
-        Picture4[Memo]->setFace(106);
+    if (!state.MemoPanelOpen) {
+        Picture4[Memo]->setFace(MemoReady);
         Picture4[Memo]->setEnabled(true);
     }
-    emit callHandled();
 }
 
 void MainWindow::Timer2_Timer() {
     Timer2.stop();
     CtlDigital1->setHighlight(false);
-    if (settings.ShowDate != 0)
+    if (state.settings().ShowDate != 0)
         CtlDigital1->setText(TodayOnClock());
     else
         Timer1.start();
     ShowStatus(IdleColour, Waiting);
 }
 
-void MainWindow::ShowStatus(const QColor &colour, const QString &state) {
+void MainWindow::ShowStatus(const QColor &colour, const QString &what) {
     QPalette palette = Label5->palette();
     palette.setColor(QPalette::WindowText, colour);
     Label5->setPalette(palette);
-    Label5->setText(StatusLine(state, call.CallTime));
-}
-
-void MainWindow::PlayRingSound() {
-    if (!settings.RingFile.isEmpty() && settings.RingOn == 1)
-        ring->play(settings.RingFile);
-}
-
-void MainWindow::StopRingSound() {
-    ring->stop();
+    Label5->setText(StatusLine(what, state.call.CallTime));
 }
 
 // --- tray ---
 
-void MainWindow::SendToTray(const QString &tip, TrayOrder order) {
-    // Without a notification area a hidden window could never come back: minimise only.
-    if (!TrayIcon::available()) {
-        showMinimized();
-        return;
-    }
-    if (order == TrayOrder::IconFirst)
-        Picture8->add(tip);
-    showMinimized();
-    hide();
-    if (order == TrayOrder::WindowFirst)
-        Picture8->add(tip);
-}
-
-void MainWindow::BringBackFromTray() {
-    show();
-    showNormal();
-    raise();
-    activateWindow();
-    Picture8->remove();
-}
-
 int MainWindow::TrayDelayMs() const {
     // The set-up panel offers 10 to 600 seconds; a value outside (a hand-edited file, a text
     // without a number) would send the window back before the call could be read, or never.
-    return std::clamp<int>(settings.TrayDelaySeconds, 10, 600) * 1000;
+    return std::clamp<int>(state.settings().TrayDelaySeconds, 10, 600) * 1000;
 }
 
 void MainWindow::Timer3_Timer() {
     Timer3.stop();
     Timer3.setInterval(0);
-    SendToTray(QStringLiteral("コルベーン！"), TrayOrder::IconFirst);
-}
-
-void MainWindow::TrayIconClicked() {
-    BringBackFromTray();
-    StartReturnToTray();
+    emit trayRequested(QStringLiteral("コルベーン！"), TrayOrder::IconFirst);
 }
 
 void MainWindow::StartReturnToTray() {
-    if (settings.TrayMode == 1) {
+    if (state.settings().TrayMode == 1) {
         Timer3.setInterval(TrayDelayMs());
         Timer3.start();
     }
@@ -460,35 +361,37 @@ void MainWindow::CommandClicked(int item) {
     case Exit:
         close();
         break;
-    case KeepOnTop:
-        settings.AlwaysOnTop = settings.AlwaysOnTop != 0 ? 0 : 1;
+    case KeepOnTop: {
+        state.changeSettings([](Settings &s) { s.AlwaysOnTop = s.AlwaysOnTop != 0 ? 0 : 1; });
+        const bool onTop = state.settings().AlwaysOnTop != 0;
         Picture4[KeepOnTop]->setFace(KeepOnTopFace());
-        WindowChrome::ApplyTopMost(this, settings.AlwaysOnTop != 0, this,
-                                   settings.AlwaysOnTop != 0);
+        WindowChrome::ApplyTopMost(this, onTop, this, onTop);
         break;
+    }
     case RingOnOff:
-        settings.RingOn = settings.RingOn != 0 ? 0 : 1;
+        // Ring off also stops a ring that is playing (the program hears the change).
+        state.changeSettings([](Settings &s) { s.RingOn = s.RingOn != 0 ? 0 : 1; });
         Picture4[RingOnOff]->setFace(RingFace());
-        if (settings.RingOn == 0)
-            StopRingSound();
         break;
     case DateTime:
         OpenDateTimeSettings();
         break;
     default:
         // Settings, phonebook, memo, history, About and register open windows of their own.
+        emit commandRequested(static_cast<Command>(item));
         break;
     }
 }
 
 void MainWindow::ClockButtonClicked(int item) {
     // A click on the mode already shown changes nothing.
-    if (item == 1 && settings.ShowDate == 0) {
-        settings.ShowDate = 1;
+    const qint16 showDate = state.settings().ShowDate;
+    if (item == 1 && showDate == 0) {
+        state.changeSettings([](Settings &s) { s.ShowDate = 1; });
         Timer1.stop();
         CtlDigital1->setText(TodayOnClock());
-    } else if (item == 0 && settings.ShowDate == 1) {
-        settings.ShowDate = 0;
+    } else if (item == 0 && showDate == 1) {
+        state.changeSettings([](Settings &s) { s.ShowDate = 0; });
         Timer1.start();
     } else {
         return;
@@ -499,16 +402,16 @@ void MainWindow::ClockButtonClicked(int item) {
 
 // The faces that show a toggle's state.
 int MainWindow::KeepOnTopFace() const {
-    return settings.AlwaysOnTop != 0 ? 115 : 116;
+    return state.settings().AlwaysOnTop != 0 ? KeepOnTopOn : KeepOnTopOff;
 }
 int MainWindow::RingFace() const {
-    return settings.RingOn != 0 ? 119 : 120;
+    return state.settings().RingOn != 0 ? RingOn : RingOff;
 }
 int MainWindow::TimeButtonFace() const {
-    return settings.ShowDate != 0 ? 190 : 189;
+    return state.settings().ShowDate != 0 ? TimeButtonNotInForce : TimeButtonInForce;
 }
 int MainWindow::DateButtonFace() const {
-    return settings.ShowDate != 0 ? 191 : 192;
+    return state.settings().ShowDate != 0 ? DateButtonInForce : DateButtonNotInForce;
 }
 
 void MainWindow::OpenDateTimeSettings() {
@@ -521,22 +424,24 @@ void MainWindow::showEvent(QShowEvent *event) {
     SkinnedWindow::showEvent(event);
     // Without a window manager a shown window may never be activated; the first show counts.
     QTimer::singleShot(0, this, [this] {
-        if (!SettingsPanelOpen)
+        if (!state.SettingsPanelOpen)
             MainWindowActivation();
     });
 }
 
 void MainWindow::changeEvent(QEvent *event) {
     SkinnedWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !SettingsPanelOpen)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !state.SettingsPanelOpen)
         MainWindowActivation();
 }
 
 void MainWindow::QueryUnload() {
     QDir::setCurrent(Program::AppFolder);
-    settings.MainLeft = WindowChrome::PixelsToTwipsX(x());
-    settings.MainTop = WindowChrome::PixelsToTwipsY(y());
-    WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings);
+    state.changeSettings([this](Settings &s) {
+        s.MainLeft = WindowChrome::PixelsToTwipsX(x());
+        s.MainTop = WindowChrome::PixelsToTwipsY(y());
+    });
+    WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), state.settings());
 }
 
 void MainWindow::Unload() {
@@ -546,9 +451,7 @@ void MainWindow::Unload() {
     Timer1.stop();
     Timer2.stop();
     Timer3.stop();
-    StopRingSound();
-    taLink->close();
-    Picture8->remove();
+    // The program closes the link, the tray icon and the ring with this.
     emit unloaded();
 }
 

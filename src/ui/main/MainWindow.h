@@ -1,8 +1,7 @@
 #pragma once
 
-#include "settings/Settings.h"
-#include "callerid/CallReport.h"
 #include "ui/chrome/SkinnedWindow.h"
+#include "ui/main/MainFaces.h"
 
 #include <QTimer>
 
@@ -11,63 +10,52 @@ class QLabel;
 class QWidget;
 class DigitalClock;
 class ImageButton;
-class RingPlayer;
-class TaLink;
-class TrayIcon;
+class RunState;
+struct CallDisplay;
 
-// Form1: the main window. Its life is the program's life: load reads the settings, the first
-// activation brings up the TA link or the set-up panel, each call report is looked up, shown,
-// rung and recorded, and closing writes the settings back.
+// Form1: the main window. It lays out the clock, the call lines and the commands, shows what
+// the call path reports, and runs its own commands; what belongs to the whole program (the TA
+// link, the tray, the ring, other windows) it asks of the program object through its signals.
+// Load reads the settings, the first activation asks for the TA link or opens the set-up
+// panel, and closing writes the settings back.
 class MainWindow : public SkinnedWindow {
     Q_OBJECT
 public:
-    // Height of the main panel Picture3, in twips.
-    static constexpr int MainPanelHeight = 2940;
-    static constexpr int WindowWidth = 4335;
-    // Picture4 items.
-    enum Command {
-        Exit,
-        Setup,
-        KeepOnTop,
-        RingOnOff,
-        Phonebook,
-        Memo,
-        History,
-        About,
-        DateTime,
-        Register,
-        CommandCount
-    };
+    using Command = MainFaces::Command;
 
-    explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(RunState &state, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    Settings settings;
-    IncomingCall call;
-    bool FirstActivation = true;
-    QString SettingsFileFound;
-    bool SettingsPanelOpen = false;
-    bool MemoPanelOpen = false;
-
     void MainWindowActivation();
-    bool InitTerminalAdapter();
     void QueryUnload();
     void Unload();
-
-    void PlayRingSound();
-    void StopRingSound();
-
-    TaLink &link() { return *taLink; }
-    TrayIcon &trayIcon() { return *Picture8; }
-    RingPlayer &ringPlayer() { return *ring; }
     QTimer &timer(int number);
+
+    // The TA link is up (InitTerminalAdapter succeeded).
+    void ShowLinkUp();
+    // The open port went away: said on the status line until the link is up again.
+    void ShowLinkLost();
+
+    // The call path as the program's call handler reports it.
+    void ShowCallArriving();
+    void ShowCaller(const CallDisplay &display);
+    void ShowCallHandled();
+    // Timer3 back to the tray after the tray delay, in tray mode.
+    void StartReturnToTray();
+
+    // How the window goes into the notification area: the icon before the window hides (from
+    // the activation and Timer3) or after (the title-bar button).
+    enum class TrayOrder { IconFirst, WindowFirst };
 
 signals:
     void unloaded();
-    // A call report has been shown, rung and stored (the last step of the receive event).
-    void callHandled();
-    // The history table has a new row; an open call-history window shows it.
-    void historyChanged();
+    // The first activation with settings read: bring up the TA link (InitTerminalAdapter).
+    void linkSetupRequested();
+    // Into the notification area with this tip.
+    void trayRequested(const QString &tip, MainWindow::TrayOrder order);
+    // A command that opens another window (settings, phonebook, memo, history, About,
+    // register): the program object opens it.
+    void commandRequested(MainWindow::Command item);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -82,23 +70,12 @@ private:
     void LoadButtonFaces();
     void OpenSetupPanel();
 
-    // The receive event, from the block read onwards.
-    void MSComm1_OnComm(const QByteArray &block);
-    bool ReceiveGate();
-    void HandleIncomingCall(const QString &callerField);
     void Timer1_Timer();
     void Timer2_Timer();
     void Timer3_Timer();
-    void ShowStatus(const QColor &colour, const QString &state);
-    void StartReturnToTray();
+    void ShowStatus(const QColor &colour, const QString &what);
     int TrayDelayMs() const;
     void ShowClockMode();
-
-    // Into the notification area, with the order of steps each caller uses.
-    enum class TrayOrder { IconFirst, WindowFirst };
-    void SendToTray(const QString &tip, TrayOrder order);
-    void BringBackFromTray();
-    void TrayIconClicked();
 
     void CommandClicked(int item);
     void ClockButtonClicked(int item);
@@ -108,12 +85,10 @@ private:
     int TimeButtonFace() const;
     int DateButtonFace() const;
 
+    RunState &state;
     QTimer Timer1;
     QTimer Timer2;
     QTimer Timer3;
-    TaLink *taLink = nullptr;
-    TrayIcon *Picture8 = nullptr;
-    RingPlayer *ring = nullptr;
 
     QWidget *Image1[2] = {};
     ImageButton *Picture7 = nullptr;
@@ -122,7 +97,7 @@ private:
     QWidget *Picture14 = nullptr;
     DigitalClock *CtlDigital1 = nullptr;
     ImageButton *Picture6[2] = {};
-    ImageButton *Picture4[CommandCount] = {};
+    ImageButton *Picture4[MainFaces::CommandCount] = {};
     QLabel *Label5 = nullptr;
     QLabel *Label6 = nullptr;
     QLabel *Label7 = nullptr;

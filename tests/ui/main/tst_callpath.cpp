@@ -1,11 +1,13 @@
 // The call path of the real main window: reports played by tools/ta-sim on a pseudo-terminal,
 // looked up in the phonebook and a reference file, shown, rung and stored.
-#include "settings/Program.h"
-#include "settings/SettingsFile.h"
+#include "app/KolvaneApp.h"
+#include "callerid/CallHandler.h"
 #include "callerid/TaLink.h"
 #include "db/Database.h"
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/TrayIcon.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
 #include "support/PhonebookRows.h"
 #include "support/TaSim.h"
 #include "ui/chrome/ImageButton.h"
@@ -44,7 +46,6 @@ private slots:
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         Program::AppFolder = dir_->path();
-        Program::CompactionBusy = false;
         sim_ = std::make_unique<TaSim>();
         QVERIFY(!sim_->device().isEmpty());
         settings_ = Settings();
@@ -55,7 +56,8 @@ private slots:
     }
 
     void cleanup() {
-        window_.reset();
+        app_.reset();
+        window_ = nullptr;
         sim_.reset();
         Recorder::stop();
         TrayIcon::setAvailableForTest(std::nullopt);
@@ -178,9 +180,9 @@ private slots:
         QCOMPARE(row.name, name.isEmpty() ? QVariant() : QVariant(name));
         QCOMPARE(row.address, address.isEmpty() ? QVariant() : QVariant(address));
         QCOMPARE(row.zip, storedZip);
-        QCOMPARE(row.date.toString(), window_->call.CallDate);
-        QCOMPARE(row.time.toString(), window_->call.CallTime);
-        QCOMPARE(row.callerId.toInt(), window_->call.CallerId);
+        QCOMPARE(row.date.toString(), app_->state().call.CallDate);
+        QCOMPARE(row.time.toString(), app_->state().call.CallTime);
+        QCOMPARE(row.callerId.toInt(), app_->state().call.CallerId);
         if (field.startsWith("0471234567"))
             QCOMPARE(row.callerId.toInt(), yamada);
     }
@@ -195,7 +197,7 @@ private slots:
             QVERIFY(t.update());
         }
         startWindow();
-        QSignalSpy handled(window_.get(), &MainWindow::callHandled);
+        QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
         sim_->send("0471111111\n");
         QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 1, 5000);
         sim_->send("0472222222\n");
@@ -205,7 +207,7 @@ private slots:
         QCOMPARE(rows.at(1).id.toInt(), 42);
         QCOMPARE(rows.at(1).number.toString(), QStringLiteral("0471111111"));
         QCOMPARE(rows.at(2).id.toInt(), 43);
-        QCOMPARE(window_->call.HistoryId, 43);
+        QCOMPARE(app_->state().call.HistoryId, 43);
     }
 
     // An empty table has no largest id: the first row of a run gets 0, the next 1.
@@ -221,7 +223,7 @@ private slots:
 
     void openMemoPanelKeepsMemoButton() {
         startWindow();
-        window_->MemoPanelOpen = true;
+        app_->state().MemoPanelOpen = true;
         QVERIFY(ring("0471234567"));
         QVERIFY(!button("Picture4(5)")->isEnabled());
         QCOMPARE(button("Picture4(5)")->shownFace(), 113);
@@ -240,7 +242,7 @@ private slots:
         QCOMPARE(window_->timer(2).interval(), 5000);
         window_->timer(2).setInterval(50);
         QVERIFY(ring("0471234567"));
-        const QString time = window_->call.CallTime;
+        const QString time = app_->state().call.CallTime;
         QTRY_VERIFY(!window_->timer(2).isActive());
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．      ( ") + time + " )");
         QCOMPARE(label("Label5")->palette().color(QPalette::WindowText), QColor(255, 128, 0));
@@ -293,14 +295,14 @@ private slots:
         window_->timer(3).setInterval(50);
         QTRY_VERIFY(!window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{"tray add コルベーン！"});
-        QCOMPARE(window_->trayIcon().tip(), QStringLiteral("コルベーン！"));
+        QCOMPARE(app_->trayIcon().tip(), QStringLiteral("コルベーン！"));
         QVERIFY(!window_->timer(3).isActive());
 
         for (auto reason :
              {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick})
-            window_->trayIcon().activate(reason);
+            app_->trayIcon().activate(reason);
         QVERIFY(!window_->isVisible());
-        window_->trayIcon().activate(QSystemTrayIcon::Trigger);
+        app_->trayIcon().activate(QSystemTrayIcon::Trigger);
         QVERIFY(window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{"tray remove"});
         QCOMPARE(window_->timer(3).interval(), 60000);
@@ -326,7 +328,7 @@ private slots:
         QVERIFY(ring("0471234567"));
         QVERIFY(window_->timer(3).isActive());
         QCOMPARE(window_->timer(3).interval(), interval);
-        QCOMPARE(window_->settings.TrayDelaySeconds, qint16(seconds));
+        QCOMPARE(app_->state().settings().TrayDelaySeconds, qint16(seconds));
     }
 
     void withoutTrayModeNoReturnToTray() {
@@ -345,7 +347,7 @@ private slots:
         startWindow();
         QTRY_VERIFY(window_->isMinimized());
         QVERIFY(window_->isVisible());
-        QVERIFY(!window_->trayIcon().isShown());
+        QVERIFY(!app_->trayIcon().isShown());
     }
 
     // A damaged or foreign call database: the call is shown and rung, and the file is left
@@ -398,15 +400,15 @@ private slots:
     // While the database is compacted the report waits in the buffer for the next event.
     void compactionHoldsTheReport() {
         startWindow();
-        QSignalSpy handled(window_.get(), &MainWindow::callHandled);
-        Program::CompactionBusy = true;
+        QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
+        app_->state().CompactionBusy = true;
         sim_->send("0471234567\n");
         QTest::qWait(600);
         QCOMPARE(handled.size(), 0);
-        Program::CompactionBusy = false;
+        app_->state().CompactionBusy = false;
         sim_->send("raw:0d0a\n");
         QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 1, 5000);
-        QCOMPARE(window_->call.Number, QStringLiteral("0471234567"));
+        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
     }
 
     // Two reports that arrive within one read are one call: the first caller, without the
@@ -414,7 +416,7 @@ private slots:
     void twoReportsInOneReadAreTheFirstCall() {
         startWindow();
         QVERIFY(ring("0471234567\nP"));
-        QCOMPARE(window_->call.Number, QStringLiteral("0471234567"));
+        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
         QTest::qWait(500);
         QCOMPARE(history().size(), 1);
         QCOMPARE(history().first().number.toString(), QStringLiteral("0471234567"));
@@ -422,8 +424,8 @@ private slots:
 
     void noiseIsNotACall() {
         startWindow();
-        QSignalSpy handled(window_.get(), &MainWindow::callHandled);
-        QSignalSpy read(&window_->link(), &TaLink::blockRead);
+        QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
+        QSignalSpy read(&app_->link(), &TaLink::blockRead);
         sim_->send("raw:00ff1b5b324a52494e4720414e414c4f\n");
         QTRY_VERIFY_WITH_TIMEOUT(read.size() >= 1, 5000);
         QTest::qWait(100);
@@ -434,7 +436,7 @@ private slots:
     // A second set-up (new port settings) sends the command again and the link stays usable.
     void secondSetupSendsTheCommandAgain() {
         startWindow();
-        QVERIFY(window_->InitTerminalAdapter());
+        QVERIFY(app_->InitTerminalAdapter());
         QTRY_COMPARE(sim_->received(), QByteArray("at$a16=1\rat$a16=1\r"));
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
         QVERIFY(ring("0471234567"));
@@ -455,44 +457,49 @@ private slots:
         settings_.PortName = portName;
         settings_.PortNumber = qint16(portNumber);
         QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings_));
-        window_ = std::make_unique<MainWindow>();
-        QCOMPARE(window_->SettingsFileFound, QStringLiteral("Kolvane.ini"));
+        app_ = std::make_unique<KolvaneApp>();
+        window_ = app_->mainWindow();
+        QCOMPARE(app_->state().SettingsFileFound, QStringLiteral("Kolvane.ini"));
         window_->show();
-        QTRY_VERIFY(window_->SettingsPanelOpen);
-        QVERIFY(window_->SettingsFileFound.isEmpty());
-        QVERIFY(window_->FirstActivation);
-        QVERIFY(!window_->link().isOpen());
+        QTRY_VERIFY(app_->state().SettingsPanelOpen);
+        QVERIFY(app_->state().SettingsFileFound.isEmpty());
+        QVERIFY(app_->state().FirstActivation);
+        QVERIFY(!app_->link().isOpen());
         QCOMPARE(label("Label5")->text(), QStringLiteral("接続ポートを設定してください"));
         QCOMPARE(QApplication::topLevelWidgets().size(), 1);
         QCOMPARE(sim_->received(), QByteArray());
     }
 
-    // The TA (or its USB adapter) goes away: the window carries on, and a new set-up opens
-    // the port that is there now.
+    // The TA (or its USB adapter) goes away: the window carries on and says so in orange
+    // until a new set-up opens the port that is there now.
     void vanishedPortCanBeReopened() {
         startWindow();
-        QSignalSpy lost(&window_->link(), &TaLink::portLost);
+        QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
+        QSignalSpy lost(&app_->link(), &TaLink::portLost);
         sim_->kill();
         QTRY_VERIFY_WITH_TIMEOUT(!lost.isEmpty(), 5000);
-        QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
+        QCOMPARE(label("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
+        QCOMPARE(label("Label5")->palette().color(QPalette::WindowText), QColor(255, 128, 0));
         QVERIFY(window_->isVisible());
         sim_ = std::make_unique<TaSim>();
-        window_->settings.PortName = sim_->device();
-        QVERIFY(window_->InitTerminalAdapter());
+        app_->state().changeSettings([&](Settings &s) { s.PortName = sim_->device(); });
+        QVERIFY(app_->InitTerminalAdapter());
+        QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
         QVERIFY(ring("0471234567"));
-        QCOMPARE(window_->call.Number, QStringLiteral("0471234567"));
+        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
     }
 
 private:
     void startWindow() {
         QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings_));
-        window_ = std::make_unique<MainWindow>();
+        app_ = std::make_unique<KolvaneApp>();
+        window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY_WITH_TIMEOUT(!window_->FirstActivation, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!app_->state().FirstActivation, 5000);
     }
 
     bool ring(const QByteArray &field) {
-        QSignalSpy handled(window_.get(), &MainWindow::callHandled);
+        QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
         sim_->send(field + "\n");
         return handled.wait(5000);
     }
@@ -523,7 +530,8 @@ private:
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<TaSim> sim_;
-    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<KolvaneApp> app_;
+    MainWindow *window_ = nullptr;
     Settings settings_;
 };
 

@@ -1,9 +1,11 @@
 // The main window's commands, driven as a user drives them: real presses and releases on the
 // image buttons, with the tray, the ring player and the shell recording what they are asked.
-#include "settings/Program.h"
-#include "settings/SettingsFile.h"
+#include "app/KolvaneApp.h"
+#include "callerid/CallHandler.h"
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/TrayIcon.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/controls/DigitalClock.h"
 #include "ui/main/MainWindow.h"
@@ -28,14 +30,16 @@ private slots:
         s.RingFile = QStringLiteral("/x/ring.wav");
         s.PortNumber = 0; // no TA: the commands work without one
         QVERIFY(WriteSettingsFile(iniPath(), s));
-        window_ = std::make_unique<MainWindow>();
+        app_ = std::make_unique<KolvaneApp>();
+        window_ = app_->mainWindow();
         window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(window_));
         Recorder::take();
     }
 
     void cleanup() {
-        window_.reset();
+        app_.reset();
+        window_ = nullptr;
         Recorder::stop();
         TrayIcon::setAvailableForTest(std::nullopt);
     }
@@ -79,7 +83,7 @@ private slots:
         const QList<QWidget *> children = window_->findChildren<QWidget *>();
         QVERIFY(children.size() > 20);
         for (QWidget *child : children) {
-            if (!child->isVisibleTo(window_.get()) || child->isWindow())
+            if (!child->isVisibleTo(window_) || child->isWindow())
                 continue;
             const QRect inParent = child->geometry();
             QVERIFY2(child->parentWidget()->rect().contains(inParent),
@@ -93,11 +97,11 @@ private slots:
     void keepOnTopToggles() {
         ImageButton *b = button("Picture4(2)");
         click(b);
-        QCOMPARE(window_->settings.AlwaysOnTop, qint16(1));
+        QCOMPARE(app_->state().settings().AlwaysOnTop, qint16(1));
         QCOMPARE(b->shownFace(), 115);
         QVERIFY(window_->windowFlags() & Qt::WindowStaysOnTopHint);
         click(b);
-        QCOMPARE(window_->settings.AlwaysOnTop, qint16(0));
+        QCOMPARE(app_->state().settings().AlwaysOnTop, qint16(0));
         QCOMPARE(b->shownFace(), 116);
         QVERIFY(!(window_->windowFlags() & Qt::WindowStaysOnTopHint));
     }
@@ -105,11 +109,11 @@ private slots:
     void ringTogglesAndStopsTheSound() {
         ImageButton *b = button("Picture4(3)");
         click(b);
-        QCOMPARE(window_->settings.RingOn, qint16(0));
+        QCOMPARE(app_->state().settings().RingOn, qint16(0));
         QCOMPARE(b->shownFace(), 120);
         QCOMPARE(Recorder::take(), QStringList{"ring stop"});
         click(b);
-        QCOMPARE(window_->settings.RingOn, qint16(1));
+        QCOMPARE(app_->state().settings().RingOn, qint16(1));
         QCOMPARE(b->shownFace(), 119);
         QCOMPARE(Recorder::take(), QStringList{});
     }
@@ -138,13 +142,13 @@ private slots:
         QFETCH(QPoint, release);
         QFETCH(Qt::MouseButton, mouseButton);
         QFETCH(int, face);
-        const Settings before = window_->settings;
-        QSignalSpy unloaded(window_.get(), &MainWindow::unloaded);
+        const Settings before = app_->state().settings();
+        QSignalSpy unloaded(window_, &MainWindow::unloaded);
         ImageButton *b = button(name);
         QTest::mousePress(b, mouseButton, {}, QPoint(5, 5));
         QTest::mouseRelease(b, mouseButton, {}, release);
         QCOMPARE(b->shownFace(), face);
-        QVERIFY(window_->settings == before);
+        QVERIFY(app_->state().settings() == before);
         QCOMPARE(unloaded.size(), 0);
         QVERIFY(window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{});
@@ -156,7 +160,7 @@ private slots:
         QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(b->shownFace(), 115);
         QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(35, 35));
-        QCOMPARE(window_->settings.AlwaysOnTop, qint16(1));
+        QCOMPARE(app_->state().settings().AlwaysOnTop, qint16(1));
     }
 
     void clockButtons() {
@@ -168,7 +172,7 @@ private slots:
         QTest::mousePress(date, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(date->shownFace(), 191);
         QTest::mouseRelease(date, Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(window_->settings.ShowDate, qint16(1));
+        QCOMPARE(app_->state().settings().ShowDate, qint16(1));
         QCOMPARE(time->shownFace(), 190);
         QCOMPARE(date->shownFace(), 191);
         QVERIFY(!window_->timer(1).isActive());
@@ -177,14 +181,14 @@ private slots:
 
         // The mode already shown: nothing changes.
         click(date);
-        QCOMPARE(window_->settings.ShowDate, qint16(1));
+        QCOMPARE(app_->state().settings().ShowDate, qint16(1));
         QCOMPARE(date->shownFace(), 191);
         QVERIFY(!window_->timer(1).isActive());
 
         QTest::mousePress(time, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(time->shownFace(), 189);
         QTest::mouseRelease(time, Qt::LeftButton, {}, QPoint(32, 20));
-        QCOMPARE(window_->settings.ShowDate, qint16(0));
+        QCOMPARE(app_->state().settings().ShowDate, qint16(0));
         QCOMPARE(time->shownFace(), 189);
         QCOMPARE(date->shownFace(), 192);
         QVERIFY(window_->timer(1).isActive());
@@ -207,7 +211,7 @@ private slots:
         QVERIFY(!window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{"tray add コルベーン！"});
         // With TrayMode 0 the window stays out after a click on the icon.
-        window_->trayIcon().activate(QSystemTrayIcon::Trigger);
+        app_->trayIcon().activate(QSystemTrayIcon::Trigger);
         QVERIFY(window_->isVisible());
         QVERIFY(!window_->timer(3).isActive());
     }
@@ -222,7 +226,7 @@ private slots:
         QFETCH(QString, name);
         QFile::remove(iniPath());
         click(button("Picture4(3)")); // ring off, to see it written
-        QSignalSpy unloaded(window_.get(), &MainWindow::unloaded);
+        QSignalSpy unloaded(window_, &MainWindow::unloaded);
         click(button(name));
         QCOMPARE(unloaded.size(), 1);
         Settings back;
@@ -241,7 +245,8 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<KolvaneApp> app_;
+    MainWindow *window_ = nullptr;
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -1,5 +1,7 @@
 // Start-up of the real main window in a temporary program folder: which settings are in force,
 // where the window stands, and what the close writes.
+#include "app/KolvaneApp.h"
+#include "callerid/CallHandler.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "ui/main/MainWindow.h"
@@ -17,19 +19,21 @@ private slots:
     }
 
     void noSettingsFileGivesDefaultsAndSetupPanel() {
-        MainWindow w;
-        QCOMPARE(w.settings.ShowDate, qint16(1));
-        QCOMPARE(w.settings.TrayDelaySeconds, qint16(20));
-        QVERIFY(w.SettingsFileFound.isEmpty());
+        KolvaneApp app;
+        MainWindow &w = *app.mainWindow();
+        QCOMPARE(app.state().settings().ShowDate, qint16(1));
+        QCOMPARE(app.state().settings().TrayDelaySeconds, qint16(20));
+        QVERIFY(app.state().SettingsFileFound.isEmpty());
         // Centred for a width of 4335 and the main panel's height plus 200 (halves to even).
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        QCOMPARE(w.settings.MainLeft, qint32(std::nearbyint((screen.width() * 15 - 4335) / 2.0)));
-        QCOMPARE(w.settings.MainTop,
+        QCOMPARE(app.state().settings().MainLeft,
+                 qint32(std::nearbyint((screen.width() * 15 - 4335) / 2.0)));
+        QCOMPARE(app.state().settings().MainTop,
                  qint32(std::nearbyint((screen.height() * 15 - 2940 - 200) / 2.0)));
         QCOMPARE(w.width(), 289);
         w.show();
-        QTRY_VERIFY(w.SettingsPanelOpen);
-        QVERIFY(w.FirstActivation);
+        QTRY_VERIFY(app.state().SettingsPanelOpen);
+        QVERIFY(app.state().FirstActivation);
     }
 
     void goodFileIsInForceAndCloseWritesPosition() {
@@ -41,9 +45,10 @@ private slots:
         s.PortNumber = 3;
         QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), s));
         {
-            MainWindow w;
-            QCOMPARE(w.settings.RingFile, s.RingFile);
-            QCOMPARE(w.settings.PortNumber, qint16(3));
+            KolvaneApp app;
+            MainWindow &w = *app.mainWindow();
+            QCOMPARE(app.state().settings().RingFile, s.RingFile);
+            QCOMPARE(app.state().settings().PortNumber, qint16(3));
             QCOMPARE(w.pos(), QPoint(10, 20));
             w.show();
             w.move(40, 60);
@@ -68,10 +73,10 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
         f.close();
-        MainWindow w;
-        QVERIFY(w.SettingsFileFound.isEmpty());
-        QCOMPARE(w.settings.PortNumber, qint16(4));
-        QCOMPARE(w.settings.ShowDate, qint16(1));
+        KolvaneApp app;
+        QVERIFY(app.state().SettingsFileFound.isEmpty());
+        QCOMPARE(app.state().settings().PortNumber, qint16(4));
+        QCOMPARE(app.state().settings().ShowDate, qint16(1));
     }
 
 private:

@@ -1,0 +1,109 @@
+#include "app/KolvaneApp.h"
+
+#include "callerid/CallHandler.h"
+#include "callerid/TaLink.h"
+#include "platform/desktop/RingPlayer.h"
+#include "platform/desktop/TrayIcon.h"
+#include "settings/Program.h"
+#include "ui/chrome/Pictures.h"
+
+#include <QDir>
+
+KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
+    link_ = new TaLink(this);
+    handler_ = new CallHandler(state_, this);
+    ring_ = new RingPlayer(this);
+    Picture8 = new TrayIcon(TrayPicture(), this);
+
+    form1_ = new MainWindow(state_);
+    connect(form1_, &MainWindow::linkSetupRequested, this, &KolvaneApp::InitTerminalAdapter);
+    connect(form1_, &MainWindow::trayRequested, this, &KolvaneApp::SendToTray);
+    connect(form1_, &MainWindow::unloaded, this, &KolvaneApp::MainWindowUnloaded);
+    connect(Picture8, &TrayIcon::leftButtonDown, this, [this] {
+        BringBackFromTray();
+        form1_->StartReturnToTray();
+    });
+    // A port that goes away while open is said on the status line until the link is up again.
+    connect(link_, &TaLink::portLost, form1_, &MainWindow::ShowLinkLost);
+    // Ring off stops a ring that is playing.
+    connect(&state_, &RunState::settingsChanged, this, [this] {
+        if (state_.settings().RingOn == 0)
+            ring_->stop();
+    });
+    WireCallPath();
+}
+
+KolvaneApp::~KolvaneApp() {
+    // The window unloads first, while the link and the tray it releases are still here.
+    delete form1_;
+}
+
+void KolvaneApp::WireCallPath() {
+    link_->setReceiveGate([this] { return handler_->ReceiveGate(); });
+    connect(link_, &TaLink::blockRead, handler_, &CallHandler::MSComm1_OnComm);
+    connect(handler_, &CallHandler::callArriving, this, [this] {
+        // 8: a call brings the window out of the notification area.
+        if (form1_->isMinimized() || !form1_->isVisible())
+            BringBackFromTray();
+        form1_->ShowCallArriving();
+    });
+    connect(handler_, &CallHandler::callerShown, form1_, &MainWindow::ShowCaller);
+    connect(handler_, &CallHandler::ringRequested, ring_, &RingPlayer::play);
+    connect(handler_, &CallHandler::callHandled, form1_, &MainWindow::ShowCallHandled);
+}
+
+void KolvaneApp::start() {
+    form1_->show();
+}
+
+void KolvaneApp::requestClose() {
+    if (form1_)
+        form1_->close();
+}
+
+bool KolvaneApp::InitTerminalAdapter() {
+    QDir::setCurrent(Program::AppFolder);
+    // A second set-up (new port settings) starts from a closed port and sends the command again.
+    link_->close();
+    link_->setLinkUp(false);
+    if (!link_->open(state_.settings())) {
+        state_.SettingsFileFound.clear();
+        form1_->MainWindowActivation();
+        return false;
+    }
+    form1_->ShowLinkUp();
+    state_.FirstActivation = false;
+    link_->setLinkUp(true);
+    return true;
+}
+
+// --- tray ---
+
+void KolvaneApp::SendToTray(const QString &tip, MainWindow::TrayOrder order) {
+    // Without a notification area a hidden window could never come back: minimise only.
+    if (!TrayIcon::available()) {
+        form1_->showMinimized();
+        return;
+    }
+    if (order == MainWindow::TrayOrder::IconFirst)
+        Picture8->add(tip);
+    form1_->showMinimized();
+    form1_->hide();
+    if (order == MainWindow::TrayOrder::WindowFirst)
+        Picture8->add(tip);
+}
+
+void KolvaneApp::BringBackFromTray() {
+    form1_->show();
+    form1_->showNormal();
+    form1_->raise();
+    form1_->activateWindow();
+    Picture8->remove();
+}
+
+void KolvaneApp::MainWindowUnloaded() {
+    ring_->stop();
+    link_->close();
+    Picture8->remove();
+    emit finished();
+}

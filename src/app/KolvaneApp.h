@@ -1,0 +1,56 @@
+#pragma once
+
+#include "runstate/RunState.h"
+#include "ui/main/MainWindow.h"
+
+#include <QObject>
+#include <QPointer>
+
+class CallHandler;
+class RingPlayer;
+class TaLink;
+class TrayIcon;
+
+// The program: the run state, the TA link, the call handler, the tray icon, the ring player
+// and the windows. Windows ask for what the user wants through their signals and the program
+// carries it out here; they hear of changes through the run state.
+class KolvaneApp : public QObject {
+    Q_OBJECT
+public:
+    // Loads the main window (which reads the settings); start() shows it.
+    explicit KolvaneApp(QObject *parent = nullptr);
+    ~KolvaneApp() override;
+
+    void start();
+    // As the main window's close button: settings written, then the program ends.
+    void requestClose();
+
+    RunState &state() { return state_; }
+    TaLink &link() { return *link_; }
+    CallHandler &callHandler() { return *handler_; }
+    TrayIcon &trayIcon() { return *Picture8; }
+    RingPlayer &ringPlayer() { return *ring_; }
+    MainWindow *mainWindow() const { return form1_; }
+
+    // Opens the port of the settings and sends the TA its set-up command. On failure the
+    // set-up panel is asked for (SettingsFileFound emptied, the activation run again).
+    bool InitTerminalAdapter();
+
+    void SendToTray(const QString &tip, MainWindow::TrayOrder order);
+    void BringBackFromTray();
+
+signals:
+    // The main window has unloaded: the program ends.
+    void finished();
+
+private:
+    void WireCallPath();
+    void MainWindowUnloaded();
+
+    RunState state_;
+    TaLink *link_ = nullptr;
+    CallHandler *handler_ = nullptr;
+    TrayIcon *Picture8 = nullptr;
+    RingPlayer *ring_ = nullptr;
+    QPointer<MainWindow> form1_;
+};

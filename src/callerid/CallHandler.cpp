@@ -1,0 +1,68 @@
+#include "callerid/CallHandler.h"
+
+#include "db/Database.h"
+#include "platform/Clock.h"
+#include "runstate/RunState.h"
+#include "settings/Program.h"
+
+#include <QDateTime>
+
+CallHandler::CallHandler(RunState &state, QObject *parent) : QObject(parent), state_(state) {}
+
+bool CallHandler::ReceiveGate() {
+    // 1: while the database is compacted nothing is read; the report waits in the buffer.
+    if (state_.CompactionBusy)
+        return false;
+    // 2
+    IncomingCall &call = state_.call;
+    call.CallerName.clear();
+    call.CallerAddress.clear();
+    call.CallerZip.clear();
+    call.NumberRemark.clear();
+    call.CallerId = 0;
+    return true;
+}
+
+void CallHandler::MSComm1_OnComm(const QByteArray &block) {
+    // 6
+    const std::optional<QString> field = ParseCallReport(DecodeSerialBlock(block));
+    if (!field)
+        return;
+    HandleIncomingCall(*field, Clock::now());
+}
+
+void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime &when) {
+    IncomingCall &call = state_.call;
+    // 7
+    call.CallTime = JapaneseTimeText(when);
+    call.CallDate = JapaneseDateText(when);
+    // 10
+    call.Number = CallerNumberOfField(callerField);
+    // 8, 9, 11, 12
+    emit callArriving(call);
+
+    // One connection for the call's lookup and its history row.
+    db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
+    // 13: a reason letter is shown as its text and not looked up.
+    if (!ReasonText(call.Number)) {
+        // 15: own phonebook; 17: the reference phonebook fills what is still empty.
+        LookUpOwnPhonebook(database, call);
+        LookUpReferencePhonebook(state_.settings(), call);
+    }
+    // 13-20
+    const CallDisplay display = DescribeCall(call);
+    emit callerShown(display);
+
+    // 21: ring
+    const Settings &settings = state_.settings();
+    if (!settings.RingFile.isEmpty() && settings.RingOn == 1)
+        emit ringRequested(settings.RingFile);
+
+    // 22: history row; 23: an open history window shows it.
+    if (AppendHistoryRow(database, call, display))
+        state_.announceHistoryChanged();
+    database.close();
+
+    // 24-26
+    emit callHandled(call);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "callerid/CallLookup.h"
+
+#include <QObject>
+
+class QByteArray;
+class QDateTime;
+class RunState;
+
+// The incoming-call path from a block read off the TA to the history row, without widgets.
+// It works on the run state's last call and tells what happens in the order the windows must
+// show it: the call arriving (status and clock), the caller worked out (the call lines), the
+// ring, the row stored (the run state's historyChanged), the call handled (the timers).
+// Every failure on the way (no database, a locked file, a missing reference table) is skipped:
+// the call is shown and rung all the same.
+class CallHandler : public QObject {
+    Q_OBJECT
+public:
+    explicit CallHandler(RunState &state, QObject *parent = nullptr);
+
+    // Receive event, steps 1-2: false while the database is compacted (the bytes stay in the
+    // port's buffer); otherwise the last caller's details are cleared for the read.
+    bool ReceiveGate();
+    // Receive event, from the block read: a call report is handled, anything else ignored.
+    void MSComm1_OnComm(const QByteArray &block);
+    // Steps 7-26 for the caller field of one report, received at `when`.
+    void HandleIncomingCall(const QString &callerField, const QDateTime &when);
+
+signals:
+    // Steps 8-12: bring the window out, clear the call lines, the red status, the clock held.
+    void callArriving(const IncomingCall &call);
+    // Steps 13-20: the number, name and address lines, the clock text, the register button.
+    void callerShown(const CallDisplay &display);
+    // Step 21: RingFile is set and RingOn is 1.
+    void ringRequested(const QString &ringFile);
+    // Steps 24-26, after the row (step 22) and the history windows (step 23).
+    void callHandled(const IncomingCall &call);
+
+private:
+    RunState &state_;
+};

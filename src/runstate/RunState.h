@@ -1,0 +1,51 @@
+#pragma once
+
+#include "callerid/CallReport.h"
+#include "settings/Settings.h"
+
+#include <QObject>
+#include <functional>
+
+// What every window shares for the whole run: the settings in force, the last call and the
+// program-wide flags. Windows read it and are told of changes through its signals; only the
+// setters below change the settings, so every window hears of every change.
+class RunState : public QObject {
+    Q_OBJECT
+public:
+    explicit RunState(QObject *parent = nullptr) : QObject(parent) {}
+
+    const Settings &settings() const { return settings_; }
+    // The one way to change the settings: settingsChanged follows when anything differs.
+    void setSettings(const Settings &settings);
+    // setSettings on a copy changed by edit: state.changeSettings([](Settings &s) { ... }).
+    void changeSettings(const std::function<void(Settings &)> &edit);
+
+    // The last call (HistoryId included): the memo and the display timers use its values.
+    IncomingCall call;
+
+    // The database is being compacted: the call path leaves the port's bytes waiting.
+    bool CompactionBusy = false;
+    // The main window's memo panel is open on a call of its own.
+    bool MemoPanelOpen = false;
+    // The TA link has not yet come up in this run.
+    bool FirstActivation = true;
+    // The settings panel (or the set-up panel) is open on the main window.
+    bool SettingsPanelOpen = false;
+    // "Kolvane.ini" when the settings file was found and read; empty sends the first
+    // activation to the set-up panel.
+    QString SettingsFileFound;
+
+    // A history row was added, changed or removed.
+    void announceHistoryChanged() { emit historyChanged(); }
+    void announceCompactionStarting() { emit compactionStarting(); }
+    void announceCompactionFinished() { emit compactionFinished(); }
+
+signals:
+    void settingsChanged();
+    void historyChanged();
+    void compactionStarting();
+    void compactionFinished();
+
+private:
+    Settings settings_;
+};

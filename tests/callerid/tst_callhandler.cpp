@@ -1,0 +1,146 @@
+// The call handler alone, without a window: a caller field and a database in, the display
+// texts, the ring and the history row out, in the order the main window shows them.
+#include "callerid/CallHandler.h"
+#include "db/Database.h"
+#include "runstate/RunState.h"
+#include "settings/Program.h"
+#include "support/PhonebookRows.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class CallHandlerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        Program::AppFolder = dir_->path();
+    }
+
+    void handled_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("numberLine");
+        QTest::addColumn<QString>("clock");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("inPhonebook");
+        QTest::addColumn<QString>("storedNumber");
+
+        QTest::newRow("known with a remark") << "0471234567\r\n"
+                                             << "0471234567 （自宅）"
+                                             << "0471234567"
+                                             << "山田 太郎" << true << "0471234567";
+        QTest::newRow("unknown") << "09012345678"
+                                 << "09012345678"
+                                 << "09012345678"
+                                 << "" << false << "09012345678";
+        QTest::newRow("withheld") << "P"
+                                  << "ユーザ拒否"
+                                  << "-----------"
+                                  << "" << false << "ユーザ拒否";
+        QTest::newRow("not numeric: stored as shown")
+            << "03-1234-5678"
+            << "03-1234-5678 （会社）"
+            << "03-1234-5678"
+            << "佐藤 商店" << true << "03-1234-5678 （会社）";
+    }
+
+    void handled() {
+        QFETCH(QString, field);
+        QFETCH(QString, numberLine);
+        QFETCH(QString, clock);
+        QFETCH(QString, name);
+        QFETCH(bool, inPhonebook);
+        QFETCH(QString, storedNumber);
+        int yamada = 0;
+        {
+            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            yamada = addEntry(d, QStringLiteral("山田 太郎"), QStringLiteral("千葉県柏市"));
+            addNumber(d, yamada, QStringLiteral("0471234567"), QStringLiteral("自宅"));
+            addNumber(d, addEntry(d, QStringLiteral("佐藤 商店")), QStringLiteral("03-1234-5678"),
+                      QStringLiteral("会社"));
+        }
+        RunState state;
+        state.changeSettings([](Settings &s) {
+            s.RingFile = QStringLiteral("/tmp/ring.wav");
+            s.RingOn = 1;
+        });
+        CallHandler handler(state);
+        QStringList order;
+        CallDisplay shown;
+        connect(&handler, &CallHandler::callArriving, this, [&] { order << "arriving"; });
+        connect(&handler, &CallHandler::callerShown, this, [&](const CallDisplay &d) {
+            order << "shown";
+            shown = d;
+        });
+        connect(&handler, &CallHandler::ringRequested, this, [&] { order << "ring"; });
+        connect(&state, &RunState::historyChanged, this, [&] { order << "stored"; });
+        connect(&handler, &CallHandler::callHandled, this, [&] { order << "handled"; });
+
+        QVERIFY(handler.ReceiveGate());
+        const QDateTime when(QDate(2026, 12, 8), QTime(9, 5, 7));
+        handler.HandleIncomingCall(field, when);
+
+        QCOMPARE(order, QStringList({"arriving", "shown", "ring", "stored", "handled"}));
+        QCOMPARE(shown.NumberLine, numberLine);
+        QCOMPARE(shown.ClockText, clock);
+        QCOMPARE(shown.NameLine, name);
+        QCOMPARE(shown.InPhonebook, inPhonebook);
+
+        db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        db::RowSet rows = d.openTable(QStringLiteral("着信履歴"));
+        QVERIFY(rows.moveFirst());
+        QCOMPARE(rows.field(QStringLiteral("履歴ID")).toInt(), 0);
+        QCOMPARE(rows.field(QStringLiteral("日時")).toString(), QStringLiteral("2026/12/08"));
+        QCOMPARE(rows.field(QStringLiteral("時間")).toString(), QStringLiteral("9:05:07"));
+        QCOMPARE(rows.field(QStringLiteral("電番")).toString(), storedNumber);
+        QCOMPARE(rows.field(QStringLiteral("氏名")).isNull(), name.isEmpty());
+        QCOMPARE(rows.field(QStringLiteral("氏名")).toString(), name);
+        QCOMPARE(rows.field(QStringLiteral("着信者ID")).toInt(), state.call.CallerId);
+        if (field.startsWith(QLatin1String("0471234567")))
+            QCOMPARE(state.call.CallerId, yamada);
+        QVERIFY(!rows.moveNext());
+    }
+
+    // The gate clears the last caller's details, and holds the call back during compaction.
+    void receiveGate() {
+        RunState state;
+        CallHandler handler(state);
+        state.call.CallerName = QStringLiteral("前の人");
+        state.call.CallerId = 7;
+        state.CompactionBusy = true;
+        QVERIFY(!handler.ReceiveGate());
+        QCOMPARE(state.call.CallerId, 7);
+        state.CompactionBusy = false;
+        QVERIFY(handler.ReceiveGate());
+        QCOMPARE(state.call.CallerId, 0);
+        QVERIFY(state.call.CallerName.isEmpty());
+    }
+
+    // No ring without both a ring file and RingOn; a block that is no report does nothing.
+    void ringOnlyWhenSet() {
+        RunState state;
+        CallHandler handler(state);
+        QSignalSpy ring(&handler, &CallHandler::ringRequested);
+        QSignalSpy handledSpy(&handler, &CallHandler::callHandled);
+        handler.MSComm1_OnComm(QByteArray("\r\nOK\r\n"));
+        QCOMPARE(handledSpy.size(), 0);
+        handler.MSComm1_OnComm(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+        QCOMPARE(handledSpy.size(), 1);
+        state.changeSettings([](Settings &s) { s.RingOn = 1; });
+        handler.MSComm1_OnComm(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+        QCOMPARE(ring.size(), 0);
+        state.changeSettings([](Settings &s) { s.RingFile = QStringLiteral("a.wav"); });
+        handler.MSComm1_OnComm(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+        QCOMPARE(ring.size(), 1);
+        QCOMPARE(state.call.HistoryId, 2);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+QTEST_GUILESS_MAIN(CallHandlerTest)
+#include "tst_callhandler.moc"
