@@ -1,12 +1,17 @@
 // The platform pieces that talk to the desktop, used for real: the date and time settings
 // tool, the ring player with files that cannot be played, and the notification area.
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/FileChooser.h"
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/Shell.h"
 #include "platform/desktop/TrayIcon.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -36,6 +41,76 @@ private:
 class PlatformTest : public QObject {
     Q_OBJECT
 private slots:
+    // A real message box: Enter presses the default button, Escape the last one.
+    void messageBoxKeys_data() {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("defaultButton");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("answer");
+        using D = Dialogs::Answer;
+        using B = Dialogs::Buttons;
+        QTest::newRow("enter, cancel the default")
+            << int(B::OkCancel) << int(D::Cancel) << int(Qt::Key_Return) << int(D::Cancel);
+        QTest::newRow("enter, ok the default")
+            << int(B::OkCancel) << int(D::Ok) << int(Qt::Key_Return) << int(D::Ok);
+        QTest::newRow("escape is cancel")
+            << int(B::OkCancel) << int(D::Ok) << int(Qt::Key_Escape) << int(D::Cancel);
+        QTest::newRow("escape is no")
+            << int(B::YesNo) << int(D::Yes) << int(Qt::Key_Escape) << int(D::No);
+        QTest::newRow("ok alone") << int(B::Ok) << int(D::Ok) << int(Qt::Key_Escape) << int(D::Ok);
+    }
+    void messageBoxKeys() {
+        QFETCH(int, buttons);
+        QFETCH(int, defaultButton);
+        QFETCH(int, key);
+        QFETCH(int, answer);
+        QString shownText;
+        QTimer::singleShot(50, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shownText = box->text();
+            QTest::keyClick(box, Qt::Key(key));
+        });
+        Dialogs::MessageBox box;
+        box.text = QStringLiteral("<b>すべての着信履歴を削除します。</b>");
+        box.title = QStringLiteral("着信履歴削除の確認");
+        box.icon = Dialogs::Icon::Question;
+        box.buttons = Dialogs::Buttons(buttons);
+        box.defaultButton = Dialogs::Answer(defaultButton);
+        QCOMPARE(int(Dialogs::Show(nullptr, box)), answer);
+        QCOMPARE(shownText, box.text);
+    }
+
+    // The seams answer in order and record what was asked, without showing anything.
+    void seamsRecord() {
+        Dialogs::resetForTest();
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        Dialogs::setNextAnswer(Dialogs::Answer::Cancel);
+        Dialogs::MessageBox box{QStringLiteral("a"),     QStringLiteral("t"),
+                                Dialogs::Icon::Stop,     Dialogs::Buttons::OkCancel,
+                                Dialogs::Answer::Cancel, true};
+        QCOMPARE(Dialogs::Show(nullptr, box), Dialogs::Answer::Ok);
+        box.text = QStringLiteral("b");
+        QCOMPARE(Dialogs::Show(nullptr, box), Dialogs::Answer::Cancel);
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked.at(1).text, QStringLiteral("b"));
+        QCOMPARE(asked.at(0).icon, Dialogs::Icon::Stop);
+        QVERIFY(asked.at(0).systemModal);
+        QVERIFY(Dialogs::takeAsked().isEmpty());
+
+        FileChooser::resetForTest();
+        FileChooser::setNextFileName(QStringLiteral("/x/ring.wav"));
+        FileChooser::setNextFileName(QString());
+        QCOMPARE(FileChooser::OpenFileWithPreview(nullptr, QStringLiteral("WAVEファイル(*.wav)")),
+                 QStringLiteral("/x/ring.wav"));
+        QVERIFY(FileChooser::OpenFile(nullptr, QStringLiteral("x(*)")).isEmpty());
+        const QList<FileChooser::Request> files = FileChooser::takeAsked();
+        QCOMPARE(files.size(), 2);
+        QVERIFY(files.at(0).preview);
+        QCOMPARE(files.at(1).title, QStringLiteral("ファイルを開く"));
+    }
+
     void dateTimeToolIsStartedWhenInstalled_data() {
         QTest::addColumn<QStringList>("installed");
         QTest::addColumn<QString>("expected");

@@ -1,0 +1,99 @@
+#include "platform/desktop/Dialogs.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QQueue>
+
+namespace Dialogs {
+namespace {
+
+QQueue<Answer> nextAnswers;
+QList<MessageBox> asked;
+
+QMessageBox::Icon QtIcon(Icon icon) {
+    switch (icon) {
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Stop:
+        return QMessageBox::Critical;
+    case Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QList<Answer> ButtonsOf(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::OkCancel:
+        return {Answer::Ok, Answer::Cancel};
+    case Buttons::YesNo:
+        return {Answer::Yes, Answer::No};
+    case Buttons::Ok:
+        break;
+    }
+    return {Answer::Ok};
+}
+
+QMessageBox::StandardButton QtButton(Answer answer) {
+    switch (answer) {
+    case Answer::Ok:
+        return QMessageBox::Ok;
+    case Answer::Cancel:
+        return QMessageBox::Cancel;
+    case Answer::Yes:
+        return QMessageBox::Yes;
+    case Answer::No:
+        return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+Answer Show(QWidget *parent, const MessageBox &box) {
+    const QList<Answer> buttons = ButtonsOf(box.buttons);
+    if (!nextAnswers.isEmpty()) {
+        asked.append(box);
+        return nextAnswers.dequeue();
+    }
+    QMessageBox m(parent);
+    m.setIcon(QtIcon(box.icon));
+    m.setWindowTitle(box.title);
+    // Texts may carry names from outside: never read them as markup.
+    m.setTextFormat(Qt::PlainText);
+    m.setText(box.text);
+    for (Answer a : buttons)
+        m.addButton(QtButton(a));
+    m.setDefaultButton(QtButton(box.defaultButton.value_or(buttons.first())));
+    m.setEscapeButton(QtButton(buttons.size() > 1 ? buttons.last() : buttons.first()));
+    if (box.systemModal) {
+        m.setWindowModality(Qt::ApplicationModal);
+        m.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+    m.exec();
+    for (Answer a : buttons)
+        if (m.clickedButton() == m.button(QtButton(a)))
+            return a;
+    return buttons.size() > 1 ? buttons.last() : buttons.first();
+}
+
+void setNextAnswer(Answer answer) {
+    nextAnswers.enqueue(answer);
+}
+
+QList<MessageBox> takeAsked() {
+    QList<MessageBox> taken;
+    taken.swap(asked);
+    return taken;
+}
+
+void resetForTest() {
+    nextAnswers.clear();
+    asked.clear();
+}
+
+} // namespace Dialogs
