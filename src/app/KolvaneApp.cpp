@@ -30,6 +30,7 @@ KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
         if (state_.settings().RingOn == 0)
             ring_->stop();
     });
+    connect(form1_, &MainWindow::commandRequested, this, &KolvaneApp::CommandRequested);
     WireCallPath();
 }
 
@@ -51,6 +52,40 @@ void KolvaneApp::WireCallPath() {
     connect(handler_, &CallHandler::ringRequested, ring_, &RingPlayer::play);
     connect(handler_, &CallHandler::callHandled, form1_, &MainWindow::ShowCallHandled);
 }
+
+void KolvaneApp::CommandRequested(MainWindow::Command item) {
+    switch (item) {
+    case MainFaces::History:
+        OpenHistoryWindow();
+        break;
+    case MainFaces::Phonebook:
+        OpenPhonebookWindow();
+        break;
+    case MainFaces::About:
+        OpenAboutWindow();
+        break;
+    case MainFaces::Register:
+        RegisterCallerFromMainWindow();
+        break;
+    default:
+        // The settings and memo panels belong to the main window itself.
+        break;
+    }
+}
+
+// --- the call-history window (Form2) ---
+
+void KolvaneApp::OpenHistoryWindow() {}
+
+// --- the phonebook window (Form3) ---
+
+void KolvaneApp::OpenPhonebookWindow() {}
+
+void KolvaneApp::RegisterCallerFromMainWindow() {}
+
+// --- the About window (Form5) ---
+
+void KolvaneApp::OpenAboutWindow() {}
 
 void KolvaneApp::start() {
     form1_->show();

@@ -45,6 +45,12 @@ signals:
 
 private:
     void WireCallPath();
+    // The main window's commands that open other windows.
+    void CommandRequested(MainWindow::Command item);
+    void OpenHistoryWindow();
+    void OpenPhonebookWindow();
+    void OpenAboutWindow();
+    void RegisterCallerFromMainWindow();
     void MainWindowUnloaded();
 
     RunState state_;
