@@ -8,9 +8,9 @@
 struct Settings;
 class SerialControl;
 
-// The serial link to the TA: the port half of InitTerminalAdapter and of the receive event
-// MSComm1_OnComm. The main window keeps the rest (status label, FirstActivation, the call
-// path), so its procedures read as before.
+// The serial link to the TA (the serial control MSComm1): the port half of
+// InitTerminalAdapter and of the receive event MSComm1_OnComm. The program object keeps the
+// rest of the set-up, the call handler the rest of the receive event.
 class TaLink : public QObject {
     Q_OBJECT
 public:
@@ -37,10 +37,6 @@ public:
     // Asked at the start of each receive event (and again before the delayed read); false
     // means nothing is read now and the bytes stay in the buffer for the next event.
     void setReceiveGate(std::function<bool()> gate);
-
-    // The serial control itself (MSComm1).
-    SerialControl *serial() const { return comm_; }
-    SerialControl &MSComm1() { return *comm_; }
 
 signals:
     // One read of the whole receive buffer at a receive event.
