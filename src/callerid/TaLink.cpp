@@ -1,7 +1,7 @@
 #include "callerid/TaLink.h"
 
-#include "settings/Settings.h"
 #include "platform/SerialControl.h"
+#include "settings/Settings.h"
 
 #include <QThread>
 
