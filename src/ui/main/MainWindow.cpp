@@ -46,6 +46,16 @@ QString TodayOnClock() {
     return Clock::now().toString(QStringLiteral("yyyy-MM-dd"));
 }
 
+// A call line shows what fits, cut with "…", and the whole text as its tooltip. The tooltip
+// is escaped: names and addresses come from outside and are never read as markup.
+void ShowFitted(QLabel *label, const QString &text) {
+    label->setText(
+        label->fontMetrics().elidedText(text, Qt::ElideRight, label->contentsRect().width()));
+    label->setToolTip(text.isEmpty() ? QString()
+                                     : QStringLiteral("<qt>") + text.toHtmlEscaped() +
+                                           QStringLiteral("</qt>"));
+}
+
 QLabel *CallLine(QWidget *parent, const char *name, int top, int height, int pointSize, bool bold) {
     auto *label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -210,8 +220,10 @@ void MainWindow::FormLoad() {
     // does not delay the first call (and a fresh install has its database from the start).
     db::Database(Program::filePath(QStringLiteral("Kolvane.mdb")));
     // 12: place the window.
-    setGeometry(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
-                TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
+    // A position saved for a screen that is gone is shown on the screen there is.
+    const QRect saved(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
+                      TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
+    setGeometry(QRect(WindowChrome::VisiblePosition(saved), saved.size()));
 }
 
 void MainWindow::LoadButtonFaces() {
@@ -294,16 +306,15 @@ void MainWindow::ShowCallArriving() {
 
 void MainWindow::ShowCaller(const CallDisplay &display) {
     // 13-14
-    Label6->setText(display.NumberLine);
+    ShowFitted(Label6, display.NumberLine);
     CtlDigital1->setText(display.ClockText);
     if (display.Withheld)
         return;
     // 18-20: a caller already in the phonebook needs no registering.
-    Label7->setText(display.NameLine);
+    ShowFitted(Label7, display.NameLine);
     Picture4[Register]->setFace(RegisterReady);
     Picture4[Register]->setEnabled(!display.InPhonebook);
-    Label8->setText(display.AddressLine);
-    Label8->setToolTip(display.AddressLine);
+    ShowFitted(Label8, display.AddressLine);
 }
 
 void MainWindow::ShowCallHandled() {

@@ -411,6 +411,36 @@ private slots:
         QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
     }
 
+    // Texts longer than the call lines are cut with "…" at a character, never in the middle
+    // of one; the whole text is the line's tooltip, still plain text.
+    void longTextsAreElided() {
+        const QString name =
+            QStringLiteral("株式会社<b>コルベーン</b>システムズ東日本営業本部第一営業部");
+        const QString address =
+            QStringLiteral("北海道札幌市中央区北一条西二丁目一番地 札幌時計台ビル十二階 𠮷野家前");
+        {
+            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            addNumber(d, addEntry(d, name, address), QStringLiteral("0111234567"),
+                      QStringLiteral("本社代表番号（受付）・夜間は留守番電話"));
+        }
+        startWindow();
+        QVERIFY(ring("0111234567"));
+        for (const char *line : {"Label6", "Label7", "Label8"}) {
+            QLabel *l = label(line);
+            QVERIFY2(l->text().endsWith(QChar(0x2026)), line);
+            QVERIFY(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width());
+            QVERIFY(!l->text().contains(QChar::ReplacementCharacter));
+            const QString shown = l->text().chopped(1);
+            QVERIFY(shown.isEmpty() || !shown.back().isHighSurrogate());
+        }
+        QVERIFY(label("Label7")->toolTip().contains(name.toHtmlEscaped()));
+        QVERIFY(label("Label8")->toolTip().contains(address.toHtmlEscaped()));
+        QVERIFY(label("Label6")->toolTip().contains(QStringLiteral("夜間は留守番電話")));
+        // The stored row has the whole texts, not the cut ones.
+        QCOMPARE(history().first().name.toString(), name);
+        QCOMPARE(history().first().address.toString(), address);
+    }
+
     // Reports that pile up in one read (a busy disk, a compaction) are each a call with a row
     // of its own, in order; the display ends on the last caller.
     void reportsInOneReadAreEachACall() {
