@@ -24,7 +24,14 @@ KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
         form1_->StartReturnToTray();
     });
     // A port that goes away while open is said on the status line until the link is up again.
-    connect(link_, &TaLink::portLost, form1_, &MainWindow::ShowLinkLost);
+    // A TA behind a USB adapter goes away when unplugged or when the computer sleeps, and
+    // comes back under the same device: it is tried again until it opens.
+    reconnect_.setInterval(ReconnectMs);
+    connect(&reconnect_, &QTimer::timeout, this, &KolvaneApp::ReconnectTerminalAdapter);
+    connect(link_, &TaLink::portLost, this, [this] {
+        form1_->ShowLinkLost();
+        reconnect_.start();
+    });
     // Ring off stops a ring that is playing.
     connect(&state_, &RunState::settingsChanged, this, [this] {
         if (state_.settings().RingOn == 0)
@@ -106,10 +113,17 @@ bool KolvaneApp::InitTerminalAdapter() {
         form1_->MainWindowActivation();
         return false;
     }
+    reconnect_.stop();
     form1_->ShowLinkUp();
     state_.FirstActivation = false;
     link_->setLinkUp(true);
     return true;
+}
+
+void KolvaneApp::ReconnectTerminalAdapter() {
+    // Opening a device that is not there fails at once: the window never waits for it.
+    if (!link_->isOpen())
+        InitTerminalAdapter();
 }
 
 // --- tray ---
@@ -137,6 +151,7 @@ void KolvaneApp::BringBackFromTray() {
 }
 
 void KolvaneApp::MainWindowUnloaded() {
+    reconnect_.stop();
     ring_->stop();
     link_->close();
     Picture8->remove();

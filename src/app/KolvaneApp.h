@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 class CallHandler;
 class RingPlayer;
@@ -36,6 +37,10 @@ public:
     // set-up panel is asked for (SettingsFileFound emptied, the activation run again).
     bool InitTerminalAdapter();
 
+    // The TA's port went away: the same device is tried again every ReconnectMs, quietly.
+    static constexpr int ReconnectMs = 2000;
+    bool reconnecting() const { return reconnect_.isActive(); }
+
     void SendToTray(const QString &tip, MainWindow::TrayOrder order);
     void BringBackFromTray();
 
@@ -45,6 +50,7 @@ signals:
 
 private:
     void WireCallPath();
+    void ReconnectTerminalAdapter();
     // The main window's commands that open other windows.
     void CommandRequested(MainWindow::Command item);
     void OpenHistoryWindow();
@@ -59,4 +65,5 @@ private:
     TrayIcon *Picture8 = nullptr;
     RingPlayer *ring_ = nullptr;
     QPointer<MainWindow> form1_;
+    QTimer reconnect_;
 };

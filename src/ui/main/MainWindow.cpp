@@ -261,6 +261,7 @@ void MainWindow::Timer1_Timer() {
 
 void MainWindow::ShowLinkUp() {
     Label5->setText(Waiting);
+    Label5->setToolTip(QString());
 }
 
 void MainWindow::ShowLinkLost() {
@@ -268,6 +269,7 @@ void MainWindow::ShowLinkLost() {
     palette.setColor(QPalette::WindowText, IdleColour);
     Label5->setPalette(palette);
     Label5->setText(QStringLiteral("ＴＡとの接続が切れました。"));
+    Label5->setToolTip(QStringLiteral("再接続を待っています．．．"));
 }
 
 void MainWindow::OpenSetupPanel() {

@@ -527,6 +527,33 @@ private slots:
         QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
     }
 
+    // A TA behind a USB adapter is unplugged and plugged in again under the same device: the
+    // program opens it again by itself, sends the set-up command and records the next call.
+    void unpluggedTaComesBack() {
+        const QString link = dir_->filePath(QStringLiteral("ttyUSB0"));
+        QVERIFY(QFile::link(sim_->device(), link));
+        settings_.PortName = link;
+        startWindow();
+        sim_->kill();
+        QTRY_VERIFY_WITH_TIMEOUT(app_->reconnecting(), 5000);
+        QCOMPARE(label("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
+        QCOMPARE(label("Label5")->toolTip(), QStringLiteral("再接続を待っています．．．"));
+        // Gone for a while: the tries fail quietly, without a message box or a set-up panel.
+        QTest::qWait(KolvaneApp::ReconnectMs + 500);
+        QVERIFY(app_->reconnecting());
+        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->link().isOpen());
+        sim_ = std::make_unique<TaSim>();
+        QVERIFY(QFile::remove(link));
+        QVERIFY(QFile::link(sim_->device(), link));
+        QTRY_VERIFY_WITH_TIMEOUT(app_->link().isOpen(), 3 * KolvaneApp::ReconnectMs);
+        QVERIFY(!app_->reconnecting());
+        QTRY_COMPARE_WITH_TIMEOUT(sim_->received(), TaLink::SetupCommand, 2000);
+        QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
+        QVERIFY(ring("0471234567"));
+        QCOMPARE(history().size(), 1);
+    }
+
 private:
     void startWindow() {
         QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings_));
