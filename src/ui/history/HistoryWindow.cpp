@@ -201,7 +201,8 @@ void HistoryWindow::RefreshList(std::optional<qint32> keep) {
     QHeaderView *header = MSFlexGrid1->horizontalHeader();
     // The widths are the user's (or the file's): a refresh keeps them.
     int widths[HistoryLayout::ColumnCount];
-    const bool loaded = header->count() == 8;
+    const bool loaded = widthsApplied_;
+    widthsApplied_ = true;
     for (int i = 0; i < HistoryLayout::ColumnCount; ++i)
         widths[i] = loaded ? header->sectionSize(i) : TwipsToPixelsX(layout_.ColumnWidth[i]);
     model_->refresh();
@@ -375,16 +376,21 @@ void HistoryWindow::QueryUnload() {
     if (unloaded_)
         return;
     unloaded_ = true;
+    // A value the user did not change keeps its twips exactly (pixels are coarser).
+    const auto keep = [](qint32 &twips, int pixels, int (*toPixels)(int), int (*toTwips)(int)) {
+        if (toPixels(twips) != pixels)
+            twips = toTwips(pixels);
+    };
     QHeaderView *header = MSFlexGrid1->horizontalHeader();
     for (int i = 0; i < HistoryLayout::ColumnCount && i < header->count(); ++i)
-        layout_.ColumnWidth[i] = PixelsToTwipsX(header->sectionSize(i));
+        keep(layout_.ColumnWidth[i], header->sectionSize(i), TwipsToPixelsX, PixelsToTwipsX);
     // A minimised or maximised window keeps the place it has when shown normally.
     const QRect place = isMinimized() || isMaximized() ? normalGeometry() : geometry();
     if (place.isValid()) {
-        layout_.Left = PixelsToTwipsX(place.x());
-        layout_.Top = PixelsToTwipsY(place.y());
-        layout_.Width = PixelsToTwipsX(place.width());
-        layout_.Height = PixelsToTwipsY(place.height());
+        keep(layout_.Left, place.x(), TwipsToPixelsX, PixelsToTwipsX);
+        keep(layout_.Top, place.y(), TwipsToPixelsY, PixelsToTwipsY);
+        keep(layout_.Width, place.width(), TwipsToPixelsX, PixelsToTwipsX);
+        keep(layout_.Height, place.height(), TwipsToPixelsY, PixelsToTwipsY);
     }
     WriteHistoryLayoutFile(LayoutPath(), layout_);
     // Compaction needs the file closed everywhere.

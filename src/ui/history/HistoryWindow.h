@@ -73,6 +73,7 @@ private:
     HistoryModel *model_ = nullptr;
     std::optional<qint32> selected_;
     bool announcing_ = false;
+    bool widthsApplied_ = false;
     bool unloaded_ = false;
 
     QWidget *Image1 = nullptr;
