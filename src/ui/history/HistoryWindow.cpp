@@ -104,7 +104,6 @@ void HistoryWindow::BuildLayout() {
     model_ = new HistoryModel(DatabasePath(), this);
     MSFlexGrid1 = new QTableView(this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setModel(model_);
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -117,6 +116,9 @@ void HistoryWindow::BuildLayout() {
     MSFlexGrid1->horizontalHeader()->setFixedHeight(TwipsToPixelsY(HeadingRowHeight));
     MSFlexGrid1->horizontalHeader()->setHighlightSections(false);
     MSFlexGrid1->horizontalHeader()->setStretchLastSection(false);
+    // The rows' header is set up before the rows come: changing it afterwards would touch
+    // every one of a million rows.
+    MSFlexGrid1->setModel(model_);
     connect(MSFlexGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &HistoryWindow::GridCurrentChanged);
     connect(MSFlexGrid1, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
@@ -205,7 +207,9 @@ void HistoryWindow::RefreshList(std::optional<qint32> keep) {
     widthsApplied_ = true;
     for (int i = 0; i < HistoryLayout::ColumnCount; ++i)
         widths[i] = loaded ? header->sectionSize(i) : TwipsToPixelsX(layout_.ColumnWidth[i]);
-    model_->refresh();
+    // At load the model has just read the list.
+    if (loaded)
+        model_->refresh();
     for (int i = 0; i < HistoryLayout::ColumnCount; ++i)
         MSFlexGrid1->setColumnWidth(i, widths[i]);
     // The key and the postal code are carried, never shown.
