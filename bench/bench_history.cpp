@@ -7,6 +7,8 @@
 // Usage: bench_history [--data DIR] [--calls N]
 //   DIR keeps the generated databases between runs (default: the build tree's bench/data);
 //   N is the number of timed runs per case (default 11).
+//   KOLVANE_BENCH_ONLY_LARGEST=1 runs the million alone (its memory then starts from a
+//   process that has not held the smaller lists).
 
 #include "app/KolvaneApp.h"
 #include "callerid/CallHandler.h"

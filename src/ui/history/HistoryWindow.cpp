@@ -153,17 +153,24 @@ void HistoryWindow::BuildMemoEditor() {
     Frame1 = new QGroupBox(QStringLiteral("メモの編集"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setAutoFillBackground(true);
+    // A panel of its own over the list, its caption inside its border.
+    Frame1->setStyleSheet(QStringLiteral(
+        "QGroupBox#Frame1 { border: 1px solid #7a8aa0; border-radius: 3px; margin-top: 0px; "
+        "background-color: palette(window); font-weight: bold; }"
+        "QGroupBox#Frame1::title { subcontrol-origin: padding; subcontrol-position: top left; "
+        "left: 8px; top: 3px; }"
+        "QGroupBox#Frame1 QLabel, QGroupBox#Frame1 QPlainTextEdit { font-weight: normal; }"));
     Frame1->resize(TwipsToPixelsX(EditorWidth), TwipsToPixelsY(EditorHeight));
     const int w = Frame1->width();
     const int h = Frame1->height();
     for (int i = 0; i < 3; ++i)
         Label1[i] = PlainLabel(Frame1, QStringLiteral("Label1(%1)").arg(i));
-    Label1[0]->setGeometry(12, 22, 110, 18);
-    Label1[1]->setGeometry(126, 22, w - 138, 18);
-    Label1[2]->setGeometry(12, 42, w - 24, 18);
+    Label1[0]->setGeometry(12, 26, 110, 18);
+    Label1[1]->setGeometry(126, 26, w - 138, 18);
+    Label1[2]->setGeometry(12, 45, w - 24, 18);
     Text1 = new QPlainTextEdit(Frame1);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(12, 64, w - 24, h - 64 - 47);
+    Text1->setGeometry(12, 67, w - 24, h - 67 - 47);
     const struct {
         int pressed, normal;
         const char *tip;
