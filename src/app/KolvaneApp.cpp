@@ -42,7 +42,8 @@ KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
 }
 
 KolvaneApp::~KolvaneApp() {
-    // The window unloads first, while the link and the tray it releases are still here.
+    // The windows unload first, while the link and the tray they release are still here.
+    CloseHistoryWindow();
     delete form1_;
 }
 
@@ -82,7 +83,23 @@ void KolvaneApp::CommandRequested(MainWindow::Command item) {
 
 // --- the call-history window (Form2) ---
 
-void KolvaneApp::OpenHistoryWindow() {}
+void KolvaneApp::OpenHistoryWindow() {
+    // A second press brings the open window to the front.
+    if (!form2_) {
+        form2_ = new HistoryWindow(state_, form1_);
+        form2_->show();
+    }
+    form2_->raise();
+    form2_->activateWindow();
+}
+
+void KolvaneApp::CloseHistoryWindow() {
+    // Closing writes Rireki.ini; the window deletes itself once closed.
+    if (form2_) {
+        form2_->close();
+        delete form2_;
+    }
+}
 
 // --- the phonebook window (Form3) ---
 
@@ -152,6 +169,7 @@ void KolvaneApp::BringBackFromTray() {
 
 void KolvaneApp::MainWindowUnloaded() {
     reconnect_.stop();
+    CloseHistoryWindow();
     ring_->stop();
     link_->close();
     Picture8->remove();

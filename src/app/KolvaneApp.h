@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runstate/RunState.h"
+#include "ui/history/HistoryWindow.h"
 #include "ui/main/MainWindow.h"
 
 #include <QObject>
@@ -32,6 +33,8 @@ public:
     TrayIcon &trayIcon() { return *Picture8; }
     RingPlayer &ringPlayer() { return *ring_; }
     MainWindow *mainWindow() const { return form1_; }
+    // The open call-history window; null while it is closed (HistoryWindowOpen).
+    HistoryWindow *historyWindow() const { return form2_; }
 
     // Opens the port of the settings and sends the TA its set-up command. On failure the
     // set-up panel is asked for (SettingsFileFound emptied, the activation run again).
@@ -54,6 +57,7 @@ private:
     // The main window's commands that open other windows.
     void CommandRequested(MainWindow::Command item);
     void OpenHistoryWindow();
+    void CloseHistoryWindow();
     void OpenPhonebookWindow();
     void OpenAboutWindow();
     void RegisterCallerFromMainWindow();
@@ -66,4 +70,5 @@ private:
     RingPlayer *ring_ = nullptr;
     QPointer<MainWindow> form1_;
     QTimer reconnect_;
+    QPointer<HistoryWindow> form2_;
 };

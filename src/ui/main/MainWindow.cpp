@@ -12,12 +12,14 @@
 #include "ui/chrome/WindowChrome.h"
 #include "ui/controls/BevelPanel.h"
 #include "ui/controls/DigitalClock.h"
+#include "ui/main/MemoPanel.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <algorithm>
 #include <optional>
@@ -191,6 +193,7 @@ void MainWindow::BuildLayout() {
         [this] { return state.MemoPanelOpen ? MemoPanelShown : MemoReady; });
     Picture4[Memo]->setDisabledFace(MemoDisabled);
     Picture4[Register]->setDisabledFace(RegisterDisabled);
+    BuildMemoPanel();
 }
 
 void MainWindow::FormLoad() {
@@ -389,6 +392,12 @@ void MainWindow::CommandClicked(int item) {
     case DateTime:
         OpenDateTimeSettings();
         break;
+    case Memo:
+        if (state.MemoPanelOpen)
+            HideMemoPanel();
+        else
+            ShowMemoPanel();
+        break;
     default:
         // Settings, phonebook, memo, history, About and register open windows of their own.
         emit commandRequested(static_cast<Command>(item));
@@ -429,6 +438,44 @@ int MainWindow::DateButtonFace() const {
 
 void MainWindow::OpenDateTimeSettings() {
     Shell::OpenDateTimeSettings();
+}
+
+// --- memo panel ---
+
+void MainWindow::BuildMemoPanel() {
+    Picture15 = new MemoPanel(this);
+    connect(Picture15, &MemoPanel::saveClicked, this, &MainWindow::SaveMemoPanel);
+    connect(Picture15, &MemoPanel::closeClicked, this, &MainWindow::HideMemoPanel);
+}
+
+void MainWindow::ShowMemoPanel() {
+    state.MemoPanelOpen = true;
+    Picture4[Memo]->setFace(MemoPanelShown);
+    // 1-4: the panel keeps the call it opens for.
+    Picture15->Load(state.call.HistoryId);
+    // 5
+    Picture15->move(TwipsToPixelsX(MemoPanel::Left), TwipsToPixelsY(MemoPanel::Top));
+    const Settings &s = state.settings();
+    setGeometry(TwipsToPixelsX(s.MainLeft), TwipsToPixelsY(s.MainTop),
+                TwipsToPixelsX(MemoPanelWindowWidth), height());
+    Picture15->show();
+    Picture15->text()->setFocus();
+}
+
+void MainWindow::HideMemoPanel() {
+    Picture15->hide();
+    const Settings &s = state.settings();
+    setGeometry(TwipsToPixelsX(s.MainLeft), TwipsToPixelsY(s.MainTop), TwipsToPixelsX(WindowWidth),
+                height());
+    state.MemoPanelOpen = false;
+    Picture4[Memo]->setFace(MemoReady);
+}
+
+void MainWindow::SaveMemoPanel() {
+    // An open history window shows the new memo.
+    if (Picture15->Save())
+        state.announceHistoryChanged();
+    HideMemoPanel();
 }
 
 // --- window events ---
