@@ -1,6 +1,5 @@
 #include "platform/LegacyText.h"
 
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -32,18 +31,4 @@ QByteArray EncodeLegacyText(const QString &text) {
         }
     }
     return text.toUtf8();
-}
-
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes) {
-    QSaveFile file(path);
-    // Never fall back to overwriting the old file in place: that is the loss this avoids.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit(); // removes the temporary file; the old one stays
-        return false;
-    }
-    return file.commit();
 }

@@ -14,7 +14,3 @@ QString DecodeLegacyText(const QByteArray &bytes);
 // Code page 932 when every character survives the trip there and back, UTF-8 otherwise.
 // Pure ASCII text gives the same bytes either way.
 QByteArray EncodeLegacyText(const QString &text);
-
-// Writes to a temporary file beside `path` and renames it over the old one, so a failure
-// (disk full, no permission, a crash) leaves the previous file intact. True on success.
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes);

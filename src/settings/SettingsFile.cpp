@@ -1,5 +1,6 @@
 #include "settings/SettingsFile.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/LegacyText.h"
 
 #include <QFile>

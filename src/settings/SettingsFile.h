@@ -23,5 +23,6 @@ void ApplyDefaultSettings(Settings &s, int screenWidthTwips, int screenHeightTwi
 // The exact bytes of the file for `s`: 21 lines.
 QByteArray FormatSettingsFile(const Settings &s);
 
-// Writes the file through a temporary beside it, so a failed write keeps the previous file.
+// Writes the file through a temporary beside it, every write checked: false, with the
+// previous file kept whole, when any step fails (a full disk included).
 bool WriteSettingsFile(const QString &path, const Settings &s);

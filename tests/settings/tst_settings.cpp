@@ -1,5 +1,6 @@
-#include "settings/SettingsFile.h"
 #include "platform/LegacyText.h"
+#include "settings/SettingsFile.h"
+#include "support/FullDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -346,6 +347,22 @@ private slots:
         QVERIFY(!WriteSettingsFile(path, Settings()));
         QCOMPARE(readAll(path), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    // On a full disk the write fails, says so, and the settings already on disk stay whole.
+    void fullDiskKeepsTheOldFile() {
+        FullDisk disk;
+        SKIP_UNLESS_FULL_DISK(disk);
+        const QString path = disk.filePath("Kolvane.ini");
+        QVERIFY(WriteSettingsFile(path, sample()));
+        const QByteArray old = readAll(path);
+        QVERIFY(disk.fill());
+        Settings changed = sample();
+        changed.PortName = QStringLiteral("/dev/ttyACM0");
+        QVERIFY(!WriteSettingsFile(path, changed));
+        QCOMPARE(readAll(path), old);
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({"Kolvane.ini", "filler"}));
     }
 
     void readOnlyFolderKeepsTheOldFile() {
