@@ -151,7 +151,10 @@ bool ReadSettingsFile(const QString &path, Settings &s) {
     if (file.error() != QFileDevice::NoError)
         return false;
     file.close();
+    return ReadSettingsBytes(bytes, s);
+}
 
+bool ReadSettingsBytes(const QByteArray &bytes, Settings &s) {
     ValueReader reader(DecodeLegacyText(bytes));
     auto int16 = [&reader](qint16 &x) {
         RawValue v;

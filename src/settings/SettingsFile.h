@@ -6,14 +6,16 @@
 #include <QString>
 
 // Kolvane.ini: 18 values by position (numbers, quoted texts, one truth value), then the serial
-// line's optional lines 19-21. Lines end CR LF; code page 932, or UTF-8 when a character does
-// not fit.
+// line's optional lines 19-21. Lines end CR LF; code page 932, or UTF-8 behind a byte-order
+// mark when a character does not fit (platform/LegacyText.h).
 
 // Reads the values in order into `s`. Values read before a failure keep their new values; the
 // caller applies the defaults when this returns false (missing file, fewer than 18 values, a
 // value that does not convert or is out of range, an unterminated quote). Missing lines 19-21
 // take their defaults.
 bool ReadSettingsFile(const QString &path, Settings &s);
+// The same reading of the file's bytes.
+bool ReadSettingsBytes(const QByteArray &bytes, Settings &s);
 
 // Every setting to its default except PortNumber, which keeps its value. The main window is
 // centred for a width of 4335 twips and a height of mainPanelHeightTwips + 200.

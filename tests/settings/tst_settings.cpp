@@ -1,3 +1,4 @@
+#include "fuzz/SettingsRoundTrip.h"
 #include "platform/LegacyText.h"
 #include "settings/SettingsFile.h"
 #include "support/FullDisk.h"
@@ -385,10 +386,96 @@ private slots:
     void legacyTextCoding() {
         QCOMPARE(EncodeLegacyText(QStringLiteral("abc 1,2\r\n")), QByteArray("abc 1,2\r\n"));
         QCOMPARE(EncodeLegacyText(QStringLiteral("顧客")), QByteArray("\x8c\xda\x8b\x71"));
-        QCOMPARE(EncodeLegacyText(QStringLiteral("顧客𠮷")), QStringLiteral("顧客𠮷").toUtf8());
+        QCOMPARE(EncodeLegacyText(QStringLiteral("顧客𠮷")),
+                 "\xef\xbb\xbf" + QStringLiteral("顧客𠮷").toUtf8());
         QCOMPARE(DecodeLegacyText(QByteArray("\x8c\xda\x8b\x71")), QStringLiteral("顧客"));
-        QCOMPARE(DecodeLegacyText(QStringLiteral("顧客").toUtf8()), QStringLiteral("顧客"));
+        QCOMPARE(DecodeLegacyText(QStringLiteral("顧客 😀").toUtf8()), QStringLiteral("顧客 😀"));
         QCOMPARE(DecodeLegacyText(QByteArray("\xef\xbb\xbfok")), QStringLiteral("ok"));
+    }
+
+    // Which reading a file gets: the UTF-8 mark decides; without it code page 932, as the
+    // Windows program read it, unless only UTF-8 makes sense of the bytes.
+    void legacyTextDecoding_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("katakana ﾃｩ, valid UTF-8 too") << QByteArray("\xc3\xa9") << "ﾃｩ";
+        QTest::newRow("marked é") << QByteArray("\xef\xbb\xbf\xc3\xa9") << "é";
+        QTest::newRow("code page 932 only") << QByteArray("\x8c\xda\x8b\x71") << "顧客";
+        QTest::newRow("unmarked UTF-8, not code page 932")
+            << QByteArray("caf\xc3\xa9 \xf0\x9f\x98\x80") << "café 😀";
+        QTest::newRow("code page 932, never UTF-8") << QByteArray("\x83\x65\xe3\x81") << "テ\u7E3A";
+        QTest::newRow("lead byte at the end: neither") << QByteArray("a\x81") << "a";
+        QTest::newRow("a second mark is text")
+            << QByteArray("\xef\xbb\xbf\xef\xbb\xbfx") << QChar(0xfeff) + QStringLiteral("x");
+        QTest::newRow("marked, invalid UTF-8 after") << QByteArray("\xef\xbb\xbf"
+                                                                   "a\xff")
+                                                     << "a\ufffd";
+        QTest::newRow("empty") << QByteArray() << "";
+    }
+    void legacyTextDecoding() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const QString decoded = DecodeLegacyText(bytes);
+        if (QTest::currentDataTag() == QByteArray("lead byte at the end: neither")) {
+            QVERIFY(decoded.startsWith(text)); // what follows "a" is a replacement
+            return;
+        }
+        QCOMPARE(decoded, text);
+    }
+
+    // A half-width katakana path whose code page 932 bytes are also valid UTF-8 ("ﾃｩ" is
+    // C3 A9, "é" in UTF-8) keeps its meaning through a write and a read.
+    void halfWidthKatakanaKeepsItsMeaning() {
+        Settings s; // every other text plain ASCII
+        s.RefDatabasePath = QStringLiteral("/data/ﾃｩ.mdb");
+        const QByteArray bytes = FormatSettingsFile(s);
+        QVERIFY(bytes.contains("\"/data/\xc3\xa9.mdb\""));
+        QVERIFY(!bytes.startsWith("\xef\xbb\xbf"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        QVERIFY(WriteSettingsFile(path, s));
+        Settings back;
+        QVERIFY(ReadSettingsFile(path, back));
+        QCOMPARE(back.RefDatabasePath, QStringLiteral("/data/ﾃｩ.mdb"));
+        QCOMPARE(back, s);
+    }
+
+    void textNeedingUtf8IsMarked() {
+        Settings s = sample();
+        s.RingFile = QStringLiteral("/home/u/café.wav");
+        const QByteArray bytes = FormatSettingsFile(s);
+        QVERIFY(bytes.startsWith("\xef\xbb\xbf 0 \r\n"));
+        Settings back;
+        QVERIFY(ReadSettingsBytes(bytes, back));
+        QCOMPARE(back, s);
+        QCOMPARE(FormatSettingsFile(back), bytes);
+    }
+
+    // The fuzz target's property, on the seed files and a few awkward ones.
+    void roundTripProperty_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QDir seeds(
+            QStringLiteral(KOLVANE_SOURCE_DIR "/tests/fuzz/corpus/settings_roundtrip"));
+        const QStringList names = seeds.entryList(QDir::Files, QDir::Name);
+        QVERIFY(!names.isEmpty());
+        for (const QString &name : names)
+            QTest::newRow(qPrintable(QStringLiteral("seed ") + name))
+                << readAll(seeds.filePath(name));
+        QTest::newRow("Windows file") << kWindowsFile;
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("quote inside an unquoted text")
+            << joinLines(windowsLines().mid(0, 4) << "C:\\a\"b.wav");
+        QTest::newRow("unmarked UTF-8 katakana path")
+            << joinLines(windowsLines().mid(0, 12) << "\"/\xe3\x83\x86\xc3\xa9\"");
+        QTest::newRow("code page 932 shown only by what is not read")
+            << joinLines(windowsLines().mid(0, 12) << "\"/\xc3\xa9\" \x82\xa0");
+        QTest::newRow("invalid bytes everywhere") << QByteArray("\x80\xff\xa0,\"\xfd\r\n\x81");
+        QTest::newRow("mark, then junk") << QByteArray("\xef\xbb\xbf\xef\xbb\xbf 1\r\n\xff");
+    }
+    void roundTripProperty() {
+        QFETCH(QByteArray, bytes);
+        const QString fault = settings_round_trip::fault(bytes);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
 };
 
