@@ -1,4 +1,5 @@
 #include "fuzz/SettingsRoundTrip.h"
+#include "platform/AtomicFile.h"
 #include "platform/LegacyText.h"
 #include "settings/SettingsFile.h"
 #include "support/FullDisk.h"
@@ -315,6 +316,144 @@ private slots:
         QCOMPARE(s.PortNumber, qint16(2));
         QCOMPARE(s.RefNameField, QString());
         QCOMPARE(s.RingOn, qint16(0));
+    }
+
+    // A file that does not read gets the defaults, except where the TA is: PortNumber when
+    // it was reached, and lines 19-21 when the file still has the 21 values the program
+    // writes, with lines 19 and 20 quoted as it writes them.
+    void damagedFileKeepsWhereTheTaIs_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("portName");
+        QTest::addColumn<QString>("portSettings");
+        QTest::addColumn<int>("portHandshaking");
+        QTest::addColumn<int>("portNumber");
+        QList<QByteArray> lines = windowsLines();
+        lines << "\"/dev/ttyUSB1\""
+              << "\"19200,n,8,1\""
+              << " 2 ";
+        QList<QByteArray> l = lines;
+        l[5] = "on";
+        QTest::newRow("line 6 on") << joinLines(l) << "/dev/ttyUSB1"
+                                   << "19200,n,8,1" << 2 << 0;
+        l = lines;
+        l[7] = " 6000.5.5 ";
+        QTest::newRow("line 8 bad") << joinLines(l) << "/dev/ttyUSB1"
+                                    << "19200,n,8,1" << 2 << 2;
+        l = lines;
+        l[20] = "many";
+        QTest::newRow("line 21 bad") << joinLines(l) << "/dev/ttyUSB1"
+                                     << "19200,n,8,1" << 0 << 2;
+        l = lines.mid(0, 20);
+        l[5] = "on";
+        QTest::newRow("no line 21: not as written") << joinLines(l) << ""
+                                                    << "9600,n,8,1" << 0 << 0;
+        l = lines;
+        l[4] = "\"C:\\ring.wav";
+        QTest::newRow("unterminated quote: lines uncounted") << joinLines(l) << ""
+                                                             << "9600,n,8,1" << 0 << 0;
+        l = lines;
+        l.removeAt(3);
+        QTest::newRow("a line lost: lines 19-21 not found") << joinLines(l) << ""
+                                                            << "9600,n,8,1" << 0 << 0;
+        l = lines;
+        l.removeAt(3);
+        l.insert(12, "\"\"");
+        QTest::newRow("a line lost and one added before line 19") << joinLines(l) << "/dev/ttyUSB1"
+                                                                  << "19200,n,8,1" << 2 << 0;
+        l = lines;
+        l[18] = "/dev/ttyUSB1";
+        l[5] = "on";
+        QTest::newRow("line 19 unquoted") << joinLines(l) << ""
+                                          << "9600,n,8,1" << 0 << 0;
+        l = lines;
+        l[5] = "on";
+        l << "extra";
+        QTest::newRow("22 values") << joinLines(l) << ""
+                                   << "9600,n,8,1" << 0 << 0;
+        QTest::newRow("empty") << QByteArray() << ""
+                               << "9600,n,8,1" << 0 << 0;
+    }
+    void damagedFileKeepsWhereTheTaIs() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, portName);
+        QFETCH(QString, portSettings);
+        QFETCH(int, portHandshaking);
+        QFETCH(int, portNumber);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        QVERIFY(writeRaw(path, bytes));
+        Settings s = sample();
+        s.PortNumber = 0;
+        QCOMPARE(LoadSettingsFile(path, s, 19200, 14400, 1500), SettingsFileState::Damaged);
+        Settings expected;
+        expected.MainLeft = 7432;
+        expected.MainTop = 6350;
+        expected.PortNumber = qint16(portNumber);
+        expected.PortName = portName;
+        expected.PortSettings = portSettings;
+        expected.PortHandshaking = qint16(portHandshaking);
+        QCOMPARE(s, expected);
+    }
+
+    void loadStates() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        Settings s = sample();
+        QCOMPARE(LoadSettingsFile(path, s, 19200, 14400, 1500), SettingsFileState::Missing);
+        Settings expected;
+        expected.PortNumber = 3;
+        expected.MainLeft = 7432;
+        expected.MainTop = 6350;
+        QCOMPARE(s, expected);
+        QVERIFY(WriteSettingsFile(path, sample()));
+        QCOMPARE(LoadSettingsFile(path, s, 19200, 14400, 1500), SettingsFileState::Read);
+        QCOMPARE(s, sample());
+    }
+
+    // The first write over a file that does not read keeps it beside as Kolvane.ini.damaged,
+    // one copy, replaced by the next damaged file; a file that reads is never copied.
+    void writeOverDamagedFileKeepsACopy() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        const QString copy = dir.filePath("Kolvane.ini.damaged");
+        QList<QByteArray> lines = windowsLines();
+        lines[5] = "on";
+        const QByteArray damaged = joinLines(lines);
+        QVERIFY(writeRaw(path, damaged));
+        QVERIFY(WriteSettingsFile(path, sample()));
+        QCOMPARE(readAll(copy), damaged);
+        QCOMPARE(readAll(path), FormatSettingsFile(sample()));
+
+        QVERIFY(WriteSettingsFile(path, Settings()));
+        QCOMPARE(readAll(copy), damaged);
+
+        lines[5] = "off";
+        QVERIFY(writeRaw(path, joinLines(lines)));
+        QVERIFY(WriteSettingsFile(path, sample()));
+        QCOMPARE(readAll(copy), joinLines(lines));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({"Kolvane.ini", "Kolvane.ini.damaged"}));
+    }
+
+    void emptyFileLeavesNoCopy() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        QVERIFY(writeRaw(path, QByteArray()));
+        QVERIFY(WriteSettingsFile(path, sample()));
+        QVERIFY(!QFileInfo::exists(dir.filePath("Kolvane.ini.damaged")));
+    }
+
+    // When the damaged file cannot be kept, it is not written over either.
+    void damagedFileThatCannotBeKeptIsNotOverwritten() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        QList<QByteArray> lines = windowsLines();
+        lines[5] = "on";
+        QVERIFY(writeRaw(path, joinLines(lines)));
+        InjectAtomicWriteError(AtomicWriteStep::Write, ENOSPC);
+        QVERIFY(!WriteSettingsFile(path, sample()));
+        QCOMPARE(readAll(path), joinLines(lines));
+        QVERIFY(!QFileInfo::exists(dir.filePath("Kolvane.ini.damaged")));
     }
 
     void defaults() {
