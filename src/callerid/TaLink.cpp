@@ -1,7 +1,8 @@
 #include "callerid/TaLink.h"
 
-#include "settings/Settings.h"
+#include "platform/DiagnosticLog.h"
 #include "platform/SerialControl.h"
+#include "settings/Settings.h"
 
 #include <QThread>
 
@@ -89,6 +90,7 @@ void TaLink::readBlock() {
     if (comm_->commEvent() != SerialControl::ComEvReceive)
         return;
     const QByteArray block = comm_->input();
+    DiagnosticLog::serialBlock(block);
     if (!block.isEmpty())
         emit blockRead(block);
 }

@@ -1,9 +1,13 @@
 #include "db/ReferenceDatabase.h"
 
+#include "platform/DiagnosticLog.h"
+
 #include <QAtomicInt>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
@@ -44,12 +48,17 @@ ReferenceDatabase::~ReferenceDatabase() = default;
 bool ReferenceDatabase::open(const QString &path) {
     close();
     const Kind kind = detectKind(path);
+    const auto unreadable = [&](const QString &why) {
+        DiagnosticLog::failure(QStringLiteral("reference phonebook unreadable"),
+                               path + QLatin1String(": ") + why);
+        return false;
+    };
     auto impl = std::make_unique<Impl>();
     impl->kind = kind;
     if (kind == Kind::Access) {
         impl->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
         if (!impl->mdb || !mdb_read_catalog(impl->mdb, MDB_TABLE))
-            return false;
+            return unreadable(QStringLiteral("not a readable Access file"));
     } else if (kind == Kind::SQLite) {
         static QAtomicInt counter;
         impl->connection = QStringLiteral("kolvane-ref-%1").arg(counter.fetchAndAddRelaxed(1));
@@ -60,9 +69,10 @@ bool ReferenceDatabase::open(const QString &path) {
         s.setConnectOptions(
             QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=1000"));
         if (!s.open())
-            return false;
+            return unreadable(s.lastError().text());
     } else {
-        return false;
+        return unreadable(QFileInfo::exists(path) ? QStringLiteral("neither Access nor SQLite")
+                                                  : QStringLiteral("no such file"));
     }
     d = std::move(impl);
     return true;

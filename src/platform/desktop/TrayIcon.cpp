@@ -6,7 +6,14 @@ namespace {
 std::optional<bool> availableForTest;
 }
 
-TrayIcon::TrayIcon(const QIcon &picture, QObject *parent) : QObject(parent), picture_(picture) {}
+TrayIcon::TrayIcon(const QIcon &picture, QObject *parent) : QObject(parent), picture_(picture) {
+    QAction *show = menu_.addAction(QStringLiteral("表示"));
+    show->setObjectName(QStringLiteral("show"));
+    connect(show, &QAction::triggered, this, &TrayIcon::showRequested);
+    QAction *exit = menu_.addAction(QStringLiteral("終了"));
+    exit->setObjectName(QStringLiteral("exit"));
+    connect(exit, &QAction::triggered, this, &TrayIcon::exitRequested);
+}
 
 TrayIcon::~TrayIcon() {
     remove();
@@ -31,6 +38,7 @@ void TrayIcon::add(const QString &tip) {
     }
     if (!icon_) {
         icon_ = new QSystemTrayIcon(picture_, this);
+        icon_->setContextMenu(&menu_);
         connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::activate);
     }
     icon_->setToolTip(tip);
