@@ -73,9 +73,13 @@ int Main(int argc, char **argv) {
         return 2;
     }
 
+    // Caught from here on: a SIGTERM while the window loads waits in the event queue for the
+    // close it asks for, rather than ending the program before the settings are written.
+    TerminationSignals *termination = TerminationSignals::install(&app);
+
     auto *form1 = new MainWindow;
     QObject::connect(form1, &MainWindow::unloaded, &app, &QCoreApplication::quit);
-    if (auto *termination = TerminationSignals::install(&app))
+    if (termination)
         QObject::connect(termination, &TerminationSignals::terminationRequested, form1,
                          &QWidget::close);
     form1->show();

@@ -27,9 +27,10 @@ bool IsInstalledProgramFolder(const QString &programFolder) {
     const QFileInfo folder(programFolder);
     if (!folder.isWritable())
         return true;
-    // As root every folder is writable: an install is known by its data folder beside bin/.
+    // As root every folder is writable: an install is known by its desktop entry beside bin/.
     return folder.fileName() == QLatin1String("bin") &&
-           QFileInfo(QDir(programFolder).filePath(QStringLiteral("../share/kolvane"))).isDir();
+           QFileInfo::exists(QDir(programFolder).filePath(
+               QStringLiteral("../share/applications/io.kolvane.Kolvane.desktop")));
 }
 
 QString VersionText() {

@@ -8,8 +8,9 @@
 //   --log FILE    the diagnostic log goes to FILE
 //   --help, --version
 // Without --folder, AppFolder is the program's folder, unless the program is installed (its
-// folder is not writable, or it sits in a bin folder beside the installed data folder
-// share/kolvane): then it is the user's data folder, $XDG_DATA_HOME/kolvane.
+// folder is not writable, or it is a bin folder beside its installed desktop entry
+// share/applications/io.kolvane.Kolvane.desktop): then it is the user's data folder,
+// $XDG_DATA_HOME/kolvane.
 struct CommandLine {
     enum class Outcome {
         Run,   // start the program

@@ -62,7 +62,10 @@ private slots:
         QVERIFY(QDir().mkpath(build));
         const QString installed = dir.filePath("usr/bin");
         QVERIFY(QDir().mkpath(installed));
-        QVERIFY(QDir().mkpath(dir.filePath("usr/share/kolvane")));
+        QVERIFY(QDir().mkpath(dir.filePath("usr/share/applications")));
+        QFile entry(dir.filePath("usr/share/applications/io.kolvane.Kolvane.desktop"));
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.close();
         const QString data = dir.filePath("home/.local/share");
 
         CommandLine c = ParseCommandLine({"kolvane"}, {build, data});

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <memory>
 #include <optional>
 
 // The program's one notification-area icon (icon 1 of the main window). add() shows it with
@@ -31,8 +32,9 @@ public:
     // The desktop's report of a click on the icon.
     void activate(QSystemTrayIcon::ActivationReason reason);
 
-    // The context menu, with its actions named "show" and "exit".
-    QMenu *contextMenu() { return &menu_; }
+    // The context menu, with its actions named "show" and "exit"; made on first use, as it is
+    // a window of its own.
+    QMenu *contextMenu();
 
 signals:
     void leftButtonDown();
@@ -43,7 +45,7 @@ signals:
 
 private:
     QIcon picture_;
-    QMenu menu_;
+    std::unique_ptr<QMenu> menu_;
     QSystemTrayIcon *icon_ = nullptr;
     bool shown_ = false;
     QString tip_;

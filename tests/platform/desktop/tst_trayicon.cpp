@@ -12,6 +12,8 @@ class TrayIconTest : public QObject {
 private slots:
     void menuHasShowAndExit() {
         TrayIcon tray{QIcon()};
+        // The menu is a window: none exists until it is needed.
+        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
         const QList<QAction *> actions = tray.contextMenu()->actions();
         QCOMPARE(actions.size(), 2);
         QCOMPARE(actions[0]->text(), QStringLiteral("表示"));
