@@ -52,13 +52,13 @@ with tempfile.TemporaryDirectory() as top:
         program = Program(mount)
         link_up(program, mount, os.path.join(top, "ta-sim.log"))
         # Fill every block that is left.
-        with open(os.path.join(mount, "filler"), "wb") as f:
-            try:
-                while True:
-                    f.write(b"\0" * 4096)
-                    f.flush()
-            except OSError:
-                pass
+        fd = os.open(os.path.join(mount, "filler"), os.O_WRONLY | os.O_CREAT)
+        try:
+            while True:
+                os.write(fd, b"\0" * 4096)
+        except OSError:
+            pass
+        os.close(fd)
         check("full disk", mount, program, before)
         sim.stop()
     finally:
