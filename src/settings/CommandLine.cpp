@@ -29,8 +29,21 @@ bool IsInstalledProgramFolder(const QString &programFolder) {
         return true;
     // As root every folder is writable: an install is known by its desktop entry beside bin/.
     return folder.fileName() == QLatin1String("bin") &&
-           QFileInfo::exists(QDir(programFolder).filePath(
-               QStringLiteral("../share/applications/io.kolvane.Kolvane.desktop")));
+           QFileInfo::exists(
+               QDir(programFolder)
+                   .filePath(QStringLiteral("../share/applications/io.kolvane.Kolvane.desktop")));
+}
+
+QString HelpFolder(const QString &appFolder, const QString &programFolder) {
+    const QStringList candidates = {
+        appFolder + QStringLiteral("/Help"),
+        programFolder + QStringLiteral("/Help"),
+        QDir::cleanPath(programFolder + QStringLiteral("/../share/kolvane/Help")),
+    };
+    for (const QString &c : candidates)
+        if (QFileInfo(c).isDir())
+            return c;
+    return candidates.first();
 }
 
 QString VersionText() {
