@@ -7,6 +7,7 @@ Rireki.ini joins these checks once the history window writes it.
 
     bench/reliability/settingswrite.py
 """
+import atexit
 import os
 import subprocess
 import sys
@@ -50,6 +51,7 @@ with tempfile.TemporaryDirectory() as top:
         with open(os.path.join(mount, "Kolvane.ini"), "wb") as f:
             f.write(before)
         program = Program(mount)
+        atexit.register(lambda: program.alive() and program.kill9())
         link_up(program, mount, os.path.join(top, "ta-sim.log"))
         # Fill every block that is left.
         fd = os.open(os.path.join(mount, "filler"), os.O_WRONLY | os.O_CREAT)
@@ -85,6 +87,7 @@ with tempfile.TemporaryDirectory() as top:
 
     program = Program(folder, extra_env={"HOME": folder, "XDG_RUNTIME_DIR": folder},
                       preexec=drop)
+    atexit.register(lambda: program.alive() and program.kill9())
     link_up(program, folder, os.path.join(top, "ta-sim.log"))
     os.chmod(folder, 0o555)
     check("read-only folder", folder, program, before)
