@@ -10,7 +10,16 @@ packages=(
     mdbtools-dev
     fonts-noto-cjk
     xvfb xauth
+    # CI: the sanitizer build and the fuzz targets (clang, libFuzzer), the package and its checks
+    clang ccache dpkg-dev desktop-file-utils appstream
+    # the screenshot commands that tools/run.sh prints
+    x11-apps imagemagick
 )
+
+# libFuzzer comes with the clang of the same version.
+if command -v clang >/dev/null; then
+    packages+=("libfuzzer-$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)-dev")
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,3 +32,9 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A clang installed just now brings its libFuzzer in a second round.
+if command -v clang >/dev/null; then
+    fuzzer="libfuzzer-$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)-dev"
+    dpkg-query -W -f='${Status}' "$fuzzer" 2>/dev/null | grep -q "install ok installed" ||
+        $sudo apt-get install -y -qq --no-install-recommends "$fuzzer" >/dev/null
+fi

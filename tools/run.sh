@@ -30,7 +30,8 @@ while [ $# -gt 0 ]; do
 done
 
 "$top/tools/install-deps.sh"
-"$top/tools/build.sh"
+# Only what the demo needs: the program and the sample phonebook's maker, not the tests.
+"$top/tools/build.sh" kolvane kolvane-sample-phonebook
 
 app_pid=""
 sim_pid=""
@@ -73,9 +74,10 @@ if [ -z "${DISPLAY:-}" ]; then
         sleep 0.1
     done
     export DISPLAY=":$display"
-    echo "No display: running on the virtual display $DISPLAY. A screenshot:"
+    echo "No display: running on the virtual display $DISPLAY. A screenshot (x11-apps and"
+    echo "imagemagick, installed by tools/install-deps.sh):"
     echo "  xwd -root -display $DISPLAY | convert xwd:- shot.png"
-    echo "  (or: DISPLAY=$DISPLAY import -window root shot.png)"
+    echo "  (or: import -display $DISPLAY -window root shot.png)"
 fi
 
 if [ -n "$folder" ]; then

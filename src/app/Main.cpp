@@ -1,8 +1,9 @@
 #include "app/Main.h"
 
 #include "app/KolvaneApp.h"
-
+#include "platform/DiagnosticLog.h"
 #include "platform/TerminationSignals.h"
+#include "settings/CommandLine.h"
 #include "settings/Program.h"
 #include "ui/chrome/WindowChrome.h"
 
@@ -10,23 +11,40 @@
 #include <QDir>
 #include <QScreen>
 #include <cmath>
+#include <cstdio>
 
-QString AppFolderFromArguments(const QStringList &arguments, const QString &programFolder) {
-    QString folder = programFolder;
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString &a = arguments.at(i);
-        if (a == QLatin1String("--folder") && i + 1 < arguments.size())
-            folder = arguments.at(++i);
-        else if (a.startsWith(QLatin1String("--folder=")))
-            folder = a.mid(9);
+namespace {
+
+// --help and --version are answered before the application object exists: they need no
+// display and create no file.
+bool asksForTextOnly(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--")
+            break;
+        if (a == "-h" || a == "--help" || a == "-v" || a == "--version" || a == "-?")
+            return true;
     }
-    folder = QDir(folder).absolutePath();
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    return folder;
+    return false;
 }
 
+int finish(const CommandLine &c) {
+    const QByteArray text = c.message.toLocal8Bit();
+    std::fputs(text.constData(), c.outcome == CommandLine::Outcome::Print ? stdout : stderr);
+    return c.outcome == CommandLine::Outcome::Print ? 0 : 2;
+}
+
+} // namespace
+
 int Main(int argc, char **argv) {
+    if (asksForTextOnly(argc, argv)) {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        const CommandLine c = ParseCommandLine(arguments, ProgramPlace{});
+        if (c.outcome != CommandLine::Outcome::Run)
+            return finish(c);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kolvane"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -36,12 +54,32 @@ int Main(int argc, char **argv) {
         WindowChrome::SetTwipsPerPixel(int(std::lround(1440.0 / screen->logicalDotsPerInchX())),
                                        int(std::lround(1440.0 / screen->logicalDotsPerInchY())));
     }
-    Program::AppFolder = AppFolderFromArguments(QCoreApplication::arguments(),
-                                                QCoreApplication::applicationDirPath());
+    // Qt has taken its own options (-platform …) out of the arguments by now.
+    const CommandLine commandLine =
+        ParseCommandLine(QCoreApplication::arguments(), ProgramPlace::current());
+    if (commandLine.outcome != CommandLine::Outcome::Run)
+        return finish(commandLine);
+    QString folderError;
+    // A folder named on the command line is made only when its parent exists; the user's
+    // data folder of an installed program is made with its parents.
+    if (!PrepareAppFolder(commandLine.appFolder, !commandLine.folderGiven, &folderError)) {
+        std::fputs(folderError.toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+    Program::AppFolder = commandLine.appFolder;
+    if (!commandLine.logFile.isEmpty() && !DiagnosticLog::open(commandLine.logFile)) {
+        std::fprintf(stderr, "kolvane: cannot write the log file %s.\n",
+                     commandLine.logFile.toLocal8Bit().constData());
+        return 2;
+    }
+
+    // Caught from here on: a SIGTERM while the window loads waits in the event queue for the
+    // close it asks for, rather than ending the program before the settings are written.
+    TerminationSignals *termination = TerminationSignals::install(&app);
 
     KolvaneApp kolvane;
     QObject::connect(&kolvane, &KolvaneApp::finished, &app, &QCoreApplication::quit);
-    if (auto *termination = TerminationSignals::install(&app))
+    if (termination)
         QObject::connect(termination, &TerminationSignals::terminationRequested, &kolvane,
                          &KolvaneApp::requestClose);
     kolvane.start();

@@ -1,5 +1,6 @@
 #include "callerid/TaLink.h"
 
+#include "platform/DiagnosticLog.h"
 #include "platform/SerialControl.h"
 #include "settings/Settings.h"
 
@@ -89,6 +90,7 @@ void TaLink::readBlock() {
     if (comm_->commEvent() != SerialControl::ComEvReceive)
         return;
     const QByteArray block = comm_->input();
+    DiagnosticLog::serialBlock(block);
     if (!block.isEmpty())
         emit blockRead(block);
 }

@@ -1,23 +1,180 @@
 #include "db/ReferenceDatabase.h"
 
+#include "platform/DiagnosticLog.h"
+#include "platform/Isolated.h"
+
 #include <QAtomicInt>
+#include <QDataStream>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
 #include <QVector>
 #include <mdbtools.h>
 
+namespace {
+
+// libmdb reads whatever bytes the file holds and trusts them: a damaged file can make it read
+// out of bounds, or loop for ever. So every use of it runs in a child process (RunIsolated),
+// which opens the file afresh, does one thing and hands back its result; a crash or a hang
+// there costs that one answer. A lookup in a sound file takes milliseconds.
+constexpr int kAccessTimeoutMs = 5000;
+
+// The first check, before libmdb sees the file: the page size its header names (2048 for
+// Jet 3, 4096 for Jet 4 and ACE), a whole number of pages, and at least the pages up to the
+// catalog (page 2).
+bool PlausibleAccessFile(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(0x20);
+    if (head.size() < 0x15)
+        return false;
+    const int pageSize = head.at(0x14) == 0 ? 2048 : 4096;
+    return f.size() >= 3 * pageSize && f.size() % pageSize == 0;
+}
+
+MdbHandle *OpenAccess(const QByteArray &path) {
+    MdbHandle *mdb = mdb_open(path.constData(), MDB_NOFLAGS);
+    if (mdb && !mdb_read_catalog(mdb, MDB_TABLE)) {
+        mdb_close(mdb);
+        return nullptr;
+    }
+    return mdb;
+}
+
+QStringList AccessTables(MdbHandle *mdb) {
+    QStringList names;
+    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type == MDB_TABLE)
+            names << QString::fromUtf8(entry->object_name);
+    }
+    return names;
+}
+
+QStringList AccessColumns(MdbHandle *mdb, const QString &table) {
+    QStringList names;
+    QByteArray name = table.toUtf8();
+    MdbTableDef *t = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE);
+    if (!t)
+        return names;
+    if (mdb_read_columns(t))
+        for (unsigned i = 0; i < t->num_cols; ++i)
+            names << QString::fromUtf8(
+                static_cast<MdbColumn *>(g_ptr_array_index(t->columns, i))->name);
+    mdb_free_tabledef(t);
+    return names;
+}
+
+std::optional<ReferenceRow> AccessLookup(MdbHandle *mdb, const QString &table,
+                                         const QStringList &wanted, const QString &number) {
+    QByteArray name = table.toUtf8();
+    MdbTableDef *t = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE);
+    if (!t)
+        return std::nullopt;
+    std::optional<ReferenceRow> found;
+    if (mdb_read_columns(t) && mdb_rewind_table(t) == 0) {
+        // libmdb keeps one buffer per column, so a column named for two roles (phone and
+        // address, say) is bound once and read for both.
+        QStringList distinct;
+        for (const QString &c : wanted)
+            if (!c.isEmpty() && !distinct.contains(c))
+                distinct << c;
+        QVector<QByteArray> buffers(distinct.size(), QByteArray(MDB_BIND_SIZE, '\0'));
+        QVector<int> lengths(distinct.size(), 0);
+        bool bound = true;
+        for (int i = 0; i < distinct.size(); ++i) {
+            QByteArray column = distinct[i].toUtf8();
+            bound = bound &&
+                    mdb_bind_column_by_name(t, column.data(), buffers[i].data(), &lengths[i]) >= 0;
+        }
+        const auto text = [&](int role) {
+            const int i = int(distinct.indexOf(wanted[role]));
+            // A length outside the buffer is the file's word, not the truth.
+            const int length = i < 0 ? 0 : qBound(0, lengths[i], MDB_BIND_SIZE);
+            return i < 0 ? QString() : QString::fromUtf8(buffers[i].constData(), length);
+        };
+        while (bound && mdb_fetch_row(t)) {
+            if (text(0) == number) {
+                found = ReferenceRow{text(1), text(2), text(3)};
+                break;
+            }
+        }
+    }
+    mdb_free_tabledef(t);
+    return found;
+}
+
+// Runs `work` on the opened Access file in a child process; its result travels as a
+// QDataStream. False when the file could not be opened or the child failed.
+template <typename Result>
+bool InAccessFile(const QByteArray &path, const std::function<Result(MdbHandle *)> &work,
+                  Result &result, QString *why) {
+    const std::optional<QByteArray> bytes = RunIsolated(
+        [&]() -> QByteArray {
+            QByteArray out;
+            QDataStream stream(&out, QIODevice::WriteOnly);
+            MdbHandle *mdb = OpenAccess(path);
+            stream << bool(mdb);
+            if (mdb) {
+                stream << work(mdb);
+                mdb_close(mdb);
+            }
+            return out;
+        },
+        kAccessTimeoutMs, why);
+    if (!bytes)
+        return false;
+    QDataStream stream(*bytes);
+    bool opened = false;
+    stream >> opened;
+    if (!opened) {
+        if (why)
+            *why = QStringLiteral("not a readable Access file");
+        return false;
+    }
+    stream >> result;
+    if (stream.status() != QDataStream::Ok) {
+        if (why)
+            *why = QStringLiteral("an answer that does not read");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QDataStream &operator<<(QDataStream &s, const std::optional<ReferenceRow> &row) {
+    s << row.has_value();
+    if (row)
+        s << row->name << row->address << row->zip;
+    return s;
+}
+
+QDataStream &operator>>(QDataStream &s, std::optional<ReferenceRow> &row) {
+    bool has = false;
+    s >> has;
+    row.reset();
+    if (has) {
+        ReferenceRow r;
+        s >> r.name >> r.address >> r.zip;
+        row = r;
+    }
+    return s;
+}
+
 struct ReferenceDatabase::Impl {
     Kind kind = Kind::None;
-    MdbHandle *mdb = nullptr;
+    QByteArray accessPath;    // the Access file, as libmdb is given it
+    QStringList accessTables; // read once at open
     QString connection;
 
     ~Impl() {
-        if (mdb)
-            mdb_close(mdb);
         if (!connection.isEmpty()) {
             QSqlDatabase::database(connection, false).close();
             QSqlDatabase::removeDatabase(connection);
@@ -33,7 +190,7 @@ ReferenceDatabase::Kind ReferenceDatabase::detectKind(const QString &path) {
     const QByteArray head = f.read(32);
     if (head.startsWith(QByteArray("SQLite format 3\0", 16)))
         return Kind::SQLite;
-    if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 16) == "Standard ACE DB")
+    if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
         return Kind::Access;
     return Kind::None;
 }
@@ -44,12 +201,21 @@ ReferenceDatabase::~ReferenceDatabase() = default;
 bool ReferenceDatabase::open(const QString &path) {
     close();
     const Kind kind = detectKind(path);
+    const auto unreadable = [&](const QString &why) {
+        DiagnosticLog::failure(QStringLiteral("reference phonebook unreadable"),
+                               path + QLatin1String(": ") + why);
+        return false;
+    };
     auto impl = std::make_unique<Impl>();
     impl->kind = kind;
     if (kind == Kind::Access) {
-        impl->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
-        if (!impl->mdb || !mdb_read_catalog(impl->mdb, MDB_TABLE))
-            return false;
+        if (!PlausibleAccessFile(path))
+            return unreadable(QStringLiteral("a damaged Access file (its size does not match "
+                                             "its pages)"));
+        impl->accessPath = QFile::encodeName(path);
+        QString why;
+        if (!InAccessFile<QStringList>(impl->accessPath, AccessTables, impl->accessTables, &why))
+            return unreadable(QStringLiteral("the Access reader: ") + why);
     } else if (kind == Kind::SQLite) {
         static QAtomicInt counter;
         impl->connection = QStringLiteral("kolvane-ref-%1").arg(counter.fetchAndAddRelaxed(1));
@@ -60,9 +226,10 @@ bool ReferenceDatabase::open(const QString &path) {
         s.setConnectOptions(
             QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=1000"));
         if (!s.open())
-            return false;
+            return unreadable(s.lastError().text());
     } else {
-        return false;
+        return unreadable(QFileInfo::exists(path) ? QStringLiteral("neither Access nor SQLite")
+                                                  : QStringLiteral("no such file"));
     }
     d = std::move(impl);
     return true;
@@ -80,14 +247,8 @@ QStringList ReferenceDatabase::tableNames() const {
     QStringList names;
     if (!d)
         return names;
-    if (d->kind == Kind::Access) {
-        for (unsigned i = 0; i < d->mdb->num_catalog; ++i) {
-            auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(d->mdb->catalog, i));
-            if (entry->object_type == MDB_TABLE)
-                names << QString::fromUtf8(entry->object_name);
-        }
-        return names;
-    }
+    if (d->kind == Kind::Access)
+        return d->accessTables;
     QSqlQuery q(d->sql());
     if (q.exec(
             QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")))
@@ -101,15 +262,13 @@ QStringList ReferenceDatabase::columnNames(const QString &table) const {
     if (!d)
         return names;
     if (d->kind == Kind::Access) {
-        QByteArray name = table.toUtf8();
-        MdbTableDef *t = mdb_read_table_by_name(d->mdb, name.data(), MDB_TABLE);
-        if (!t)
-            return names;
-        if (mdb_read_columns(t))
-            for (unsigned i = 0; i < t->num_cols; ++i)
-                names << QString::fromUtf8(
-                    static_cast<MdbColumn *>(g_ptr_array_index(t->columns, i))->name);
-        mdb_free_tabledef(t);
+        QString why;
+        if (!InAccessFile<QStringList>(
+                d->accessPath, [&](MdbHandle *mdb) { return AccessColumns(mdb, table); }, names,
+                &why))
+            DiagnosticLog::failure(QStringLiteral("reference phonebook unreadable"),
+                                   QString::fromLocal8Bit(d->accessPath) +
+                                       QLatin1String(": the Access reader: ") + why);
         return names;
     }
     const QSqlRecord record = d->sql().record(table);
@@ -124,46 +283,31 @@ ReferenceDatabase::lookup(const QString &table, const QString &phoneField, const
                           const QString &number) const {
     if (!d || table.isEmpty() || phoneField.isEmpty() || nameField.isEmpty())
         return std::nullopt;
-    const QStringList columns = columnNames(table);
-    for (const QString &c : {phoneField, nameField, addressField, zipField})
-        if (!c.isEmpty() && !columns.contains(c))
-            return std::nullopt;
+    const QStringList wanted = {phoneField, nameField, addressField, zipField};
     if (d->kind == Kind::Access) {
-        QByteArray name = table.toUtf8();
-        MdbTableDef *t = mdb_read_table_by_name(d->mdb, name.data(), MDB_TABLE);
-        if (!t)
-            return std::nullopt;
+        // The columns are checked and the rows read in one visit of the child process.
         std::optional<ReferenceRow> found;
-        if (mdb_read_columns(t) && mdb_rewind_table(t) == 0) {
-            // libmdb keeps one buffer per column, so a column named for two roles (phone and
-            // address, say) is bound once and read for both.
-            const QStringList wanted = {phoneField, nameField, addressField, zipField};
-            QStringList distinct;
-            for (const QString &c : wanted)
-                if (!c.isEmpty() && !distinct.contains(c))
-                    distinct << c;
-            QVector<QByteArray> buffers(distinct.size(), QByteArray(MDB_BIND_SIZE, '\0'));
-            QVector<int> lengths(distinct.size(), 0);
-            bool bound = true;
-            for (int i = 0; i < distinct.size(); ++i) {
-                QByteArray column = distinct[i].toUtf8();
-                bound = bound && mdb_bind_column_by_name(t, column.data(), buffers[i].data(),
-                                                         &lengths[i]) >= 0;
-            }
-            const auto text = [&](int role) {
-                const int i = int(distinct.indexOf(wanted[role]));
-                return i < 0 ? QString() : QString::fromUtf8(buffers[i].constData(), lengths[i]);
-            };
-            while (bound && mdb_fetch_row(t)) {
-                if (text(0) == number) {
-                    found = ReferenceRow{text(1), text(2), text(3)};
-                    break;
-                }
-            }
-        }
-        mdb_free_tabledef(t);
+        QString why;
+        const bool ok = InAccessFile<std::optional<ReferenceRow>>(
+            d->accessPath,
+            [&](MdbHandle *mdb) -> std::optional<ReferenceRow> {
+                const QStringList columns = AccessColumns(mdb, table);
+                for (const QString &c : wanted)
+                    if (!c.isEmpty() && !columns.contains(c))
+                        return std::nullopt;
+                return AccessLookup(mdb, table, wanted, number);
+            },
+            found, &why);
+        if (!ok)
+            DiagnosticLog::failure(QStringLiteral("reference phonebook unreadable"),
+                                   QString::fromLocal8Bit(d->accessPath) +
+                                       QLatin1String(": the Access reader: ") + why);
         return found;
     }
+    const QStringList columns = columnNames(table);
+    for (const QString &c : wanted)
+        if (!c.isEmpty() && !columns.contains(c))
+            return std::nullopt;
     const QSqlDatabase s = d->sql();
     const auto id = [&](const QString &n) {
         return s.driver()->escapeIdentifier(n, QSqlDriver::FieldName);

@@ -1,5 +1,6 @@
 #include "settings/HistoryLayoutFile.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/LegacyText.h"
 
 #include <QFile>

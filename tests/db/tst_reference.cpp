@@ -1,4 +1,5 @@
 #include "db/ReferenceDatabase.h"
+#include "platform/DiagnosticLog.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -24,7 +25,54 @@ class TestReference : public QObject {
     const QString fixtures = QStringLiteral(KOLVANE_FIXTURES_DIR "/");
 
 private slots:
-    // Table and column lists of real Access files, Jet 3 and Jet 4.
+    // Damaged Access files never stop the program: libmdb, which trusts every byte, reads them
+    // apart from it. No row is found, and the diagnostic log says why.
+    void damagedAccessFile_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<qint64>("cut");
+        QTest::addColumn<QString>("why");
+        // Found by fuzzing: libmdb loops on it.
+        QTest::newRow("catalog loop")
+            << "damaged/DateTestDatabase-catalog-loop.mdb" << qint64(-1) << "the Access reader";
+        QTest::newRow("cut in a page")
+            << "DateTestDatabase.mdb" << qint64(100000) << "its size does not match its pages";
+        QTest::newRow("header only")
+            << "testV2007.accdb" << qint64(4096) << "its size does not match its pages";
+    }
+    void damagedAccessFile() {
+        QFETCH(QString, file);
+        QFETCH(qint64, cut);
+        QFETCH(QString, why);
+        QByteArray bytes = contentsOf(fixtures + file);
+        QVERIFY(!bytes.isEmpty());
+        if (cut >= 0)
+            bytes.truncate(cut);
+        const QString path = dir.filePath(QStringLiteral("damaged.mdb"));
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(bytes);
+        }
+        QCOMPARE(ReferenceDatabase::detectKind(path), ReferenceDatabase::Kind::Access);
+        const QString log = dir.filePath(QStringLiteral("diag.log"));
+        QFile::remove(log);
+        QVERIFY(DiagnosticLog::open(log));
+        ReferenceDatabase ref;
+        if (ref.open(path)) {
+            for (const QString &table : ref.tableNames())
+                ref.columnNames(table);
+            QVERIFY(!ref.lookup(QStringLiteral("DateTest"), QStringLiteral("IDCol"),
+                                QStringLiteral("ShortTextCol"), QString(), QString(),
+                                QStringLiteral("1")));
+        }
+        DiagnosticLog::close();
+        const QString text = QString::fromUtf8(contentsOf(log));
+        QVERIFY2(text.contains(QStringLiteral("failure reference phonebook unreadable")) &&
+                     text.contains(why),
+                 qPrintable(text));
+    }
+
+    // Table and column lists of real Access files, Jet 3, Jet 4 and ACE.
     void accessTables_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("table");
@@ -42,6 +90,12 @@ private slots:
             << "DateTest" << QStringList{"IDCol",   "DateTimeCol", "DateCol",
                                          "TimeCol", "LongTextCol", "ShortTextCol"}
             << "MSysObjects";
+        QTest::newRow("Unicode Jet 4") << "testUnicodeCompV2003.mdb"
+                                       << "Table" << QStringList{"ID", "Unicode"} << "MSysObjects";
+        // Its header says "Standard ACE DB".
+        QTest::newRow("Access 2007")
+            << "testV2007.accdb"
+            << "Table1" << QStringList{"A", "B", "C", "D", "E", "F", "G", "H", "I"} << "Table2";
     }
 
     void accessTables() {

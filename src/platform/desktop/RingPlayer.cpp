@@ -1,5 +1,6 @@
 #include "platform/desktop/RingPlayer.h"
 
+#include "platform/DiagnosticLog.h"
 #include "platform/desktop/Recorder.h"
 
 #include <QFile>
@@ -28,11 +29,21 @@ void RingPlayer::play(const QString &file) {
         Recorder::add(QStringLiteral("ring play ") + file);
         return;
     }
-    if (!IsWaveFile(file))
+    if (!IsWaveFile(file)) {
+        DiagnosticLog::failure(QStringLiteral("ring sound not played"),
+                               QStringLiteral("not a readable WAV file: ") + file);
         return;
+    }
     // The sound device is opened only when a ring is first played.
-    if (!effect_)
+    if (!effect_) {
         effect_ = new QSoundEffect(this);
+        connect(effect_, &QSoundEffect::statusChanged, this, [this] {
+            if (effect_->status() == QSoundEffect::Error)
+                DiagnosticLog::failure(QStringLiteral("ring sound not played"),
+                                       QStringLiteral("the sound device refused ") +
+                                           effect_->source().toLocalFile());
+        });
+    }
     effect_->stop();
     effect_->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
     effect_->setLoopCount(1);

@@ -8,8 +8,23 @@ std::optional<bool> availableForTest;
 
 TrayIcon::TrayIcon(const QIcon &picture, QObject *parent) : QObject(parent), picture_(picture) {}
 
+QMenu *TrayIcon::contextMenu() {
+    if (!menu_) {
+        menu_ = std::make_unique<QMenu>();
+        QAction *show = menu_->addAction(QStringLiteral("表示"));
+        show->setObjectName(QStringLiteral("show"));
+        connect(show, &QAction::triggered, this, &TrayIcon::showRequested);
+        QAction *exit = menu_->addAction(QStringLiteral("終了"));
+        exit->setObjectName(QStringLiteral("exit"));
+        connect(exit, &QAction::triggered, this, &TrayIcon::exitRequested);
+    }
+    return menu_.get();
+}
+
 TrayIcon::~TrayIcon() {
     remove();
+    // The icon goes before its menu.
+    delete icon_;
 }
 
 bool TrayIcon::available() {
@@ -31,6 +46,7 @@ void TrayIcon::add(const QString &tip) {
     }
     if (!icon_) {
         icon_ = new QSystemTrayIcon(picture_, this);
+        icon_->setContextMenu(contextMenu());
         connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::activate);
     }
     icon_->setToolTip(tip);

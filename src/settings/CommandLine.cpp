@@ -1,0 +1,152 @@
+#include "settings/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+QString cleanFolder(const QString &folder) {
+    QString f = QDir::cleanPath(QDir(folder).absolutePath());
+    while (f.size() > 1 && f.endsWith(QLatin1Char('/')))
+        f.chop(1);
+    return f;
+}
+
+} // namespace
+
+ProgramPlace ProgramPlace::current() {
+    ProgramPlace p;
+    p.programFolder = QCoreApplication::applicationDirPath();
+    p.userDataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return p;
+}
+
+bool IsInstalledProgramFolder(const QString &programFolder) {
+    const QFileInfo folder(programFolder);
+    if (!folder.isWritable())
+        return true;
+    // As root every folder is writable: an install is known by its desktop entry beside bin/.
+    return folder.fileName() == QLatin1String("bin") &&
+           QFileInfo::exists(
+               QDir(programFolder)
+                   .filePath(QStringLiteral("../share/applications/io.kolvane.Kolvane.desktop")));
+}
+
+QString HelpFolder(const QString &appFolder, const QString &programFolder) {
+    const QStringList candidates = {
+        appFolder + QStringLiteral("/Help"),
+        programFolder + QStringLiteral("/Help"),
+        QDir::cleanPath(programFolder + QStringLiteral("/../share/kolvane/Help")),
+    };
+    for (const QString &c : candidates)
+        if (QFileInfo(c).isDir())
+            return c;
+    return candidates.first();
+}
+
+QString VersionText() {
+    return QStringLiteral("Kolvane %1\n").arg(QStringLiteral(KOLVANE_VERSION));
+}
+
+CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &place) {
+    CommandLine result;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Kolvane: caller identification for an ISDN terminal adapter."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    const QCommandLineOption folder(
+        QStringLiteral("folder"),
+        QStringLiteral("Keep the program's files (Kolvane.ini, Kolvane.mdb, Rireki.ini) in "
+                       "<dir>; created when its parent folder exists."),
+        QStringLiteral("dir"));
+    const QCommandLineOption log(
+        QStringLiteral("log"),
+        QStringLiteral("Write a diagnostic log to <file>: every block read from the TA, every "
+                       "report recognised or ignored, every failure passed over."),
+        QStringLiteral("file"));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addOption(folder);
+    parser.addOption(log);
+
+    QStringList args = arguments;
+    if (args.isEmpty())
+        args << QStringLiteral("kolvane");
+    if (!parser.parse(args)) {
+        result.outcome = CommandLine::Outcome::Fail;
+        result.message =
+            QStringLiteral("kolvane: %1\nTry 'kolvane --help'.\n").arg(parser.errorText());
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.outcome = CommandLine::Outcome::Print;
+        result.message = parser.helpText();
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.outcome = CommandLine::Outcome::Print;
+        result.message = VersionText();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.outcome = CommandLine::Outcome::Fail;
+        result.message = QStringLiteral("kolvane: unexpected argument: %1\nTry 'kolvane --help'.\n")
+                             .arg(parser.positionalArguments().first());
+        return result;
+    }
+    if (parser.values(folder).size() > 1 || parser.values(log).size() > 1) {
+        result.outcome = CommandLine::Outcome::Fail;
+        result.message = QStringLiteral("kolvane: --folder and --log may be given once each.\n");
+        return result;
+    }
+    if (parser.isSet(folder)) {
+        const QString value = parser.value(folder);
+        if (value.isEmpty()) {
+            result.outcome = CommandLine::Outcome::Fail;
+            result.message = QStringLiteral("kolvane: --folder needs a folder.\n");
+            return result;
+        }
+        result.appFolder = cleanFolder(value);
+        result.folderGiven = true;
+    } else if (IsInstalledProgramFolder(place.programFolder)) {
+        result.appFolder = cleanFolder(place.userDataFolder + QStringLiteral("/kolvane"));
+    } else {
+        result.appFolder = cleanFolder(place.programFolder);
+    }
+    if (parser.isSet(log)) {
+        if (parser.value(log).isEmpty()) {
+            result.outcome = CommandLine::Outcome::Fail;
+            result.message = QStringLiteral("kolvane: --log needs a file.\n");
+            return result;
+        }
+        result.logFile = QFileInfo(parser.value(log)).absoluteFilePath();
+    }
+    return result;
+}
+
+bool PrepareAppFolder(const QString &folder, bool createParents, QString *error) {
+    const QFileInfo info(folder);
+    if (info.isDir())
+        return true;
+    if (info.exists()) {
+        *error = QStringLiteral("kolvane: %1 is not a folder.\n").arg(folder);
+        return false;
+    }
+    const QFileInfo parent(info.absolutePath());
+    if (!createParents && !parent.isDir()) {
+        *error = QStringLiteral("kolvane: cannot use the folder %1: its parent folder %2 does "
+                                "not exist.\n")
+                     .arg(folder, parent.absoluteFilePath());
+        return false;
+    }
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("kolvane: cannot create the folder %1.\n").arg(folder);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for.
+//   --folder DIR  AppFolder is DIR (created when its parent exists)
+//   --log FILE    the diagnostic log goes to FILE
+//   --help, --version
+// Without --folder, AppFolder is the program's folder, unless the program is installed (its
+// folder is not writable, or it is a bin folder beside its installed desktop entry
+// share/applications/io.kolvane.Kolvane.desktop): then it is the user's data folder,
+// $XDG_DATA_HOME/kolvane.
+struct CommandLine {
+    enum class Outcome {
+        Run,   // start the program
+        Print, // print `message` on standard output and exit with status 0
+        Fail,  // print `message` on standard error and exit with status 2
+    };
+    Outcome outcome = Outcome::Run;
+    QString message;
+    QString appFolder;        // absolute, without a trailing separator
+    bool folderGiven = false; // by --folder
+    QString logFile;          // empty: no diagnostic log
+};
+
+// Where the program stands: its own folder, and the user's data folder ($XDG_DATA_HOME, else
+// ~/.local/share).
+struct ProgramPlace {
+    QString programFolder;
+    QString userDataFolder;
+    static ProgramPlace current();
+};
+
+// Whether a program in `programFolder` is an installed one, whose folder is not the user's.
+bool IsInstalledProgramFolder(const QString &programFolder);
+
+// Reads `arguments` (the first is the program). Creates nothing: `appFolder` may not exist.
+CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &place);
+
+// Makes sure AppFolder exists: creates it when its parent exists (or, for the user's data
+// folder, with its parents). False, with `error` in words, when it cannot be used.
+bool PrepareAppFolder(const QString &folder, bool createParents, QString *error);
+
+// The folder of the help pages ("main.htm" …): "Help" in AppFolder, else "Help" beside the
+// program, else the installed data folder's (share/kolvane/Help beside bin/); the first that
+// exists, or AppFolder's when none does.
+QString HelpFolder(const QString &appFolder, const QString &programFolder);
+
+// The text of --version.
+QString VersionText();
