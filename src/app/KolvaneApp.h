@@ -7,6 +7,7 @@
 #include <QPointer>
 
 class CallHandler;
+class ReferenceWindow;
 class RingPlayer;
 class TaLink;
 class TrayIcon;
@@ -44,6 +45,8 @@ signals:
     void finished();
 
 private:
+    // The settings panel's request for the reference-database window.
+    void OpenReferenceWindow();
     void WireCallPath();
     // The main window's commands that open other windows.
     void CommandRequested(MainWindow::Command item);
@@ -59,4 +62,5 @@ private:
     TrayIcon *Picture8 = nullptr;
     RingPlayer *ring_ = nullptr;
     QPointer<MainWindow> form1_;
+    QPointer<ReferenceWindow> form4_;
 };

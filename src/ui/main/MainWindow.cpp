@@ -1,4 +1,5 @@
 #include "ui/main/MainWindow.h"
+#include "ui/main/SettingsPanel.h"
 
 #include "callerid/CallLookup.h"
 #include "db/Database.h"
@@ -181,6 +182,7 @@ void MainWindow::BuildLayout() {
         [this] { return state.MemoPanelOpen ? MemoPanelShown : MemoReady; });
     Picture4[Memo]->setDisabledFace(MemoDisabled);
     Picture4[Register]->setDisabledFace(RegisterDisabled);
+    BuildSettingsPanel();
 }
 
 void MainWindow::FormLoad() {
@@ -258,10 +260,30 @@ void MainWindow::ShowLinkLost() {
     Label5->setText(QStringLiteral("ＴＡとの接続が切れました。"));
 }
 
+// --- settings and set-up panels ---
+
+void MainWindow::BuildSettingsPanel() {
+    SettingsPanel::Host host;
+    host.window = this;
+    host.Picture3 = Picture3;
+    host.Label5 = Label5;
+    host.ringButton = Picture4[RingOnOff];
+    host.Timer3 = &Timer3;
+    host.startReturnToTray = [this] { StartReturnToTray(); };
+    settingsPanel_ = new SettingsPanel(state, host);
+    connect(settingsPanel_, &SettingsPanel::linkRestartRequested, this,
+            &MainWindow::linkRestartRequested);
+    connect(settingsPanel_, &SettingsPanel::referenceSettingsRequested, this,
+            &MainWindow::referenceSettingsRequested);
+    connect(settingsPanel_, &SettingsPanel::closeRequested, this, &QWidget::close);
+}
+
+void MainWindow::CreateSpinControl() {
+    settingsPanel_->CreateSpinControl();
+}
+
 void MainWindow::OpenSetupPanel() {
-    state.SettingsPanelOpen = true;
-    // The set-up panel takes the place of the call lines; until it is open, say what it is for.
-    Label5->setText(QStringLiteral("接続ポートを設定してください"));
+    settingsPanel_->OpenForSetup();
 }
 
 void MainWindow::MainWindowActivation() {
@@ -375,6 +397,9 @@ void MainWindow::CommandClicked(int item) {
         break;
     case DateTime:
         OpenDateTimeSettings();
+        break;
+    case Setup:
+        settingsPanel_->Open();
         break;
     default:
         // Settings, phonebook, memo, history, About and register open windows of their own.

@@ -11,6 +11,7 @@ class QWidget;
 class DigitalClock;
 class ImageButton;
 class RunState;
+class SettingsPanel;
 struct CallDisplay;
 
 // Form1: the main window. It lays out the clock, the call lines and the commands, shows what
@@ -56,6 +57,10 @@ signals:
     // A command that opens another window (settings, phonebook, memo, history, About,
     // register): the program object opens it.
     void commandRequested(MainWindow::Command item);
+    // The settings panel applied: close the port and set the TA up again (InitTerminalAdapter).
+    void linkRestartRequested();
+    // The settings panel's Command2: the reference-database window.
+    void referenceSettingsRequested();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -65,8 +70,9 @@ protected:
 private:
     void BuildLayout();
     void FormLoad();
-    // The up-down control belongs to the set-up panel, which builds it with the panel.
-    void CreateSpinControl() {}
+    // The up-down control of the settings panel's delay box.
+    void CreateSpinControl();
+    void BuildSettingsPanel();
     void LoadButtonFaces();
     void OpenSetupPanel();
 
@@ -103,4 +109,7 @@ private:
     QLabel *Label7 = nullptr;
     QLabel *Label8 = nullptr;
     bool unloaded_ = false;
+
+    // The settings and set-up panels (Picture9, Picture10).
+    SettingsPanel *settingsPanel_ = nullptr;
 };
