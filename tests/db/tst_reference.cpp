@@ -42,6 +42,17 @@ private slots:
             << "DateTest" << QStringList{"IDCol",   "DateTimeCol", "DateCol",
                                          "TimeCol", "LongTextCol", "ShortTextCol"}
             << "MSysObjects";
+        // Files of Access 2007 and later carry "Standard ACE DB" in their header.
+        QTest::newRow("Table1 Access 2007")
+            << "testV2007.accdb"
+            << "Table1" << QStringList{"A", "B", "C", "D", "E", "F", "G", "H", "I"} << "Table4";
+        QTest::newRow("Jet 4 Unicode") << "testUnicodeCompV2003.mdb"
+                                       << "Table" << QStringList{"ID", "Unicode"} << "MSysACEs";
+        QTest::newRow("table name with a blank, Jet 3")
+            << "nwind.mdb"
+            << "Order Details"
+            << QStringList{"OrderID", "ProductID", "UnitPrice", "Quantity", "Discount"}
+            << "Customers";
     }
 
     void accessTables() {
@@ -157,6 +168,32 @@ private slots:
             << "DateTest" << QStringList{"IDCol", "ShortTextCol", "", ""} << "2" << true
             << "Year 1999"
             << ""
+            << "";
+        QTest::newRow("Access 2007")
+            << "testV2007.accdb"
+            << "Table1" << QStringList{"A", "B", "", ""} << "abcdefg" << true << "hijklmnop"
+            << ""
+            << "";
+        QTest::newRow("Access 2007 first row")
+            << "testV2007.accdb"
+            << "Table1" << QStringList{"A", "B", "A", ""} << "a" << true << "b"
+            << "a"
+            << "";
+        QTest::newRow("Access 2007 absent")
+            << "testV2007.accdb"
+            << "Table1" << QStringList{"A", "B", "", ""} << "abcdef" << false << ""
+            << ""
+            << "";
+        QTest::newRow("Jet 4 non-ASCII text")
+            << "testUnicodeCompV2003.mdb"
+            << "Table" << QStringList{"Unicode", "ID", "", ""} << "漢字仮名交じり文" << true << "5"
+            << ""
+            << "";
+        QTest::newRow("Jet 3 non-ASCII table name")
+            << "nwind.mdb"
+            << "Umsätze" << QStringList{"ShipName", "ShipName", "ShipCity", ""}
+            << "Vins et alcools Chevalier" << true << "Vins et alcools Chevalier"
+            << "Reims"
             << "";
         QTest::newRow("Jet 4 absent")
             << "DateTestDatabase.mdb"
@@ -310,6 +347,36 @@ private slots:
         QCOMPARE(contentsOf(sqlitePath()), before);
         QVERIFY(!QFile::exists(sqlitePath() + QStringLiteral("-journal")));
         QVERIFY(!QFile::exists(sqlitePath() + QStringLiteral("-wal")));
+    }
+
+    // The header's signature at offset 4, byte by byte: 15 characters, whatever follows.
+    void detectsTheHeader_data() {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<int>("kind");
+        const QByteArray lead("\0\1\0\0", 4);
+        const int access = int(ReferenceDatabase::Kind::Access);
+        const int none = int(ReferenceDatabase::Kind::None);
+        QTest::newRow("Jet") << lead + "Standard Jet DB" + QByteArray(1, '\0') << access;
+        QTest::newRow("ACE") << lead + "Standard ACE DB" + QByteArray(1, '\0') << access;
+        QTest::newRow("ACE, other byte after") << lead + "Standard ACE DBx" << access;
+        QTest::newRow("ACE cut short") << lead + "Standard ACE D" << none;
+        QTest::newRow("ACE at offset 0") << QByteArray("Standard ACE DB") + lead << none;
+        QTest::newRow("lower case") << lead + "standard ace db" << none;
+        QTest::newRow("SQLite") << QByteArray("SQLite format 3\0", 16)
+                                << int(ReferenceDatabase::Kind::SQLite);
+    }
+
+    void detectsTheHeader() {
+        QFETCH(QByteArray, head);
+        QFETCH(int, kind);
+        const QString path = dir.filePath(QStringLiteral("head.bin"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(head);
+        f.close();
+        QCOMPARE(int(ReferenceDatabase::detectKind(path)), kind);
+        QCOMPARE(int(ReferenceDatabase::detectKind(fixtures + "testV2007.accdb")),
+                 int(ReferenceDatabase::Kind::Access));
     }
 
     void notADatabase_data() {
