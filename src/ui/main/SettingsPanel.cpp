@@ -126,11 +126,11 @@ void SettingsPanel::BuildLowerPanel() {
                    QStringLiteral("Frame2"));
     PlaceTwips(Frame2, 90, 0, 3645, 780);
     Label4 = Caption(Frame2, "Label4", "ＴＡとの接続ポート");
-    PlaceTwips(Label4, 150, 345, 1500, 285);
+    PlaceTwips(Label4, 120, 345, 1845, 285);
     Combo1 = Named(new QComboBox(Frame2), QStringLiteral("Combo1"));
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
-    PlaceTwips(Combo1, 1680, 300, 1830, 360);
+    PlaceTwips(Combo1, 1980, 300, 1545, 360);
 
     const struct {
         int left, pressed, normal;
@@ -206,9 +206,11 @@ void SettingsPanel::LoadControls() {
 void SettingsPanel::OpenForSetup() {
     state.SettingsPanelOpen = true;
     host.Picture3->hide();
-    // The port box shows what is in force (a PortNumber that did not open, or nothing).
+    // The port box shows the port that did not open; empty when none was ever chosen.
     FillPortList();
-    Combo1->setEditText(EnteredValues::PortText(state.settings()));
+    const Settings &s = state.settings();
+    Combo1->setEditText(s.PortName.isEmpty() && s.PortNumber == 0 ? QString()
+                                                                  : EnteredValues::PortText(s));
     Picture10->move(TwipsToPixelsX(PanelLeft), TwipsToPixelsY(SetupPanelTop));
     Picture10->show();
     Picture10->raise();
