@@ -242,6 +242,9 @@ private slots:
                 "INSERT INTO \"電話 帳\" VALUES ('0312345681', NULL, '横浜市', NULL)",
                 "CREATE TABLE 数値 (番号, 名前 TEXT)",
                 "INSERT INTO 数値 VALUES (312345682, '高橋')",
+                // "MSys" in another letter case is an ordinary table.
+                "CREATE TABLE \"msysKunden\" (\"電話 番号\" TEXT, \"Name\" TEXT)",
+                "INSERT INTO \"msysKunden\" VALUES ('0312345690', '伊藤')",
             };
             for (const QString &sql : statements)
                 QVERIFY2(q.exec(sql), qPrintable(sql));
@@ -294,6 +297,11 @@ private slots:
             << "数値" << QStringList{"番号", "名前", "", ""} << "312345682" << true << "高橋"
             << ""
             << "";
+        QTest::newRow("table named like a system table, column with a blank")
+            << "msysKunden" << QStringList{"電話 番号", "Name", "", ""} << "0312345690" << true
+            << "伊藤"
+            << ""
+            << "";
         QTest::newRow("unknown name field")
             << "電話 帳" << QStringList{"番号", "氏名", "", ""} << "0312345678" << false << ""
             << ""
@@ -334,8 +342,8 @@ private slots:
         {
             ReferenceDatabase r;
             QVERIFY(r.open(sqlitePath()));
-            QCOMPARE(r.tableNames(),
-                     (QStringList{QStringLiteral("電話 帳"), QStringLiteral("数値")}));
+            QCOMPARE(r.tableNames(), (QStringList{QStringLiteral("電話 帳"), QStringLiteral("数値"),
+                                                  QStringLiteral("msysKunden")}));
             QCOMPARE(r.columnNames(QStringLiteral("電話 帳")),
                      (QStringList{QStringLiteral("番号"), QStringLiteral("名前"),
                                   QStringLiteral("住所"), QStringLiteral("〒")}));

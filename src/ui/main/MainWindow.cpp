@@ -402,7 +402,7 @@ void MainWindow::CommandClicked(int item) {
         settingsPanel_->Open();
         break;
     default:
-        // Settings, phonebook, memo, history, About and register open windows of their own.
+        // Phonebook, memo, history, About and register open windows of their own.
         emit commandRequested(static_cast<Command>(item));
         break;
     }
