@@ -6,6 +6,7 @@
 #include "platform/desktop/TrayIcon.h"
 #include "settings/Program.h"
 #include "ui/chrome/Pictures.h"
+#include "ui/refdb/ReferenceWindow.h"
 
 #include <QDir>
 
@@ -38,7 +39,23 @@ KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
             ring_->stop();
     });
     connect(form1_, &MainWindow::commandRequested, this, &KolvaneApp::CommandRequested);
+    connect(form1_, &MainWindow::linkRestartRequested, this, &KolvaneApp::InitTerminalAdapter);
+    connect(form1_, &MainWindow::referenceSettingsRequested, this,
+            &KolvaneApp::OpenReferenceWindow);
     WireCallPath();
+}
+
+// --- the reference-database window (Form4) ---
+
+void KolvaneApp::OpenReferenceWindow() {
+    // Modeless; a second request brings the open one to the front.
+    if (!form4_) {
+        form4_ = new ReferenceWindow(state_);
+        form4_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    form4_->show();
+    form4_->raise();
+    form4_->activateWindow();
 }
 
 KolvaneApp::~KolvaneApp() {
@@ -128,6 +145,10 @@ bool KolvaneApp::InitTerminalAdapter() {
     if (!link_->open(state_.settings())) {
         state_.SettingsFileFound.clear();
         form1_->MainWindowActivation();
+        // After a link that once worked the activation shows nothing: the status line says
+        // the link is down rather than still reading "waiting".
+        if (!state_.FirstActivation)
+            form1_->ShowLinkLost();
         return false;
     }
     reconnect_.stop();
@@ -173,5 +194,7 @@ void KolvaneApp::MainWindowUnloaded() {
     ring_->stop();
     link_->close();
     Picture8->remove();
+    if (form4_)
+        form4_->close();
     emit finished();
 }

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 class CallHandler;
+class ReferenceWindow;
 class RingPlayer;
 class TaLink;
 class TrayIcon;
@@ -52,6 +53,8 @@ signals:
     void finished();
 
 private:
+    // The settings panel's request for the reference-database window.
+    void OpenReferenceWindow();
     void WireCallPath();
     void ReconnectTerminalAdapter();
     // The main window's commands that open other windows.
@@ -71,4 +74,5 @@ private:
     QPointer<MainWindow> form1_;
     QTimer reconnect_;
     QPointer<HistoryWindow> form2_;
+    QPointer<ReferenceWindow> form4_;
 };

@@ -190,7 +190,10 @@ ReferenceDatabase::Kind ReferenceDatabase::detectKind(const QString &path) {
     const QByteArray head = f.read(32);
     if (head.startsWith(QByteArray("SQLite format 3\0", 16)))
         return Kind::SQLite;
-    if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
+    // Both signatures are 15 characters at offset 4: Jet 3 and Jet 4 files say "Jet", files
+    // of Access 2007 and later say "ACE".
+    const QByteArray signature = head.mid(4, 15);
+    if (signature == "Standard Jet DB" || signature == "Standard ACE DB")
         return Kind::Access;
     return Kind::None;
 }

@@ -90,12 +90,17 @@ private slots:
             << "DateTest" << QStringList{"IDCol",   "DateTimeCol", "DateCol",
                                          "TimeCol", "LongTextCol", "ShortTextCol"}
             << "MSysObjects";
-        QTest::newRow("Unicode Jet 4") << "testUnicodeCompV2003.mdb"
-                                       << "Table" << QStringList{"ID", "Unicode"} << "MSysObjects";
-        // Its header says "Standard ACE DB".
-        QTest::newRow("Access 2007")
+        // Files of Access 2007 and later carry "Standard ACE DB" in their header.
+        QTest::newRow("Table1 Access 2007")
             << "testV2007.accdb"
-            << "Table1" << QStringList{"A", "B", "C", "D", "E", "F", "G", "H", "I"} << "Table2";
+            << "Table1" << QStringList{"A", "B", "C", "D", "E", "F", "G", "H", "I"} << "Table4";
+        QTest::newRow("Jet 4 Unicode") << "testUnicodeCompV2003.mdb"
+                                       << "Table" << QStringList{"ID", "Unicode"} << "MSysACEs";
+        QTest::newRow("table name with a blank, Jet 3")
+            << "nwind.mdb"
+            << "Order Details"
+            << QStringList{"OrderID", "ProductID", "UnitPrice", "Quantity", "Discount"}
+            << "Customers";
     }
 
     void accessTables() {
@@ -212,6 +217,32 @@ private slots:
             << "Year 1999"
             << ""
             << "";
+        QTest::newRow("Access 2007")
+            << "testV2007.accdb"
+            << "Table1" << QStringList{"A", "B", "", ""} << "abcdefg" << true << "hijklmnop"
+            << ""
+            << "";
+        QTest::newRow("Access 2007 first row")
+            << "testV2007.accdb"
+            << "Table1" << QStringList{"A", "B", "A", ""} << "a" << true << "b"
+            << "a"
+            << "";
+        QTest::newRow("Access 2007 absent")
+            << "testV2007.accdb"
+            << "Table1" << QStringList{"A", "B", "", ""} << "abcdef" << false << ""
+            << ""
+            << "";
+        QTest::newRow("Jet 4 non-ASCII text")
+            << "testUnicodeCompV2003.mdb"
+            << "Table" << QStringList{"Unicode", "ID", "", ""} << "漢字仮名交じり文" << true << "5"
+            << ""
+            << "";
+        QTest::newRow("Jet 3 non-ASCII table name")
+            << "nwind.mdb"
+            << "Umsätze" << QStringList{"ShipName", "ShipName", "ShipCity", ""}
+            << "Vins et alcools Chevalier" << true << "Vins et alcools Chevalier"
+            << "Reims"
+            << "";
         QTest::newRow("Jet 4 absent")
             << "DateTestDatabase.mdb"
             << "DateTest" << QStringList{"ShortTextCol", "LongTextCol", "", ""} << "Hello!" << false
@@ -259,6 +290,9 @@ private slots:
                 "INSERT INTO \"電話 帳\" VALUES ('0312345681', NULL, '横浜市', NULL)",
                 "CREATE TABLE 数値 (番号, 名前 TEXT)",
                 "INSERT INTO 数値 VALUES (312345682, '高橋')",
+                // "MSys" in another letter case is an ordinary table.
+                "CREATE TABLE \"msysKunden\" (\"電話 番号\" TEXT, \"Name\" TEXT)",
+                "INSERT INTO \"msysKunden\" VALUES ('0312345690', '伊藤')",
             };
             for (const QString &sql : statements)
                 QVERIFY2(q.exec(sql), qPrintable(sql));
@@ -311,6 +345,11 @@ private slots:
             << "数値" << QStringList{"番号", "名前", "", ""} << "312345682" << true << "高橋"
             << ""
             << "";
+        QTest::newRow("table named like a system table, column with a blank")
+            << "msysKunden" << QStringList{"電話 番号", "Name", "", ""} << "0312345690" << true
+            << "伊藤"
+            << ""
+            << "";
         QTest::newRow("unknown name field")
             << "電話 帳" << QStringList{"番号", "氏名", "", ""} << "0312345678" << false << ""
             << ""
@@ -351,8 +390,8 @@ private slots:
         {
             ReferenceDatabase r;
             QVERIFY(r.open(sqlitePath()));
-            QCOMPARE(r.tableNames(),
-                     (QStringList{QStringLiteral("電話 帳"), QStringLiteral("数値")}));
+            QCOMPARE(r.tableNames(), (QStringList{QStringLiteral("電話 帳"), QStringLiteral("数値"),
+                                                  QStringLiteral("msysKunden")}));
             QCOMPARE(r.columnNames(QStringLiteral("電話 帳")),
                      (QStringList{QStringLiteral("番号"), QStringLiteral("名前"),
                                   QStringLiteral("住所"), QStringLiteral("〒")}));
@@ -364,6 +403,36 @@ private slots:
         QCOMPARE(contentsOf(sqlitePath()), before);
         QVERIFY(!QFile::exists(sqlitePath() + QStringLiteral("-journal")));
         QVERIFY(!QFile::exists(sqlitePath() + QStringLiteral("-wal")));
+    }
+
+    // The header's signature at offset 4, byte by byte: 15 characters, whatever follows.
+    void detectsTheHeader_data() {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<int>("kind");
+        const QByteArray lead("\0\1\0\0", 4);
+        const int access = int(ReferenceDatabase::Kind::Access);
+        const int none = int(ReferenceDatabase::Kind::None);
+        QTest::newRow("Jet") << lead + "Standard Jet DB" + QByteArray(1, '\0') << access;
+        QTest::newRow("ACE") << lead + "Standard ACE DB" + QByteArray(1, '\0') << access;
+        QTest::newRow("ACE, other byte after") << lead + "Standard ACE DBx" << access;
+        QTest::newRow("ACE cut short") << lead + "Standard ACE D" << none;
+        QTest::newRow("ACE at offset 0") << QByteArray("Standard ACE DB") + lead << none;
+        QTest::newRow("lower case") << lead + "standard ace db" << none;
+        QTest::newRow("SQLite") << QByteArray("SQLite format 3\0", 16)
+                                << int(ReferenceDatabase::Kind::SQLite);
+    }
+
+    void detectsTheHeader() {
+        QFETCH(QByteArray, head);
+        QFETCH(int, kind);
+        const QString path = dir.filePath(QStringLiteral("head.bin"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(head);
+        f.close();
+        QCOMPARE(int(ReferenceDatabase::detectKind(path)), kind);
+        QCOMPARE(int(ReferenceDatabase::detectKind(fixtures + "testV2007.accdb")),
+                 int(ReferenceDatabase::Kind::Access));
     }
 
     void notADatabase_data() {

@@ -1,4 +1,5 @@
 #include "ui/main/MainWindow.h"
+#include "ui/main/SettingsPanel.h"
 
 #include "callerid/CallLookup.h"
 #include "db/Database.h"
@@ -194,6 +195,7 @@ void MainWindow::BuildLayout() {
     Picture4[Memo]->setDisabledFace(MemoDisabled);
     Picture4[Register]->setDisabledFace(RegisterDisabled);
     BuildMemoPanel();
+    BuildSettingsPanel();
 }
 
 void MainWindow::FormLoad() {
@@ -275,10 +277,30 @@ void MainWindow::ShowLinkLost() {
     Label5->setToolTip(QStringLiteral("再接続を待っています．．．"));
 }
 
+// --- settings and set-up panels ---
+
+void MainWindow::BuildSettingsPanel() {
+    SettingsPanel::Host host;
+    host.window = this;
+    host.Picture3 = Picture3;
+    host.Label5 = Label5;
+    host.ringButton = Picture4[RingOnOff];
+    host.Timer3 = &Timer3;
+    host.startReturnToTray = [this] { StartReturnToTray(); };
+    settingsPanel_ = new SettingsPanel(state, host);
+    connect(settingsPanel_, &SettingsPanel::linkRestartRequested, this,
+            &MainWindow::linkRestartRequested);
+    connect(settingsPanel_, &SettingsPanel::referenceSettingsRequested, this,
+            &MainWindow::referenceSettingsRequested);
+    connect(settingsPanel_, &SettingsPanel::closeRequested, this, &QWidget::close);
+}
+
+void MainWindow::CreateSpinControl() {
+    settingsPanel_->CreateSpinControl();
+}
+
 void MainWindow::OpenSetupPanel() {
-    state.SettingsPanelOpen = true;
-    // The set-up panel takes the place of the call lines; until it is open, say what it is for.
-    Label5->setText(QStringLiteral("接続ポートを設定してください"));
+    settingsPanel_->OpenForSetup();
 }
 
 void MainWindow::MainWindowActivation() {
@@ -398,8 +420,11 @@ void MainWindow::CommandClicked(int item) {
         else
             ShowMemoPanel();
         break;
+    case Setup:
+        settingsPanel_->Open();
+        break;
     default:
-        // Settings, phonebook, memo, history, About and register open windows of their own.
+        // Phonebook, memo, history, About and register open windows of their own.
         emit commandRequested(static_cast<Command>(item));
         break;
     }

@@ -12,6 +12,7 @@ class DigitalClock;
 class ImageButton;
 class MemoPanel;
 class RunState;
+class SettingsPanel;
 struct CallDisplay;
 
 // Form1: the main window. It lays out the clock, the call lines and the commands, shows what
@@ -61,6 +62,10 @@ signals:
     // A command that opens another window (settings, phonebook, memo, history, About,
     // register): the program object opens it.
     void commandRequested(MainWindow::Command item);
+    // The settings panel applied: close the port and set the TA up again (InitTerminalAdapter).
+    void linkRestartRequested();
+    // The settings panel's Command2: the reference-database window.
+    void referenceSettingsRequested();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -70,8 +75,9 @@ protected:
 private:
     void BuildLayout();
     void FormLoad();
-    // The up-down control belongs to the set-up panel, which builds it with the panel.
-    void CreateSpinControl() {}
+    // The up-down control of the settings panel's delay box.
+    void CreateSpinControl();
+    void BuildSettingsPanel();
     void LoadButtonFaces();
     void OpenSetupPanel();
 
@@ -113,4 +119,6 @@ private:
     void BuildMemoPanel();
     void SaveMemoPanel();
     MemoPanel *Picture15 = nullptr;
+    // The settings and set-up panels (Picture9, Picture10).
+    SettingsPanel *settingsPanel_ = nullptr;
 };

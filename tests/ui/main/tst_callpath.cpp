@@ -503,8 +503,16 @@ private slots:
         QVERIFY(app_->state().SettingsFileFound.isEmpty());
         QVERIFY(app_->state().FirstActivation);
         QVERIFY(!app_->link().isOpen());
-        QCOMPARE(label("Label5")->text(), QStringLiteral("接続ポートを設定してください"));
-        QCOMPARE(QApplication::topLevelWidgets().size(), 1);
+        // The set-up panel over the hidden main panel.
+        QVERIFY(window_->findChild<QWidget *>(QStringLiteral("Picture10"))->isVisible());
+        QCOMPARE(window_->findChild<QWidget *>(QStringLiteral("Picture10"))->pos(), QPoint(15, 87));
+        QVERIFY(!window_->findChild<QWidget *>(QStringLiteral("Picture3"))->isVisible());
+        // No message box: the main window is the only window shown (the port box's list
+        // is a hidden popup window of its own).
+        int shown = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            shown += w->isVisible() ? 1 : 0;
+        QCOMPARE(shown, 1);
         QCOMPARE(sim_->received(), QByteArray());
     }
 
