@@ -450,6 +450,12 @@ void PhonebookWindow::ShowEntryFields() {
             box->setReadOnly(!editable);
     AddressBox->setReadOnly(!editable);
     Combo2->lineEdit()->setReadOnly(!editable);
+    // A line edit's read-only switch also switches its input method: set it again.
+    for (int item : {1, 0, 7})
+        InputMethodOn(Text1[item]);
+    for (int item : {3, 5, 6})
+        InputMethodOff(Text1[item]);
+    AddressBox->setAttribute(Qt::WA_InputMethodEnabled, editable);
 }
 
 QMap<QString, QString> PhonebookWindow::BoxValues() const {
