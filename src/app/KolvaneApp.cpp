@@ -2,11 +2,18 @@
 
 #include "callerid/CallHandler.h"
 #include "callerid/TaLink.h"
+#include "db/Database.h"
+#include "db/Registration.h"
+#include "platform/desktop/Dialogs.h"
 #include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/TrayIcon.h"
 #include "settings/Program.h"
 #include "ui/chrome/Pictures.h"
 #include "ui/refdb/ReferenceWindow.h"
+#include "ui/phonebook/PhonebookWindow.h"
+
+#include <QApplication>
+#include <QEvent>
 
 #include <QDir>
 
@@ -20,10 +27,14 @@ KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
     connect(form1_, &MainWindow::linkSetupRequested, this, &KolvaneApp::InitTerminalAdapter);
     connect(form1_, &MainWindow::trayRequested, this, &KolvaneApp::SendToTray);
     connect(form1_, &MainWindow::unloaded, this, &KolvaneApp::MainWindowUnloaded);
-    connect(Picture8, &TrayIcon::leftButtonDown, this, [this] {
+    // A left click, or "表示" from the icon's menu where the desktop offers only a menu.
+    const auto showFromTray = [this] {
         BringBackFromTray();
         form1_->StartReturnToTray();
-    });
+    };
+    connect(Picture8, &TrayIcon::leftButtonDown, this, showFromTray);
+    connect(Picture8, &TrayIcon::showRequested, this, showFromTray);
+    connect(Picture8, &TrayIcon::exitRequested, this, &KolvaneApp::requestClose);
     // A port that goes away while open is said on the status line until the link is up again.
     // A TA behind a USB adapter goes away when unplugged or when the computer sleeps, and
     // comes back under the same device: it is tried again until it opens.
@@ -42,6 +53,7 @@ KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
     connect(form1_, &MainWindow::linkRestartRequested, this, &KolvaneApp::InitTerminalAdapter);
     connect(form1_, &MainWindow::referenceSettingsRequested, this,
             &KolvaneApp::OpenReferenceWindow);
+    form1_->installEventFilter(this);
     WireCallPath();
 }
 
@@ -59,6 +71,8 @@ void KolvaneApp::OpenReferenceWindow() {
 }
 
 KolvaneApp::~KolvaneApp() {
+    // The phonebook first: it writes its pending edits while the database is still there.
+    delete form3_;
     // The windows unload first, while the link and the tray they release are still here.
     CloseHistoryWindow();
     delete form1_;
@@ -104,6 +118,8 @@ void KolvaneApp::OpenHistoryWindow() {
     // A second press brings the open window to the front.
     if (!form2_) {
         form2_ = new HistoryWindow(state_, form1_);
+        connect(form2_, &HistoryWindow::registerRequested, this,
+                &KolvaneApp::RegisterCallerFromHistory);
         form2_->show();
     }
     form2_->raise();
@@ -120,9 +136,103 @@ void KolvaneApp::CloseHistoryWindow() {
 
 // --- the phonebook window (Form3) ---
 
-void KolvaneApp::OpenPhonebookWindow() {}
+void KolvaneApp::OpenPhonebookWindow() {
+    // A second press brings the open one to the front.
+    if (form3_) {
+        form3_->showNormal();
+        form3_->raise();
+        form3_->activateWindow();
+        return;
+    }
+    form3_ = new PhonebookWindow(state_);
+    form3_->setAttribute(Qt::WA_DeleteOnClose);
+    PhonebookWindow *opened = form3_;
+    connect(opened, &PhonebookWindow::unloaded, this, [this, opened] {
+        if (form3_ == opened)
+            form3_ = nullptr;
+    });
+    form3_->show();
+    form3_->raise();
+    form3_->activateWindow();
+}
 
-void KolvaneApp::RegisterCallerFromMainWindow() {}
+PhonebookWindow *KolvaneApp::phonebookWindow() const {
+    return form3_;
+}
+
+void KolvaneApp::ClosePhonebookWindow() {
+    if (form3_)
+        form3_->close();
+}
+
+bool KolvaneApp::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == form1_ && event->type() == QEvent::Close)
+        ClosePhonebookWindow();
+    return QObject::eventFilter(watched, event);
+}
+
+namespace {
+
+void RefuseRegistration(QWidget *parent, db::RegistrationCheck check) {
+    Dialogs::MessageBox box;
+    box.text = db::RegistrationRefusalText(check);
+    box.title = db::RegistrationRefusalTitle();
+    box.icon = Dialogs::Icon::Question;
+    box.buttons = Dialogs::Buttons::Ok;
+    box.systemModal = true;
+    Dialogs::Show(parent, box);
+}
+
+} // namespace
+
+void KolvaneApp::RegisterToPhonebook(const db::CallerToRegister &caller) {
+    ClosePhonebookWindow();
+    QCoreApplication::processEvents();
+    {
+        db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        db::RegisterToPhonebook(database, caller);
+    }
+    // Opening shows the last entry: the one just made.
+    OpenPhonebookWindow();
+}
+
+void KolvaneApp::RegisterCallerFromMainWindow() {
+    const IncomingCall &call = state_.call;
+    const db::RegistrationCheck check = db::CheckRegistrationFromMainWindow(call.Number);
+    if (check != db::RegistrationCheck::Allowed) {
+        RefuseRegistration(form1_, check);
+        return;
+    }
+    db::CallerToRegister caller;
+    caller.Number = call.Number;
+    caller.Name = call.CallerName;
+    caller.Address = call.CallerAddress;
+    caller.Zip = call.CallerZip;
+    {
+        // The remark is the memo of this call as stored (the memo panel saves it there).
+        db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        const auto row = db::CallerOfHistoryRow(database, call.HistoryId);
+        if (row && row->Number == call.Number)
+            caller.Remark = row->Remark;
+    }
+    RegisterToPhonebook(caller);
+}
+
+void KolvaneApp::RegisterCallerFromHistory(qint32 historyId) {
+    std::optional<db::CallerToRegister> caller;
+    db::RegistrationCheck check = db::RegistrationCheck::NotNumeric;
+    {
+        db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        caller = db::CallerOfHistoryRow(database, historyId);
+        if (caller)
+            check = db::CheckRegistrationFromHistory(database, caller->Number);
+    }
+    if (check != db::RegistrationCheck::Allowed) {
+        RefuseRegistration(QApplication::activeWindow(), check);
+        return;
+    }
+    RegisterToPhonebook(*caller);
+}
 
 // --- the About window (Form5) ---
 

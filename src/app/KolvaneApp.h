@@ -10,6 +10,10 @@
 
 class CallHandler;
 class ReferenceWindow;
+class PhonebookWindow;
+namespace db {
+struct CallerToRegister;
+}
 class RingPlayer;
 class TaLink;
 class TrayIcon;
@@ -48,6 +52,13 @@ public:
     void SendToTray(const QString &tip, MainWindow::TrayOrder order);
     void BringBackFromTray();
 
+    // --- the phonebook window (Form3) and registration from a call ---
+    // The open phonebook window, or null.
+    PhonebookWindow *phonebookWindow() const;
+    // The history window's register command for its row 履歴ID historyId: refused for a
+    // withheld call or a number already in the phonebook, else registered and shown.
+    void RegisterCallerFromHistory(qint32 historyId);
+
 signals:
     // The main window has unloaded: the program ends.
     void finished();
@@ -66,6 +77,14 @@ private:
     void RegisterCallerFromMainWindow();
     void MainWindowUnloaded();
 
+    // --- the phonebook window (Form3) and registration from a call ---
+    void ClosePhonebookWindow();
+    // Adds the caller to the phonebook and shows them there (the open window closed first).
+    void RegisterToPhonebook(const db::CallerToRegister &caller);
+    // The phonebook window writes its edits and its place before the main window's close
+    // writes the settings.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     RunState state_;
     TaLink *link_ = nullptr;
     CallHandler *handler_ = nullptr;
@@ -75,4 +94,5 @@ private:
     QTimer reconnect_;
     QPointer<HistoryWindow> form2_;
     QPointer<ReferenceWindow> form4_;
+    QPointer<PhonebookWindow> form3_;
 };

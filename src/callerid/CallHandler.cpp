@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "platform/Clock.h"
+#include "platform/DiagnosticLog.h"
 #include "runstate/RunState.h"
 #include "settings/Program.h"
 
@@ -32,8 +33,11 @@ void CallHandler::MSComm1_OnComm(const QByteArray &block) {
     bool first = true;
     for (const QString &report : SplitCallReports(DecodeSerialBlock(block))) {
         const std::optional<QString> field = ParseCallReport(report);
-        if (!field)
+        if (!field) {
+            DiagnosticLog::reportIgnored(report);
             continue;
+        }
+        DiagnosticLog::reportRecognised(report, *field);
         if (!first)
             ClearCaller();
         first = false;
@@ -71,6 +75,8 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
     // 22: history row; 23: an open history window shows it.
     if (AppendHistoryRow(database, call, display))
         state_.announceHistoryChanged();
+    else
+        DiagnosticLog::failure(QStringLiteral("call not stored"), database.path());
     database.close();
 
     // 24-26

@@ -2,9 +2,11 @@
 
 #include "platform/desktop/Recorder.h"
 
+#include <QDesktopServices>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QUrl>
 
 namespace Shell {
 
@@ -37,6 +39,25 @@ bool OpenDateTimeSettings() {
     if (command.isEmpty())
         return false;
     return QProcess::startDetached(command.first(), command.mid(1));
+}
+
+namespace {
+bool mailResultForTest = true;
+} // namespace
+
+bool OpenMail(const QString &address) {
+    QUrl url;
+    url.setScheme(QStringLiteral("mailto"));
+    url.setPath(address);
+    if (Recorder::active()) {
+        Recorder::add(QStringLiteral("shell ") + url.toString());
+        return mailResultForTest;
+    }
+    return QDesktopServices::openUrl(url);
+}
+
+void setMailResultForTest(bool started) {
+    mailResultForTest = started;
 }
 
 } // namespace Shell

@@ -10,4 +10,10 @@ namespace Shell {
 bool OpenDateTimeSettings();
 // The command line that OpenDateTimeSettings would start here (empty when none).
 QStringList DateTimeSettingsCommand();
+
+// The user's mail program with a new message to `address` ("mailto:"). False when no mail
+// program could be started. While a test records, the request is written down instead and
+// the answer given by setMailResultForTest (true unless told otherwise) is returned.
+bool OpenMail(const QString &address);
+void setMailResultForTest(bool started);
 } // namespace Shell

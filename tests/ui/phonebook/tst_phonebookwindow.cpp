@@ -1,0 +1,781 @@
+// The phonebook window driven as a user drives it: presses on its picture buttons, clicks into
+// its boxes, typed text and Enter; and registration of callers from the main window and the
+// history through the program object.
+#include "app/KolvaneApp.h"
+#include "callerid/CallLookup.h"
+#include "db/Database.h"
+#include "platform/TerminationSignals.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Recorder.h"
+#include "platform/desktop/Shell.h"
+#include "platform/desktop/TrayIcon.h"
+#include "runstate/RunState.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
+#include "support/PhonebookRows.h"
+#include "ui/chrome/ImageButton.h"
+#include "ui/main/MainWindow.h"
+#include "ui/phonebook/PhonebookWindow.h"
+
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <memory>
+
+namespace {
+
+void addCall(const db::Database &d, int id, const QString &number, int caller,
+             const QString &name = {}, const QString &memo = {}, const QString &date = {}) {
+    db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
+    QVERIFY(t.addNew());
+    t.setField(QStringLiteral("履歴ID"), id);
+    t.setField(QStringLiteral("日時"), date.isEmpty() ? QStringLiteral("2024/01/02") : date);
+    t.setField(QStringLiteral("時間"), QStringLiteral("10:%1:00").arg(id % 60, 2, 10, QChar('0')));
+    t.setField(QStringLiteral("電番"), number);
+    if (!name.isEmpty())
+        t.setField(QStringLiteral("氏名"), name);
+    if (!memo.isEmpty())
+        t.setField(QStringLiteral("メモ"), memo);
+    t.setField(QStringLiteral("着信者ID"), caller);
+    QVERIFY(t.update());
+}
+
+void setIndex(const db::Database &d, int id, const QString &letter) {
+    QSqlQuery q(d.sqlDatabase());
+    q.prepare(QStringLiteral("UPDATE 住所録 SET 索引インデックス = :l WHERE ID = :id"));
+    q.bindValue(QStringLiteral(":l"), letter);
+    q.bindValue(QStringLiteral(":id"), id);
+    QVERIFY(q.exec());
+}
+
+} // namespace
+
+class PhonebookWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        Program::AppFolder = dir_->path();
+        Dialogs::resetForTest();
+        Recorder::start();
+        Shell::setMailResultForTest(true);
+        TrayIcon::setAvailableForTest(true);
+    }
+
+    void cleanup() {
+        window_.reset();
+        app_.reset();
+        state_.reset();
+        Recorder::stop();
+        TrayIcon::setAvailableForTest(std::nullopt);
+        QVERIFY(Dialogs::takeAsked().isEmpty());
+    }
+
+    // --- browsing ---
+
+    void emptyPhonebook() {
+        open();
+        QVERIFY(!window_->OpenAtLastPending);
+        QCOMPARE(label("Label3(0)"), QStringLiteral("0"));
+        QCOMPARE(label("Label3(1)"), QStringLiteral("0"));
+        QCOMPARE(label("Label3(2)"), QStringLiteral("／"));
+        QCOMPARE(label("Label2"), QString());
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(line(QStringLiteral("Text2(%1)").arg(i))->text(), QString());
+            QCOMPARE(label(QStringLiteral("Label5(%1)").arg(i)), QString());
+        }
+        // Calls of callers outside the phonebook (着信者ID 0) are not listed.
+        QCOMPARE(grid("MSFlexGrid2")->model()->rowCount(), 0);
+        QCOMPARE(grid("MSFlexGrid1")->model()->rowCount(), 0);
+        QVERIFY(window_->findChild<QRadioButton *>("Option1(0)")->isChecked());
+        // Nothing to type into until there is an entry.
+        QVERIFY(line("Text1(1)")->isReadOnly());
+        // Entering a number row with no entry shown creates nothing.
+        clickInto(line("Text2(0)"));
+        QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 0);
+    }
+
+    void opensOnLastEntryWithNumbersAndCalls() {
+        {
+            db::Database d(dbPath());
+            const int first = addEntry(d, QStringLiteral("青木"));
+            const int last = addEntry(d, QStringLiteral("山田花子"), QStringLiteral("東京都港区"));
+            addNumber(d, last, QStringLiteral("0311111111"), QStringLiteral("自宅"));
+            addNumber(d, first, QStringLiteral("0999999999"));
+            addNumber(d, last, QStringLiteral("09022222222"), QStringLiteral("携帯"));
+            addNumber(d, last, QStringLiteral("0333333333"), QStringLiteral("Ｆａｘ"));
+            addNumber(d, last, QStringLiteral("0344444444"), QStringLiteral("勤務先"));
+            addCall(d, 1, QStringLiteral("0311111111"), last, {}, QStringLiteral("古い"),
+                    QStringLiteral("2024/01/01"));
+            addCall(d, 2, QStringLiteral("0999999999"), first);
+            addCall(d, 3, QStringLiteral("0333333333"), last, {}, QStringLiteral("新しい"),
+                    QStringLiteral("2024/03/04"));
+            addCall(d, 4, QStringLiteral("0120000000"), 0);
+        }
+        open();
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("山田花子"));
+        QCOMPARE(plain("Text1(2)")->toPlainText(), QStringLiteral("東京都港区"));
+        QCOMPARE(label("Label3(0)"), QStringLiteral("2"));
+        QCOMPARE(label("Label3(1)"), QStringLiteral("2"));
+        // The first three numbers in TelID order.
+        QCOMPARE(line("Text2(0)")->text(), QStringLiteral("0311111111"));
+        QCOMPARE(line("Text2(1)")->text(), QStringLiteral("09022222222"));
+        QCOMPARE(line("Text2(2)")->text(), QStringLiteral("0333333333"));
+        QCOMPARE(combo("Combo1(1)")->currentText(), QStringLiteral("携帯"));
+        QCOMPARE(combo("Combo1(2)")->currentText(), QStringLiteral("Ｆａｘ"));
+        // Only this entry's calls, newest first, date above time.
+        QAbstractItemModel *m = grid("MSFlexGrid2")->model();
+        QCOMPARE(m->rowCount(), 2);
+        QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), QStringLiteral("着信日時"));
+        QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("メモ"));
+        QCOMPARE(m->index(0, 0).data().toString(),
+                 QStringLiteral("2024/03/04") + QChar::LineSeparator + QStringLiteral("10:03:00"));
+        QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("新しい"));
+        QCOMPARE(m->index(1, 1).data().toString(), QStringLiteral("古い"));
+        QVERIFY(grid("MSFlexGrid2")->rowHeight(0) >= 33);
+        QCOMPARE(grid("MSFlexGrid1")->columnWidth(0), 173);
+        QVERIFY(grid("MSFlexGrid1")->isColumnHidden(1));
+        QCOMPARE(window_->size(), QSize(543, 487));
+    }
+
+    void indexButtons_data() {
+        QTest::addColumn<int>("k");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("all") << 0 << "*" << QStringList{"ア", "ヲ", "ン", "無"};
+        QTest::newRow("ｱ") << 1 << "ｱ" << QStringList{"ア"};
+        QTest::newRow("ｦ") << 45 << "ｦ" << QStringList{"ヲ"};
+        QTest::newRow("ﾝ") << 46 << "ﾝ" << QStringList{"ン"};
+        QTest::newRow("no entries") << 2 << "ｲ" << QStringList{};
+    }
+
+    void indexButtons() {
+        QFETCH(int, k);
+        QFETCH(QString, label);
+        QFETCH(QStringList, names);
+        {
+            db::Database d(dbPath());
+            setIndex(d, addEntry(d, QStringLiteral("ア")), QStringLiteral("ｱ"));
+            setIndex(d, addEntry(d, QStringLiteral("ヲ")), QStringLiteral("ｦ"));
+            setIndex(d, addEntry(d, QStringLiteral("ン")), QStringLiteral("ﾝ"));
+            addEntry(d, QStringLiteral("無"));
+        }
+        open();
+        QRadioButton *option =
+            window_->findChild<QRadioButton *>(QStringLiteral("Option1(%1)").arg(k));
+        QVERIFY(option);
+        if (k == 0) // start from a letter so the all-entries button has work to do
+            QTest::mouseClick(window_->findChild<QRadioButton *>("Option1(5)"), Qt::LeftButton);
+        QTest::mouseClick(option, Qt::LeftButton);
+        QVERIFY(option->isChecked());
+        QCOMPARE(this->label("Label4"), label);
+        QAbstractItemModel *m = grid("MSFlexGrid1")->model();
+        QStringList shown;
+        for (int r = 0; r < m->rowCount(); ++r)
+            shown << m->index(r, 0).data().toString();
+        QCOMPARE(shown, names);
+        QCOMPARE(m->columnCount(), k == 0 ? 2 : 3);
+        // The shown entry does not change.
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("無"));
+    }
+
+    void indexButtonsInKanaTableLayout() {
+        open();
+        const auto at = [this](int k) {
+            return window_->findChild<QRadioButton *>(QStringLiteral("Option1(%1)").arg(k))
+                ->geometry();
+        };
+        QCOMPARE(window_->findChild<QRadioButton *>("Option1(45)")->text(), QStringLiteral("ｦ"));
+        QCOMPARE(window_->findChild<QRadioButton *>("Option1(46)")->text(), QStringLiteral("ﾝ"));
+        QCOMPARE(at(2).x(), at(1).x()); // ｲ under ｱ
+        QVERIFY(at(2).y() > at(1).y());
+        QVERIFY(at(6).x() > at(1).x()); // ｶ right of ｱ
+        QCOMPARE(at(6).y(), at(1).y());
+        QCOMPARE(at(37).x(), at(36).x()); // ﾕ under ﾔ
+        QCOMPARE(at(45).x(), at(44).x()); // ｦ and ﾝ under ﾜ
+        QCOMPARE(at(46).y(), at(3).y());
+        QVERIFY(at(0).y() > at(5).y()); // "全登録リスト" below the table
+    }
+
+    void navigationPastBothEnds() {
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("一"));
+            addEntry(d, QStringLiteral("二"));
+            addEntry(d, QStringLiteral("三"));
+        }
+        open();
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("三"));
+        press("Picture4(2)"); // next: after the last
+        QCOMPARE(label("Label3(0)"), QStringLiteral("0"));
+        QCOMPARE(line("Text1(1)")->text(), QString());
+        press("Picture4(2)"); // stays there
+        press("Picture4(1)"); // back to the last
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("三"));
+        press("Picture4(0)");
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("一"));
+        QCOMPARE(label("Label3(0)"), QStringLiteral("1"));
+        press("Picture4(1)"); // before the first
+        press("Picture4(1)");
+        QCOMPARE(label("Label3(0)"), QStringLiteral("0"));
+        press("Picture4(2)"); // and back to the first
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("一"));
+        press("Picture4(2)");
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("二"));
+        press("Picture4(3)");
+        QCOMPARE(label("Label3(0)"), QStringLiteral("3"));
+        // A release outside the button does nothing.
+        ImageButton *next = button("Picture4(2)");
+        QTest::mousePress(next, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseRelease(next, Qt::LeftButton, {}, QPoint(34, 34));
+        QCOMPARE(label("Label3(0)"), QStringLiteral("3"));
+        QCOMPARE(next->shownFace(), 236);
+    }
+
+    void clickOnListLineShowsThatEntry() {
+        int second = 0;
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("一"));
+            second = addEntry(d, QStringLiteral("二"));
+            addNumber(d, second, QStringLiteral("0522222222"));
+            addEntry(d, QStringLiteral("三"));
+        }
+        open();
+        QTableView *list = grid("MSFlexGrid1");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(1, 0)).center());
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("二"));
+        QCOMPARE(label("Label2"), QString::number(second));
+        QCOMPARE(line("Text2(0)")->text(), QStringLiteral("0522222222"));
+        QCOMPARE(label("Label3(0)"), QStringLiteral("2"));
+    }
+
+    // --- editing ---
+
+    void newEntryStoredByEnterInNameBox() {
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("既存"));
+        }
+        open();
+        press("Picture7");
+        QVERIFY(window_->NewEntryPending);
+        QCOMPARE(line("Text1(1)")->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), line("Text1(1)"));
+        type(line("Text1(1)"), QStringLiteral("新田一郎"));
+        QTest::keyClick(line("Text1(1)"), Qt::Key_Return);
+        QVERIFY(!window_->NewEntryPending);
+        QVERIFY(focusIs(combo("Combo2")));
+        QCOMPARE(count("SELECT COUNT(*) FROM 住所録"), 2);
+        QCOMPARE(value("SELECT 氏名 FROM 住所録 ORDER BY ID DESC").toString(),
+                 QStringLiteral("新田一郎"));
+        QCOMPARE(label("Label3(1)"), QStringLiteral("2"));
+        QCOMPARE(label("Label3(0)"), QStringLiteral("2"));
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("新田一郎"));
+        // The rest is filled as an edit of the stored row, written when the cursor leaves it.
+        combo("Combo2")->lineEdit()->setFocus();
+        type(combo("Combo2")->lineEdit(), QStringLiteral("ﾆ"));
+        press("Picture4(0)");
+        QCOMPARE(value("SELECT 索引インデックス FROM 住所録 ORDER BY ID DESC").toString(),
+                 QStringLiteral("ﾆ"));
+    }
+
+    void enterMovesInFocusOrder() {
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("順番"));
+        }
+        open();
+        clickInto(line("Text1(1)"));
+        const QList<QWidget *> order{combo("Combo2"),    line("Text2(0)"),   combo("Combo1(0)"),
+                                     line("Text2(1)"),   combo("Combo1(1)"), line("Text2(2)"),
+                                     combo("Combo1(2)"), plain("Text1(2)"),  line("Text1(3)"),
+                                     line("Text1(5)"),   line("Text1(6)"),   line("Text1(7)")};
+        for (QWidget *next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY2(focusIs(next), qPrintable(next->objectName()));
+        }
+        // Enter never breaks a line in the address box.
+        clickInto(plain("Text1(2)"));
+        type(QApplication::focusWidget(), QStringLiteral("港区"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(plain("Text1(2)")->toPlainText(), QStringLiteral("港区"));
+        QVERIFY(focusIs(line("Text1(3)")));
+    }
+
+    void inputMethodPerBox_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("name") << "Text1(1)" << true;
+        QTest::newRow("address") << "Text1(2)" << true;
+        QTest::newRow("other") << "Text1(7)" << true;
+        QTest::newRow("number") << "Text2(0)" << false;
+        QTest::newRow("zip") << "Text1(3)" << false;
+        QTest::newRow("mail 1") << "Text1(5)" << false;
+        QTest::newRow("mail 2") << "Text1(6)" << false;
+    }
+
+    void inputMethodPerBox() {
+        QFETCH(QString, name);
+        QFETCH(bool, on);
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("入力"));
+        }
+        open();
+        QWidget *box = window_->findChild<QWidget *>(name);
+        QVERIFY(box);
+        QCOMPARE(box->testAttribute(Qt::WA_InputMethodEnabled), on);
+        QCOMPARE(bool(box->inputMethodHints() & Qt::ImhPreferLatin), !on);
+    }
+
+    void numberRowCreatedOnceAndWrittenOnLeave() {
+        int id = 0;
+        {
+            db::Database d(dbPath());
+            id = addEntry(d, QStringLiteral("番号"));
+            addNumber(d, id, QStringLiteral("0311112222"));
+        }
+        open();
+        clickInto(line("Text2(1)"));
+        QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 2);
+        QVERIFY(!label("Label5(1)").isEmpty());
+        QCOMPARE(window_->SelectedNumberRow, qint16(1));
+        clickInto(line("Text1(3)")); // left without typing
+        clickInto(line("Text2(1)")); // entered again
+        QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 2);
+        type(line("Text2(1)"), QStringLiteral("09012345678"));
+        QTest::keyClick(line("Text2(1)"), Qt::Key_Return);
+        QVERIFY(focusIs(combo("Combo1(1)")));
+        QCOMPARE(value(QStringLiteral("SELECT 電番 FROM 電話番号 WHERE TelID = %1")
+                           .arg(label("Label5(1)")))
+                     .toString(),
+                 QStringLiteral("09012345678"));
+        QCOMPARE(value(QStringLiteral("SELECT IDsub FROM 電話番号 WHERE TelID = %1")
+                           .arg(label("Label5(1)")))
+                     .toInt(),
+                 id);
+        type(combo("Combo1(1)")->lineEdit(), QStringLiteral("携帯"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(value(QStringLiteral("SELECT 摘要 FROM 電話番号 WHERE TelID = %1")
+                           .arg(label("Label5(1)")))
+                     .toString(),
+                 QStringLiteral("携帯"));
+    }
+
+    void clearingNumberBoxKeepsStoredValue() {
+        {
+            db::Database d(dbPath());
+            addNumber(d, addEntry(d, QStringLiteral("消さない")), QStringLiteral("0311112222"));
+        }
+        open();
+        clickInto(line("Text2(0)"));
+        line("Text2(0)")->selectAll();
+        QTest::keyClick(line("Text2(0)"), Qt::Key_Delete);
+        QCOMPARE(line("Text2(0)")->text(), QString());
+        QTest::keyClick(line("Text2(0)"), Qt::Key_Return);
+        QCOMPARE(value("SELECT 電番 FROM 電話番号").toString(), QStringLiteral("0311112222"));
+        press("Picture4(0)");
+        QCOMPARE(line("Text2(0)")->text(), QStringLiteral("0311112222"));
+    }
+
+    void deleteNumberZeroOfTwo() {
+        {
+            db::Database d(dbPath());
+            const int id = addEntry(d, QStringLiteral("二つ"));
+            addNumber(d, id, QStringLiteral("0311111111"));
+            addNumber(d, id, QStringLiteral("0322222222"), QStringLiteral("携帯"));
+        }
+        open();
+        clickInto(line("Text2(1)"));
+        clickInto(line("Text2(0)"));
+        QCOMPARE(window_->SelectedNumberRow, qint16(0));
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        press("Picture6(3)");
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("0311111111を削除します。"));
+        QCOMPARE(asked[0].title, QStringLiteral("削除の確認"));
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Question);
+        QCOMPARE(asked[0].buttons, Dialogs::Buttons::OkCancel);
+        QCOMPARE(asked[0].defaultButton, std::optional(Dialogs::Answer::Cancel));
+        QVERIFY(asked[0].systemModal);
+        QCOMPARE(line("Text2(0)")->text(), QStringLiteral("0322222222"));
+        QCOMPARE(combo("Combo1(0)")->currentText(), QStringLiteral("携帯"));
+        QCOMPARE(line("Text2(1)")->text(), QString());
+        QCOMPARE(label("Label5(1)"), QString());
+        QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 1);
+        QCOMPARE(button("Picture6(3)")->shownFace(), 212);
+    }
+
+    void bothConfirmationsWithCancel() {
+        {
+            db::Database d(dbPath());
+            addNumber(d, addEntry(d, QStringLiteral("残る")), QStringLiteral("0311111111"));
+        }
+        open();
+        Dialogs::setNextAnswer(Dialogs::Answer::Cancel);
+        press("Picture6(2)");
+        Dialogs::setNextAnswer(Dialogs::Answer::Cancel);
+        press("Picture6(3)");
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].text, QStringLiteral("残るの全情報を削除します。"));
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Stop);
+        QCOMPARE(asked[0].defaultButton, std::optional(Dialogs::Answer::Cancel));
+        QCOMPARE(asked[1].text, QStringLiteral("0311111111を削除します。"));
+        QCOMPARE(count("SELECT COUNT(*) FROM 住所録"), 1);
+        QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 1);
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("残る"));
+    }
+
+    void deleteEntryKeepsItsCalls() {
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("最初"));
+            const int gone = addEntry(d, QStringLiteral("消える"));
+            addNumber(d, gone, QStringLiteral("0311111111"));
+            addCall(d, 1, QStringLiteral("0311111111"), gone, QStringLiteral("消える"));
+        }
+        open();
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        press("Picture6(2)");
+        QCOMPARE(Dialogs::takeAsked().size(), 1);
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("最初"));
+        QCOMPARE(label("Label3(1)"), QStringLiteral("1"));
+        QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 0);
+        QCOMPARE(value("SELECT 氏名 FROM 着信履歴").toString(), QStringLiteral("消える"));
+        // The list still shows the deleted name until an index button is chosen; a click on it
+        // shows the first entry.
+        QCOMPARE(grid("MSFlexGrid1")->model()->rowCount(), 2);
+    }
+
+    void fieldEditsWrittenOnMoveAndOnClose() {
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("一"));
+            addEntry(d, QStringLiteral("二"));
+        }
+        open();
+        clickInto(line("Text1(7)"));
+        type(line("Text1(7)"), QStringLiteral("メモ書き"));
+        press("Picture4(0)");
+        QCOMPARE(value("SELECT その他 FROM 住所録 WHERE 氏名 = '二'").toString(),
+                 QStringLiteral("メモ書き"));
+        clickInto(line("Text1(5)"));
+        type(line("Text1(5)"), QStringLiteral("ichi@example.jp"));
+        press("Picture6(0)"); // close
+        QCOMPARE(value("SELECT Ｅメール1 FROM 住所録 WHERE 氏名 = '一'").toString(),
+                 QStringLiteral("ichi@example.jp"));
+    }
+
+    void mailLinks() {
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("メール"));
+        }
+        open();
+        QTest::mouseClick(label_("Label6(0)"), Qt::LeftButton);
+        QCOMPARE(Recorder::take(), QStringList{}); // no address: nothing
+        line("Text1(6)")->setText(QStringLiteral("b@example.jp"));
+        QTest::mouseClick(label_("Label6(1)"), Qt::LeftButton);
+        QCOMPARE(Recorder::take(), QStringList{"shell mailto:b@example.jp"});
+        Shell::setMailResultForTest(false);
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        QTest::mouseClick(label_("Label6(1)"), Qt::LeftButton);
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Stop);
+        QCOMPARE(asked[0].text, QStringLiteral("貴様がお使いのパソコンでは、このプログラムから\n"
+                                               "メッセージ作成画面の立ち上げは出来ない様です"));
+        Recorder::take();
+    }
+
+    void placeStoredOnCloseAndCompactionCloses() {
+        open();
+        window_->move(150, 90);
+        QSignalSpy unloaded(window_.get(), &PhonebookWindow::unloaded);
+        state_->announceCompactionStarting();
+        QCOMPARE(unloaded.size(), 1);
+        QVERIFY(!window_->isVisible());
+        QCOMPARE(state_->settings().PhonebookLeft, 150 * 15);
+        QCOMPARE(state_->settings().PhonebookTop, 90 * 15);
+        // Reopened where it was closed.
+        window_.reset();
+        open();
+        QCOMPARE(window_->pos(), QPoint(150, 90));
+    }
+
+    void keepOnTopToggles() {
+        open();
+        press("Picture6(1)");
+        QVERIFY(window_->PhonebookOnTop);
+        QVERIFY(window_->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(button("Picture6(1)")->shownFace(), 115);
+        press("Picture6(1)");
+        QCOMPARE(button("Picture6(1)")->shownFace(), 116);
+    }
+
+    // --- the program: opening, registration, closing ---
+
+    void phonebookButtonOpensOneWindow() {
+        startApp();
+        pressOn(app_->mainWindow(), "Picture4(4)");
+        PhonebookWindow *w = app_->phonebookWindow();
+        QVERIFY(w);
+        QVERIFY(w->isVisible());
+        pressOn(app_->mainWindow(), "Picture4(4)");
+        QCOMPARE(app_->phonebookWindow(), w);
+        QCOMPARE(app_->mainWindow()->findChildren<PhonebookWindow *>().size(), 0);
+    }
+
+    void registerFromMainWindow() {
+        startApp();
+        {
+            db::Database d(dbPath());
+            addCall(d, 5, QStringLiteral("0612345678"), 0, QStringLiteral("大阪商店"),
+                    QStringLiteral("見積もり"));
+        }
+        showCall(QStringLiteral("0612345678"), QStringLiteral("大阪商店"), 5);
+        pressOn(app_->mainWindow(), "Picture4(9)");
+        QVERIFY(Dialogs::takeAsked().isEmpty());
+        PhonebookWindow *w = app_->phonebookWindow();
+        QVERIFY(w);
+        QTRY_VERIFY(!w->OpenAtLastPending);
+        QCOMPARE(w->findChild<QLineEdit *>("Text1(1)")->text(), QStringLiteral("大阪商店"));
+        QCOMPARE(w->findChild<QLineEdit *>("Text2(0)")->text(), QStringLiteral("0612345678"));
+        QCOMPARE(w->findChild<QLineEdit *>("Text1(7)")->text(), QStringLiteral("見積もり"));
+        QCOMPARE(button(app_->mainWindow(), "Picture4(9)")->shownFace(), 112);
+        // The next call from this number shows the name.
+        IncomingCall call;
+        call.Number = QStringLiteral("0612345678");
+        db::Database d(dbPath());
+        LookUpOwnPhonebook(d, call);
+        QCOMPARE(call.CallerName, QStringLiteral("大阪商店"));
+    }
+
+    void registerWithheldFromMainWindow() {
+        startApp();
+        showCall(QStringLiteral("0612345678"), QString(), 1);
+        // A withheld call leaves the button as the call before set it.
+        app_->state().call.Number = QStringLiteral("ユーザ拒否");
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        pressOn(app_->mainWindow(), "Picture4(9)");
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("電話番号が非通知の場合電話帳に登録できません。"));
+        QCOMPARE(asked[0].title, QStringLiteral("電話番号がありません。"));
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Question);
+        QCOMPARE(asked[0].buttons, Dialogs::Buttons::Ok);
+        QVERIFY(asked[0].systemModal);
+        QCOMPARE(count("SELECT COUNT(*) FROM 住所録"), 0);
+        QVERIFY(!app_->phonebookWindow());
+    }
+
+    void registerFromHistory_data() {
+        QTest::addColumn<int>("historyId");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("entries");
+        QTest::newRow("withheld") << 1 << "電話番号が非通知の場合電話帳に登録できません。" << 1;
+        QTest::newRow("duplicate") << 2 << "既に電話番号が電話帳に登録されています。" << 1;
+        QTest::newRow("with memo") << 3 << "" << 2;
+        QTest::newRow("no such row") << 99 << "電話番号が非通知の場合電話帳に登録できません。" << 1;
+    }
+
+    void registerFromHistory() {
+        QFETCH(int, historyId);
+        QFETCH(QString, message);
+        QFETCH(int, entries);
+        startApp();
+        {
+            db::Database d(dbPath());
+            addNumber(d, addEntry(d, QStringLiteral("既存")), QStringLiteral("0311111111"));
+            addCall(d, 1, QStringLiteral("ユーザ拒否"), 0);
+            addCall(d, 2, QStringLiteral("0311111111"), 1, QStringLiteral("既存"));
+            addCall(d, 3, QStringLiteral("0455555555"), 0, {}, QStringLiteral("折り返し希望"));
+        }
+        if (!message.isEmpty())
+            Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        app_->RegisterCallerFromHistory(historyId);
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(asked[0].text, message);
+            QCOMPARE(asked[0].title, QStringLiteral("電話番号がありません。"));
+        }
+        QCOMPARE(count("SELECT COUNT(*) FROM 住所録"), entries);
+        QCOMPARE(bool(app_->phonebookWindow()), message.isEmpty());
+        if (message.isEmpty()) {
+            QCOMPARE(value("SELECT 氏名 FROM 住所録 ORDER BY ID DESC").toString(),
+                     QStringLiteral("No Name"));
+            QCOMPARE(value("SELECT その他 FROM 住所録 ORDER BY ID DESC").toString(),
+                     QStringLiteral("折り返し希望"));
+        }
+    }
+
+    // The open window is closed (its edits written) and opened again on the new entry.
+    void registerWhilePhonebookOpen() {
+        startApp();
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("編集中"));
+            addCall(d, 3, QStringLiteral("0455555555"), 0, QStringLiteral("新顔"));
+        }
+        pressOn(app_->mainWindow(), "Picture4(4)");
+        QPointer<PhonebookWindow> first = app_->phonebookWindow();
+        QTRY_VERIFY(!first->OpenAtLastPending);
+        auto *other = first->findChild<QLineEdit *>("Text1(7)");
+        other->setFocus();
+        type(other, QStringLiteral("書きかけ"));
+        app_->RegisterCallerFromHistory(3);
+        QCOMPARE(value("SELECT その他 FROM 住所録 WHERE 氏名 = '編集中'").toString(),
+                 QStringLiteral("書きかけ"));
+        PhonebookWindow *second = app_->phonebookWindow();
+        QVERIFY(second);
+        QVERIFY(second != first);
+        QTRY_VERIFY(!second->OpenAtLastPending);
+        QCOMPARE(second->findChild<QLineEdit *>("Text1(1)")->text(), QStringLiteral("新顔"));
+        QTRY_VERIFY(!first);
+    }
+
+    // SIGTERM closes the program as its close button does: the phonebook's pending edit and
+    // its place reach the files.
+    void pendingEditReachesDatabaseOnSigterm() {
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("終了前"));
+        }
+        startApp();
+        auto *termination = TerminationSignals::install(app_.get());
+        QVERIFY(termination);
+        connect(termination, &TerminationSignals::terminationRequested, app_.get(),
+                &KolvaneApp::requestClose);
+        QSignalSpy finished(app_.get(), &KolvaneApp::finished);
+        pressOn(app_->mainWindow(), "Picture4(4)");
+        PhonebookWindow *w = app_->phonebookWindow();
+        QTRY_VERIFY(!w->OpenAtLastPending);
+        w->move(120, 60);
+        auto *name = w->findChild<QLineEdit *>("Text1(1)");
+        name->setFocus();
+        name->selectAll();
+        type(name, QStringLiteral("終了後"));
+        auto *number = w->findChild<QLineEdit *>("Text2(0)");
+        QTest::mouseClick(number, Qt::LeftButton);
+        type(number, QStringLiteral("0799999999"));
+        ::raise(SIGTERM);
+        QTRY_COMPARE(finished.size(), 1);
+        QCOMPARE(value("SELECT 氏名 FROM 住所録").toString(), QStringLiteral("終了後"));
+        QCOMPARE(value("SELECT 電番 FROM 電話番号").toString(), QStringLiteral("0799999999"));
+        Settings s;
+        QVERIFY(ReadSettingsFile(Program::filePath("Kolvane.ini"), s));
+        QCOMPARE(s.PhonebookLeft, 120 * 15);
+        QCOMPARE(s.PhonebookTop, 60 * 15);
+    }
+
+private:
+    QString dbPath() const { return Program::filePath(QStringLiteral("Kolvane.mdb")); }
+
+    void open() {
+        if (!state_)
+            state_ = std::make_unique<RunState>();
+        window_ = std::make_unique<PhonebookWindow>(*state_);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_->activateWindow();
+        QTRY_VERIFY(!window_->OpenAtLastPending);
+    }
+
+    void startApp() {
+        Settings s;
+        s.PortNumber = 0;
+        QVERIFY(WriteSettingsFile(Program::filePath("Kolvane.ini"), s));
+        app_ = std::make_unique<KolvaneApp>();
+        app_->mainWindow()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app_->mainWindow()));
+    }
+
+    // A call as the call path leaves it: recorded, shown, the register button enabled.
+    void showCall(const QString &number, const QString &name, int historyId) {
+        IncomingCall &call = app_->state().call;
+        call = IncomingCall();
+        call.Number = number;
+        call.CallerName = name;
+        call.HistoryId = historyId;
+        app_->mainWindow()->ShowCaller(DescribeCall(call));
+        QVERIFY(button(app_->mainWindow(), "Picture4(9)")->isEnabled());
+    }
+
+    int count(const char *sql) const { return value(sql).toInt(); }
+    QVariant value(const QString &sql) const {
+        db::Database d(dbPath());
+        QSqlQuery q(d.sqlDatabase());
+        return q.exec(sql) && q.next() ? q.value(0) : QVariant();
+    }
+
+    bool focusIs(QWidget *w) const {
+        QWidget *f = QApplication::focusWidget();
+        return f == w || (f && f->parentWidget() == w && qobject_cast<QComboBox *>(w));
+    }
+
+    QLineEdit *line(const QString &name) const { return window_->findChild<QLineEdit *>(name); }
+    QPlainTextEdit *plain(const QString &name) const {
+        return window_->findChild<QPlainTextEdit *>(name);
+    }
+    QComboBox *combo(const QString &name) const { return window_->findChild<QComboBox *>(name); }
+    QTableView *grid(const QString &name) const { return window_->findChild<QTableView *>(name); }
+    QLabel *label_(const QString &name) const { return window_->findChild<QLabel *>(name); }
+    QString label(const QString &name) const {
+        QLabel *l = label_(name);
+        return l ? l->text() : QStringLiteral("<missing>");
+    }
+    ImageButton *button(const QString &name) const { return button(window_.get(), name); }
+    static ImageButton *button(QWidget *w, const QString &name) {
+        return w->findChild<ImageButton *>(name);
+    }
+    void press(const QString &name) { pressOn(window_.get(), name); }
+    static void pressOn(QWidget *w, const QString &name) {
+        ImageButton *b = button(w, name);
+        QVERIFY2(b, qPrintable(name));
+        QTest::mousePress(b, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(10, 10));
+    }
+    // Typed text: ASCII key by key, Japanese as the input method commits it.
+    static void type(QWidget *box, const QString &text) {
+        bool latin = true;
+        for (QChar c : text)
+            latin = latin && c.unicode() < 0x80;
+        if (latin) {
+            QTest::keyClicks(box, text);
+            return;
+        }
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(box, &commit);
+    }
+    static void clickInto(QWidget *box) {
+        QVERIFY(box);
+        QWidget *target = box;
+        if (auto *p = qobject_cast<QPlainTextEdit *>(box))
+            target = p->viewport();
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(box->hasFocus());
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<RunState> state_;
+    std::unique_ptr<PhonebookWindow> window_;
+    std::unique_ptr<KolvaneApp> app_;
+};
+
+QTEST_MAIN(PhonebookWindowTest)
+#include "tst_phonebookwindow.moc"
