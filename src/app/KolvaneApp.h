@@ -6,6 +6,10 @@
 #include <QObject>
 #include <QPointer>
 
+namespace db {
+class CompactionJob;
+}
+class AboutWindow;
 class CallHandler;
 class RingPlayer;
 class TaLink;
@@ -59,4 +63,16 @@ private:
     TrayIcon *Picture8 = nullptr;
     RingPlayer *ring_ = nullptr;
     QPointer<MainWindow> form1_;
+
+    // --- database compaction and the About window ---
+public:
+    // The double-click on the title icon: asks, then compacts Kolvane.mdb off the window's
+    // thread while the call path waits; the windows that hold the file close themselves.
+    void CompactCallDatabase();
+    AboutWindow *aboutWindow() const;
+
+private:
+    void CompactionDone(bool ok, const QString &failure);
+    QPointer<db::CompactionJob> compaction_;
+    QPointer<AboutWindow> form5_;
 };

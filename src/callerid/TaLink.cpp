@@ -1,7 +1,7 @@
 #include "callerid/TaLink.h"
 
-#include "settings/Settings.h"
 #include "platform/SerialControl.h"
+#include "settings/Settings.h"
 
 #include <QThread>
 
@@ -62,6 +62,13 @@ void TaLink::setLinkUp(bool up) {
 
 void TaLink::setReceiveGate(std::function<bool()> gate) {
     gate_ = std::move(gate);
+}
+
+void TaLink::ReceiveWaiting() {
+    // A read already due takes them.
+    if (settle_.isActive())
+        return;
+    comm_->raiseWaitingReceive();
 }
 
 void TaLink::onReceived() {

@@ -2,9 +2,11 @@
 
 #include "platform/desktop/Recorder.h"
 
+#include <QDesktopServices>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QUrl>
 
 namespace Shell {
 
@@ -37,6 +39,24 @@ bool OpenDateTimeSettings() {
     if (command.isEmpty())
         return false;
     return QProcess::startDetached(command.first(), command.mid(1));
+}
+
+bool OpenUrl(const QUrl &url) {
+    if (Recorder::active()) {
+        Recorder::add(QStringLiteral("shell open ") + url.toString());
+        // What the desktop would answer: a request is made through its opener (xdg-open, or
+        // the browser named by BROWSER for web addresses).
+        if (!url.isValid())
+            return false;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+        const bool web = url.scheme().startsWith(QLatin1String("http"));
+        return !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty() ||
+               (web && !qEnvironmentVariableIsEmpty("BROWSER"));
+#else
+        return true;
+#endif
+    }
+    return url.isValid() && QDesktopServices::openUrl(url);
 }
 
 } // namespace Shell

@@ -103,4 +103,16 @@ private:
     QLabel *Label7 = nullptr;
     QLabel *Label8 = nullptr;
     bool unloaded_ = false;
+
+    // --- database compaction ---
+signals:
+    // A double-click on the title icon Image1(0): compact the call database.
+    void compactionRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Label5 says while the call database is compacted.
+    void WatchCompaction();
 };
