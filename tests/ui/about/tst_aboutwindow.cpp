@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
@@ -221,6 +222,41 @@ private slots:
             QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/Help"))));
         QVERIFY(
             folders.contains(QString::fromUtf8(BuildInfo::DataFolder) + QStringLiteral("/Help")));
+    }
+
+    // The help pages are built beside the program, and every page, picture and place they
+    // link to is there.
+    void helpPagesBesideTheProgram() {
+        const QDir built(QFileInfo(QStringLiteral(KOLVANE_BINARY)).absolutePath() +
+                         QStringLiteral("/Help"));
+        QVERIFY(QFileInfo(built.filePath(QStringLiteral("main.htm"))).isFile());
+        const QDir source(QStringLiteral(KOLVANE_SOURCE_DIR "/Help"));
+        const QStringList pages = source.entryList({QStringLiteral("*.htm")});
+        QVERIFY(pages.size() >= 2);
+        static const QRegularExpression link(QStringLiteral("(?:href|src)=\"([^\"]+)\""));
+        for (const QString &page : pages) {
+            QVERIFY2(QFileInfo(built.filePath(page)).isFile(), qPrintable(page));
+            QFile f(source.filePath(page));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QString html = QString::fromUtf8(f.readAll());
+            QVERIFY2(html.contains(QStringLiteral("lang=\"ja\"")), qPrintable(page));
+            for (auto it = link.globalMatch(html); it.hasNext();) {
+                const QString target = it.next().captured(1);
+                QVERIFY2(!target.contains(QLatin1String("://")), qPrintable(target));
+                const QString file = target.section(QLatin1Char('#'), 0, 0);
+                const QString anchor = target.section(QLatin1Char('#'), 1);
+                const QString linked = file.isEmpty() ? page : file;
+                QVERIFY2(QFileInfo(built.filePath(linked)).isFile(),
+                         qPrintable(page + " " + target));
+                if (!anchor.isEmpty()) {
+                    QFile l(source.filePath(linked));
+                    QVERIFY(l.open(QIODevice::ReadOnly));
+                    QVERIFY2(QString::fromUtf8(l.readAll())
+                                 .contains(QStringLiteral("id=\"") + anchor + QLatin1Char('"')),
+                             qPrintable(page + " " + target));
+                }
+            }
+        }
     }
 
     void closeButton() {
