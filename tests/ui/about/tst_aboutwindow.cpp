@@ -11,10 +11,12 @@
 #include "ui/chrome/ImageButton.h"
 #include "ui/main/MainWindow.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -29,6 +31,12 @@ void writeFile(const QString &path, const QByteArray &content = "<html></html>")
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(content);
+}
+
+void sendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
 }
 
 } // namespace
@@ -257,6 +265,31 @@ private slots:
                 }
             }
         }
+    }
+
+    // Dragged by its background, its icon and its logo; a press on a link does not drag.
+    void dragSurfaces_data() {
+        QTest::addColumn<QString>("surface");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("background") << QString() << true;
+        QTest::newRow("icon") << QStringLiteral("Image1(0)") << true;
+        QTest::newRow("logo") << QStringLiteral("Image1(1)") << true;
+        QTest::newRow("home-page link") << QStringLiteral("Label3") << false;
+    }
+    void dragSurfaces() {
+        QFETCH(QString, surface);
+        QFETCH(bool, moves);
+        open({QStringLiteral("作者"), QStringLiteral("1"), QStringLiteral("https://example.org/"),
+              QString()});
+        about_->move(100, 100);
+        QWidget *w = surface.isEmpty() ? about_.data() : about_->findChild<QWidget *>(surface);
+        QVERIFY(w);
+        const QPoint start = about_->pos();
+        const QPoint at = surface.isEmpty() ? QPoint(8, 120) : QPoint(3, 3);
+        sendMouse(w, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(w, QEvent::MouseMove, at + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
+        sendMouse(w, QEvent::MouseButtonRelease, at + QPoint(30, 20), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(about_->pos(), moves ? start + QPoint(30, 20) : start);
     }
 
     void closeButton() {
