@@ -28,7 +28,14 @@ KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
         form1_->StartReturnToTray();
     });
     // A port that goes away while open is said on the status line until the link is up again.
-    connect(link_, &TaLink::portLost, form1_, &MainWindow::ShowLinkLost);
+    // A TA behind a USB adapter goes away when unplugged or when the computer sleeps, and
+    // comes back under the same device: it is tried again until it opens.
+    reconnect_.setInterval(ReconnectMs);
+    connect(&reconnect_, &QTimer::timeout, this, &KolvaneApp::ReconnectTerminalAdapter);
+    connect(link_, &TaLink::portLost, this, [this] {
+        form1_->ShowLinkLost();
+        reconnect_.start();
+    });
     // Ring off stops a ring that is playing.
     connect(&state_, &RunState::settingsChanged, this, [this] {
         if (state_.settings().RingOn == 0)
@@ -40,7 +47,8 @@ KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
 }
 
 KolvaneApp::~KolvaneApp() {
-    // The window unloads first, while the link and the tray it releases are still here.
+    // The windows unload first, while the link and the tray they release are still here.
+    CloseHistoryWindow();
     delete form1_;
 }
 
@@ -80,7 +88,23 @@ void KolvaneApp::CommandRequested(MainWindow::Command item) {
 
 // --- the call-history window (Form2) ---
 
-void KolvaneApp::OpenHistoryWindow() {}
+void KolvaneApp::OpenHistoryWindow() {
+    // A second press brings the open window to the front.
+    if (!form2_) {
+        form2_ = new HistoryWindow(state_, form1_);
+        form2_->show();
+    }
+    form2_->raise();
+    form2_->activateWindow();
+}
+
+void KolvaneApp::CloseHistoryWindow() {
+    // Closing writes Rireki.ini; the window deletes itself once closed.
+    if (form2_) {
+        form2_->close();
+        delete form2_;
+    }
+}
 
 // --- the phonebook window (Form3) ---
 
@@ -174,10 +198,17 @@ bool KolvaneApp::InitTerminalAdapter() {
         form1_->MainWindowActivation();
         return false;
     }
+    reconnect_.stop();
     form1_->ShowLinkUp();
     state_.FirstActivation = false;
     link_->setLinkUp(true);
     return true;
+}
+
+void KolvaneApp::ReconnectTerminalAdapter() {
+    // Opening a device that is not there fails at once: the window never waits for it.
+    if (!link_->isOpen())
+        InitTerminalAdapter();
 }
 
 // --- tray ---
@@ -205,6 +236,8 @@ void KolvaneApp::BringBackFromTray() {
 }
 
 void KolvaneApp::MainWindowUnloaded() {
+    reconnect_.stop();
+    CloseHistoryWindow();
     ring_->stop();
     link_->close();
     Picture8->remove();

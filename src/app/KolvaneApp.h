@@ -1,10 +1,12 @@
 #pragma once
 
 #include "runstate/RunState.h"
+#include "ui/history/HistoryWindow.h"
 #include "ui/main/MainWindow.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 namespace db {
 class CompactionJob;
@@ -35,10 +37,16 @@ public:
     TrayIcon &trayIcon() { return *Picture8; }
     RingPlayer &ringPlayer() { return *ring_; }
     MainWindow *mainWindow() const { return form1_; }
+    // The open call-history window; null while it is closed (HistoryWindowOpen).
+    HistoryWindow *historyWindow() const { return form2_; }
 
     // Opens the port of the settings and sends the TA its set-up command. On failure the
     // set-up panel is asked for (SettingsFileFound emptied, the activation run again).
     bool InitTerminalAdapter();
+
+    // The TA's port went away: the same device is tried again every ReconnectMs, quietly.
+    static constexpr int ReconnectMs = 2000;
+    bool reconnecting() const { return reconnect_.isActive(); }
 
     void SendToTray(const QString &tip, MainWindow::TrayOrder order);
     void BringBackFromTray();
@@ -49,9 +57,11 @@ signals:
 
 private:
     void WireCallPath();
+    void ReconnectTerminalAdapter();
     // The main window's commands that open other windows.
     void CommandRequested(MainWindow::Command item);
     void OpenHistoryWindow();
+    void CloseHistoryWindow();
     void OpenPhonebookWindow();
     void OpenAboutWindow();
     void RegisterCallerFromMainWindow();
@@ -63,6 +73,8 @@ private:
     TrayIcon *Picture8 = nullptr;
     RingPlayer *ring_ = nullptr;
     QPointer<MainWindow> form1_;
+    QTimer reconnect_;
+    QPointer<HistoryWindow> form2_;
 
     // --- database compaction and the About window ---
 public:

@@ -14,21 +14,31 @@ bool CallHandler::ReceiveGate() {
     if (state_.CompactionBusy)
         return false;
     // 2
+    ClearCaller();
+    return true;
+}
+
+void CallHandler::ClearCaller() {
     IncomingCall &call = state_.call;
     call.CallerName.clear();
     call.CallerAddress.clear();
     call.CallerZip.clear();
     call.NumberRemark.clear();
     call.CallerId = 0;
-    return true;
 }
 
 void CallHandler::MSComm1_OnComm(const QByteArray &block) {
-    // 6
-    const std::optional<QString> field = ParseCallReport(DecodeSerialBlock(block));
-    if (!field)
-        return;
-    HandleIncomingCall(*field, Clock::now());
+    // 6: every report of the read is a call, handled in turn; the display ends on the last.
+    bool first = true;
+    for (const QString &report : SplitCallReports(DecodeSerialBlock(block))) {
+        const std::optional<QString> field = ParseCallReport(report);
+        if (!field)
+            continue;
+        if (!first)
+            ClearCaller();
+        first = false;
+        HandleIncomingCall(*field, Clock::now());
+    }
 }
 
 void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime &when) {

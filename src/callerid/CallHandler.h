@@ -22,7 +22,8 @@ public:
     // Receive event, steps 1-2: false while the database is compacted (the bytes stay in the
     // port's buffer); otherwise the last caller's details are cleared for the read.
     bool ReceiveGate();
-    // Receive event, from the block read: a call report is handled, anything else ignored.
+    // Receive event, from the block read: each call report in it is handled in turn, anything
+    // else ignored.
     void MSComm1_OnComm(const QByteArray &block);
     // Steps 7-26 for the caller field of one report, received at `when`.
     void HandleIncomingCall(const QString &callerField, const QDateTime &when);
@@ -38,5 +39,7 @@ signals:
     void callHandled(const IncomingCall &call);
 
 private:
+    void ClearCaller();
+
     RunState &state_;
 };

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QStringDecoder>
+#include <QStringList>
 
 std::optional<QString> ParseCallReport(const QString &block) {
     static const QString kRing = QStringLiteral("RING ANALOG");
@@ -17,6 +18,25 @@ std::optional<QString> ParseCallReport(const QString &block) {
     if (slash >= 0)
         number.truncate(slash);
     return number;
+}
+
+QStringList SplitCallReports(const QString &block) {
+    static const QString kRing = QStringLiteral("RING ANALOG");
+    // Each report after the first starts two characters (its line break) before its
+    // "RING ANALOG"; the first keeps whatever the block starts with, as a single read would.
+    QStringList reports;
+    qsizetype start = 0;
+    qsizetype from = 3;
+    for (;;) {
+        const qsizetype next = block.indexOf(kRing, from, Qt::CaseSensitive);
+        if (next < 0)
+            break;
+        reports.append(block.mid(start, next - 2 - start));
+        start = next - 2;
+        from = next + kRing.size();
+    }
+    reports.append(block.mid(start));
+    return reports;
 }
 
 std::optional<QString> ReasonText(const QString &number) {

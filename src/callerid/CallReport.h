@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <optional>
 
@@ -19,6 +20,7 @@ struct IncomingCall {
 };
 
 class QByteArray;
+
 class QDateTime;
 
 // Whether a received block is a call report, and the caller field cut from it. Characters 1-2
@@ -26,6 +28,11 @@ class QDateTime;
 // caller field runs from 15 to the end; it is cut at the first space, then at the first "/".
 // nullopt: not a call (any other reply of the TA). Pure.
 std::optional<QString> ParseCallReport(const QString &block);
+
+// The reports of one read, in order. A TA that rings while the program is busy (a slow disk,
+// a compaction) leaves several reports in the buffer; each is a call of its own. A block
+// with one report (or none) is returned whole.
+QStringList SplitCallReports(const QString &block);
 
 // The text shown instead of a number for the TA's four reason letters ("P", "O", "C", "S",
 // exact and case-sensitive); nullopt for every other Number.

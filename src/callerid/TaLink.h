@@ -8,9 +8,9 @@
 struct Settings;
 class SerialControl;
 
-// The serial link to the TA: the port half of InitTerminalAdapter and of the receive event
-// MSComm1_OnComm. The main window keeps the rest (status label, FirstActivation, the call
-// path), so its procedures read as before.
+// The serial link to the TA (the serial control MSComm1): the port half of
+// InitTerminalAdapter and of the receive event MSComm1_OnComm. The program object keeps the
+// rest of the set-up, the call handler the rest of the receive event.
 class TaLink : public QObject {
     Q_OBJECT
 public:
@@ -41,10 +41,6 @@ public:
     // Bytes that came while the gate was shut (a compaction) are read now, as at a receive
     // event, rather than at the next call, whose read would hold both reports.
     void ReceiveWaiting();
-
-    // The serial control itself (MSComm1).
-    SerialControl *serial() const { return comm_; }
-    SerialControl &MSComm1() { return *comm_; }
 
 signals:
     // One read of the whole receive buffer at a receive event.

@@ -3,6 +3,7 @@
 #include "db/Database.h"
 
 #include <QAtomicInt>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -219,6 +220,10 @@ bool Compaction::WriteCompactedCopy() {
         if (!copied)
             return fail(Step::WriteCopy, notWritten, error);
     }
+    // The last connection closing has folded the log into the file and removed it.
+    const QFileInfo copiedFrom(databasePath());
+    copiedSize_ = copiedFrom.size();
+    copiedModified_ = copiedFrom.lastModified().toMSecsSinceEpoch();
     if (injected(Step::WriteCopy))
         return fail(Step::WriteCopy, notWritten, QStringLiteral("disk full"));
 
@@ -245,11 +250,17 @@ bool Compaction::WriteCompactedCopy() {
 }
 
 bool Compaction::PutCopyInPlace() {
-    // The engine removes its log when the last connection closes; a log still there means
-    // someone still has the file open, and the new file would be read with the old log.
+    // A log beside the file means someone opened it after the copy was taken (or still has it
+    // open): its rows would be missing from the copy, and the new file would be read with the
+    // old file's log.
     for (const QString &ending : SideFileEndings)
         if (QFileInfo::exists(databasePath() + ending))
             return fail(Step::SetAsideOld, QStringLiteral("「Kolvane.mdb」が使用中です。"));
+    const QFileInfo now(databasePath());
+    if (copiedSize_ >= 0 &&
+        (now.size() != copiedSize_ || now.lastModified().toMSecsSinceEpoch() != copiedModified_))
+        return fail(Step::SetAsideOld,
+                    QStringLiteral("「Kolvane.mdb」が最適化の間に書き換えられました。"));
     // 7
     if (injected(Step::SetAsideOld) || !QFile::rename(databasePath(), backupPath()))
         return fail(

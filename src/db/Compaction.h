@@ -27,7 +27,8 @@ public:
     // encoding and journal, and the copy checked (integrity, schema, row counts) before it
     // may replace anything. Writers are held off meanwhile, so no row is left behind.
     bool WriteCompactedCopy();
-    // 7-8: the two renames; when the second is refused the first is undone.
+    // 7-8: the two renames, when no one has written to the file since it was copied and its
+    // log is folded in; when the second rename is refused the first is undone.
     bool PutCopyInPlace();
     // A partial or refused copy is removed.
     void RemoveCopy();
@@ -46,6 +47,10 @@ private:
     bool fail(Step step, const QString &what, const QString &detail = QString());
 
     QString folder_;
+    // Kolvane.mdb as the copy left it (its log folded in): a write after the copy would be
+    // lost by the renames, so it stops them.
+    qint64 copiedSize_ = -1;
+    qint64 copiedModified_ = -1;
     Step failedStep_ = Step::None;
     QString failure_;
 };

@@ -4,6 +4,7 @@
 
 #include <QAtomicInt>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -12,9 +13,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QVector>
 #include <optional>
+#include <sqlite3.h>
 
 namespace db {
 
@@ -481,26 +484,133 @@ bool isIntact(const QSqlDatabase &d) {
            q.value(0).toString() == QLatin1String("ok");
 }
 
+QString nextConnectionName() {
+    static QAtomicInt counter;
+    return QStringLiteral("kolvane-db-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+// Whether closing the connection may fold the log into the file (SQLite does so when the last
+// connection to a file closes). That costs two syncs of the disk; the call path must not pay
+// them for every call, and a file not judged sound must not be written. Only through the very
+// SQLite library that Qt's driver runs on.
+bool foldLogOnClose(const QSqlDatabase &d, bool fold) {
+    const QVariant v = d.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3 *handle = *static_cast<sqlite3 *const *>(v.constData());
+    QSqlQuery version(d);
+    if (!handle || !version.exec(QStringLiteral("SELECT sqlite_version()")) || !version.next() ||
+        version.value(0).toString() != QLatin1String(sqlite3_libversion()))
+        return false;
+    int set = -1;
+    return sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, fold ? 0 : 1, &set) ==
+               SQLITE_OK &&
+           set == (fold ? 0 : 1);
+}
+
+// The log is folded into the file when a connection closing last finds it this large: about
+// a hundred calls, so a call pays the two syncs of that only now and then. (A log that no
+// connection keeps open is read through again by the next one, so it must not grow long.)
+const qint64 kFoldLogAt = 1024 * 1024;
+
+// Closes one of our connections. A log that holds nothing is removed with it (nothing is
+// written to the file for that); a log with a few frames stays beside the file.
+void closeConnection(QSqlDatabase &d, const QString &absolutePath) {
+    const qint64 log = QFileInfo(absolutePath + QStringLiteral("-wal")).size();
+    if (d.isOpen() && (log == 0 || log >= kFoldLogAt))
+        foldLogOnClose(d, true);
+    d.close();
+}
+
+// A connection that cannot change the file in any way: read only and immutable (no lock
+// taken, no -shm made, the log neither replayed nor folded in).
+class UnchangingConnection {
+public:
+    explicit UnchangingConnection(const QString &absolutePath) : name_(nextConnectionName()) {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        QUrl url = QUrl::fromLocalFile(absolutePath);
+        url.setQuery(QStringLiteral("mode=ro&immutable=1"));
+        d.setDatabaseName(url.toString(QUrl::FullyEncoded));
+        d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+        d.open();
+    }
+    ~UnchangingConnection() {
+        connectionNamed(name_).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    QSqlDatabase database() const { return connectionNamed(name_); }
+
+private:
+    QString name_;
+};
+
+// Whether a file that is there is a Kolvane database, decided without writing to it or to its
+// -wal and -shm. The tables are read from the file itself. A file that holds no table at all
+// but has a log (one of ours right after it was made, before its tables reached the file) is
+// judged on a private copy of the two, where the log can be replayed.
+bool holdsKolvaneTables(const QString &absolutePath) {
+    bool empty = false;
+    {
+        const UnchangingConnection c(absolutePath);
+        const QSqlDatabase d = c.database();
+        if (!d.isOpen())
+            return false;
+        if (isKolvaneDatabase(d))
+            return true;
+        QSqlQuery q(d);
+        empty = q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && q.next() &&
+                q.value(0).toInt() == 0;
+    }
+    const QString log = absolutePath + QStringLiteral("-wal");
+    if (!empty || QFileInfo(log).size() <= 0)
+        return false;
+    const QTemporaryDir folder;
+    const QString copy = folder.filePath(QStringLiteral("judged.db"));
+    const auto writable = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!folder.isValid() || !QFile::copy(absolutePath, copy) ||
+        !QFile::copy(log, copy + QStringLiteral("-wal")) ||
+        !QFile::setPermissions(copy, writable) ||
+        !QFile::setPermissions(copy + QStringLiteral("-wal"), writable))
+        return false;
+    const QString name = nextConnectionName();
+    bool ours = false;
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        d.setDatabaseName(copy);
+        ours = d.open() && isKolvaneDatabase(d);
+        d.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ours;
+}
+
 } // namespace
 
 Database::Database(const QString &path) : path_(path) {
-    static QAtomicInt counter;
-    connection_ = QStringLiteral("kolvane-db-%1").arg(counter.fetchAndAddRelaxed(1));
+    connection_ = nextConnectionName();
     const QFileInfo info(path);
-    const bool fresh = !info.exists() || (info.isFile() && info.size() == 0);
+    const QString absolute = info.absoluteFilePath();
+    const bool fresh = !info.exists() || (info.isFile() && info.size() == 0 &&
+                                          !QFileInfo::exists(absolute + QStringLiteral("-wal")));
     QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    // A file that is there is judged before anything may write to it: a read-write open of a
+    // database in WAL mode replays and folds in its log, which changes a file not ours.
+    if (!fresh && !holdsKolvaneTables(absolute))
+        return;
     if (fresh) {
         d.setDatabaseName(path);
         d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
     } else {
         // An existing file is opened without create, so a foreign file is never replaced.
-        QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+        QUrl url = QUrl::fromLocalFile(absolute);
         url.setQuery(QStringLiteral("mode=rw"));
         d.setDatabaseName(url.toString(QUrl::FullyEncoded));
         d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"));
     }
     if (!d.open())
         return;
+    // No close of ours folds the log into the file (closeConnection says when it may).
+    foldLogOnClose(d, false);
     QSqlQuery q(d);
     if (fresh) {
         // Readers (the open history and phonebook windows) never block the call path's
@@ -511,18 +621,27 @@ Database::Database(const QString &path) : path_(path) {
             created = created && q.exec(sql);
         if (!(created && d.commit())) {
             d.rollback();
-            d.close();
+            closeConnection(d, absolute);
             return;
         }
+        // The tables go into the file itself, where the next opening looks for them.
+        q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
     }
-    const QString absolute = info.absoluteFilePath();
     if (!isKolvaneDatabase(d) || (!fresh && !knownIntact(absolute) && !isIntact(d))) {
         forgetIntact(absolute);
-        d.close();
+        q.finish();
+        closeConnection(d, absolute);
         return;
     }
     rememberIntact(absolute);
     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+    // A committed call then costs no sync of the disk and survives a crash of the program;
+    // the log is synced when it is folded into the file (every 1000 pages).
+    if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() &&
+        q.value(0).toString() != QLatin1String("wal"))
+        q.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    q.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    q.finish();
     open_ = true;
 }
 
@@ -535,11 +654,12 @@ void Database::close() {
     const bool wasOpen = open_;
     open_ = false;
     QSqlDatabase d = connectionNamed(connection_);
+    const QString absolute = QFileInfo(path_).absoluteFilePath();
     if (d.isValid())
-        d.close();
+        closeConnection(d, absolute);
     // Our own writes (and the log written back on close) change the file, not its health.
     if (wasOpen)
-        rememberIntact(QFileInfo(path_).absoluteFilePath());
+        rememberIntact(absolute);
 }
 
 QSqlDatabase Database::sqlDatabase() const {
@@ -575,6 +695,24 @@ RowSet Database::openRows(const QString &sql, const QVariantMap &parameters) con
     for (auto it = parameters.begin(); it != parameters.end(); ++it)
         q.setParameter(it.key(), it.value());
     return q.openRows();
+}
+
+bool CheckpointDatabase(const QString &path) {
+    if (!QFileInfo(path).isFile())
+        return false;
+    Database d(path);
+    if (!d.isOpen())
+        return false;
+    QSqlDatabase s = d.sqlDatabase();
+    bool whole = false;
+    {
+        QSqlQuery q(s);
+        whole = q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")) && q.next() &&
+                q.value(0).toInt() == 0;
+    }
+    // With the log folded in and empty, closing removes it (when no other connection is open).
+    d.close();
+    return whole;
 }
 
 bool CompactDatabase(const QString &source, const QString &destination) {

@@ -102,6 +102,13 @@ private:
     bool open_ = false;
 };
 
+// Folds the log (Kolvane.mdb-wal) of our own database into the file; the log is removed when
+// no other connection has the file open. Our connections leave the log beside the file when
+// they close, so that a call costs no sync of the disk; call this at the end of a run and
+// before the file is renamed or moved (compaction). False when the file is not ours or the
+// log could not be folded in whole (another connection is reading).
+bool CheckpointDatabase(const QString &path);
+
 // A compacted copy of a Kolvane database under destination (which must not exist).
 bool CompactDatabase(const QString &source, const QString &destination);
 

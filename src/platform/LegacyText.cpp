@@ -1,22 +1,29 @@
 #include "platform/LegacyText.h"
 
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace {
 const char *const kCodePage932 = "windows-31j";
-}
+// Marks a file as UTF-8; no text in code page 932 can begin with these bytes.
+const QByteArray kUtf8Mark("\xEF\xBB\xBF");
+} // namespace
 
 QString DecodeLegacyText(const QByteArray &bytes) {
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder cp932(kCodePage932);
-    if (!cp932.isValid())
-        return QString::fromLatin1(bytes);
-    return cp932.decode(bytes);
+    const auto whole =
+        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+    if (bytes.startsWith(kUtf8Mark)) {
+        QStringDecoder utf8(QStringConverter::Utf8, whole);
+        return utf8.decode(QByteArrayView(bytes).sliced(kUtf8Mark.size()));
+    }
+    QStringDecoder cp932(kCodePage932, whole);
+    const QString legacy = cp932.isValid() ? cp932.decode(bytes) : QString::fromLatin1(bytes);
+    if (cp932.isValid() && !cp932.hasError())
+        return legacy;
+    // Files written in UTF-8 without the mark by earlier versions of the program.
+    QStringDecoder utf8(QStringConverter::Utf8, whole);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? legacy : text;
 }
 
 QByteArray EncodeLegacyText(const QString &text) {
@@ -25,25 +32,11 @@ QByteArray EncodeLegacyText(const QString &text) {
         QByteArray bytes = cp932.encode(text);
         if (!cp932.hasError()) {
             // Some characters map one way only: only an exact round trip counts as fitting.
-            QStringDecoder back(kCodePage932);
+            QStringDecoder back(kCodePage932, QStringConverter::Flag::Stateless);
             const QString again = back.decode(bytes);
             if (!back.hasError() && again == text)
                 return bytes;
         }
     }
-    return text.toUtf8();
-}
-
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes) {
-    QSaveFile file(path);
-    // Never fall back to overwriting the old file in place: that is the loss this avoids.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit(); // removes the temporary file; the old one stays
-        return false;
-    }
-    return file.commit();
+    return kUtf8Mark + text.toUtf8();
 }

@@ -32,10 +32,6 @@ public:
     QString settings() const { return settings_; }
     // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both; applied at opening.
     void setHandshaking(int mode);
-    void setSettings(const QString &settings, int handshaking) {
-        setSettings(settings);
-        setHandshaking(handshaking);
-    }
     int handshaking() const { return handshaking_; }
     // Bytes returned by one input(); 0 = the whole receive buffer.
     void setInputLen(int length);

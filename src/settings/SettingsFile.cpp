@@ -1,11 +1,14 @@
 #include "settings/SettingsFile.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/LegacyText.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QVector>
 #include <cmath>
 #include <limits>
 
@@ -140,18 +143,8 @@ double roundHalfEven(double d) {
     return std::nearbyint(d);
 }
 
-} // namespace
-
-bool ReadSettingsFile(const QString &path, Settings &s) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
-    file.close();
-
-    ValueReader reader(DecodeLegacyText(bytes));
+bool readValues(const QString &contents, Settings &s) {
+    ValueReader reader(contents);
     auto int16 = [&reader](qint16 &x) {
         RawValue v;
         qint64 n = 0;
@@ -219,6 +212,81 @@ bool ReadSettingsFile(const QString &path, Settings &s) {
     return true;
 }
 
+const int kPortLines = 21;
+
+// Lines 19-21 of a file whose reading failed, when they can still be told: the file holds
+// exactly the 21 values the program writes and lines 19 and 20 are quoted, as it writes them.
+void takePortLines(const QString &text, Settings &s) {
+    const Settings defaults;
+    s.PortName = defaults.PortName;
+    s.PortSettings = defaults.PortSettings;
+    s.PortHandshaking = defaults.PortHandshaking;
+    ValueReader reader(text);
+    QVector<RawValue> values;
+    RawValue v;
+    Token t;
+    while ((t = reader.next(v)) == Token::Value && values.size() <= kPortLines)
+        values << v;
+    if (t == Token::Broken || values.size() != kPortLines || !values[18].quoted ||
+        !values[19].quoted)
+        return;
+    s.PortName = values[18].text;
+    s.PortSettings = values[19].text;
+    qint64 n = 0;
+    if (toWhole(values[20], -32768, 32767, n))
+        s.PortHandshaking = qint16(n);
+}
+
+} // namespace
+
+bool ReadSettingsFile(const QString &path, Settings &s) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    file.close();
+    return ReadSettingsBytes(bytes, s);
+}
+
+bool ReadSettingsBytes(const QByteArray &bytes, Settings &s) {
+    const QString text = DecodeLegacyText(bytes);
+    if (readValues(text, s))
+        return true;
+    takePortLines(text, s);
+    return false;
+}
+
+SettingsFileState LoadSettingsFile(const QString &path, Settings &s, int screenWidthTwips,
+                                   int screenHeightTwips, int mainPanelHeightTwips) {
+    if (!QFileInfo::exists(path)) {
+        ApplyDefaultSettings(s, screenWidthTwips, screenHeightTwips, mainPanelHeightTwips);
+        return SettingsFileState::Missing;
+    }
+    if (ReadSettingsFile(path, s))
+        return SettingsFileState::Read;
+    const Settings read = s;
+    ApplyDefaultSettings(s, screenWidthTwips, screenHeightTwips, mainPanelHeightTwips);
+    s.PortName = read.PortName;
+    s.PortSettings = read.PortSettings;
+    s.PortHandshaking = read.PortHandshaking;
+    return SettingsFileState::Damaged;
+}
+
+bool PreserveDamagedSettingsFile(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || bytes.isEmpty())
+        return true;
+    Settings probe;
+    if (ReadSettingsBytes(bytes, probe))
+        return true;
+    return WriteFileAtomically(path + QStringLiteral(".damaged"), bytes);
+}
+
 void ApplyDefaultSettings(Settings &s, int screenWidthTwips, int screenHeightTwips,
                           int mainPanelHeightTwips) {
     const qint16 port = s.PortNumber;
@@ -260,5 +328,8 @@ QByteArray FormatSettingsFile(const Settings &s) {
 }
 
 bool WriteSettingsFile(const QString &path, const Settings &s) {
+    // A file the program could not read may still hold what someone needs (a port, a path).
+    if (!PreserveDamagedSettingsFile(path))
+        return false;
     return WriteFileAtomically(path, FormatSettingsFile(s));
 }

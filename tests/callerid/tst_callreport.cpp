@@ -7,6 +7,29 @@
 class TestCallReport : public QObject {
     Q_OBJECT
 private slots:
+    void splitReports_data() {
+        QTest::addColumn<QString>("block");
+        QTest::addColumn<QStringList>("callers");
+        QTest::newRow("one") << "\r\nRING ANALOG 0471234567\r\n" << QStringList{"0471234567\r\n"};
+        QTest::newRow("two") << "\r\nRING ANALOG 0471234567 0312349876\r\n\r\nRING ANALOG P\r\n"
+                             << QStringList{"0471234567", "P\r\n"};
+        QTest::newRow("after a reply") << "\r\nOK\r\n\r\nRING ANALOG 0312345678/12\r\n"
+                                       << QStringList{"0312345678"};
+        QTest::newRow("none") << "\r\nOK\r\n" << QStringList{};
+        // A report cut short is part of the one before; the caller field ends at its line end.
+        QTest::newRow("cut short") << "\r\nRING ANALOG 0471234567\r\n\r\nRING ANA"
+                                   << QStringList{"0471234567\r\n\r\nRING"};
+    }
+    void splitReports() {
+        QFETCH(QString, block);
+        QFETCH(QStringList, callers);
+        QStringList found;
+        for (const QString &report : SplitCallReports(block))
+            if (const auto field = ParseCallReport(report))
+                found << *field;
+        QCOMPARE(found, callers);
+    }
+
     void parse_data() {
         QTest::addColumn<QString>("block");
         QTest::addColumn<bool>("isCall");

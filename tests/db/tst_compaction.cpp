@@ -64,6 +64,21 @@ Content contentOf(const QString &path) {
     return c;
 }
 
+// Folds the log that the program's connections leave beside the file into the file itself,
+// so the file's bytes are the whole database.
+void foldLog(const QString &path) {
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "fold");
+        d.setDatabaseName(path);
+        if (d.open()) {
+            QSqlQuery q(d);
+            q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        }
+        d.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fold"));
+}
+
 QString pragmaOf(const QString &path, const QString &name) {
     QString value;
     {
@@ -123,6 +138,22 @@ private slots:
         QCOMPARE(contentOf(path()).entries, before.entries + 1);
     }
 
+    // Calls the program recorded last may still sit in the log beside the file: they are in
+    // the copy, and in the backup too.
+    void rowsInTheLogAreKept() {
+        {
+            db::Database d(path());
+            addEntry(d, QStringLiteral("ログの中"));
+        }
+        QVERIFY(QFileInfo(path() + QStringLiteral("-wal")).size() > 0);
+        const Content before = contentOf(path());
+        Compaction c(dir_->path());
+        QVERIFY2(c.Run(), qPrintable(c.failure()));
+        QCOMPARE(contentOf(path()), before);
+        QCOMPARE(contentOf(file("KolvaneOLD.mdb")), before);
+        QVERIFY(!QFileInfo::exists(file("KolvaneOLD.mdb-wal")));
+    }
+
     void secondCompactionKeepsOneBackup() {
         Compaction first(dir_->path());
         QVERIFY(first.Run());
@@ -130,6 +161,7 @@ private slots:
             db::Database d(path());
             addEntry(d, QStringLiteral("二回目の前"));
         }
+        foldLog(path());
         const QByteArray between = bytesOf(path());
         Compaction second(dir_->path());
         QVERIFY2(second.Run(), qPrintable(second.failure()));
@@ -296,6 +328,10 @@ private:
         }
         QVERIFY(q.exec(QStringLiteral("DELETE FROM 着信履歴 WHERE 履歴ID % 2 = 0")));
         QVERIFY(d.sqlDatabase().commit());
+        q.finish();
+        d.close();
+        foldLog(path());
+        QVERIFY(!QFileInfo::exists(path() + QStringLiteral("-wal")));
     }
 
     std::unique_ptr<QTemporaryDir> dir_;

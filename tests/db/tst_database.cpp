@@ -10,7 +10,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <future>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -89,6 +91,45 @@ QStringList queryPlan(const db::Database &d, const QString &sql) {
     return steps;
 }
 
+// Files of an SQLite database in WAL mode, copied while their writer still has them open:
+// the statements' committed frames are in the copy's -wal file, not yet in its main file.
+// `checkpointed` statements run first and are folded into the main file.
+bool copyWithFramesInLog(const QString &destination, const QStringList &checkpointed,
+                         const QStringList &inLog, bool withShm) {
+    const QTemporaryDir source;
+    const QString from = source.filePath(QStringLiteral("writer.db"));
+    bool ok = true;
+    {
+        QSqlDatabase s = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "writer");
+        s.setDatabaseName(from);
+        ok = s.open();
+        QSqlQuery q(s);
+        ok = ok && q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && q.next() &&
+             q.value(0).toString() == QLatin1String("wal");
+        for (const QString &sql : checkpointed)
+            ok = ok && q.exec(sql);
+        ok = ok && q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        ok = ok && q.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
+        for (const QString &sql : inLog)
+            ok = ok && q.exec(sql);
+        ok = ok && QFileInfo(from + QStringLiteral("-wal")).size() > 0;
+        for (const char *suffix : {"", "-wal", "-shm"}) {
+            if (!withShm && suffix == QByteArray("-shm"))
+                continue;
+            ok = ok &&
+                 QFile::copy(from + QLatin1String(suffix), destination + QLatin1String(suffix));
+        }
+        q.finish();
+        s.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    return ok;
+}
+
+QStringList filesBeside(const QString &path) {
+    return QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
 } // namespace
 
 class TestDatabase : public QObject {
@@ -105,6 +146,8 @@ class TestDatabase : public QObject {
         for (int id = 0; id < rows; ++id)
             addCall(d, id, QStringLiteral("0312345678"), 0);
         QVERIFY(s.commit());
+        // The rows go into the file itself, where the tests that damage it expect them.
+        QVERIFY(db::CheckpointDatabase(path()));
     }
 
 private slots:
@@ -354,6 +397,149 @@ private slots:
         QCOMPARE(contentsOf(path()), before);
         QVERIFY(!QFile::exists(path() + QStringLiteral("-wal")));
         QVERIFY(!QFile::exists(path() + QStringLiteral("-journal")));
+    }
+
+    // A file judged foreign is never written, not even by the log replay and checkpoint that
+    // any read-write open of a WAL database makes: its main file, -wal and -shm stay as found.
+    void foreignWalDatabaseUntouched_data() {
+        QTest::addColumn<QStringList>("checkpointed");
+        QTest::addColumn<QStringList>("inLog");
+        QTest::addColumn<bool>("withShm");
+        const QString table = QStringLiteral("CREATE TABLE notes (id INTEGER PRIMARY KEY, t TEXT)");
+        const QString row = QStringLiteral("INSERT INTO notes (t) VALUES ('kept in the log')");
+        QTest::newRow("rows in the log") << QStringList{table} << QStringList{row, row} << true;
+        QTest::newRow("rows in the log, no -shm")
+            << QStringList{table} << QStringList{row} << false;
+        QTest::newRow("tables in the log only") << QStringList{} << QStringList{table, row} << true;
+        QStringList older = db::schema::createStatements();
+        for (QString &sql : older)
+            sql.replace(QStringLiteral(", メモ TEXT"), QString());
+        QTest::newRow("older kolvane, in the log") << QStringList{} << older << true;
+    }
+    void foreignWalDatabaseUntouched() {
+        QFETCH(QStringList, checkpointed);
+        QFETCH(QStringList, inLog);
+        QFETCH(bool, withShm);
+        QVERIFY(copyWithFramesInLog(path(), checkpointed, inLog, withShm));
+        const QStringList files = filesBeside(path());
+        QHash<QString, QByteArray> before;
+        for (const QString &f : files)
+            before.insert(f, contentsOf(dir.filePath(f)));
+        {
+            db::Database d(path());
+            QVERIFY(!d.isOpen());
+            db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
+            QVERIFY(!t.addNew());
+        }
+        QCOMPARE(filesBeside(path()), files);
+        for (const QString &f : files)
+            QVERIFY2(contentsOf(dir.filePath(f)) == before.value(f), qPrintable(f));
+    }
+
+    // Our own file whose tables are still in its log only (a crash right after it was made)
+    // is recognised through a private copy, and opened.
+    void ownDatabaseInTheLogOnlyOpens() {
+        QStringList rows = db::schema::createStatements();
+        rows << QStringLiteral(
+            "INSERT INTO 着信履歴 (履歴ID, 電番, 着信者ID) VALUES (5, '0312345678', 0)");
+        QVERIFY(copyWithFramesInLog(path(), {}, rows, true));
+        db::Database d(path());
+        QVERIFY(d.isOpen());
+        QVERIFY(d.openTable(QStringLiteral("着信履歴")).findFirst(QStringLiteral("履歴ID=5")));
+    }
+
+    // Our own file is in WAL mode with synchronous=NORMAL: a committed call costs no sync of
+    // the disk, and the log is not folded in when the connection closes (that costs two), so
+    // the call path syncs only when the log fills up. A file left in another journal mode
+    // (by another tool) is put back into WAL mode.
+    void ownDatabaseWritesWithoutSyncing_data() {
+        QTest::addColumn<QString>("journal");
+        QTest::newRow("made here") << "wal";
+        QTest::newRow("left in rollback mode") << "delete";
+    }
+    void ownDatabaseWritesWithoutSyncing() {
+        QFETCH(QString, journal);
+        {
+            db::Database d(path());
+            addCall(d, 1, QStringLiteral("0312345678"), 0);
+            QSqlQuery q(d.sqlDatabase());
+            QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode = ") + journal));
+        }
+        QVERIFY(db::CheckpointDatabase(path()));
+        const QByteArray file = contentsOf(path());
+        {
+            db::Database d(path());
+            QVERIFY(d.isOpen());
+            QSqlQuery q(d.sqlDatabase());
+            QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+            QCOMPARE(q.value(0).toString(), QStringLiteral("wal"));
+            QVERIFY(q.exec(QStringLiteral("PRAGMA synchronous")) && q.next());
+            QCOMPARE(q.value(0).toInt(), 1); // NORMAL
+        }
+        const QByteArray wal = contentsOf(path() + QStringLiteral("-wal"));
+        {
+            db::Database d(path());
+            addCall(d, 2, QStringLiteral("0312345678"), 0);
+        }
+        // The call is in the log, the file as it was; the next connection reads the call.
+        QCOMPARE(contentsOf(path()).size(), file.size());
+        QVERIFY(contentsOf(path() + QStringLiteral("-wal")).size() > wal.size());
+        db::Database d(path());
+        QVERIFY(d.openTable(QStringLiteral("着信履歴")).findFirst(QStringLiteral("履歴ID=2")));
+    }
+
+    // Call after call, each on its own connection, the log beside the file stays short: it is
+    // folded into the file now and then, and every call is kept.
+    void logStaysShort() {
+        qint64 longest = 0;
+        for (int id = 0; id < 300; ++id) {
+            {
+                db::Database d(path());
+                addCall(d, id, QStringLiteral("0312345678"), 0);
+            }
+            longest = qMax(longest, QFileInfo(path() + QStringLiteral("-wal")).size());
+        }
+        QVERIFY2(longest < 1100 * 1024, qPrintable(QString::number(longest)));
+        db::Database d(path());
+        QCOMPARE(d.openTable(QStringLiteral("着信履歴")).recordCount(), 300);
+    }
+
+    // A committed call survives the program's crash: a child process records one and dies
+    // without closing anything.
+    void committedCallSurvivesACrash() {
+        { db::Database d(path()); }
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            db::Database d(path());
+            db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
+            t.addNew();
+            t.setField(QStringLiteral("履歴ID"), 9);
+            t.setField(QStringLiteral("電番"), QStringLiteral("0312345678"));
+            t.setField(QStringLiteral("着信者ID"), 0);
+            _exit(t.update() ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        db::Database d(path());
+        QVERIFY(d.isOpen());
+        QVERIFY(d.openTable(QStringLiteral("着信履歴")).findFirst(QStringLiteral("履歴ID=9")));
+    }
+
+    // Folding the log in leaves one file, as the renames of a compaction need.
+    void checkpointLeavesOneFile() {
+        {
+            db::Database d(path());
+            addCall(d, 1, QStringLiteral("0312345678"), 0);
+        }
+        QVERIFY(db::CheckpointDatabase(path()));
+        QCOMPARE(filesBeside(path()), QStringList{"Kolvane.mdb"});
+        db::Database d(path());
+        QVERIFY(d.openTable(QStringLiteral("着信履歴")).findFirst(QStringLiteral("履歴ID=1")));
+        QVERIFY(!db::CheckpointDatabase(dir.filePath(QStringLiteral("none.mdb"))));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.mdb"))));
     }
 
     // A write lock held by another connection is waited on, then the statement is given

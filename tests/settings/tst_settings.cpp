@@ -1,5 +1,8 @@
-#include "settings/SettingsFile.h"
+#include "fuzz/SettingsRoundTrip.h"
+#include "platform/AtomicFile.h"
 #include "platform/LegacyText.h"
+#include "settings/SettingsFile.h"
+#include "support/FullDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -315,6 +318,144 @@ private slots:
         QCOMPARE(s.RingOn, qint16(0));
     }
 
+    // A file that does not read gets the defaults, except where the TA is: PortNumber when
+    // it was reached, and lines 19-21 when the file still has the 21 values the program
+    // writes, with lines 19 and 20 quoted as it writes them.
+    void damagedFileKeepsWhereTheTaIs_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("portName");
+        QTest::addColumn<QString>("portSettings");
+        QTest::addColumn<int>("portHandshaking");
+        QTest::addColumn<int>("portNumber");
+        QList<QByteArray> lines = windowsLines();
+        lines << "\"/dev/ttyUSB1\""
+              << "\"19200,n,8,1\""
+              << " 2 ";
+        QList<QByteArray> l = lines;
+        l[5] = "on";
+        QTest::newRow("line 6 on") << joinLines(l) << "/dev/ttyUSB1"
+                                   << "19200,n,8,1" << 2 << 0;
+        l = lines;
+        l[7] = " 6000.5.5 ";
+        QTest::newRow("line 8 bad") << joinLines(l) << "/dev/ttyUSB1"
+                                    << "19200,n,8,1" << 2 << 2;
+        l = lines;
+        l[20] = "many";
+        QTest::newRow("line 21 bad") << joinLines(l) << "/dev/ttyUSB1"
+                                     << "19200,n,8,1" << 0 << 2;
+        l = lines.mid(0, 20);
+        l[5] = "on";
+        QTest::newRow("no line 21: not as written") << joinLines(l) << ""
+                                                    << "9600,n,8,1" << 0 << 0;
+        l = lines;
+        l[4] = "\"C:\\ring.wav";
+        QTest::newRow("unterminated quote: lines uncounted") << joinLines(l) << ""
+                                                             << "9600,n,8,1" << 0 << 0;
+        l = lines;
+        l.removeAt(3);
+        QTest::newRow("a line lost: lines 19-21 not found") << joinLines(l) << ""
+                                                            << "9600,n,8,1" << 0 << 0;
+        l = lines;
+        l.removeAt(3);
+        l.insert(12, "\"\"");
+        QTest::newRow("a line lost and one added before line 19") << joinLines(l) << "/dev/ttyUSB1"
+                                                                  << "19200,n,8,1" << 2 << 0;
+        l = lines;
+        l[18] = "/dev/ttyUSB1";
+        l[5] = "on";
+        QTest::newRow("line 19 unquoted") << joinLines(l) << ""
+                                          << "9600,n,8,1" << 0 << 0;
+        l = lines;
+        l[5] = "on";
+        l << "extra";
+        QTest::newRow("22 values") << joinLines(l) << ""
+                                   << "9600,n,8,1" << 0 << 0;
+        QTest::newRow("empty") << QByteArray() << ""
+                               << "9600,n,8,1" << 0 << 0;
+    }
+    void damagedFileKeepsWhereTheTaIs() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, portName);
+        QFETCH(QString, portSettings);
+        QFETCH(int, portHandshaking);
+        QFETCH(int, portNumber);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        QVERIFY(writeRaw(path, bytes));
+        Settings s = sample();
+        s.PortNumber = 0;
+        QCOMPARE(LoadSettingsFile(path, s, 19200, 14400, 1500), SettingsFileState::Damaged);
+        Settings expected;
+        expected.MainLeft = 7432;
+        expected.MainTop = 6350;
+        expected.PortNumber = qint16(portNumber);
+        expected.PortName = portName;
+        expected.PortSettings = portSettings;
+        expected.PortHandshaking = qint16(portHandshaking);
+        QCOMPARE(s, expected);
+    }
+
+    void loadStates() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        Settings s = sample();
+        QCOMPARE(LoadSettingsFile(path, s, 19200, 14400, 1500), SettingsFileState::Missing);
+        Settings expected;
+        expected.PortNumber = 3;
+        expected.MainLeft = 7432;
+        expected.MainTop = 6350;
+        QCOMPARE(s, expected);
+        QVERIFY(WriteSettingsFile(path, sample()));
+        QCOMPARE(LoadSettingsFile(path, s, 19200, 14400, 1500), SettingsFileState::Read);
+        QCOMPARE(s, sample());
+    }
+
+    // The first write over a file that does not read keeps it beside as Kolvane.ini.damaged,
+    // one copy, replaced by the next damaged file; a file that reads is never copied.
+    void writeOverDamagedFileKeepsACopy() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        const QString copy = dir.filePath("Kolvane.ini.damaged");
+        QList<QByteArray> lines = windowsLines();
+        lines[5] = "on";
+        const QByteArray damaged = joinLines(lines);
+        QVERIFY(writeRaw(path, damaged));
+        QVERIFY(WriteSettingsFile(path, sample()));
+        QCOMPARE(readAll(copy), damaged);
+        QCOMPARE(readAll(path), FormatSettingsFile(sample()));
+
+        QVERIFY(WriteSettingsFile(path, Settings()));
+        QCOMPARE(readAll(copy), damaged);
+
+        lines[5] = "off";
+        QVERIFY(writeRaw(path, joinLines(lines)));
+        QVERIFY(WriteSettingsFile(path, sample()));
+        QCOMPARE(readAll(copy), joinLines(lines));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({"Kolvane.ini", "Kolvane.ini.damaged"}));
+    }
+
+    void emptyFileLeavesNoCopy() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        QVERIFY(writeRaw(path, QByteArray()));
+        QVERIFY(WriteSettingsFile(path, sample()));
+        QVERIFY(!QFileInfo::exists(dir.filePath("Kolvane.ini.damaged")));
+    }
+
+    // When the damaged file cannot be kept, it is not written over either.
+    void damagedFileThatCannotBeKeptIsNotOverwritten() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        QList<QByteArray> lines = windowsLines();
+        lines[5] = "on";
+        QVERIFY(writeRaw(path, joinLines(lines)));
+        InjectAtomicWriteError(AtomicWriteStep::Write, ENOSPC);
+        QVERIFY(!WriteSettingsFile(path, sample()));
+        QCOMPARE(readAll(path), joinLines(lines));
+        QVERIFY(!QFileInfo::exists(dir.filePath("Kolvane.ini.damaged")));
+    }
+
     void defaults() {
         Settings s = sample();
         ApplyDefaultSettings(s, 19200, 14400, 1500);
@@ -348,6 +489,22 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
+    // On a full disk the write fails, says so, and the settings already on disk stay whole.
+    void fullDiskKeepsTheOldFile() {
+        FullDisk disk;
+        SKIP_UNLESS_FULL_DISK(disk);
+        const QString path = disk.filePath("Kolvane.ini");
+        QVERIFY(WriteSettingsFile(path, sample()));
+        const QByteArray old = readAll(path);
+        QVERIFY(disk.fill());
+        Settings changed = sample();
+        changed.PortName = QStringLiteral("/dev/ttyACM0");
+        QVERIFY(!WriteSettingsFile(path, changed));
+        QCOMPARE(readAll(path), old);
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({"Kolvane.ini", "filler"}));
+    }
+
     void readOnlyFolderKeepsTheOldFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath("Kolvane.ini");
@@ -368,10 +525,96 @@ private slots:
     void legacyTextCoding() {
         QCOMPARE(EncodeLegacyText(QStringLiteral("abc 1,2\r\n")), QByteArray("abc 1,2\r\n"));
         QCOMPARE(EncodeLegacyText(QStringLiteral("顧客")), QByteArray("\x8c\xda\x8b\x71"));
-        QCOMPARE(EncodeLegacyText(QStringLiteral("顧客𠮷")), QStringLiteral("顧客𠮷").toUtf8());
+        QCOMPARE(EncodeLegacyText(QStringLiteral("顧客𠮷")),
+                 "\xef\xbb\xbf" + QStringLiteral("顧客𠮷").toUtf8());
         QCOMPARE(DecodeLegacyText(QByteArray("\x8c\xda\x8b\x71")), QStringLiteral("顧客"));
-        QCOMPARE(DecodeLegacyText(QStringLiteral("顧客").toUtf8()), QStringLiteral("顧客"));
+        QCOMPARE(DecodeLegacyText(QStringLiteral("顧客 😀").toUtf8()), QStringLiteral("顧客 😀"));
         QCOMPARE(DecodeLegacyText(QByteArray("\xef\xbb\xbfok")), QStringLiteral("ok"));
+    }
+
+    // Which reading a file gets: the UTF-8 mark decides; without it code page 932, as the
+    // Windows program read it, unless only UTF-8 makes sense of the bytes.
+    void legacyTextDecoding_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("katakana ﾃｩ, valid UTF-8 too") << QByteArray("\xc3\xa9") << "ﾃｩ";
+        QTest::newRow("marked é") << QByteArray("\xef\xbb\xbf\xc3\xa9") << "é";
+        QTest::newRow("code page 932 only") << QByteArray("\x8c\xda\x8b\x71") << "顧客";
+        QTest::newRow("unmarked UTF-8, not code page 932")
+            << QByteArray("caf\xc3\xa9 \xf0\x9f\x98\x80") << "café 😀";
+        QTest::newRow("code page 932, never UTF-8") << QByteArray("\x83\x65\xe3\x81") << "テ\u7E3A";
+        QTest::newRow("lead byte at the end: neither") << QByteArray("a\x81") << "a";
+        QTest::newRow("a second mark is text")
+            << QByteArray("\xef\xbb\xbf\xef\xbb\xbfx") << QChar(0xfeff) + QStringLiteral("x");
+        QTest::newRow("marked, invalid UTF-8 after") << QByteArray("\xef\xbb\xbf"
+                                                                   "a\xff")
+                                                     << "a\ufffd";
+        QTest::newRow("empty") << QByteArray() << "";
+    }
+    void legacyTextDecoding() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const QString decoded = DecodeLegacyText(bytes);
+        if (QTest::currentDataTag() == QByteArray("lead byte at the end: neither")) {
+            QVERIFY(decoded.startsWith(text)); // what follows "a" is a replacement
+            return;
+        }
+        QCOMPARE(decoded, text);
+    }
+
+    // A half-width katakana path whose code page 932 bytes are also valid UTF-8 ("ﾃｩ" is
+    // C3 A9, "é" in UTF-8) keeps its meaning through a write and a read.
+    void halfWidthKatakanaKeepsItsMeaning() {
+        Settings s; // every other text plain ASCII
+        s.RefDatabasePath = QStringLiteral("/data/ﾃｩ.mdb");
+        const QByteArray bytes = FormatSettingsFile(s);
+        QVERIFY(bytes.contains("\"/data/\xc3\xa9.mdb\""));
+        QVERIFY(!bytes.startsWith("\xef\xbb\xbf"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kolvane.ini");
+        QVERIFY(WriteSettingsFile(path, s));
+        Settings back;
+        QVERIFY(ReadSettingsFile(path, back));
+        QCOMPARE(back.RefDatabasePath, QStringLiteral("/data/ﾃｩ.mdb"));
+        QCOMPARE(back, s);
+    }
+
+    void textNeedingUtf8IsMarked() {
+        Settings s = sample();
+        s.RingFile = QStringLiteral("/home/u/café.wav");
+        const QByteArray bytes = FormatSettingsFile(s);
+        QVERIFY(bytes.startsWith("\xef\xbb\xbf 0 \r\n"));
+        Settings back;
+        QVERIFY(ReadSettingsBytes(bytes, back));
+        QCOMPARE(back, s);
+        QCOMPARE(FormatSettingsFile(back), bytes);
+    }
+
+    // The fuzz target's property, on the seed files and a few awkward ones.
+    void roundTripProperty_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QDir seeds(
+            QStringLiteral(KOLVANE_SOURCE_DIR "/tests/fuzz/corpus/settings_roundtrip"));
+        const QStringList names = seeds.entryList(QDir::Files, QDir::Name);
+        QVERIFY(!names.isEmpty());
+        for (const QString &name : names)
+            QTest::newRow(qPrintable(QStringLiteral("seed ") + name))
+                << readAll(seeds.filePath(name));
+        QTest::newRow("Windows file") << kWindowsFile;
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("quote inside an unquoted text")
+            << joinLines(windowsLines().mid(0, 4) << "C:\\a\"b.wav");
+        QTest::newRow("unmarked UTF-8 katakana path")
+            << joinLines(windowsLines().mid(0, 12) << "\"/\xe3\x83\x86\xc3\xa9\"");
+        QTest::newRow("code page 932 shown only by what is not read")
+            << joinLines(windowsLines().mid(0, 12) << "\"/\xc3\xa9\" \x82\xa0");
+        QTest::newRow("invalid bytes everywhere") << QByteArray("\x80\xff\xa0,\"\xfd\r\n\x81");
+        QTest::newRow("mark, then junk") << QByteArray("\xef\xbb\xbf\xef\xbb\xbf 1\r\n\xff");
+    }
+    void roundTripProperty() {
+        QFETCH(QByteArray, bytes);
+        const QString fault = settings_round_trip::fault(bytes);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
 };
 

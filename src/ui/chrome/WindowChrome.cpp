@@ -1,6 +1,7 @@
 #include "ui/chrome/WindowChrome.h"
 
-
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -73,6 +74,27 @@ int PixelsToTwipsX(int pixels) {
 }
 int PixelsToTwipsY(int pixels) {
     return pixels * twipsPerPixelY;
+}
+
+QPoint VisiblePosition(const QRect &window, const QList<QRect> &screens, const QRect &primary) {
+    const QRect corner(window.topLeft(), QSize(40, 40));
+    for (const QRect &screen : screens)
+        if (screen.contains(corner))
+            return window.topLeft();
+    QRect placed(QPoint(0, 0), window.size());
+    placed.moveCenter(primary.center());
+    // A window larger than the screen keeps its title area on it.
+    return QPoint(std::max(placed.left(), primary.left()), std::max(placed.top(), primary.top()));
+}
+
+QPoint VisiblePosition(const QRect &window) {
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return window.topLeft();
+    return VisiblePosition(window, screens, primary->availableGeometry());
 }
 
 void RemoveCaption(QWidget *window) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPoint>
 #include <QRect>
 #include <QRegion>
 #include <QSize>
@@ -32,6 +34,14 @@ int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);
 int PixelsToTwipsX(int pixels);
 int PixelsToTwipsY(int pixels);
+
+// Where a window saved at `window` (pixels) is shown: where it was saved when at least a
+// corner of its title area (40 x 40 pixels at its top left) lies on one of the screens,
+// otherwise centred on the primary screen. A screen unplugged since, or a hand-edited
+// position, must never open a window where nobody can see it.
+QPoint VisiblePosition(const QRect &window, const QList<QRect> &screens, const QRect &primary);
+// The same for the screens this desktop has now.
+QPoint VisiblePosition(const QRect &window);
 
 // A frameless top-level window.
 void RemoveCaption(QWidget *window);

@@ -5,6 +5,8 @@ namespace MainFaces {
 
 // Twips.
 constexpr int WindowWidth = 4335;
+// The window's width while the memo panel is open.
+constexpr int MemoPanelWindowWidth = 7600;
 // Height of the main panel Picture3.
 constexpr int MainPanelHeight = 2940;
 // The window below and above the main panel (title area and bottom edge).

@@ -12,12 +12,14 @@
 #include "ui/chrome/WindowChrome.h"
 #include "ui/controls/BevelPanel.h"
 #include "ui/controls/DigitalClock.h"
+#include "ui/main/MemoPanel.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <algorithm>
 #include <optional>
@@ -44,6 +46,16 @@ QString StatusLine(const QString &state, const QString &time) {
 
 QString TodayOnClock() {
     return Clock::now().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+// A call line shows what fits, cut with "…", and the whole text as its tooltip. The tooltip
+// is escaped: names and addresses come from outside and are never read as markup.
+void ShowFitted(QLabel *label, const QString &text) {
+    label->setText(
+        label->fontMetrics().elidedText(text, Qt::ElideRight, label->contentsRect().width()));
+    label->setToolTip(text.isEmpty() ? QString()
+                                     : QStringLiteral("<qt>") + text.toHtmlEscaped() +
+                                           QStringLiteral("</qt>"));
 }
 
 QLabel *CallLine(QWidget *parent, const char *name, int top, int height, int pointSize, bool bold) {
@@ -182,6 +194,7 @@ void MainWindow::BuildLayout() {
         [this] { return state.MemoPanelOpen ? MemoPanelShown : MemoReady; });
     Picture4[Memo]->setDisabledFace(MemoDisabled);
     Picture4[Register]->setDisabledFace(RegisterDisabled);
+    BuildMemoPanel();
 }
 
 void MainWindow::FormLoad() {
@@ -211,8 +224,10 @@ void MainWindow::FormLoad() {
     // does not delay the first call (and a fresh install has its database from the start).
     db::Database(Program::filePath(QStringLiteral("Kolvane.mdb")));
     // 12: place the window.
-    setGeometry(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
-                TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
+    // A position saved for a screen that is gone is shown on the screen there is.
+    const QRect saved(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
+                      TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
+    setGeometry(QRect(WindowChrome::VisiblePosition(saved), saved.size()));
 }
 
 void MainWindow::LoadButtonFaces() {
@@ -250,6 +265,7 @@ void MainWindow::Timer1_Timer() {
 
 void MainWindow::ShowLinkUp() {
     Label5->setText(Waiting);
+    Label5->setToolTip(QString());
 }
 
 void MainWindow::ShowLinkLost() {
@@ -257,6 +273,7 @@ void MainWindow::ShowLinkLost() {
     palette.setColor(QPalette::WindowText, IdleColour);
     Label5->setPalette(palette);
     Label5->setText(QStringLiteral("ＴＡとの接続が切れました。"));
+    Label5->setToolTip(QStringLiteral("再接続を待っています．．．"));
 }
 
 void MainWindow::OpenSetupPanel() {
@@ -295,16 +312,15 @@ void MainWindow::ShowCallArriving() {
 
 void MainWindow::ShowCaller(const CallDisplay &display) {
     // 13-14
-    Label6->setText(display.NumberLine);
+    ShowFitted(Label6, display.NumberLine);
     CtlDigital1->setText(display.ClockText);
     if (display.Withheld)
         return;
     // 18-20: a caller already in the phonebook needs no registering.
-    Label7->setText(display.NameLine);
+    ShowFitted(Label7, display.NameLine);
     Picture4[Register]->setFace(RegisterReady);
     Picture4[Register]->setEnabled(!display.InPhonebook);
-    Label8->setText(display.AddressLine);
-    Label8->setToolTip(display.AddressLine);
+    ShowFitted(Label8, display.AddressLine);
 }
 
 void MainWindow::ShowCallHandled() {
@@ -377,6 +393,12 @@ void MainWindow::CommandClicked(int item) {
     case DateTime:
         OpenDateTimeSettings();
         break;
+    case Memo:
+        if (state.MemoPanelOpen)
+            HideMemoPanel();
+        else
+            ShowMemoPanel();
+        break;
     default:
         // Settings, phonebook, memo, history, About and register open windows of their own.
         emit commandRequested(static_cast<Command>(item));
@@ -417,6 +439,44 @@ int MainWindow::DateButtonFace() const {
 
 void MainWindow::OpenDateTimeSettings() {
     Shell::OpenDateTimeSettings();
+}
+
+// --- memo panel ---
+
+void MainWindow::BuildMemoPanel() {
+    Picture15 = new MemoPanel(this);
+    connect(Picture15, &MemoPanel::saveClicked, this, &MainWindow::SaveMemoPanel);
+    connect(Picture15, &MemoPanel::closeClicked, this, &MainWindow::HideMemoPanel);
+}
+
+void MainWindow::ShowMemoPanel() {
+    state.MemoPanelOpen = true;
+    Picture4[Memo]->setFace(MemoPanelShown);
+    // 1-4: the panel keeps the call it opens for.
+    Picture15->Load(state.call.HistoryId);
+    // 5
+    Picture15->move(TwipsToPixelsX(MemoPanel::Left), TwipsToPixelsY(MemoPanel::Top));
+    const Settings &s = state.settings();
+    setGeometry(TwipsToPixelsX(s.MainLeft), TwipsToPixelsY(s.MainTop),
+                TwipsToPixelsX(MemoPanelWindowWidth), height());
+    Picture15->show();
+    Picture15->text()->setFocus();
+}
+
+void MainWindow::HideMemoPanel() {
+    Picture15->hide();
+    const Settings &s = state.settings();
+    setGeometry(TwipsToPixelsX(s.MainLeft), TwipsToPixelsY(s.MainTop), TwipsToPixelsX(WindowWidth),
+                height());
+    state.MemoPanelOpen = false;
+    Picture4[Memo]->setFace(MemoReady);
+}
+
+void MainWindow::SaveMemoPanel() {
+    // An open history window shows the new memo.
+    if (Picture15->Save())
+        state.announceHistoryChanged();
+    HideMemoPanel();
 }
 
 // --- database compaction ---

@@ -10,6 +10,7 @@ class QLabel;
 class QWidget;
 class DigitalClock;
 class ImageButton;
+class MemoPanel;
 class RunState;
 struct CallDisplay;
 
@@ -42,6 +43,10 @@ public:
     void ShowCallHandled();
     // Timer3 back to the tray after the tray delay, in tray mode.
     void StartReturnToTray();
+
+    // The memo panel Picture15 on the last call: opened and closed by the memo button.
+    void ShowMemoPanel();
+    void HideMemoPanel();
 
     // How the window goes into the notification area: the icon before the window hides (from
     // the activation and Timer3) or after (the title-bar button).
@@ -104,6 +109,10 @@ private:
     QLabel *Label8 = nullptr;
     bool unloaded_ = false;
 
+    // The memo panel.
+    void BuildMemoPanel();
+    void SaveMemoPanel();
+    MemoPanel *Picture15 = nullptr;
     // --- database compaction ---
 signals:
     // A double-click on the title icon Image1(0): compact the call database.

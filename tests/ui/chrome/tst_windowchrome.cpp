@@ -7,6 +7,30 @@
 class TestWindowChrome : public QObject {
     Q_OBJECT
 private slots:
+    void visiblePosition_data() {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QPoint>("shown");
+        // Screens: 1280 x 1024, and a second one to its right, lower: the gap above it is
+        // nobody's.
+        QTest::newRow("on the screen") << QRect(100, 200, 289, 256) << QPoint(100, 200);
+        QTest::newRow("corner just on") << QRect(1240, 984, 289, 256) << QPoint(1240, 984);
+        QTest::newRow("corner just off")
+            << QRect(1241, 100, 289, 256) << QPoint((1280 - 289) / 2, (1024 - 256) / 2);
+        QTest::newRow("far away (30000, 20000 twips)")
+            << QRect(2000, 1333, 289, 256) << QPoint(495, 384);
+        QTest::newRow("above the top") << QRect(100, -30, 289, 256) << QPoint(495, 384);
+        QTest::newRow("on the second screen") << QRect(1500, 400, 289, 256) << QPoint(1500, 400);
+        QTest::newRow("in the gap above the second screen")
+            << QRect(1500, 100, 289, 256) << QPoint(495, 384);
+        QTest::newRow("larger than the screen") << QRect(5000, 5000, 2000, 2000) << QPoint(0, 0);
+    }
+    void visiblePosition() {
+        QFETCH(QRect, window);
+        QFETCH(QPoint, shown);
+        const QList<QRect> screens = {QRect(0, 0, 1280, 1024), QRect(1280, 300, 1024, 768)};
+        QCOMPARE(WindowChrome::VisiblePosition(window, screens, screens.first()), shown);
+    }
+
     void pieceCount_data() {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("piece");

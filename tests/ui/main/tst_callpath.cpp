@@ -411,15 +411,53 @@ private slots:
         QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
     }
 
-    // Two reports that arrive within one read are one call: the first caller, without the
-    // line end or anything after it.
-    void twoReportsInOneReadAreTheFirstCall() {
+    // Texts longer than the call lines are cut with "…" at a character, never in the middle
+    // of one; the whole text is the line's tooltip, still plain text.
+    void longTextsAreElided() {
+        const QString name =
+            QStringLiteral("株式会社<b>コルベーン</b>システムズ東日本営業本部第一営業部");
+        const QString address =
+            QStringLiteral("北海道札幌市中央区北一条西二丁目一番地 札幌時計台ビル十二階 𠮷野家前");
+        {
+            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            addNumber(d, addEntry(d, name, address), QStringLiteral("0111234567"),
+                      QStringLiteral("本社代表番号（受付）・夜間は留守番電話"));
+        }
         startWindow();
-        QVERIFY(ring("0471234567\nP"));
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
-        QTest::qWait(500);
-        QCOMPARE(history().size(), 1);
-        QCOMPARE(history().first().number.toString(), QStringLiteral("0471234567"));
+        QVERIFY(ring("0111234567"));
+        for (const char *line : {"Label6", "Label7", "Label8"}) {
+            QLabel *l = label(line);
+            QVERIFY2(l->text().endsWith(QChar(0x2026)), line);
+            QVERIFY(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width());
+            QVERIFY(!l->text().contains(QChar::ReplacementCharacter));
+            const QString shown = l->text().chopped(1);
+            QVERIFY(shown.isEmpty() || !shown.back().isHighSurrogate());
+        }
+        QVERIFY(label("Label7")->toolTip().contains(name.toHtmlEscaped()));
+        QVERIFY(label("Label8")->toolTip().contains(address.toHtmlEscaped()));
+        QVERIFY(label("Label6")->toolTip().contains(QStringLiteral("夜間は留守番電話")));
+        // The stored row has the whole texts, not the cut ones.
+        QCOMPARE(history().first().name.toString(), name);
+        QCOMPARE(history().first().address.toString(), address);
+    }
+
+    // Reports that pile up in one read (a busy disk, a compaction) are each a call with a row
+    // of its own, in order; the display ends on the last caller.
+    void reportsInOneReadAreEachACall() {
+        startWindow();
+        QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
+        QSignalSpy read(&app_->link(), &TaLink::blockRead);
+        sim_->send("0471234567\nP\n0312345678/12 0312349876\n");
+        QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 3, 5000);
+        QCOMPARE(read.size(), 1);
+        QCOMPARE(app_->state().call.Number, QStringLiteral("0312345678"));
+        QCOMPARE(label("Label6")->text(), QStringLiteral("0312345678"));
+        const QList<HistoryRow> rows = history();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.at(0).number.toString(), QStringLiteral("0471234567"));
+        QCOMPARE(rows.at(1).number.toString(), QStringLiteral("ユーザ拒否"));
+        QCOMPARE(rows.at(2).number.toString(), QStringLiteral("0312345678"));
+        QCOMPARE(rows.at(2).id.toInt(), rows.at(1).id.toInt() + 1);
     }
 
     void noiseIsNotACall() {
@@ -487,6 +525,33 @@ private slots:
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
         QVERIFY(ring("0471234567"));
         QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
+    }
+
+    // A TA behind a USB adapter is unplugged and plugged in again under the same device: the
+    // program opens it again by itself, sends the set-up command and records the next call.
+    void unpluggedTaComesBack() {
+        const QString link = dir_->filePath(QStringLiteral("ttyUSB0"));
+        QVERIFY(QFile::link(sim_->device(), link));
+        settings_.PortName = link;
+        startWindow();
+        sim_->kill();
+        QTRY_VERIFY_WITH_TIMEOUT(app_->reconnecting(), 5000);
+        QCOMPARE(label("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
+        QCOMPARE(label("Label5")->toolTip(), QStringLiteral("再接続を待っています．．．"));
+        // Gone for a while: the tries fail quietly, without a message box or a set-up panel.
+        QTest::qWait(KolvaneApp::ReconnectMs + 500);
+        QVERIFY(app_->reconnecting());
+        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->link().isOpen());
+        sim_ = std::make_unique<TaSim>();
+        QVERIFY(QFile::remove(link));
+        QVERIFY(QFile::link(sim_->device(), link));
+        QTRY_VERIFY_WITH_TIMEOUT(app_->link().isOpen(), 3 * KolvaneApp::ReconnectMs);
+        QVERIFY(!app_->reconnecting());
+        QTRY_COMPARE_WITH_TIMEOUT(sim_->received(), TaLink::SetupCommand, 2000);
+        QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
+        QVERIFY(ring("0471234567"));
+        QCOMPARE(history().size(), 1);
     }
 
 private:

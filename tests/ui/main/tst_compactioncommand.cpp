@@ -30,6 +30,24 @@ using db::Compaction;
 
 Q_DECLARE_METATYPE(Compaction::Step)
 
+namespace {
+
+// Folds the log that the program's connections leave beside the file into the file itself,
+// so the file's bytes are the whole database.
+void foldLog(const QString &path) {
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "fold");
+        d.setDatabaseName(path);
+        if (d.open()) {
+            QSqlQuery q(d);
+            q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        }
+        d.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fold"));
+}
+} // namespace
+
 class CompactionCommandTest : public QObject {
     Q_OBJECT
 private slots:
@@ -51,6 +69,7 @@ private slots:
                 addNumber(d, addEntry(d, QStringLiteral("名前%1").arg(i)),
                           QStringLiteral("04712345%1").arg(i, 2, 10, QLatin1Char('0')));
         }
+        foldLog(file("Kolvane.mdb"));
         QVERIFY(WriteSettingsFile(file("Kolvane.ini"), settings_));
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
@@ -136,6 +155,25 @@ private slots:
         // Calls go on being recorded into the new file.
         QVERIFY(ring("0471234507"));
         QCOMPARE(historyIn("Kolvane.mdb"), 1);
+    }
+
+    // An open history window saves its layout, lets go of the file and closes; it stays closed.
+    void openHistoryWindowIsClosed() {
+        auto *historyButton = window_->findChild<QWidget *>(QStringLiteral("Picture4(6)"));
+        QVERIFY(historyButton);
+        QTest::mousePress(historyButton, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(historyButton, Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(topLevel("Form2"));
+        QVERIFY(topLevel("Form2")->isVisible());
+        QSignalSpy finished(&app_->state(), &RunState::compactionFinished);
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        doubleClick(0);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(Dialogs::takeAsked().size(), 1); // no failure: the file was let go
+        QVERIFY(QFileInfo::exists(file("KolvaneOLD.mdb")));
+        QVERIFY(QFileInfo::exists(file("Rireki.ini")));
+        QTest::qWait(300);
+        QVERIFY(!topLevel("Form2") || !topLevel("Form2")->isVisible());
     }
 
     void failureIsSaidAndTheFileStays_data() {
@@ -232,6 +270,13 @@ private:
                 files.insert(name, QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1));
         }
         return files;
+    }
+
+    static QWidget *topLevel(const char *name) {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String(name))
+                return w;
+        return nullptr;
     }
 
     void doubleClick(int item) {

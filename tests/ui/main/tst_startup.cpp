@@ -62,6 +62,22 @@ private slots:
         QCOMPARE(back.ShowDate, qint16(0));
     }
 
+    // A position far off every screen (a screen unplugged, a hand-edited file) opens the
+    // window on the primary screen; the position read stays in the settings until it moves.
+    void offScreenPositionComesBack() {
+        Settings s;
+        s.MainLeft = 30000;
+        s.MainTop = 20000;
+        QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), s));
+        KolvaneApp app;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(
+            screen.contains(QRect(app.mainWindow()->pos(), QSize(40, 40))),
+            qPrintable(
+                QStringLiteral("at %1, %2").arg(app.mainWindow()->x()).arg(app.mainWindow()->y())));
+        QCOMPARE(app.state().settings().MainLeft, qint32(30000));
+    }
+
     void damagedFileBehavesAsMissingButKeepsPortNumber() {
         Settings s;
         s.PortNumber = 4;

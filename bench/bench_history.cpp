@@ -1,0 +1,217 @@
+// Times the call-history window on its real model, at 100 to 1 000 000 calls: (a) the main
+// window's history button pressed to the window shown with its first screen of rows, (b) a
+// call recorded by the call path while the window is open to the row shown at the top,
+// (c) delete selected on the newest call and on one in the middle, (d) the memory the open
+// window adds, scrolled to the end and about. Prints median and worst per case.
+//
+// Usage: bench_history [--data DIR] [--calls N]
+//   DIR keeps the generated databases between runs (default: the build tree's bench/data);
+//   N is the number of timed runs per case (default 11).
+//   KOLVANE_BENCH_ONLY_LARGEST=1 runs the million alone (its memory then starts from a
+//   process that has not held the smaller lists).
+
+#include "app/KolvaneApp.h"
+#include "callerid/CallHandler.h"
+#include "db/Database.h"
+#include "db/History.h"
+#include "platform/Clock.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
+#include "ui/chrome/ImageButton.h"
+#include "ui/history/HistoryModel.h"
+#include "ui/history/HistoryWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMouseEvent>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTableView>
+#include <cstdio>
+
+#include "BenchSupport.h"
+
+namespace {
+
+// Resident memory of this process in KiB.
+qint64 residentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// A press and a release inside the button, as the user gives them.
+void press(ImageButton *button) {
+    const QPointF at(5, 5);
+    QMouseEvent down(QEvent::MouseButtonPress, at, button->mapToGlobal(at), Qt::LeftButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(button, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, button->mapToGlobal(at), Qt::LeftButton,
+                   Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(button, &up);
+}
+
+// The rows in view drawn (every cell asked of the model).
+void paintRows(HistoryWindow *w) {
+    (void)w->grid()->viewport()->grab();
+}
+
+// A Kolvane.mdb with `calls` history rows in `folder` (the large seed for a million).
+bool prepareFolder(const QString &folder, int calls, const QString &seed) {
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(QStringLiteral("Kolvane.mdb"));
+    for (const char *suffix : {"", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+    QFile::remove(QDir(folder).filePath(QStringLiteral("Rireki.ini")));
+    if (calls == historyRows)
+        return QFile::copy(seed, path);
+    db::Database d(path);
+    QSqlQuery q(d.sqlDatabase());
+    return d.isOpen() &&
+           exec(q,
+                QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 "
+                               "FROM c LIMIT %1) INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, "
+                               "氏名, 住所, 着信者ID) SELECT x, '2024/01/01', '10:00:00', "
+                               "'03' || (10000000 + x), '利用者' || x, "
+                               "'東京都千代田区千代田' || x || '番地', 0 FROM c")
+                    .arg(calls));
+}
+
+void runSize(int calls, int runs, const QString &dataDir, const QString &seed) {
+    const QString folder = QDir(dataDir).filePath(QStringLiteral("history-%1").arg(calls));
+    if (!prepareFolder(folder, calls, seed)) {
+        out << "  cannot prepare " << folder << "\n";
+        return;
+    }
+    Program::AppFolder = folder;
+    Settings s;
+    s.PortNumber = 0; // no TA: the call path is driven directly
+    WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), s);
+    KolvaneApp program;
+    program.mainWindow()->show();
+    QApplication::processEvents();
+    auto *historyButton = program.mainWindow()->findChild<ImageButton *>("Picture4(6)");
+    const QString size = QStringLiteral("%1 calls").arg(calls);
+    QElapsedTimer t;
+
+    // (a) Pressed to shown with the first screen of rows.
+    Figures open;
+    for (int i = 0; i < runs + 1; ++i) {
+        t.start();
+        press(historyButton);
+        HistoryWindow *w = program.historyWindow();
+        QApplication::processEvents();
+        (void)w->grab();
+        if (i > 0) // the first opening also loads fonts and pictures
+            open.add(t.nsecsElapsed());
+        w->close();
+        QApplication::processEvents();
+    }
+    printRow(QStringLiteral("(a) open, %1").arg(size), open);
+
+    // (d) Memory over the closed window, open and scrolled to the end and about.
+    const qint64 closedKiB = residentKiB();
+    press(historyButton);
+    HistoryWindow *w = program.historyWindow();
+    QApplication::processEvents();
+    (void)w->grab();
+    w->grid()->scrollToBottom();
+    paintRows(w);
+    const qint64 endKiB = residentKiB();
+    QRandomGenerator random(14);
+    for (int i = 0; i < 200; ++i) {
+        w->grid()->scrollTo(w->model()->index(random.bounded(w->model()->rowCount()), 0));
+        paintRows(w);
+    }
+    w->grid()->scrollToBottom();
+    paintRows(w);
+    const qint64 aboutKiB = residentKiB();
+    out << QStringLiteral("  (d) memory, %1: +%2 MB at the end, +%3 MB after 200 jumps "
+                          "(%4 pages held)\n")
+               .arg(size)
+               .arg(double(endKiB - closedKiB) / 1024, 0, 'f', 1)
+               .arg(double(aboutKiB - closedKiB) / 1024, 0, 'f', 1)
+               .arg(w->model()->list().pagesHeld());
+    w->RefreshList();
+
+    // (b) A call recorded while the window is open, to the row shown at the top.
+    Figures call, refresh;
+    for (int i = 0; i < runs; ++i) {
+        t.start();
+        program.callHandler().HandleIncomingCall(QStringLiteral("0312345678"), Clock::now());
+        paintRows(w);
+        call.add(t.nsecsElapsed());
+        if (w->model()->historyId(0) != program.state().call.HistoryId ||
+            w->grid()->currentIndex().row() != 0)
+            out << "  the new call is not at the top!\n";
+        t.start();
+        w->RefreshList();
+        paintRows(w);
+        refresh.add(t.nsecsElapsed());
+    }
+    printRow(QStringLiteral("(b) call to top row, %1").arg(size), call);
+    printRow(QStringLiteral("    the window's refresh alone, %1").arg(size), refresh);
+
+    // (c) Delete selected: the newest, and a call in the middle.
+    auto *deleteButton = w->findChild<ImageButton *>("Picture4(4)");
+    Figures newest, middle;
+    for (int i = 0; i < runs; ++i) {
+        const int before = w->model()->rowCount();
+        t.start();
+        press(deleteButton);
+        paintRows(w);
+        newest.add(t.nsecsElapsed());
+        if (w->model()->rowCount() != before - 1)
+            out << "  delete newest deleted nothing!\n";
+    }
+    printRow(QStringLiteral("(c) delete newest, %1").arg(size), newest);
+    for (int i = 0; i < runs; ++i) {
+        const int before = w->model()->rowCount();
+        const QModelIndex mid = w->model()->index(before / 2, 0);
+        w->grid()->setCurrentIndex(mid);
+        w->grid()->scrollTo(mid);
+        paintRows(w);
+        t.start();
+        press(deleteButton);
+        paintRows(w);
+        middle.add(t.nsecsElapsed());
+        if (w->model()->rowCount() != before - 1)
+            out << "  delete middle deleted nothing!\n";
+    }
+    printRow(QStringLiteral("(c) delete middle, %1").arg(size), middle);
+    w->close();
+    QApplication::processEvents();
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    // The offscreen platform's notes on masks and raising are not figures.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type != QtWarningMsg && type != QtInfoMsg && type != QtDebugMsg)
+            fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QString dataDir = QStringLiteral(KOLVANE_BENCH_DATA_DIR);
+    int runs = 11;
+    if (!ParseBenchArguments(app.arguments(), dataDir, runs))
+        return 2;
+    QDir().mkpath(dataDir);
+    const QString seed = CallDatabaseSeed(dataDir);
+    if (seed.isEmpty())
+        return 1;
+    printHeader(QStringLiteral("Call-history window on its real model"));
+    const bool onlyLargest = qEnvironmentVariableIsSet("KOLVANE_BENCH_ONLY_LARGEST");
+    for (int calls : {100, 10000, 100000, historyRows})
+        if (!onlyLargest || calls == historyRows)
+            runSize(calls, runs, dataDir, seed);
+    return 0;
+}

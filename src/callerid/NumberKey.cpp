@@ -1,0 +1,25 @@
+#include "callerid/NumberKey.h"
+
+QString NumberKey(const QString &number) {
+    QString digits;
+    digits.reserve(number.size());
+    bool plus = false;
+    for (const QChar c : number) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digits.append(c);
+        else if (c >= QChar(0xFF10) && c <= QChar(0xFF19)) // full-width ０ … ９
+            digits.append(QChar(u'0' + (c.unicode() - 0xFF10)));
+        else if (digits.isEmpty() && (c == QLatin1Char('+') || c == QChar(0xFF0B)))
+            plus = true;
+    }
+    // A national number in Japan starts with its trunk "0"; one that starts with the country
+    // code 81 instead (9 or 10 digits after it) is the same number written for abroad.
+    if (digits.startsWith(QLatin1String("81"))) {
+        QString national = digits.mid(2);
+        if (national.startsWith(QLatin1Char('0')))
+            national.remove(0, 1); // "+81 (0)3 …"
+        if (plus || national.size() == 9 || national.size() == 10)
+            return QLatin1Char('0') + national;
+    }
+    return digits;
+}

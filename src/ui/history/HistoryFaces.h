@@ -1,0 +1,40 @@
+#pragma once
+
+// The history window's pictures and geometry, in one table: event handlers use these names.
+namespace HistoryFaces {
+
+// Twips, in the window's inner area (W, H: its inner width and height).
+constexpr int MinimumWidth = 4000;
+constexpr int MinimumHeight = 1600;
+constexpr int GripFromRight = 450, GripFromBottom = 450;           // Picture2
+constexpr int TitleButtonsFromRight = 1200, TitleButtonsTop = 200; // Picture1
+constexpr int CommandBarLeft = 240, CommandBarFromBottom = 685;    // Picture3
+constexpr int RightBarFromRight = 1600;                            // Picture6
+constexpr int PanelLeft = 240, PanelTop = 660, PanelWidthLess = 480, PanelHeightLess = 1400;
+constexpr int GridLeft = 300, GridTop = 740, GridWidthLess = 620, GridHeightLess = 1550;
+constexpr int HeadingRowHeight = 300;
+// Command buttons: 32 x 32 pixels, one every 540 twips along their bar.
+constexpr int CommandStep = 540;
+constexpr int CommandBarHeight = 540;
+
+// Picture4 items.
+enum Command { Close, OnTop, Memo, Register, DeleteSelected, DeleteAll, CommandCount };
+
+struct CommandButton {
+    const char *tip;
+    int pressed, normal;
+};
+constexpr CommandButton Commands[CommandCount] = {
+    {"終了", 103, 104},           {"常に前面に表示する。", 115, 116},
+    {"メモの編集。", 105, 106},   {"着信情報を電話帳に登録。", 111, 112},
+    {"選択履歴を削除", 211, 212}, {"全履歴削除", 213, 214},
+};
+constexpr int OnTopOn = 115;
+constexpr int OnTopOff = 116;
+
+// The memo editor Frame1 and its buttons Picture17(0) save, (1) close: 75 x 35 pixels.
+constexpr int EditorWidth = 4200, EditorHeight = 2700;
+constexpr int MemoSavePressed = 203, MemoSaveNormal = 204;
+constexpr int MemoClosePressed = 201, MemoCloseNormal = 202;
+
+} // namespace HistoryFaces

@@ -1,0 +1,210 @@
+// The history list read a page at a time, memos through Q_履歴メモ, and the deletes.
+#include "db/Database.h"
+#include "db/History.h"
+#include "db/Schema.h"
+
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// Calls with the ids given, in one transaction (many rows fast).
+void addCalls(const db::Database &d, const QVector<int> &ids) {
+    QSqlDatabase s = d.sqlDatabase();
+    QVERIFY(s.transaction());
+    QSqlQuery q(s);
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, "
+                                     "郵便番号, 着信者ID) VALUES (?, ?, ?, ?, ?, ?, ?, 0)")));
+    for (int id : ids) {
+        q.addBindValue(id);
+        q.addBindValue(QStringLiteral("2024/05/%1").arg(id % 28 + 1));
+        q.addBindValue(QStringLiteral("10:%1").arg(id % 60));
+        q.addBindValue(QStringLiteral("03%1").arg(id));
+        q.addBindValue(id % 3 == 0 ? QVariant() : QVariant(QStringLiteral("名前%1").arg(id)));
+        q.addBindValue(QStringLiteral("住所%1").arg(id));
+        q.addBindValue(QStringLiteral("100-%1").arg(id));
+        QVERIFY(q.exec());
+    }
+    QVERIFY(s.commit());
+}
+
+// Every id, newest first, as the history SELECT gives them.
+QVector<int> idsBySelect(const db::Database &d) {
+    QVector<int> ids;
+    QSqlQuery q(d.sqlDatabase());
+    q.exec(db::schema::historyListSql());
+    while (q.next())
+        ids << q.value(6).toInt();
+    return ids;
+}
+
+} // namespace
+
+class HistoryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        path_ = dir_->filePath(QStringLiteral("Kolvane.mdb"));
+    }
+
+    // Ids with gaps, read in every order a user can scroll: the rows are those of the
+    // history SELECT, row for row, whatever page is reached first.
+    void pagesMatchTheSelect_data() {
+        QTest::addColumn<QString>("order");
+        QTest::newRow("top down") << "down";
+        QTest::newRow("bottom up") << "up";
+        QTest::newRow("middle first") << "middle";
+        QTest::newRow("scattered") << "scattered";
+    }
+
+    void pagesMatchTheSelect() {
+        QFETCH(QString, order);
+        QVector<int> ids;
+        for (int i = 0; i < 2000; ++i)
+            ids << i * 3 + (i % 7 == 0 ? 1 : 0);
+        {
+            db::Database d(path_);
+            addCalls(d, ids);
+        }
+        db::Database d(path_);
+        const QVector<int> expected = idsBySelect(d);
+        db::HistoryList list(path_);
+        QCOMPARE(list.rowCount(), expected.size());
+        QVector<int> rows(expected.size());
+        std::iota(rows.begin(), rows.end(), 0);
+        if (order == "up")
+            std::reverse(rows.begin(), rows.end());
+        else if (order == "middle")
+            std::rotate(rows.begin(), rows.begin() + 1000, rows.end());
+        else if (order == "scattered")
+            for (int i = 0; i < rows.size(); ++i)
+                std::swap(rows[i], rows[(i * 7919) % rows.size()]);
+        for (int r : rows) {
+            const db::HistoryRow *row = list.row(r);
+            QVERIFY2(row, qPrintable(QString::number(r)));
+            QCOMPARE(row->Id, expected[r]);
+            QCOMPARE(row->Number, QStringLiteral("03%1").arg(expected[r]));
+            QCOMPARE(row->column(6), QString::number(expected[r]));
+        }
+        // Only a bounded number of pages stays in memory.
+        QVERIFY(list.pagesHeld() <= db::HistoryList::KeptPages);
+        QVERIFY(!list.row(-1));
+        QVERIFY(!list.row(expected.size()));
+    }
+
+    void columnsAndNulls() {
+        {
+            db::Database d(path_);
+            addCalls(d, {3, 4});
+        }
+        db::HistoryList list(path_);
+        const db::HistoryRow *r = list.row(1);
+        QVERIFY(r);
+        QCOMPARE(r->Id, 3);
+        QCOMPARE(r->column(0), QStringLiteral("2024/05/4"));
+        QCOMPARE(r->column(1), QStringLiteral("10:3"));
+        QCOMPARE(r->column(3), QString()); // Null name
+        QCOMPARE(r->column(4), QStringLiteral("住所3"));
+        QCOMPARE(r->column(5), QString()); // no memo yet
+        QCOMPARE(r->column(7), QStringLiteral("100-3"));
+    }
+
+    // A refresh sees a new call at the top and a deleted one gone.
+    void refreshSeesChanges() {
+        {
+            db::Database d(path_);
+            QVector<int> ids(500);
+            std::iota(ids.begin(), ids.end(), 0);
+            addCalls(d, ids);
+        }
+        db::HistoryList list(path_);
+        QCOMPARE(list.row(0)->Id, 499);
+        QCOMPARE(list.row(499)->Id, 0);
+        {
+            db::Database d(path_);
+            addCalls(d, {500});
+            QVERIFY(db::DeleteHistoryRow(d, 250));
+        }
+        // Until refreshed the list shows what it read.
+        QCOMPARE(list.rowCount(), 500);
+        list.refresh();
+        QCOMPARE(list.rowCount(), 500);
+        QCOMPARE(list.row(0)->Id, 500);
+        QCOMPARE(list.row(249)->Id, 251);
+        QCOMPARE(list.row(250)->Id, 249);
+        QCOMPARE(list.rowOfId(500), 0);
+        QCOMPARE(list.rowOfId(249), 250);
+        QCOMPARE(list.rowOfId(250), -1);
+        QCOMPARE(list.rowOfId(0), 499);
+    }
+
+    void emptyHistory() {
+        db::HistoryList list(path_);
+        QVERIFY(list.isOpen());
+        QCOMPARE(list.rowCount(), 0);
+        QVERIFY(!list.row(0));
+        QCOMPARE(list.rowOfId(0), -1);
+        list.release();
+        QVERIFY(!list.isOpen());
+        QVERIFY(!list.row(0));
+    }
+
+    void memoReadAndWrite_data() {
+        QTest::addColumn<QString>("memo");
+        QTest::newRow("japanese") << QStringLiteral("折り返し電話する。明日１０時");
+        QTest::newRow("line breaks") << QStringLiteral("一行目\r\n二行目\nthird");
+        QTest::newRow("quotes") << QStringLiteral("he said \"it's\" ; DROP TABLE 着信履歴; --");
+        QTest::newRow("markup") << QStringLiteral("<b>bold</b> &amp; <script>x</script>");
+        QTest::newRow("long") << QString(100000, u'長');
+        QTest::newRow("empty") << QString();
+    }
+
+    void memoReadAndWrite() {
+        QFETCH(QString, memo);
+        db::Database d(path_);
+        addCalls(d, {7, 8});
+        const auto before = db::ReadCallMemo(d, 7);
+        QVERIFY(before);
+        QCOMPARE(before->Memo, QString());
+        QCOMPARE(before->Number, QStringLiteral("037"));
+        QCOMPARE(before->Name, QStringLiteral("名前7"));
+        QVERIFY(db::WriteCallMemo(d, 7, memo));
+        const auto after = db::ReadCallMemo(d, 7);
+        QVERIFY(after);
+        QCOMPARE(after->Memo, memo);
+        // The other call keeps its Null memo.
+        QSqlQuery q(d.sqlDatabase());
+        QVERIFY(q.exec(QStringLiteral("SELECT メモ FROM 着信履歴 WHERE 履歴ID = 8")) && q.next());
+        QVERIFY(q.isNull(0));
+        QCOMPARE(db::HistoryList(path_).row(1)->Memo, memo);
+    }
+
+    void memoOfAMissingCall() {
+        db::Database d(path_);
+        addCalls(d, {1});
+        QVERIFY(!db::ReadCallMemo(d, 2));
+        QVERIFY(!db::WriteCallMemo(d, 2, QStringLiteral("x")));
+        QCOMPARE(idsBySelect(d), QVector<int>{1});
+    }
+
+    void deletes() {
+        db::Database d(path_);
+        addCalls(d, {0, 1, 2, 3});
+        QVERIFY(db::DeleteHistoryRow(d, 0));
+        QVERIFY(!db::DeleteHistoryRow(d, 0));
+        QCOMPARE(idsBySelect(d), (QVector<int>{3, 2, 1}));
+        QVERIFY(db::DeleteAllHistory(d));
+        QCOMPARE(idsBySelect(d), QVector<int>{});
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString path_;
+};
+
+QTEST_GUILESS_MAIN(HistoryTest)
+#include "tst_history.moc"

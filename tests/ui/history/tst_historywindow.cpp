@@ -1,0 +1,507 @@
+// The call-history window Form2, driven as a user drives it: the main window's history button,
+// real presses and releases on the image buttons, clicks on the grid, calls played by
+// tools/ta-sim, and Rireki.ini as the window leaves it.
+#include "app/KolvaneApp.h"
+#include "db/Database.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Recorder.h"
+#include "platform/desktop/TrayIcon.h"
+#include "settings/HistoryLayoutFile.h"
+#include "settings/Program.h"
+#include "settings/SettingsFile.h"
+#include "support/TaSim.h"
+#include "ui/chrome/ImageButton.h"
+#include "ui/chrome/WindowChrome.h"
+#include "ui/history/HistoryModel.h"
+#include "ui/history/HistoryWindow.h"
+#include "ui/main/MainWindow.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using WindowChrome::TwipsToPixelsX;
+using WindowChrome::TwipsToPixelsY;
+
+namespace {
+
+// Text typed as a Japanese input method delivers it: committed strings.
+void typeText(QWidget *w, const QString &text) {
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(w, &commit);
+}
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeRaw(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class HistoryWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        Program::AppFolder = dir_->path();
+        Recorder::start();
+        TrayIcon::setAvailableForTest(true);
+        Dialogs::resetForTest();
+    }
+
+    void cleanup() {
+        app_.reset();
+        sim_.reset();
+        Recorder::stop();
+        TrayIcon::setAvailableForTest(std::nullopt);
+        Dialogs::resetForTest();
+    }
+
+    void noLayoutFileGivesDefaultsAndCloseCreatesIt() {
+        start();
+        HistoryWindow *w = open();
+        QCOMPARE(w->geometry(), QRect(0, 0, TwipsToPixelsX(8550), TwipsToPixelsY(6000)));
+        const int widths[6] = {1100, 1100, 1515, 1515, 2070, 2070};
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(w->grid()->columnWidth(i), TwipsToPixelsX(widths[i]));
+        QCOMPARE(w->findChild<ImageButton *>("Picture4(1)")->shownFace(), 116);
+        QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
+        QVERIFY(!QFile::exists(layoutPath()));
+        click(w, "Picture4(0)");
+        QTRY_VERIFY(!app_->historyWindow());
+        QCOMPARE(readAll(layoutPath()), FormatHistoryLayoutFile(HistoryLayout()));
+    }
+
+    void damagedLayoutFileGivesDefaults() {
+        QVERIFY(writeRaw(layoutPath(), "900\r\n800\r\nbroken\r\n"));
+        start();
+        HistoryWindow *w = open();
+        QVERIFY(w->layout() == HistoryLayout());
+        QCOMPARE(w->size(), QSize(TwipsToPixelsX(8550), TwipsToPixelsY(6000)));
+        QCOMPARE(w->grid()->columnWidth(0), TwipsToPixelsX(1100));
+    }
+
+    void customLayoutFileIsHonouredAndWrittenBackUnchanged() {
+        const QByteArray custom("900 \r\n 0\r\n1801\r\n2222\r\n3000\r\n4500\r\n1500\r\n2010\r\n"
+                                "9001\r\n4005\r\nTrue\r\n");
+        QVERIFY(writeRaw(layoutPath(), custom));
+        start();
+        HistoryWindow *w = open();
+        QCOMPARE(w->geometry(), QRect(TwipsToPixelsX(1500), TwipsToPixelsY(2010),
+                                      TwipsToPixelsX(9001), TwipsToPixelsY(4005)));
+        QCOMPARE(w->grid()->columnWidth(0), TwipsToPixelsX(900));
+        QCOMPARE(w->grid()->columnWidth(1), 0);
+        QCOMPARE(w->grid()->columnWidth(5), TwipsToPixelsX(4500));
+        QCOMPARE(w->findChild<ImageButton *>("Picture4(1)")->shownFace(), 115);
+        QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
+        w->findChild<QWidget *>("Picture1")->findChild<ImageButton *>("Picture5(0)");
+        click(w->findChild<QWidget *>("Picture1"), "Picture5(0)");
+        QTRY_VERIFY(!app_->historyWindow());
+        HistoryLayout back;
+        QVERIFY(ReadHistoryLayoutFile(layoutPath(), back));
+        QCOMPARE(FormatHistoryLayoutFile(back),
+                 QByteArray("900\r\n0\r\n1801\r\n2222\r\n3000\r\n4500\r\n1500\r\n2010\r\n"
+                            "9001\r\n4005\r\nTrue\r\n"));
+    }
+
+    void onTopIsToggledAndStored() {
+        start();
+        HistoryWindow *w = open();
+        ImageButton *b = w->findChild<ImageButton *>("Picture4(1)");
+        QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(b->shownFace(), 115);
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(32, 32));
+        QCOMPARE(b->shownFace(), 115);
+        QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
+        w->close();
+        HistoryLayout back;
+        QVERIFY(ReadHistoryLayoutFile(layoutPath(), back));
+        QVERIFY(back.HistoryOnTop);
+    }
+
+    void minimumSize() {
+        start();
+        HistoryWindow *w = open();
+        w->resize(30, 20);
+        QCOMPARE(w->size(), QSize(TwipsToPixelsX(4000), TwipsToPixelsY(1600)));
+        // The grip and the command bars follow the size.
+        QWidget *grip = w->findChild<QWidget *>("Picture2");
+        QCOMPARE(grip->pos(), QPoint(TwipsToPixelsX(4000 - 450), TwipsToPixelsY(1600 - 450)));
+    }
+
+    void hiddenColumnsAndHeadings() {
+        seed({1, 2});
+        start();
+        HistoryWindow *w = open();
+        const QStringList headings = {"日時", "時間", "電番",   "氏名",
+                                      "住所", "メモ", "履歴ID", "郵便番号"};
+        for (int c = 0; c < 8; ++c) {
+            QCOMPARE(w->model()->headerData(c, Qt::Horizontal).toString(), headings[c]);
+            QCOMPARE(w->grid()->isColumnHidden(c), c >= 6);
+        }
+        QCOMPARE(w->grid()->horizontalHeader()->height(), TwipsToPixelsY(300));
+        // Still hidden after a refresh, and the user's widths kept.
+        w->grid()->setColumnWidth(2, 140);
+        w->grid()->setColumnHidden(6, false);
+        w->RefreshList();
+        QVERIFY(w->grid()->isColumnHidden(6));
+        QVERIFY(w->grid()->isColumnHidden(7));
+        QCOMPARE(w->grid()->columnWidth(2), 140);
+        // Closed and opened again: hidden again.
+        w->close();
+        QTRY_VERIFY(!app_->historyWindow());
+        w = open();
+        QVERIFY(w->grid()->isColumnHidden(6));
+        QCOMPARE(w->grid()->columnWidth(2), 140);
+    }
+
+    void secondPressRaisesTheOpenWindow() {
+        start();
+        HistoryWindow *w = open();
+        click(app_->mainWindow(), "Picture4(6)");
+        QCOMPARE(app_->historyWindow(), w);
+        QCOMPARE(app_->mainWindow()->findChild<ImageButton *>("Picture4(6)")->shownFace(), 110);
+    }
+
+    void callWhileOpenComesFirstAndIsSelected() {
+        seed({1, 2, 3});
+        startWithTa();
+        HistoryWindow *w = open();
+        clickRow(w, 2);
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(1));
+        call("0312345678");
+        QTRY_COMPARE(w->model()->rowCount(), 4);
+        QCOMPARE(w->model()->historyId(0), 4);
+        QCOMPARE(w->grid()->currentIndex().row(), 0);
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(4));
+        QCOMPARE(w->model()->data(w->model()->index(0, 2)).toString(),
+                 QStringLiteral("0312345678"));
+    }
+
+    void deleteSelectedAfterOpeningAndTwice() {
+        seed({0, 1, 2, 3, 4});
+        start();
+        HistoryWindow *w = open();
+        // Right after opening: the newest goes.
+        click(w, "Picture4(4)");
+        QCOMPARE(ids(), (QList<int>{3, 2, 1, 0}));
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(3));
+        // The chosen call, then the newest.
+        clickRow(w, 2);
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(1));
+        click(w, "Picture4(4)");
+        QCOMPARE(ids(), (QList<int>{3, 2, 0}));
+        click(w, "Picture4(4)");
+        QCOMPARE(ids(), (QList<int>{2, 0}));
+        QCOMPARE(w->model()->rowCount(), 2);
+        QCOMPARE(w->findChild<ImageButton *>("Picture4(4)")->shownFace(), 212);
+    }
+
+    void deleteAll_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("ok") << int(Dialogs::Answer::Ok) << true;
+        QTest::newRow("cancel") << int(Dialogs::Answer::Cancel) << false;
+    }
+
+    void deleteAll() {
+        QFETCH(int, answer);
+        QFETCH(bool, deleted);
+        seed({5, 6});
+        startWithTa();
+        HistoryWindow *w = open();
+        call("0311112222");
+        QTRY_COMPARE(w->model()->rowCount(), 3);
+        QCOMPARE(w->model()->historyId(0), 7);
+        Dialogs::setNextAnswer(Dialogs::Answer(answer));
+        click(w, "Picture4(5)");
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("すべての着信履歴を削除します。"));
+        QCOMPARE(asked[0].title, QStringLiteral("着信履歴削除の確認"));
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Question);
+        QCOMPARE(asked[0].buttons, Dialogs::Buttons::OkCancel);
+        QCOMPARE(asked[0].defaultButton, std::optional<Dialogs::Answer>(Dialogs::Answer::Cancel));
+        QVERIFY(asked[0].systemModal);
+        QCOMPARE(w->findChild<ImageButton *>("Picture4(5)")->shownFace(), 214);
+        QCOMPARE(ids(), deleted ? QList<int>{} : (QList<int>{7, 6, 5}));
+        QCOMPARE(w->model()->rowCount(), deleted ? 0 : 3);
+        QCOMPARE(w->selectedHistoryId().has_value(), !deleted);
+        // The next call into the emptied table keeps the id given last.
+        call("0399998888");
+        QTRY_COMPARE(w->model()->rowCount(), deleted ? 1 : 4);
+        QCOMPARE(w->model()->historyId(0), deleted ? 7 : 8);
+    }
+
+    // The editor opened on one call, another selected before saving: the memo goes to the
+    // one selected when saving, which stays selected.
+    void editorSavesToTheRowSelectedAtSaving() {
+        seed({1, 2, 3, 4, 5});
+        start();
+        HistoryWindow *w = open();
+        auto *frame = w->findChild<QGroupBox *>("Frame1");
+        QVERIFY(!frame->isVisible());
+        clickRow(w, 2);
+        click(w, "Picture4(2)");
+        QVERIFY(frame->isVisible());
+        QCOMPARE(frame->title(), QStringLiteral("メモの編集"));
+        QCOMPARE(frame->findChild<QLabel *>("Label1(2)")->text(), QStringLiteral("033"));
+        QCOMPARE(frame->findChild<QLabel *>("Label1(0)")->text(), QStringLiteral("2024/05/3"));
+        // Centred in the window.
+        QCOMPARE(frame->geometry().center().x(), w->rect().center().x());
+        auto *text = frame->findChild<QPlainTextEdit *>("Text1");
+        QVERIFY(text->hasFocus() || !w->isActiveWindow());
+        clickRow(w, 0);
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(5));
+        text->setPlainText(QString());
+        typeText(text, QStringLiteral("<b>折返し</b> \"要\""));
+        QTest::keyClick(text, Qt::Key_Return);
+        typeText(text, QStringLiteral("二行目"));
+        const QString memo = QStringLiteral("<b>折返し</b> \"要\"\n二行目");
+        QCOMPARE(text->toPlainText(), memo);
+        click(frame, "Picture17(0)", 75, 35);
+        QVERIFY(!frame->isVisible());
+        QCOMPARE(memoOf(5), QVariant(memo));
+        QCOMPARE(memoOf(3), QVariant());
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(5));
+        QCOMPARE(w->model()->data(w->model()->index(0, 5)).toString(), memo);
+
+        // Saving on a row further down keeps that row selected after the refresh.
+        clickRow(w, 3);
+        click(w, "Picture4(2)");
+        text->setPlainText(QStringLiteral("二つ目"));
+        click(frame, "Picture17(0)");
+        QCOMPARE(memoOf(2), QVariant(QStringLiteral("二つ目")));
+        QCOMPARE(w->grid()->currentIndex().row(), 3);
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(2));
+
+        // Close writes nothing.
+        click(w, "Picture4(2)");
+        text->setPlainText(QStringLiteral("捨てる"));
+        click(frame, "Picture17(1)");
+        QVERIFY(!frame->isVisible());
+        QCOMPARE(memoOf(2), QVariant(QStringLiteral("二つ目")));
+    }
+
+    void doubleClickOnlyOnTheMemoColumn() {
+        seed({1, 2});
+        start();
+        HistoryWindow *w = open();
+        auto *frame = w->findChild<QGroupBox *>("Frame1");
+        doubleClickCell(w, 1, 0);
+        QVERIFY(!frame->isVisible());
+        doubleClickCell(w, 1, 5);
+        QVERIFY(frame->isVisible());
+        QCOMPARE(frame->findChild<QLabel *>("Label1(2)")->text(), QStringLiteral("031"));
+    }
+
+    void hiddenIdZeroOpensNothing() {
+        seed({0});
+        start();
+        HistoryWindow *w = open();
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(0));
+        click(w, "Picture4(2)");
+        QVERIFY(!w->findChild<QGroupBox *>("Frame1")->isVisible());
+        doubleClickCell(w, 0, 5);
+        QVERIFY(!w->findChild<QGroupBox *>("Frame1")->isVisible());
+    }
+
+    void emptyHistoryStaysUsable() {
+        start();
+        HistoryWindow *w = open();
+        QSignalSpy registered(w, &HistoryWindow::registerRequested);
+        QCOMPARE(w->model()->rowCount(), 0);
+        QVERIFY(!w->selectedHistoryId());
+        QTest::mouseClick(w->grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        QTest::mouseDClick(w->grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        for (int i : {2, 3, 4})
+            click(w, QStringLiteral("Picture4(%1)").arg(i));
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        click(w, "Picture4(5)");
+        QCOMPARE(registered.size(), 0);
+        QVERIFY(!w->findChild<QGroupBox *>("Frame1")->isVisible());
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->model()->rowCount(), 0);
+    }
+
+    void registerAsksWithTheSelectedId() {
+        seed({1, 2, 3});
+        start();
+        HistoryWindow *w = open();
+        QSignalSpy registered(w, &HistoryWindow::registerRequested);
+        ImageButton *b = w->findChild<ImageButton *>("Picture4(3)");
+        QCOMPARE(b->toolTip(), QStringLiteral("着信情報を電話帳に登録。"));
+        QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(b->shownFace(), 111);
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(b->shownFace(), 112);
+        clickRow(w, 1);
+        click(w, "Picture4(3)");
+        QCOMPARE(registered.size(), 2);
+        QCOMPARE(registered[0][0].value<qint32>(), 3);
+        QCOMPARE(registered[1][0].value<qint32>(), 2);
+    }
+
+    void releaseOutsideRunsNothing_data() {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QPoint>("release");
+        QTest::addColumn<Qt::MouseButton>("mouseButton");
+        QTest::addColumn<int>("face");
+        QTest::newRow("close, right of it") << 0 << QPoint(33, 5) << Qt::LeftButton << 104;
+        QTest::newRow("on top, below it") << 1 << QPoint(5, 33) << Qt::LeftButton << 116;
+        QTest::newRow("memo, left of it") << 2 << QPoint(-1, 5) << Qt::LeftButton << 106;
+        QTest::newRow("register, above it") << 3 << QPoint(5, -1) << Qt::LeftButton << 112;
+        QTest::newRow("delete, outside") << 4 << QPoint(40, 40) << Qt::LeftButton << 212;
+        QTest::newRow("delete, right button") << 4 << QPoint(5, 5) << Qt::RightButton << 212;
+        QTest::newRow("delete all, outside") << 5 << QPoint(33, 33) << Qt::LeftButton << 214;
+    }
+
+    void releaseOutsideRunsNothing() {
+        QFETCH(int, item);
+        QFETCH(QPoint, release);
+        QFETCH(Qt::MouseButton, mouseButton);
+        QFETCH(int, face);
+        seed({1, 2});
+        start();
+        HistoryWindow *w = open();
+        QSignalSpy registered(w, &HistoryWindow::registerRequested);
+        ImageButton *b = w->findChild<ImageButton *>(QStringLiteral("Picture4(%1)").arg(item));
+        QTest::mousePress(b, mouseButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(b, mouseButton, {}, release);
+        QCOMPARE(b->shownFace(), face);
+        QCOMPARE(ids(), (QList<int>{2, 1}));
+        QVERIFY(app_->historyWindow());
+        QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
+        QVERIFY(!w->findChild<QGroupBox *>("Frame1")->isVisible());
+        QCOMPARE(registered.size(), 0);
+        QCOMPARE(Dialogs::takeAsked().size(), 0);
+    }
+
+    // Compaction closes the window, which writes its layout and lets go of the file.
+    void compactionClosesTheWindow() {
+        seed({1});
+        start();
+        HistoryWindow *w = open();
+        w->move(TwipsToPixelsX(3000), TwipsToPixelsY(1500));
+        app_->state().announceCompactionStarting();
+        QTRY_VERIFY(!app_->historyWindow());
+        HistoryLayout back;
+        QVERIFY(ReadHistoryLayoutFile(layoutPath(), back));
+        QCOMPARE(back.Left, 3000);
+        QCOMPARE(back.Top, 1500);
+    }
+
+private:
+    static QString layoutPath() { return Program::filePath(QStringLiteral("Rireki.ini")); }
+    static QString dbPath() { return Program::filePath(QStringLiteral("Kolvane.mdb")); }
+
+    // History rows with these ids: number "03" + id, name "名前" + id.
+    static void seed(const QList<int> &rowIds) {
+        db::Database d(dbPath());
+        QSqlQuery q(d.sqlDatabase());
+        for (int id : rowIds) {
+            q.prepare(
+                QStringLiteral("INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 着信者ID) "
+                               "VALUES (?, ?, ?, ?, ?, 0)"));
+            q.addBindValue(id);
+            q.addBindValue(QStringLiteral("2024/05/%1").arg(id));
+            q.addBindValue(QStringLiteral("10:00:%1").arg(id));
+            q.addBindValue(QStringLiteral("03%1").arg(id));
+            q.addBindValue(QStringLiteral("名前%1").arg(id));
+            QVERIFY(q.exec());
+        }
+    }
+
+    static QList<int> ids() {
+        db::Database d(dbPath());
+        QSqlQuery q(d.sqlDatabase());
+        q.exec(QStringLiteral("SELECT 履歴ID FROM 着信履歴 ORDER BY 履歴ID DESC"));
+        QList<int> out;
+        while (q.next())
+            out << q.value(0).toInt();
+        return out;
+    }
+
+    static QVariant memoOf(int id) {
+        db::Database d(dbPath());
+        QSqlQuery q(d.sqlDatabase());
+        q.prepare(QStringLiteral("SELECT メモ FROM 着信履歴 WHERE 履歴ID = ?"));
+        q.addBindValue(id);
+        if (!q.exec() || !q.next() || q.isNull(0))
+            return QVariant();
+        return q.value(0);
+    }
+
+    void start(const QString &device = QString()) {
+        Settings s;
+        s.ShowDate = 0;
+        s.PortNumber = 0;
+        s.PortName = device;
+        QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), s));
+        app_ = std::make_unique<KolvaneApp>();
+        app_->mainWindow()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(app_->mainWindow()));
+    }
+
+    void startWithTa() {
+        sim_ = std::make_unique<TaSim>();
+        QVERIFY(!sim_->device().isEmpty());
+        start(sim_->device());
+        QTRY_VERIFY(!app_->state().FirstActivation);
+    }
+
+    void call(const QByteArray &field) { sim_->send(field + "\n"); }
+
+    HistoryWindow *open() {
+        click(app_->mainWindow(), "Picture4(6)");
+        HistoryWindow *w = app_->historyWindow();
+        if (w)
+            (void)QTest::qWaitForWindowExposed(w);
+        return w;
+    }
+
+    static void click(QWidget *in, const QString &name, int x = 5, int y = 5) {
+        ImageButton *b = in->findChild<ImageButton *>(name);
+        QVERIFY2(b, qPrintable(name));
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(x, y));
+    }
+
+    static void clickRow(HistoryWindow *w, int row) {
+        const QRect cell = w->grid()->visualRect(w->model()->index(row, 0));
+        QVERIFY(cell.isValid());
+        QTest::mouseClick(w->grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    static void doubleClickCell(HistoryWindow *w, int row, int column) {
+        w->grid()->scrollTo(w->model()->index(row, column));
+        const QRect cell =
+            w->grid()->visualRect(w->model()->index(row, column)) & w->grid()->viewport()->rect();
+        QVERIFY(cell.isValid());
+        // A user's double-click: press, release, then the second press that the window system
+        // reports as a double-click, and its release.
+        QTest::mouseClick(w->grid()->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(w->grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TaSim> sim_;
+    std::unique_ptr<KolvaneApp> app_;
+};
+
+QTEST_MAIN(HistoryWindowTest)
+#include "tst_historywindow.moc"
