@@ -4,10 +4,12 @@
 #include "callerid/TaLink.h"
 #include "db/Database.h"
 #include "db/Registration.h"
+#include "db/Compaction.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/TrayIcon.h"
 #include "settings/Program.h"
+#include "ui/about/AboutWindow.h"
 #include "ui/chrome/Pictures.h"
 #include "ui/refdb/ReferenceWindow.h"
 #include "ui/phonebook/PhonebookWindow.h"
@@ -16,6 +18,7 @@
 #include <QEvent>
 
 #include <QDir>
+#include <QTimer>
 
 KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
     link_ = new TaLink(this);
@@ -54,6 +57,7 @@ KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
     connect(form1_, &MainWindow::referenceSettingsRequested, this,
             &KolvaneApp::OpenReferenceWindow);
     form1_->installEventFilter(this);
+    connect(form1_, &MainWindow::compactionRequested, this, &KolvaneApp::CompactCallDatabase);
     WireCallPath();
 }
 
@@ -236,7 +240,70 @@ void KolvaneApp::RegisterCallerFromHistory(qint32 historyId) {
 
 // --- the About window (Form5) ---
 
-void KolvaneApp::OpenAboutWindow() {}
+AboutWindow *KolvaneApp::aboutWindow() const {
+    return form5_;
+}
+
+void KolvaneApp::OpenAboutWindow() {
+    // Modal over the main window; closing it unloads it, and the next About is a fresh one.
+    if (form5_) {
+        form5_->raise();
+        form5_->activateWindow();
+        return;
+    }
+    form5_ = new AboutWindow(AboutWindow::Texts::FromBuild(), form1_);
+    form5_->setWindowFlag(Qt::Window, true);
+    form5_->setWindowModality(Qt::WindowModal);
+    const QRect main = form1_->geometry();
+    form5_->move(main.center() - form5_->rect().center());
+    form5_->show();
+    form5_->activateWindow();
+}
+
+// --- database compaction ---
+
+void KolvaneApp::CompactCallDatabase() {
+    // A double-click while a compaction runs does nothing.
+    if (state_.CompactionBusy)
+        return;
+    Dialogs::MessageBox confirmation;
+    confirmation.text = QStringLiteral("Zelmoraの電話帳データベースを最適化します。");
+    confirmation.title = QStringLiteral("最適化の確認");
+    confirmation.icon = Dialogs::Icon::Question;
+    confirmation.buttons = Dialogs::Buttons::OkCancel;
+    confirmation.defaultButton = Dialogs::Answer::Cancel;
+    confirmation.systemModal = true;
+    // 1
+    if (Dialogs::Show(form1_, confirmation) != Dialogs::Answer::Ok || state_.CompactionBusy)
+        return;
+    // 2-4: the call path waits; Label5 says so, and the history and phonebook windows close
+    // themselves (saving what they hold), releasing the file.
+    state_.CompactionBusy = true;
+    state_.announceCompactionStarting();
+    // 5-8 off this thread, once the closed windows are gone.
+    compaction_ = new db::CompactionJob(Program::AppFolder, this);
+    connect(compaction_, &db::CompactionJob::finished, this, &KolvaneApp::CompactionDone);
+    QTimer::singleShot(0, compaction_, &db::CompactionJob::start);
+}
+
+void KolvaneApp::CompactionDone(bool ok, const QString &failure) {
+    if (compaction_)
+        compaction_->deleteLater();
+    // 9
+    state_.CompactionBusy = false;
+    state_.announceCompactionFinished();
+    // A report that came meanwhile is handled now, not at the next call (whose read would
+    // hold both reports and keep only the first).
+    link_->ReceiveWaiting();
+    if (!ok) {
+        Dialogs::MessageBox box;
+        box.text = QStringLiteral("電話帳データベースを最適化できませんでした。\n") + failure +
+                   QStringLiteral("\n電話帳データベースは最適化する前のまま使えます。");
+        box.title = QStringLiteral("Kolvane");
+        box.icon = Dialogs::Icon::Exclamation;
+        Dialogs::Show(form1_, box);
+    }
+}
 
 void KolvaneApp::start() {
     form1_->show();

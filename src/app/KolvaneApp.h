@@ -8,6 +8,10 @@
 #include <QPointer>
 #include <QTimer>
 
+namespace db {
+class CompactionJob;
+}
+class AboutWindow;
 class CallHandler;
 class ReferenceWindow;
 class PhonebookWindow;
@@ -95,4 +99,16 @@ private:
     QPointer<HistoryWindow> form2_;
     QPointer<ReferenceWindow> form4_;
     QPointer<PhonebookWindow> form3_;
+
+    // --- database compaction and the About window ---
+public:
+    // The double-click on the title icon: asks, then compacts Kolvane.mdb off the window's
+    // thread while the call path waits; the windows that hold the file close themselves.
+    void CompactCallDatabase();
+    AboutWindow *aboutWindow() const;
+
+private:
+    void CompactionDone(bool ok, const QString &failure);
+    QPointer<db::CompactionJob> compaction_;
+    QPointer<AboutWindow> form5_;
 };

@@ -65,6 +65,13 @@ void TaLink::setReceiveGate(std::function<bool()> gate) {
     gate_ = std::move(gate);
 }
 
+void TaLink::ReceiveWaiting() {
+    // A read already due takes them.
+    if (settle_.isActive())
+        return;
+    comm_->raiseWaitingReceive();
+}
+
 void TaLink::onReceived() {
     // Bytes arriving during the wait are taken by the read that is already due.
     if (settle_.isActive())

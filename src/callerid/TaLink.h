@@ -38,6 +38,10 @@ public:
     // means nothing is read now and the bytes stay in the buffer for the next event.
     void setReceiveGate(std::function<bool()> gate);
 
+    // Bytes that came while the gate was shut (a compaction) are read now, as at a receive
+    // event, rather than at the next call, whose read would hold both reports.
+    void ReceiveWaiting();
+
 signals:
     // One read of the whole receive buffer at a receive event.
     void blockRead(const QByteArray &block);

@@ -198,6 +198,17 @@ QByteArray SerialControl::input() {
     return port_->read(inputLen_);
 }
 
+bool SerialControl::raiseWaitingReceive() {
+    if (!port_->isOpen() || lossPending_)
+        return false;
+    drainPending();
+    if (port_->bytesAvailable() <= 0)
+        return false;
+    commEvent_ = ComEvReceive;
+    emit received();
+    return true;
+}
+
 void SerialControl::onReadyRead() {
     if (draining_ || lossPending_)
         return;

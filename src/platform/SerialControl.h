@@ -48,6 +48,9 @@ public:
     QByteArray input();
     // The event that raised the last receive notification.
     int commEvent() const { return commEvent_; }
+    // Raises the receive event again for bytes that wait unread (left in the buffer while
+    // the program could not take them); false when none wait.
+    bool raiseWaitingReceive();
 
     // The device that opening uses: the port name, or the standard port of the number
     // ("/dev/ttyS<n-1>"); empty when neither names a port.

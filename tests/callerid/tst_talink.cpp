@@ -1,8 +1,8 @@
 // The serial link to the TA, against tools/ta-sim on a real pseudo-terminal.
 
-#include "settings/Settings.h"
 #include "callerid/TaLink.h"
 #include "platform/SerialControl.h"
+#include "settings/Settings.h"
 #include "support/TaSim.h"
 
 #include <QFile>
@@ -59,6 +59,8 @@ private slots:
     void rawBytesPassUnchanged_data();
     void rawBytesPassUnchanged();
     void closedGateLeavesDataInBuffer();
+    void waitingDataReadWhenTheGateOpens();
+    void nothingWaitingReadsNothing();
     void gateClosingDuringTheWaitLeavesDataInBuffer();
     void inputLenLimitsOneRead();
     void inputTakesWhatTheSystemHolds();
@@ -227,6 +229,50 @@ void TestTaLink::closedGateLeavesDataInBuffer() {
     sim.send("C 1\n");
     const QByteArray both = framed("0471234567 1") + framed("C 1");
     QCOMPARE(readBlocks(spy, both.size()), both);
+}
+
+// After a compaction the bytes that waited are read at once, as one report of their own.
+void TestTaLink::waitingDataReadWhenTheGateOpens() {
+    TaSim sim;
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.setLinkUp(true);
+    bool busy = true;
+    int asked = 0;
+    link.setReceiveGate([&] {
+        ++asked;
+        return !busy;
+    });
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    sim.send("0471234567 1\n");
+    QTRY_VERIFY(asked >= 1);
+    QTest::qWait(500);
+    QCOMPARE(spy.size(), 0);
+    busy = false;
+    link.ReceiveWaiting();
+    const QByteArray report = framed("0471234567 1");
+    QCOMPARE(readBlocks(spy, report.size()), report);
+}
+
+void TestTaLink::nothingWaitingReadsNothing() {
+    TaSim sim;
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.setLinkUp(true);
+    int asked = 0;
+    link.setReceiveGate([&] {
+        ++asked;
+        return true;
+    });
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    link.ReceiveWaiting();
+    QTest::qWait(500);
+    QCOMPARE(asked, 0);
+    QCOMPARE(spy.size(), 0);
+    // A closed port has nothing waiting either.
+    link.close();
+    link.ReceiveWaiting();
+    QCOMPARE(asked, 0);
 }
 
 void TestTaLink::gateClosingDuringTheWaitLeavesDataInBuffer() {

@@ -60,4 +60,22 @@ void setMailResultForTest(bool started) {
     mailResultForTest = started;
 }
 
+bool OpenUrl(const QUrl &url) {
+    if (Recorder::active()) {
+        Recorder::add(QStringLiteral("shell open ") + url.toString());
+        // What the desktop would answer: a request is made through its opener (xdg-open, or
+        // the browser named by BROWSER for web addresses).
+        if (!url.isValid())
+            return false;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+        const bool web = url.scheme().startsWith(QLatin1String("http"));
+        return !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty() ||
+               (web && !qEnvironmentVariableIsEmpty("BROWSER"));
+#else
+        return true;
+#endif
+    }
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
 } // namespace Shell

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QUrl;
+
 // Starting other programs of the desktop.
 namespace Shell {
 // The desktop's date and time settings tool, when one is installed; nothing otherwise.
@@ -16,4 +18,7 @@ QStringList DateTimeSettingsCommand();
 // the answer given by setMailResultForTest (true unless told otherwise) is returned.
 bool OpenMail(const QString &address);
 void setMailResultForTest(bool started);
+// Opens a web address, a "mailto:" link or a local file with the desktop's program for it.
+// False when the request could not be made (no program for it on this desktop).
+bool OpenUrl(const QUrl &url);
 } // namespace Shell

@@ -88,6 +88,7 @@ MainWindow::MainWindow(RunState &state, QWidget *parent)
 
     BuildLayout();
     FormLoad();
+    WatchCompaction();
 }
 
 MainWindow::~MainWindow() {
@@ -501,6 +502,23 @@ void MainWindow::SaveMemoPanel() {
     if (Picture15->Save())
         state.announceHistoryChanged();
     HideMemoPanel();
+}
+
+// --- database compaction ---
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+    // Only item 0 of the title pictures compacts; both drag the window.
+    if (watched == Image1[0] && event->type() == QEvent::MouseButtonDblClick) {
+        emit compactionRequested();
+        return true;
+    }
+    return SkinnedWindow::eventFilter(watched, event);
+}
+
+void MainWindow::WatchCompaction() {
+    connect(&state, &RunState::compactionStarting, this,
+            [this] { Label5->setText(QStringLiteral("電話帳を最適化します。")); });
+    connect(&state, &RunState::compactionFinished, this, [this] { Label5->setText(Waiting); });
 }
 
 // --- window events ---

@@ -121,4 +121,15 @@ private:
     MemoPanel *Picture15 = nullptr;
     // The settings and set-up panels (Picture9, Picture10).
     SettingsPanel *settingsPanel_ = nullptr;
+    // --- database compaction ---
+signals:
+    // A double-click on the title icon Image1(0): compact the call database.
+    void compactionRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Label5 says while the call database is compacted.
+    void WatchCompaction();
 };

@@ -1,0 +1,323 @@
+#include "db/Compaction.h"
+
+#include "db/Database.h"
+
+#include <QAtomicInt>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QUrl>
+#include <atomic>
+
+namespace db {
+
+namespace {
+
+const QString DatabaseName = QStringLiteral("Kolvane.mdb");
+const QString CopyName = QStringLiteral("KolvaneNEW.mdb");
+const QString BackupName = QStringLiteral("KolvaneOLD.mdb");
+// The files the database engine keeps beside a database while it is open.
+const QStringList SideFileEndings = {QStringLiteral("-wal"), QStringLiteral("-shm"),
+                                     QStringLiteral("-journal")};
+
+std::atomic<Compaction::Step> injectedFailure{Compaction::Step::None};
+
+bool injected(Compaction::Step step) {
+    Compaction::Step expected = step;
+    return injectedFailure.compare_exchange_strong(expected, Compaction::Step::None);
+}
+
+// A connection of this thread to an existing file (never created), released on destruction.
+class Connection {
+public:
+    explicit Connection(const QString &path) {
+        static QAtomicInt counter;
+        name_ = QStringLiteral("kolvane-compaction-%1").arg(counter.fetchAndAddRelaxed(1));
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+        url.setQuery(QStringLiteral("mode=rw"));
+        d.setDatabaseName(url.toString(QUrl::FullyEncoded));
+        d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_URI"));
+        open_ = QFileInfo(path).isFile() && d.open();
+    }
+    ~Connection() {
+        {
+            QSqlDatabase d = QSqlDatabase::database(name_, false);
+            if (d.isValid())
+                d.close();
+        }
+        QSqlDatabase::removeDatabase(name_);
+    }
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    bool isOpen() const { return open_; }
+    QSqlDatabase database() const { return QSqlDatabase::database(name_, false); }
+    QString lastError() const { return database().lastError().text(); }
+
+private:
+    QString name_;
+    bool open_ = false;
+};
+
+// What must be the same in the file and its copy.
+struct Shape {
+    QString pageSize, encoding, userVersion, applicationId, journalMode;
+    QStringList schema;      // type, name, table and SQL of every table, index, view, trigger
+    QList<qint64> rowCounts; // of every table, in name order
+    bool read = false;
+    QString error;
+
+    bool sameContent(const Shape &o) const {
+        return pageSize == o.pageSize && encoding == o.encoding && userVersion == o.userVersion &&
+               applicationId == o.applicationId && schema == o.schema && rowCounts == o.rowCounts;
+    }
+};
+
+QString pragma(QSqlQuery &q, const QString &name) {
+    if (!q.exec(QStringLiteral("PRAGMA ") + name) || !q.next())
+        return QString();
+    return q.value(0).toString();
+}
+
+Shape ShapeOf(const QSqlDatabase &d) {
+    Shape s;
+    QSqlQuery q(d);
+    s.pageSize = pragma(q, QStringLiteral("page_size"));
+    s.encoding = pragma(q, QStringLiteral("encoding"));
+    s.userVersion = pragma(q, QStringLiteral("user_version"));
+    s.applicationId = pragma(q, QStringLiteral("application_id"));
+    s.journalMode = pragma(q, QStringLiteral("journal_mode")).toLower();
+    if (!q.exec(QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master "
+                               "ORDER BY type, name"))) {
+        s.error = q.lastError().text();
+        return s;
+    }
+    QStringList tables;
+    while (q.next()) {
+        s.schema << q.value(0).toString() + QLatin1Char('\x1f') + q.value(1).toString() +
+                        QLatin1Char('\x1f') + q.value(2).toString() + QLatin1Char('\x1f') +
+                        q.value(3).toString();
+        if (q.value(0).toString() == QLatin1String("table"))
+            tables << q.value(1).toString();
+    }
+    for (const QString &table : tables) {
+        const QString quoted = QLatin1Char('"') +
+                               QString(table).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                               QLatin1Char('"');
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM ") + quoted) || !q.next()) {
+            s.error = q.lastError().text();
+            return s;
+        }
+        s.rowCounts << q.value(0).toLongLong();
+    }
+    s.read = !s.pageSize.isEmpty() && !s.encoding.isEmpty();
+    return s;
+}
+
+// PRAGMA integrity_check: every page, every index against its table.
+bool IntegrityOk(const QSqlDatabase &d, QString *detail) {
+    QSqlQuery q(d);
+    if (!q.exec(QStringLiteral("PRAGMA integrity_check"))) {
+        *detail = q.lastError().text();
+        return false;
+    }
+    QStringList lines;
+    while (q.next())
+        lines << q.value(0).toString();
+    if (lines == QStringList{QStringLiteral("ok")})
+        return true;
+    *detail = lines.mid(0, 3).join(QLatin1Char('\n'));
+    return false;
+}
+
+bool RemoveIfThere(const QString &path) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    return QFile::remove(path);
+}
+
+} // namespace
+
+Compaction::Compaction(const QString &folder) : folder_(folder) {}
+
+QString Compaction::databasePath() const {
+    return QDir(folder_).filePath(DatabaseName);
+}
+QString Compaction::copyPath() const {
+    return QDir(folder_).filePath(CopyName);
+}
+QString Compaction::backupPath() const {
+    return QDir(folder_).filePath(BackupName);
+}
+
+void Compaction::failNextRunAtForTest(Step step) {
+    injectedFailure = step;
+}
+
+bool Compaction::fail(Step step, const QString &what, const QString &detail) {
+    failedStep_ = step;
+    failure_ = what;
+    if (!detail.isEmpty())
+        failure_ += QStringLiteral("\n（") + detail + QStringLiteral("）");
+    return false;
+}
+
+bool Compaction::RemoveLeftovers() {
+    for (const QString &path : {copyPath(), backupPath()}) {
+        // A side file left beside a removed database would be taken for the next file's own.
+        for (const QString &ending : SideFileEndings)
+            if (!RemoveIfThere(path + ending))
+                return fail(Step::RemoveLeftovers, QStringLiteral("「%1」を削除できませんでした。")
+                                                       .arg(QFileInfo(path + ending).fileName()));
+        if (injected(Step::RemoveLeftovers) || !RemoveIfThere(path))
+            return fail(
+                Step::RemoveLeftovers,
+                QStringLiteral("「%1」を削除できませんでした。").arg(QFileInfo(path).fileName()));
+    }
+    return true;
+}
+
+bool Compaction::WriteCompactedCopy() {
+    const QString notWritten =
+        QStringLiteral("最適化したコピー「KolvaneNEW.mdb」を書き込めませんでした。"
+                       "ディスクの空きとフォルダへの書き込みができるかを確かめてください。");
+    if (!QFileInfo(databasePath()).isFile())
+        return fail(Step::WriteCopy, QStringLiteral("「Kolvane.mdb」が見つかりません。"));
+    if (QFileInfo::exists(copyPath()))
+        return fail(Step::WriteCopy, notWritten, QStringLiteral("KolvaneNEW.mdb が既にあります"));
+
+    Shape original;
+    {
+        Connection source(databasePath());
+        Connection writerLock(databasePath());
+        if (!source.isOpen() || !writerLock.isOpen())
+            return fail(Step::WriteCopy, QStringLiteral("「Kolvane.mdb」を開けませんでした。"),
+                        source.lastError());
+        // No one writes while the copy is taken: a memo or call stored meanwhile would stay
+        // behind in the file that becomes the backup.
+        QSqlQuery lock(writerLock.database());
+        if (!lock.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            return fail(Step::WriteCopy, QStringLiteral("「Kolvane.mdb」が使用中です。"),
+                        lock.lastError().text());
+        original = ShapeOf(source.database());
+        if (!original.read) {
+            lock.exec(QStringLiteral("ROLLBACK"));
+            return fail(Step::WriteCopy, QStringLiteral("「Kolvane.mdb」を読めませんでした。"),
+                        original.error);
+        }
+        QSqlQuery q(source.database());
+        const bool copied = q.prepare(QStringLiteral("VACUUM INTO :destination")) &&
+                            (q.bindValue(QStringLiteral(":destination"), copyPath()), q.exec());
+        const QString error = q.lastError().text();
+        lock.exec(QStringLiteral("ROLLBACK"));
+        if (!copied)
+            return fail(Step::WriteCopy, notWritten, error);
+    }
+    // The last connection closing has folded the log into the file and removed it.
+    const QFileInfo copiedFrom(databasePath());
+    copiedSize_ = copiedFrom.size();
+    copiedModified_ = copiedFrom.lastModified().toMSecsSinceEpoch();
+    if (injected(Step::WriteCopy))
+        return fail(Step::WriteCopy, notWritten, QStringLiteral("disk full"));
+
+    const QString badCopy =
+        QStringLiteral("最適化したコピー「KolvaneNEW.mdb」の検査で誤りが見つかりました。");
+    Connection copy(copyPath());
+    if (!copy.isOpen())
+        return fail(Step::CheckCopy, badCopy, copy.lastError());
+    QString detail;
+    if (injected(Step::CheckCopy) || !IntegrityOk(copy.database(), &detail))
+        return fail(Step::CheckCopy, badCopy, detail);
+    // The copy is written with a rollback journal; it takes the file's journal back.
+    if (original.journalMode == QLatin1String("wal")) {
+        QSqlQuery q(copy.database());
+        if (!q.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
+            return fail(Step::WriteCopy, notWritten, q.lastError().text());
+    }
+    const Shape copied = ShapeOf(copy.database());
+    if (!copied.read || !copied.sameContent(original) || copied.journalMode != original.journalMode)
+        return fail(Step::CheckCopy, badCopy,
+                    copied.error.isEmpty() ? QStringLiteral("rows or schema differ")
+                                           : copied.error);
+    return true;
+}
+
+bool Compaction::PutCopyInPlace() {
+    // A log beside the file means someone opened it after the copy was taken (or still has it
+    // open): its rows would be missing from the copy, and the new file would be read with the
+    // old file's log.
+    for (const QString &ending : SideFileEndings)
+        if (QFileInfo::exists(databasePath() + ending))
+            return fail(Step::SetAsideOld, QStringLiteral("「Kolvane.mdb」が使用中です。"));
+    const QFileInfo now(databasePath());
+    if (copiedSize_ >= 0 &&
+        (now.size() != copiedSize_ || now.lastModified().toMSecsSinceEpoch() != copiedModified_))
+        return fail(Step::SetAsideOld,
+                    QStringLiteral("「Kolvane.mdb」が最適化の間に書き換えられました。"));
+    // 7
+    if (injected(Step::SetAsideOld) || !QFile::rename(databasePath(), backupPath()))
+        return fail(
+            Step::SetAsideOld,
+            QStringLiteral("「Kolvane.mdb」の名前を「KolvaneOLD.mdb」に変えられませんでした。"));
+    // 8
+    if (injected(Step::PutCopyInPlace) || !QFile::rename(copyPath(), databasePath())) {
+        QFile::rename(backupPath(), databasePath());
+        return fail(
+            Step::PutCopyInPlace,
+            QStringLiteral("「KolvaneNEW.mdb」の名前を「Kolvane.mdb」に変えられませんでした。"));
+    }
+    return true;
+}
+
+void Compaction::RemoveCopy() {
+    for (const QString &ending : SideFileEndings)
+        RemoveIfThere(copyPath() + ending);
+    RemoveIfThere(copyPath());
+}
+
+bool Compaction::Run() {
+    failedStep_ = Step::None;
+    failure_.clear();
+    if (!RemoveLeftovers())
+        return false;
+    if (!WriteCompactedCopy() || !PutCopyInPlace()) {
+        RemoveCopy();
+        return false;
+    }
+    // The first opening of a file reads it through for damage; done here, off the window's
+    // thread, the next call does not wait for it.
+    const Database firstOpening(databasePath());
+    return true;
+}
+
+CompactionJob::CompactionJob(const QString &folder, QObject *parent)
+    : QObject(parent), compaction_(folder) {}
+
+CompactionJob::~CompactionJob() {
+    if (thread_) {
+        thread_->wait();
+        delete thread_;
+    }
+}
+
+void CompactionJob::start() {
+    if (thread_)
+        return;
+    thread_ = QThread::create([this] { ok_ = compaction_.Run(); });
+    connect(thread_, &QThread::finished, this,
+            [this] { emit finished(ok_, ok_ ? QString() : compaction_.failure()); });
+    thread_->start();
+}
+
+bool CompactionJob::isRunning() const {
+    return thread_ && thread_->isRunning();
+}
+
+} // namespace db
