@@ -2,17 +2,17 @@
 
 #include "callerid/CallHandler.h"
 #include "callerid/TaLink.h"
+#include "db/Compaction.h"
 #include "db/Database.h"
 #include "db/Registration.h"
-#include "db/Compaction.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/TrayIcon.h"
 #include "settings/Program.h"
 #include "ui/about/AboutWindow.h"
 #include "ui/chrome/Pictures.h"
-#include "ui/refdb/ReferenceWindow.h"
 #include "ui/phonebook/PhonebookWindow.h"
+#include "ui/refdb/ReferenceWindow.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -93,6 +93,7 @@ void KolvaneApp::WireCallPath() {
     });
     connect(handler_, &CallHandler::callerShown, form1_, &MainWindow::ShowCaller);
     connect(handler_, &CallHandler::ringRequested, ring_, &RingPlayer::play);
+    connect(handler_, &CallHandler::historyStored, form1_, &MainWindow::ShowHistoryWritable);
     connect(handler_, &CallHandler::callHandled, form1_, &MainWindow::ShowCallHandled);
 }
 

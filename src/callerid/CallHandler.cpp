@@ -73,10 +73,18 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
         emit ringRequested(settings.RingFile);
 
     // 22: history row; 23: an open history window shows it.
-    if (AppendHistoryRow(database, call, display))
+    if (AppendHistoryRow(database, call, display)) {
+        emit historyStored(QString());
         state_.announceHistoryChanged();
-    else
-        DiagnosticLog::failure(QStringLiteral("call not stored"), database.path());
+    } else {
+        // An open file that refuses the row is held by another program (or its folder
+        // refuses the log); a file that did not open says why itself.
+        const QString reason =
+            db::ProblemText(database.isOpen() ? db::Database::Problem::Busy : database.problem());
+        DiagnosticLog::failure(QStringLiteral("call not stored"),
+                               database.path() + QStringLiteral(": ") + reason);
+        emit historyStored(reason);
+    }
     database.close();
 
     // 24-26

@@ -595,8 +595,10 @@ Database::Database(const QString &path) : path_(path) {
     QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
     // A file that is there is judged before anything may write to it: a read-write open of a
     // database in WAL mode replays and folds in its log, which changes a file not ours.
-    if (!fresh && !holdsKolvaneTables(absolute))
+    if (!fresh && !holdsKolvaneTables(absolute)) {
+        problem_ = Problem::NotOurs;
         return;
+    }
     if (fresh) {
         d.setDatabaseName(path);
         d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
@@ -607,8 +609,10 @@ Database::Database(const QString &path) : path_(path) {
         d.setDatabaseName(url.toString(QUrl::FullyEncoded));
         d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_URI"));
     }
-    if (!d.open())
+    if (!d.open()) {
+        problem_ = Problem::NotWritable;
         return;
+    }
     // No close of ours folds the log into the file (closeConnection says when it may).
     foldLogOnClose(d, false);
     QSqlQuery q(d);
@@ -622,12 +626,14 @@ Database::Database(const QString &path) : path_(path) {
         if (!(created && d.commit())) {
             d.rollback();
             closeConnection(d, absolute);
+            problem_ = Problem::NotWritable;
             return;
         }
         // The tables go into the file itself, where the next opening looks for them.
         q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
     }
     if (!isKolvaneDatabase(d) || (!fresh && !knownIntact(absolute) && !isIntact(d))) {
+        problem_ = isKolvaneDatabase(d) ? Problem::Damaged : Problem::NotOurs;
         forgetIntact(absolute);
         q.finish();
         closeConnection(d, absolute);
@@ -695,6 +701,22 @@ RowSet Database::openRows(const QString &sql, const QVariantMap &parameters) con
     for (auto it = parameters.begin(); it != parameters.end(); ++it)
         q.setParameter(it.key(), it.value());
     return q.openRows();
+}
+
+QString ProblemText(Database::Problem problem) {
+    switch (problem) {
+    case Database::Problem::NotWritable:
+        return QStringLiteral("書き込めません");
+    case Database::Problem::NotOurs:
+        return QStringLiteral("Kolvaneのデータベースではありません");
+    case Database::Problem::Damaged:
+        return QStringLiteral("ファイルが壊れています");
+    case Database::Problem::Busy:
+        return QStringLiteral("使用中です");
+    case Database::Problem::None:
+        break;
+    }
+    return QString();
 }
 
 bool CheckpointDatabase(const QString &path) {

@@ -83,6 +83,10 @@ public:
     Database &operator=(const Database &) = delete;
 
     bool isOpen() const { return open_; }
+
+    // Why the file cannot be used, when it cannot.
+    enum class Problem { None, NotWritable, NotOurs, Damaged, Busy };
+    Problem problem() const { return problem_; }
     QString path() const { return path_; }
     // The connection, for the models of windows that stay open (QSqlQueryModel); release
     // every model on it before this object goes.
@@ -100,7 +104,11 @@ private:
     QString path_;
     QString connection_;
     bool open_ = false;
+    Problem problem_ = Problem::None;
 };
+
+// The reason in the program's words ("書き込めません", "ファイルが壊れています" …), empty for None.
+QString ProblemText(Database::Problem problem);
 
 // Folds the log (Kolvane.mdb-wal) of our own database into the file; the log is removed when
 // no other connection has the file open. Our connections leave the log beside the file when

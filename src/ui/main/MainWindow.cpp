@@ -208,23 +208,27 @@ void MainWindow::FormLoad() {
     CreateSpinControl();
     state.FirstActivation = true;
 
-    const QString path = Program::filePath(QStringLiteral("Kolvane.ini"));
-    state.SettingsFileFound = QFileInfo::exists(path) ? QStringLiteral("Kolvane.ini") : QString();
-    bool loaded = !state.SettingsFileFound.isEmpty() && ReadSettingsFile(path, settings);
-    if (!loaded) {
-        // A damaged file behaves like a missing one: defaults, and no TA link at first activation.
-        state.SettingsFileFound.clear();
-        const QRect screen = QGuiApplication::primaryScreen()
-                                 ? QGuiApplication::primaryScreen()->geometry()
-                                 : QRect(0, 0, 1024, 768);
-        ApplyDefaultSettings(settings, WindowChrome::PixelsToTwipsX(screen.width()),
-                             WindowChrome::PixelsToTwipsY(screen.height()), MainPanelHeight);
-    }
+    // A damaged file behaves like a missing one: defaults (keeping where the TA is), and no TA
+    // link at first activation; the user is told, and the file is kept beside before the
+    // first write over it.
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->geometry()
+                             : QRect(0, 0, 1024, 768);
+    const SettingsFileState read =
+        LoadSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings,
+                         WindowChrome::PixelsToTwipsX(screen.width()),
+                         WindowChrome::PixelsToTwipsY(screen.height()), MainPanelHeight);
+    state.SettingsFileFound =
+        read == SettingsFileState::Read ? QStringLiteral("Kolvane.ini") : QString();
+    ShowSettingsFileNotice(read == SettingsFileState::Damaged);
     state.setSettings(settings);
     LoadButtonFaces();
     // The first opening of a run reads the call database through for damage; done here, it
     // does not delay the first call (and a fresh install has its database from the start).
-    db::Database(Program::filePath(QStringLiteral("Kolvane.mdb")));
+    const db::Database calls(Program::filePath(QStringLiteral("Kolvane.mdb")));
+    ShowHistoryWritable(db::ProblemText(calls.problem()));
+    if (!historyProblem_.isEmpty())
+        ShowIdleStatus(QString());
     // 12: place the window.
     // A position saved for a screen that is gone is shown on the screen there is.
     const QRect saved(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
@@ -266,8 +270,7 @@ void MainWindow::Timer1_Timer() {
 // --- TA link ---
 
 void MainWindow::ShowLinkUp() {
-    Label5->setText(Waiting);
-    Label5->setToolTip(QString());
+    ShowIdleStatus(Waiting);
 }
 
 void MainWindow::ShowLinkLost() {
@@ -362,7 +365,49 @@ void MainWindow::Timer2_Timer() {
         CtlDigital1->setText(TodayOnClock());
     else
         Timer1.start();
-    ShowStatus(IdleColour, Waiting);
+    ShowIdleStatus(StatusLine(Waiting, state.call.CallTime));
+}
+
+void MainWindow::ShowIdleStatus(const QString &waiting) {
+    QPalette palette = Label5->palette();
+    palette.setColor(QPalette::WindowText, IdleColour);
+    Label5->setPalette(palette);
+    if (historyProblem_.isEmpty()) {
+        Label5->setText(waiting);
+        Label5->setToolTip(QString());
+    } else {
+        ShowFitted(Label5, QStringLiteral("着信履歴に記録できません（") + historyProblem_ +
+                               QStringLiteral("）"));
+    }
+}
+
+void MainWindow::ShowHistoryWritable(const QString &reason) {
+    // A call keeps its red status; the notice replaces the idle line when Timer2 ends it.
+    historyProblem_ = reason;
+}
+
+void MainWindow::ShowSettingsFileNotice(bool damaged) {
+    if (!damaged) {
+        if (settingsNotice_)
+            settingsNotice_->hide();
+        return;
+    }
+    if (!settingsNotice_) {
+        // Above the set-up panel, which opens for a file that does not read.
+        settingsNotice_ = new QLabel(this);
+        settingsNotice_->setObjectName(QStringLiteral("SettingsNotice"));
+        settingsNotice_->setTextFormat(Qt::PlainText);
+        settingsNotice_->setWordWrap(true);
+        QPalette palette = settingsNotice_->palette();
+        palette.setColor(QPalette::WindowText, QColor(192, 64, 0));
+        settingsNotice_->setPalette(palette);
+        PlaceTwips(settingsNotice_, 300, 660, 3705, 600);
+        // Applied settings are written over the file (kept beside as Kolvane.ini.damaged).
+        connect(this, &MainWindow::linkRestartRequested, settingsNotice_, &QWidget::hide);
+    }
+    settingsNotice_->setText(QStringLiteral("Kolvane.ini を読めなかったため、既定の設定で始めました"
+                                            "（元のファイルは Kolvane.ini.damaged に残します）。"));
+    settingsNotice_->show();
 }
 
 void MainWindow::ShowStatus(const QColor &colour, const QString &what) {
@@ -518,7 +563,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
 void MainWindow::WatchCompaction() {
     connect(&state, &RunState::compactionStarting, this,
             [this] { Label5->setText(QStringLiteral("電話帳を最適化します。")); });
-    connect(&state, &RunState::compactionFinished, this, [this] { Label5->setText(Waiting); });
+    connect(&state, &RunState::compactionFinished, this, [this] { ShowIdleStatus(Waiting); });
 }
 
 // --- window events ---

@@ -37,6 +37,9 @@ public:
     void ShowLinkUp();
     // The open port went away: said on the status line until the link is up again.
     void ShowLinkLost();
+    // Whether the last call (or the load) could write the call history: reason empty when it
+    // could. While it cannot, the idle status line says so instead of "待機中．．．".
+    void ShowHistoryWritable(const QString &reason);
 
     // The call path as the program's call handler reports it.
     void ShowCallArriving();
@@ -85,6 +88,9 @@ private:
     void Timer2_Timer();
     void Timer3_Timer();
     void ShowStatus(const QColor &colour, const QString &what);
+    // The status line between calls: a notice when there is one, else what is given.
+    void ShowIdleStatus(const QString &waiting);
+    void ShowSettingsFileNotice(bool damaged);
     int TrayDelayMs() const;
     void ShowClockMode();
 
@@ -114,6 +120,10 @@ private:
     QLabel *Label7 = nullptr;
     QLabel *Label8 = nullptr;
     bool unloaded_ = false;
+    // Why calls are not being recorded (empty: they are).
+    QString historyProblem_;
+    // A Kolvane.ini that could not be read: said until the settings are applied.
+    QLabel *settingsNotice_ = nullptr;
 
     // The memo panel.
     void BuildMemoPanel();

@@ -22,6 +22,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
 #include <memory>
 
@@ -367,6 +368,21 @@ private slots:
         QCOMPARE(Recorder::take(), QStringList{"ring play /x/ring.wav"});
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("not a database at all\r\n"));
+        // The user is told that calls are not recorded, and why, when the call display ends.
+        app_->mainWindow()->timer(2).setInterval(10);
+        QTRY_VERIFY(!app_->mainWindow()->timer(2).isActive());
+        QCOMPARE(fullText(label("Label5")),
+                 QStringLiteral("着信履歴に記録できません（Kolvaneのデータベースではありません）"));
+    }
+
+    // Said from the start, before any call.
+    void unusableDatabaseSaidAtLoad() {
+        QFile f(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        startWindow();
+        QVERIFY(fullText(label("Label5")).startsWith(QStringLiteral("着信履歴に記録できません")));
     }
 
     // A database locked by another program: no lookup and no row, but the call is shown, and
@@ -392,9 +408,16 @@ private slots:
         }
         QSqlDatabase::removeDatabase(QStringLiteral("locker"));
         QCOMPARE(history().size(), 0);
+        window_->timer(2).setInterval(10);
+        QTRY_VERIFY(!window_->timer(2).isActive());
+        QCOMPARE(fullText(label("Label5")),
+                 QStringLiteral("着信履歴に記録できません（使用中です）"));
         QVERIFY(ring("0471234567"));
         QCOMPARE(label("Label7")->text(), QStringLiteral("山田 太郎"));
         QCOMPARE(history().size(), 1);
+        // Stored again: the idle line is the usual one.
+        QTRY_VERIFY(!window_->timer(2).isActive());
+        QVERIFY(label("Label5")->text().startsWith(QStringLiteral("待機中．．．")));
     }
 
     // While the database is compacted the report waits in the buffer for the next event.
@@ -575,6 +598,15 @@ private:
         QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
         sim_->send(field + "\n");
         return handled.wait(5000);
+    }
+
+    // A status line cut to fit carries its whole text as its tooltip.
+    static QString fullText(const QLabel *l) {
+        if (l->toolTip().isEmpty())
+            return l->text();
+        QTextDocument doc;
+        doc.setHtml(l->toolTip());
+        return doc.toPlainText();
     }
 
     QLabel *label(const char *name) const {

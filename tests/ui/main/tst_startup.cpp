@@ -7,6 +7,7 @@
 #include "ui/main/MainWindow.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -76,6 +77,41 @@ private slots:
             qPrintable(
                 QStringLiteral("at %1, %2").arg(app.mainWindow()->x()).arg(app.mainWindow()->y())));
         QCOMPARE(app.state().settings().MainLeft, qint32(30000));
+    }
+
+    // One typo (line 6 "on") loses no port: the defaults apply, the TA's device stays, the
+    // user is told, and the file is kept beside before the close writes over it.
+    void typoKeepsThePortAndTheFile() {
+        Settings s;
+        s.PortName = QStringLiteral("/dev/ttyUSB0");
+        s.PortSettings = QStringLiteral("4800,e,7,1");
+        s.RefDatabasePath = QStringLiteral("/home/u/電話帳.mdb");
+        QList<QByteArray> lines = FormatSettingsFile(s).split('\n');
+        lines[5] = "on\r";
+        const QByteArray bytes = lines.join('\n');
+        const QString path = Program::filePath(QStringLiteral("Kolvane.ini"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        {
+            KolvaneApp app;
+            QVERIFY(app.state().SettingsFileFound.isEmpty());
+            QCOMPARE(app.state().settings().PortName, s.PortName);
+            QCOMPARE(app.state().settings().PortSettings, s.PortSettings);
+            QVERIFY(app.state().settings().RefDatabasePath.isEmpty());
+            auto *notice = app.mainWindow()->findChild<QLabel *>(QStringLiteral("SettingsNotice"));
+            QVERIFY(notice);
+            QVERIFY(!notice->isHidden());
+            QVERIFY(notice->text().contains(QStringLiteral("Kolvane.ini.damaged")));
+            app.mainWindow()->close();
+        }
+        QFile kept(path + QStringLiteral(".damaged"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), bytes);
+        Settings back;
+        QVERIFY(ReadSettingsFile(path, back));
+        QCOMPARE(back.PortName, s.PortName);
     }
 
     void damagedFileBehavesAsMissingButKeepsPortNumber() {
