@@ -1,5 +1,7 @@
 #include "settings/CommandLine.h"
 
+#include "BuildInfo.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -34,20 +36,8 @@ bool IsInstalledProgramFolder(const QString &programFolder) {
                    .filePath(QStringLiteral("../share/applications/io.kolvane.Kolvane.desktop")));
 }
 
-QString HelpFolder(const QString &appFolder, const QString &programFolder) {
-    const QStringList candidates = {
-        appFolder + QStringLiteral("/Help"),
-        programFolder + QStringLiteral("/Help"),
-        QDir::cleanPath(programFolder + QStringLiteral("/../share/kolvane/Help")),
-    };
-    for (const QString &c : candidates)
-        if (QFileInfo(c).isDir())
-            return c;
-    return candidates.first();
-}
-
 QString VersionText() {
-    return QStringLiteral("Kolvane %1\n").arg(QStringLiteral(KOLVANE_VERSION));
+    return QStringLiteral("Kolvane %1\n").arg(QString::fromUtf8(BuildInfo::Version));
 }
 
 CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &place) {

@@ -42,10 +42,6 @@ CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &p
 // folder, with its parents). False, with `error` in words, when it cannot be used.
 bool PrepareAppFolder(const QString &folder, bool createParents, QString *error);
 
-// The folder of the help pages ("main.htm" …): "Help" in AppFolder, else "Help" beside the
-// program, else the installed data folder's (share/kolvane/Help beside bin/); the first that
-// exists, or AppFolder's when none does.
-QString HelpFolder(const QString &appFolder, const QString &programFolder);
 
 // The text of --version.
 QString VersionText();

@@ -93,22 +93,6 @@ private slots:
         }
     }
 
-    void helpFolder() {
-        QTemporaryDir dir;
-        const QString app = dir.filePath("data/kolvane");
-        const QString bin = dir.filePath("usr/bin");
-        QVERIFY(QDir().mkpath(app));
-        QVERIFY(QDir().mkpath(bin));
-        // None there: AppFolder's, as the program has always named it.
-        QCOMPARE(HelpFolder(app, bin), app + "/Help");
-        QVERIFY(QDir().mkpath(dir.filePath("usr/share/kolvane/Help")));
-        QCOMPARE(HelpFolder(app, bin), dir.filePath("usr/share/kolvane/Help"));
-        QVERIFY(QDir().mkpath(bin + "/Help"));
-        QCOMPARE(HelpFolder(app, bin), bin + "/Help");
-        QVERIFY(QDir().mkpath(app + "/Help"));
-        QCOMPARE(HelpFolder(app, bin), app + "/Help");
-    }
-
     void prepareAppFolder() {
         QTemporaryDir dir;
         QString error;
