@@ -20,8 +20,7 @@ using WindowChrome::TwipsToPixelsX;
 using WindowChrome::TwipsToPixelsY;
 
 void PlaceTwips(QWidget *w, const Place &p) {
-    w->setGeometry(TwipsToPixelsX(p.left), TwipsToPixelsY(p.top), TwipsToPixelsX(p.width),
-                   TwipsToPixelsY(p.height));
+    WindowChrome::PlaceTwips(w, p.left, p.top, p.width, p.height);
 }
 
 QLabel *TextLabel(QWidget *parent, const char *name, const Place &place, const QString &text) {

@@ -97,6 +97,11 @@ QPoint VisiblePosition(const QRect &window) {
     return VisiblePosition(window, screens, primary->availableGeometry());
 }
 
+void PlaceTwips(QWidget *w, int left, int top, int width, int height) {
+    w->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
+                   TwipsToPixelsY(height));
+}
+
 void RemoveCaption(QWidget *window) {
     window->setWindowFlag(Qt::FramelessWindowHint, true);
 }

@@ -34,6 +34,8 @@ int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);
 int PixelsToTwipsX(int pixels);
 int PixelsToTwipsY(int pixels);
+// Places a control by its design position and size in twips.
+void PlaceTwips(QWidget *w, int left, int top, int width, int height);
 
 // Where a window saved at `window` (pixels) is shown: where it was saved when at least a
 // corner of its title area (40 x 40 pixels at its top left) lies on one of the screens,

@@ -30,10 +30,7 @@ using WindowChrome::PixelsToTwipsY;
 using WindowChrome::TwipsToPixelsX;
 using WindowChrome::TwipsToPixelsY;
 
-void PlaceTwips(QWidget *w, int left, int top, int width, int height) {
-    w->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
-                   TwipsToPixelsY(height));
-}
+using WindowChrome::PlaceTwips;
 
 QString DatabasePath() {
     return Program::filePath(QStringLiteral("Kolvane.mdb"));

@@ -31,10 +31,7 @@ using namespace MainFaces;
 using WindowChrome::TwipsToPixelsX;
 using WindowChrome::TwipsToPixelsY;
 
-void PlaceTwips(QWidget *w, int left, int top, int width, int height) {
-    w->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
-                   TwipsToPixelsY(height));
-}
+using WindowChrome::PlaceTwips;
 
 const QColor CallColour(255, 0, 0);   // colour value 255
 const QColor IdleColour(255, 128, 0); // colour value 33023

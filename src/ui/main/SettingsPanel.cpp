@@ -25,10 +25,7 @@ using namespace SettingsPanelFaces;
 using WindowChrome::TwipsToPixelsX;
 using WindowChrome::TwipsToPixelsY;
 
-void PlaceTwips(QWidget *w, int left, int top, int width, int height) {
-    w->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
-                   TwipsToPixelsY(height));
-}
+using WindowChrome::PlaceTwips;
 
 template <typename W> W *Named(W *w, const QString &name) {
     w->setObjectName(name);

@@ -20,10 +20,7 @@ using namespace ReferenceFaces;
 using WindowChrome::TwipsToPixelsX;
 using WindowChrome::TwipsToPixelsY;
 
-void PlaceTwips(QWidget *w, int left, int top, int width, int height) {
-    w->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
-                   TwipsToPixelsY(height));
-}
+using WindowChrome::PlaceTwips;
 
 QComboBox *EditableList(QWidget *parent, const QString &name) {
     auto *box = new QComboBox(parent);
