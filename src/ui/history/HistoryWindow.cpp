@@ -198,9 +198,11 @@ void HistoryWindow::FormLoad() {
         ApplyOnTop();
     // 5-7
     RefreshList();
-    setGeometry(TwipsToPixelsX(layout_.Left), TwipsToPixelsY(layout_.Top),
-                TwipsToPixelsX(std::max(layout_.Width, MinimumWidth)),
-                TwipsToPixelsY(std::max(layout_.Height, MinimumHeight)));
+    // A position saved for a screen that is gone is shown on the screen there is.
+    const QRect saved(TwipsToPixelsX(layout_.Left), TwipsToPixelsY(layout_.Top),
+                      TwipsToPixelsX(std::max(layout_.Width, MinimumWidth)),
+                      TwipsToPixelsY(std::max(layout_.Height, MinimumHeight)));
+    setGeometry(QRect(WindowChrome::VisiblePosition(saved), saved.size()));
 }
 
 void HistoryWindow::RefreshList(std::optional<qint32> keep) {

@@ -358,8 +358,10 @@ void PhonebookWindow::FormLoad() {
     MSFlexGrid2->setColumnWidth(0, TwipsToPixelsX(HistoryDateColumnWidth));
     MSFlexGrid2->setColumnWidth(1, TwipsToPixelsX(HistoryMemoColumnWidth));
     const Settings &s = state.settings();
-    setGeometry(TwipsToPixelsX(s.PhonebookLeft), TwipsToPixelsY(s.PhonebookTop),
-                TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
+    // A position saved for a screen that is gone is shown on the screen there is.
+    const QRect saved(TwipsToPixelsX(s.PhonebookLeft), TwipsToPixelsY(s.PhonebookTop),
+                      TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
+    setGeometry(QRect(WindowChrome::VisiblePosition(saved), saved.size()));
 
     connection_ = std::make_unique<db::Database>(DatabasePath());
     Data1 = std::make_unique<db::phonebook::EntryCursor>(*connection_);

@@ -18,11 +18,13 @@
 #include "ui/phonebook/PhonebookWindow.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTableView>
@@ -102,6 +104,18 @@ private slots:
         // Entering a number row with no entry shown creates nothing.
         clickInto(line("Text2(0)"));
         QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 0);
+    }
+
+    // A position saved for a screen that is gone opens on the screen there is.
+    void offScreenPositionComesBack() {
+        state_ = std::make_unique<RunState>();
+        state_->changeSettings([](Settings &s) {
+            s.PhonebookLeft = 30000;
+            s.PhonebookTop = 20000;
+        });
+        open();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(QRect(window_->pos(), QSize(40, 40))));
     }
 
     void opensOnLastEntryWithNumbersAndCalls() {
