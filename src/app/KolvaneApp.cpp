@@ -171,7 +171,9 @@ void KolvaneApp::ClosePhonebookWindow() {
 }
 
 bool KolvaneApp::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == form1_ && event->type() == QEvent::Close)
+    // Only the main window is watched. Asked by type, not through form1_: while the window is
+    // destroyed it is no longer a MainWindow, and the QPointer would cast it as one.
+    if (event->type() == QEvent::Close && qobject_cast<MainWindow *>(watched))
         ClosePhonebookWindow();
     return QObject::eventFilter(watched, event);
 }
