@@ -75,6 +75,7 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
     // 22: history row; 23: an open history window shows it.
     if (AppendHistoryRow(database, call, display)) {
         emit historyStored(QString());
+        state_.announceHistoryWritable(QString());
         state_.announceHistoryChanged();
     } else {
         // An open file that refuses the row is held by another program (or its folder
@@ -84,6 +85,7 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
         DiagnosticLog::failure(QStringLiteral("call not stored"),
                                database.path() + QStringLiteral(": ") + reason);
         emit historyStored(reason);
+        state_.announceHistoryWritable(reason);
     }
     database.close();
 

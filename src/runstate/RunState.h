@@ -35,6 +35,14 @@ public:
     // activation to the set-up panel.
     QString SettingsFileFound;
 
+    // Why calls are not being recorded in the call history (empty: they are), as the last
+    // call or the load found it.
+    QString CallHistoryProblem;
+    void announceHistoryWritable(const QString &problem) {
+        CallHistoryProblem = problem;
+        emit historyWritable(problem);
+    }
+
     // A history row was added, changed or removed.
     void announceHistoryChanged() { emit historyChanged(); }
     void announceCompactionStarting() { emit compactionStarting(); }
@@ -43,6 +51,7 @@ public:
 signals:
     void settingsChanged();
     void historyChanged();
+    void historyWritable(const QString &problem);
     void compactionStarting();
     void compactionFinished();
 

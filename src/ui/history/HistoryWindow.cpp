@@ -64,6 +64,24 @@ HistoryWindow::HistoryWindow(RunState &state, QWidget *mainWindow)
             RefreshList();
     });
     connect(&state, &RunState::compactionStarting, this, &QWidget::close);
+    connect(&state, &RunState::historyWritable, this, &HistoryWindow::ShowHistoryWritable);
+    ShowHistoryWritable(state.CallHistoryProblem);
+}
+
+void HistoryWindow::ShowHistoryWritable(const QString &problem) {
+    if (!notice_) {
+        notice_ = PlainLabel(this, QStringLiteral("HistoryNotice"));
+        QPalette palette = notice_->palette();
+        palette.setColor(QPalette::WindowText, QColor(192, 64, 0));
+        notice_->setPalette(palette);
+        PlaceControls();
+    }
+    const QString text = problem.isEmpty() ? QString()
+                                           : QStringLiteral("着信履歴に記録できません（") +
+                                                 problem + QStringLiteral("）");
+    notice_->setText(text);
+    notice_->setToolTip(text.toHtmlEscaped());
+    notice_->setVisible(!text.isEmpty());
 }
 
 HistoryWindow::~HistoryWindow() {
@@ -250,6 +268,11 @@ void HistoryWindow::PlaceControls() {
     Picture1->move(TwipsToPixelsX(W - TitleButtonsFromRight), TwipsToPixelsY(TitleButtonsTop));
     Picture3->move(TwipsToPixelsX(CommandBarLeft), TwipsToPixelsY(H - CommandBarFromBottom));
     Picture6->move(TwipsToPixelsX(W - RightBarFromRight), TwipsToPixelsY(H - CommandBarFromBottom));
+    if (notice_) {
+        const int left = CommandBarLeft + 4 * CommandStep + 60;
+        PlaceTwips(notice_, left, H - CommandBarFromBottom,
+                   std::max(0, W - RightBarFromRight - 60 - left), CommandBarHeight);
+    }
     PlaceTwips(Panel, PanelLeft, PanelTop, W - PanelWidthLess, H - PanelHeightLess);
     PlaceTwips(MSFlexGrid1, GridLeft, GridTop, W - GridWidthLess, H - GridHeightLess);
     Picture2->raise();

@@ -78,6 +78,9 @@ private:
 
     QWidget *Image1 = nullptr;
     QLabel *Caption = nullptr;
+    // Between the command groups: why calls are not being recorded, when they are not.
+    QLabel *notice_ = nullptr;
+    void ShowHistoryWritable(const QString &problem);
     TitleBarButtons *Picture1 = nullptr;
     ResizeGrip *Picture2 = nullptr;
     QWidget *Picture3 = nullptr;

@@ -224,6 +224,7 @@ void MainWindow::FormLoad() {
     // does not delay the first call (and a fresh install has its database from the start).
     const db::Database calls(Program::filePath(QStringLiteral("Kolvane.mdb")));
     ShowHistoryWritable(db::ProblemText(calls.problem()));
+    state.announceHistoryWritable(historyProblem_);
     if (!historyProblem_.isEmpty())
         ShowIdleStatus(QString());
     // 12: place the window.

@@ -2,6 +2,7 @@
 // real presses and releases on the image buttons, clicks on the grid, calls played by
 // tools/ta-sim, and Rireki.ini as the window leaves it.
 #include "app/KolvaneApp.h"
+#include "callerid/CallHandler.h"
 #include "db/Database.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Recorder.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -404,6 +406,37 @@ private slots:
         QVERIFY(ReadHistoryLayoutFile(layoutPath(), back));
         QCOMPARE(back.Left, 3000);
         QCOMPARE(back.Top, 1500);
+    }
+
+    // A call database that cannot record calls is said here too, and the notice goes when a
+    // call is recorded again.
+    void unusableDatabaseIsSaid() {
+        const QString path = Program::filePath(QStringLiteral("Kolvane.mdb"));
+        startWithTa();
+        HistoryWindow *w = open();
+        QVERIFY(w);
+        auto *notice = w->findChild<QLabel *>(QStringLiteral("HistoryNotice"));
+        QVERIFY(notice);
+        QVERIFY(notice->isHidden());
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "locker");
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
+            call("0471234567");
+            QVERIFY(handled.wait(10000));
+            QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+        QVERIFY(!notice->isHidden());
+        QCOMPARE(notice->text(), QStringLiteral("着信履歴に記録できません（使用中です）"));
+        QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
+        call("0471234567");
+        QVERIFY(handled.wait(10000));
+        QVERIFY(notice->isHidden());
     }
 
 private:
