@@ -93,7 +93,6 @@ void KolvaneApp::WireCallPath() {
     });
     connect(handler_, &CallHandler::callerShown, form1_, &MainWindow::ShowCaller);
     connect(handler_, &CallHandler::ringRequested, ring_, &RingPlayer::play);
-    connect(handler_, &CallHandler::historyStored, form1_, &MainWindow::ShowHistoryWritable);
     connect(handler_, &CallHandler::callHandled, form1_, &MainWindow::ShowCallHandled);
 }
 

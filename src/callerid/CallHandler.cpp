@@ -74,7 +74,6 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
 
     // 22: history row; 23: an open history window shows it.
     if (AppendHistoryRow(database, call, display)) {
-        emit historyStored(QString());
         state_.announceHistoryWritable(QString());
         state_.announceHistoryChanged();
     } else {
@@ -84,7 +83,6 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
             db::ProblemText(database.isOpen() ? db::Database::Problem::Busy : database.problem());
         DiagnosticLog::failure(QStringLiteral("call not stored"),
                                database.path() + QStringLiteral(": ") + reason);
-        emit historyStored(reason);
         state_.announceHistoryWritable(reason);
     }
     database.close();

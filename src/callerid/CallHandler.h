@@ -35,9 +35,8 @@ signals:
     void callerShown(const CallDisplay &display);
     // Step 21: RingFile is set and RingOn is 1.
     void ringRequested(const QString &ringFile);
-    // Step 22's outcome: reason is empty when the row was stored, else why it was not, in the
-    // program's words, so the user learns that calls are not being recorded.
-    void historyStored(const QString &reason);
+    // (Step 22's outcome goes to the run state: historyWritable, with the reason when the row
+    // could not be stored.)
     // Steps 24-26, after the row (step 22) and the history windows (step 23).
     void callHandled(const IncomingCall &call);
 

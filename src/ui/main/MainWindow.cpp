@@ -223,9 +223,8 @@ void MainWindow::FormLoad() {
     // The first opening of a run reads the call database through for damage; done here, it
     // does not delay the first call (and a fresh install has its database from the start).
     const db::Database calls(Program::filePath(QStringLiteral("Kolvane.mdb")));
-    ShowHistoryWritable(db::ProblemText(calls.problem()));
-    state.announceHistoryWritable(historyProblem_);
-    if (!historyProblem_.isEmpty())
+    state.announceHistoryWritable(db::ProblemText(calls.problem()));
+    if (!state.CallHistoryProblem.isEmpty())
         ShowIdleStatus(QString());
     // 12: place the window.
     // A position saved for a screen that is gone is shown on the screen there is.
@@ -370,18 +369,14 @@ void MainWindow::ShowIdleStatus(const QString &waiting) {
     QPalette palette = Label5->palette();
     palette.setColor(QPalette::WindowText, IdleColour);
     Label5->setPalette(palette);
-    if (historyProblem_.isEmpty()) {
+    // A call keeps its red status; the notice replaces the idle line when Timer2 ends it.
+    if (state.CallHistoryProblem.isEmpty()) {
         Label5->setText(waiting);
         Label5->setToolTip(QString());
     } else {
-        ShowFitted(Label5, QStringLiteral("着信履歴に記録できません（") + historyProblem_ +
+        ShowFitted(Label5, QStringLiteral("着信履歴に記録できません（") + state.CallHistoryProblem +
                                QStringLiteral("）"));
     }
-}
-
-void MainWindow::ShowHistoryWritable(const QString &reason) {
-    // A call keeps its red status; the notice replaces the idle line when Timer2 ends it.
-    historyProblem_ = reason;
 }
 
 void MainWindow::ShowSettingsFileNotice(bool damaged) {

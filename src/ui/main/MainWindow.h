@@ -37,9 +37,6 @@ public:
     void ShowLinkUp();
     // The open port went away: said on the status line until the link is up again.
     void ShowLinkLost();
-    // Whether the last call (or the load) could write the call history: reason empty when it
-    // could. While it cannot, the idle status line says so instead of "待機中．．．".
-    void ShowHistoryWritable(const QString &reason);
 
     // The call path as the program's call handler reports it.
     void ShowCallArriving();
@@ -120,8 +117,6 @@ private:
     QLabel *Label7 = nullptr;
     QLabel *Label8 = nullptr;
     bool unloaded_ = false;
-    // Why calls are not being recorded (empty: they are).
-    QString historyProblem_;
     // A Kolvane.ini that could not be read: said until the settings are applied.
     QLabel *settingsNotice_ = nullptr;
 
