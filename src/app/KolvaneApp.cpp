@@ -8,6 +8,7 @@
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/TrayIcon.h"
+#include "settings/LastPort.h"
 #include "settings/Program.h"
 #include "ui/about/AboutWindow.h"
 #include "ui/chrome/Pictures.h"
@@ -18,6 +19,7 @@
 #include <QEvent>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
@@ -321,7 +323,16 @@ bool KolvaneApp::InitTerminalAdapter() {
     // A second set-up (new port settings) starts from a closed port and sends the command again.
     link_->close();
     link_->setLinkUp(false);
-    if (!link_->open(state_.settings())) {
+    const Settings &settings = state_.settings();
+    if (!link_->open(settings)) {
+        if (AwaitingRememberedDevice()) {
+            // As if it were unplugged just after the start: the activation is done (no set-up
+            // panel, no second trip to the tray), and the device is tried until it comes.
+            state_.FirstActivation = false;
+            form1_->ShowLinkLost();
+            reconnect_.start();
+            return false;
+        }
         state_.SettingsFileFound.clear();
         form1_->MainWindowActivation();
         // After a link that once worked the activation shows nothing: the status line says
@@ -331,10 +342,21 @@ bool KolvaneApp::InitTerminalAdapter() {
         return false;
     }
     reconnect_.stop();
+    if (!settings.PortName.isEmpty())
+        LastPort::remember(settings.PortName);
     form1_->ShowLinkUp();
     state_.FirstActivation = false;
     link_->setLinkUp(true);
     return true;
+}
+
+bool KolvaneApp::AwaitingRememberedDevice() const {
+    // Only at start, with settings read from the file, and only for the very device that opened
+    // in an earlier run and is now absent. A device that is there but will not open, or a
+    // port never opened before, still leads to the set-up panel.
+    const QString device = state_.settings().PortName;
+    return state_.FirstActivation && !state_.SettingsFileFound.isEmpty() && !device.isEmpty() &&
+           device == LastPort::read() && !QFileInfo::exists(device);
 }
 
 void KolvaneApp::ReconnectTerminalAdapter() {

@@ -49,7 +49,8 @@ public:
     // set-up panel is asked for (SettingsFileFound emptied, the activation run again).
     bool InitTerminalAdapter();
 
-    // The TA's port went away: the same device is tried again every ReconnectMs, quietly.
+    // The TA's port went away, or the device that opened in an earlier run is missing at start:
+    // the same device is tried again every ReconnectMs, quietly.
     static constexpr int ReconnectMs = 2000;
     bool reconnecting() const { return reconnect_.isActive(); }
 
@@ -72,6 +73,7 @@ private:
     void OpenReferenceWindow();
     void WireCallPath();
     void ReconnectTerminalAdapter();
+    bool AwaitingRememberedDevice() const;
     // The main window's commands that open other windows.
     void CommandRequested(MainWindow::Command item);
     void OpenHistoryWindow();

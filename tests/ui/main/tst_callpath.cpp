@@ -587,6 +587,59 @@ private slots:
         QCOMPARE(history().size(), 1);
     }
 
+    // The device that opened in the last run is missing at the next start (the adapter not
+    // plugged in yet): the program waits for it rather than asking for the set-up again, and
+    // takes the first call once it is there. A device never opened before still leads to the
+    // set-up panel (portThatCannotOpenLeadsToSetup).
+    void rememberedDeviceMissingAtStartIsAwaited() {
+        const QString link = dir_->filePath(QStringLiteral("ttyUSB0"));
+        QVERIFY(QFile::link(sim_->device(), link));
+        settings_.PortName = link;
+        startWindow();
+        app_->requestClose();
+        app_.reset();
+        sim_->kill();
+        QVERIFY(QFile::remove(link));
+
+        app_ = std::make_unique<KolvaneApp>();
+        window_ = app_->mainWindow();
+        window_->show();
+        QTRY_VERIFY_WITH_TIMEOUT(app_->reconnecting(), 5000);
+        QVERIFY(!app_->state().SettingsPanelOpen);
+        QCOMPARE(label("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
+        // Another activation of the window (the user brings it up) does not start over.
+        window_->activateWindow();
+        QTest::qWait(KolvaneApp::ReconnectMs + 500);
+        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(app_->reconnecting());
+
+        sim_ = std::make_unique<TaSim>();
+        QVERIFY(QFile::link(sim_->device(), link));
+        QTRY_VERIFY_WITH_TIMEOUT(app_->link().isOpen(), 3 * KolvaneApp::ReconnectMs);
+        QTRY_COMPARE_WITH_TIMEOUT(sim_->received(), TaLink::SetupCommand, 2000);
+        QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
+        QVERIFY(ring("0471234567"));
+        QCOMPARE(history().size(), 1);
+    }
+
+    // The remembered device is there but is not a TA port any more: the set-up panel, as for
+    // any port that does not open.
+    void rememberedDeviceThatDoesNotOpenLeadsToSetup() {
+        const QString link = dir_->filePath(QStringLiteral("ttyUSB0"));
+        QVERIFY(QFile::link(sim_->device(), link));
+        settings_.PortName = link;
+        startWindow();
+        app_->requestClose();
+        app_.reset();
+        QVERIFY(QFile::remove(link));
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), link));
+        app_ = std::make_unique<KolvaneApp>();
+        window_ = app_->mainWindow();
+        window_->show();
+        QTRY_VERIFY(app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->reconnecting());
+    }
+
 private:
     void startWindow() {
         QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings_));
