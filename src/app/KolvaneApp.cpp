@@ -216,8 +216,10 @@ void KolvaneApp::RegisterCallerFromMainWindow() {
     caller.Name = call.CallerName;
     caller.Address = call.CallerAddress;
     caller.Zip = call.CallerZip;
-    {
-        // The remark is the memo of this call as stored (the memo panel saves it there).
+    // The remark is the memo box's text when the memo panel holds this call, typed but not
+    // saved yet included; else the memo stored with the call.
+    caller.Remark = form1_->MemoTextOf(call.HistoryId);
+    if (caller.Remark.isNull()) {
         db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
         const auto row = db::CallerOfHistoryRow(database, call.HistoryId);
         if (row && row->Number == call.Number)

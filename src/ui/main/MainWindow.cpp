@@ -526,6 +526,12 @@ void MainWindow::ShowMemoPanel() {
     Picture15->text()->setFocus();
 }
 
+QString MainWindow::MemoTextOf(qint32 historyId) const {
+    if (historyId == 0 || Picture15->memoHistoryId() != historyId)
+        return QString();
+    return Picture15->text()->toPlainText();
+}
+
 void MainWindow::HideMemoPanel() {
     Picture15->hide();
     const Settings &s = state.settings();

@@ -48,6 +48,9 @@ public:
     // The memo panel Picture15 on the last call: opened and closed by the memo button.
     void ShowMemoPanel();
     void HideMemoPanel();
+    // The memo box's text when the panel holds the call `historyId` (saved or not); null
+    // otherwise. Registering that call takes it as the remark.
+    QString MemoTextOf(qint32 historyId) const;
 
     // How the window goes into the notification area: the icon before the window hides (from
     // the activation and Timer3) or after (the title-bar button).

@@ -578,6 +578,26 @@ private slots:
         QCOMPARE(call.CallerName, QStringLiteral("大阪商店"));
     }
 
+    // A memo typed in the memo panel for this call and not saved yet is the remark all the same.
+    void registerFromMainWindowTakesTypedMemo() {
+        startApp();
+        {
+            db::Database d(dbPath());
+            addCall(d, 6, QStringLiteral("0612345678"), 0, {}, QStringLiteral("保存済み"));
+        }
+        showCall(QStringLiteral("0612345678"), QString(), 6);
+        app_->mainWindow()->ShowMemoPanel();
+        auto *memo = app_->mainWindow()->findChild<QPlainTextEdit *>("Text1");
+        QTRY_VERIFY(memo->isVisible());
+        QCOMPARE(memo->toPlainText(), QStringLiteral("保存済み"));
+        memo->setFocus();
+        QTest::keyClick(memo, Qt::Key_End);
+        type(memo, QStringLiteral("、折り返し"));
+        pressOn(app_->mainWindow(), "Picture4(9)");
+        QCOMPARE(value("SELECT その他 FROM 住所録 ORDER BY ID DESC").toString(),
+                 QStringLiteral("保存済み、折り返し"));
+    }
+
     void registerWithheldFromMainWindow() {
         startApp();
         showCall(QStringLiteral("0612345678"), QString(), 1);
