@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/KolvaneApp.h"
+#include "exchange/Exchange.h"
 #include "platform/DiagnosticLog.h"
 #include "platform/TerminationSignals.h"
 #include "settings/CommandLine.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
+#include <QTextStream>
 #include <cmath>
 #include <cstdio>
 
@@ -28,10 +30,48 @@ bool asksForTextOnly(int argc, char **argv) {
     return false;
 }
 
+// A transfer in or out of the call database needs no display: it runs without windows,
+// beside a running program if there is one.
+bool asksForTransfer(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--")
+            break;
+        for (const char *option : {"--export-history", "--export-phonebook", "--import-phonebook"})
+            if (a == option || a.startsWith(QByteArray(option) + '='))
+                return true;
+    }
+    return false;
+}
+
+bool useAppFolder(const CommandLine &c) {
+    QString folderError;
+    // A folder named on the command line is made only when its parent exists; the user's
+    // data folder of an installed program is made with its parents.
+    if (!PrepareAppFolder(c.appFolder, !c.folderGiven, &folderError)) {
+        std::fputs(folderError.toLocal8Bit().constData(), stderr);
+        return false;
+    }
+    Program::AppFolder = c.appFolder;
+    return true;
+}
+
 int finish(const CommandLine &c) {
     const QByteArray text = c.message.toLocal8Bit();
     std::fputs(text.constData(), c.outcome == CommandLine::Outcome::Print ? stdout : stderr);
     return c.outcome == CommandLine::Outcome::Print ? 0 : 2;
+}
+
+int transfer(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const CommandLine c = ParseCommandLine(QCoreApplication::arguments(), ProgramPlace::current());
+    if (c.outcome != CommandLine::Outcome::Run)
+        return finish(c);
+    if (!useAppFolder(c))
+        return 2;
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return exchange::RunExchange(c, out, err);
 }
 
 } // namespace
@@ -45,6 +85,8 @@ int Main(int argc, char **argv) {
         if (c.outcome != CommandLine::Outcome::Run)
             return finish(c);
     }
+    if (asksForTransfer(argc, argv))
+        return transfer(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kolvane"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -59,14 +101,8 @@ int Main(int argc, char **argv) {
         ParseCommandLine(QCoreApplication::arguments(), ProgramPlace::current());
     if (commandLine.outcome != CommandLine::Outcome::Run)
         return finish(commandLine);
-    QString folderError;
-    // A folder named on the command line is made only when its parent exists; the user's
-    // data folder of an installed program is made with its parents.
-    if (!PrepareAppFolder(commandLine.appFolder, !commandLine.folderGiven, &folderError)) {
-        std::fputs(folderError.toLocal8Bit().constData(), stderr);
+    if (!useAppFolder(commandLine))
         return 2;
-    }
-    Program::AppFolder = commandLine.appFolder;
     if (!commandLine.logFile.isEmpty() && !DiagnosticLog::open(commandLine.logFile)) {
         std::fprintf(stderr, "kolvane: cannot write the log file %s.\n",
                      commandLine.logFile.toLocal8Bit().constData());

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <utility>
 
 namespace {
 
@@ -59,10 +60,25 @@ CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &p
         QStringLiteral("Write a diagnostic log to <file>: every block read from the TA, every "
                        "report recognised or ignored, every failure passed over."),
         QStringLiteral("file"));
+    const QCommandLineOption exportHistory(
+        QStringLiteral("export-history"),
+        QStringLiteral("Write the call history to <file> as CSV (UTF-8) and exit."),
+        QStringLiteral("file"));
+    const QCommandLineOption exportPhonebook(
+        QStringLiteral("export-phonebook"),
+        QStringLiteral("Write the phonebook to <file> as vCard and exit."), QStringLiteral("file"));
+    const QCommandLineOption importPhonebook(
+        QStringLiteral("import-phonebook"),
+        QStringLiteral("Add the entries of the vCard file <file> to the phonebook and exit; "
+                       "nothing already there is changed."),
+        QStringLiteral("file"));
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(folder);
     parser.addOption(log);
+    parser.addOption(exportHistory);
+    parser.addOption(exportPhonebook);
+    parser.addOption(importPhonebook);
 
     QStringList args = arguments;
     if (args.isEmpty())
@@ -115,6 +131,33 @@ CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &p
             return result;
         }
         result.logFile = QFileInfo(parser.value(log)).absoluteFilePath();
+    }
+    const std::pair<const QCommandLineOption *, CommandLine::Exchange> exchanges[] = {
+        {&exportHistory, CommandLine::Exchange::ExportHistory},
+        {&exportPhonebook, CommandLine::Exchange::ExportPhonebook},
+        {&importPhonebook, CommandLine::Exchange::ImportPhonebook},
+    };
+    int exchangesGiven = 0;
+    for (const auto &[option, exchange] : exchanges) {
+        exchangesGiven += int(parser.values(*option).size());
+        if (parser.isSet(*option)) {
+            result.exchange = exchange;
+            result.exchangeFile = parser.value(*option);
+        }
+    }
+    if (exchangesGiven > 1) {
+        result.outcome = CommandLine::Outcome::Fail;
+        result.message = QStringLiteral("kolvane: give one of --export-history, "
+                                        "--export-phonebook and --import-phonebook, once.\n");
+        return result;
+    }
+    if (result.exchange != CommandLine::Exchange::None) {
+        if (result.exchangeFile.isEmpty()) {
+            result.outcome = CommandLine::Outcome::Fail;
+            result.message = QStringLiteral("kolvane: the transfer needs a file name.\n");
+            return result;
+        }
+        result.exchangeFile = QFileInfo(result.exchangeFile).absoluteFilePath();
     }
     return result;
 }

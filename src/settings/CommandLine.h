@@ -6,6 +6,9 @@
 // What the command line asks for.
 //   --folder DIR  AppFolder is DIR (created when its parent exists)
 //   --log FILE    the diagnostic log goes to FILE
+//   --export-history FILE     writes the call history to FILE (CSV) and exits
+//   --export-phonebook FILE   writes the phonebook to FILE (vCard) and exits
+//   --import-phonebook FILE   adds the entries of FILE (vCard) to the phonebook and exits
 //   --help, --version
 // Without --folder, AppFolder is the program's folder, unless the program is installed (its
 // folder is not writable, or it is a bin folder beside its installed desktop entry
@@ -22,6 +25,11 @@ struct CommandLine {
     QString appFolder;        // absolute, without a trailing separator
     bool folderGiven = false; // by --folder
     QString logFile;          // empty: no diagnostic log
+
+    // A transfer in or out of Kolvane.mdb, done without windows while the program may run.
+    enum class Exchange { None, ExportHistory, ExportPhonebook, ImportPhonebook };
+    Exchange exchange = Exchange::None;
+    QString exchangeFile; // absolute
 };
 
 // Where the program stands: its own folder, and the user's data folder ($XDG_DATA_HOME, else
@@ -41,7 +49,6 @@ CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &p
 // Makes sure AppFolder exists: creates it when its parent exists (or, for the user's data
 // folder, with its parents). False, with `error` in words, when it cannot be used.
 bool PrepareAppFolder(const QString &folder, bool createParents, QString *error);
-
 
 // The text of --version.
 QString VersionText();

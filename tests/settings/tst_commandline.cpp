@@ -44,6 +44,15 @@ private slots:
         QTest::newRow("folder twice")
             << QStringList{"--folder", "/a", "--folder", "/b"} << fail << "once";
         QTest::newRow("log") << QStringList{"--log", "x.log"} << run << "";
+        QTest::newRow("export history") << QStringList{"--export-history", "a.csv"} << run << "";
+        QTest::newRow("transfer without file")
+            << QStringList{"--import-phonebook="} << fail << "needs a file";
+        QTest::newRow("two transfers")
+            << QStringList{"--export-history", "a.csv", "--export-phonebook", "b.vcf"} << fail
+            << "once";
+        QTest::newRow("transfer twice")
+            << QStringList{"--import-phonebook", "a.vcf", "--import-phonebook", "b.vcf"} << fail
+            << "once";
     }
     void outcomes() {
         QFETCH(QStringList, arguments);
@@ -53,6 +62,13 @@ private slots:
             ParseCommandLine(QStringList{"kolvane"} + arguments, {"/nowhere/bin", "/home/u"});
         QCOMPARE(int(c.outcome), outcome);
         QVERIFY2(c.message.contains(messagePart), qPrintable(c.message));
+    }
+
+    void transferFileIsAbsolute() {
+        const CommandLine c = ParseCommandLine({"kolvane", "--export-phonebook", "out.vcf"},
+                                               {"/nowhere/bin", "/home/u"});
+        QCOMPARE(int(c.exchange), int(CommandLine::Exchange::ExportPhonebook));
+        QCOMPARE(c.exchangeFile, QDir::current().absoluteFilePath("out.vcf"));
     }
 
     // The three places of AppFolder.

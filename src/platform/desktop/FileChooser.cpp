@@ -1,7 +1,10 @@
 #include "platform/desktop/FileChooser.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QQueue>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace FileChooser {
 namespace {
@@ -10,7 +13,10 @@ QQueue<QString> nextNames;
 QList<Request> asked;
 
 QString Choose(QWidget *owner, const QString &filter, bool preview) {
-    const Request request{QStringLiteral("ファイルを開く"), filter, preview};
+    Request request;
+    request.title = QStringLiteral("ファイルを開く");
+    request.filter = filter;
+    request.preview = preview;
     if (!nextNames.isEmpty()) {
         asked.append(request);
         return nextNames.dequeue();
@@ -27,6 +33,34 @@ QString OpenFileWithPreview(QWidget *owner, const QString &filter) {
 
 QString OpenFile(QWidget *owner, const QString &filter) {
     return Choose(owner, filter, false);
+}
+
+QString SaveFile(QWidget *owner, const QString &title, const QString &suggestedName,
+                 const QString &filter) {
+    Request request;
+    request.title = title;
+    request.filter = filter;
+    request.save = true;
+    request.suggestedName = suggestedName;
+    if (!nextNames.isEmpty()) {
+        asked.append(request);
+        return nextNames.dequeue();
+    }
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    QFileDialog dialog(owner, title, folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(suggestedName);
+    // A name typed without an ending gets the filter's ("calls" → "calls.csv"), and the
+    // question before replacing a file is asked about the name that is then written.
+    static const QRegularExpression ending(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch m = ending.match(filter);
+    if (m.hasMatch())
+        dialog.setDefaultSuffix(m.captured(1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 void setNextFileName(const QString &path) {

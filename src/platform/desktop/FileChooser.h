@@ -6,22 +6,30 @@
 
 class QWidget;
 
-// The two open-file choosers. Each returns the chosen file's full path, or empty text when
-// the user cancels. The filter is in the desktop's form: "説明(*.a *.b);;説明2(*)".
-// A test answers the next chooser itself (setNextFileName): then nothing is shown and the
-// request is recorded.
+// The two open-file choosers and the save-file chooser. Each returns the chosen file's full path,
+// or empty text when the user cancels. The filter is in the desktop's form: "説明(*.a
+// *.b);;説明2(*)". A test answers the next chooser itself (setNextFileName): then nothing is shown
+// and the request is recorded.
 namespace FileChooser {
 
 struct Request {
     QString title;
     QString filter;
     bool preview = false;
+    // The save chooser: the file name it suggests.
+    bool save = false;
+    QString suggestedName;
 };
 
 // The chooser of the ring sound (with a preview where the desktop offers one).
 QString OpenFileWithPreview(QWidget *owner, const QString &filter);
 // The plain chooser.
 QString OpenFile(QWidget *owner, const QString &filter);
+
+// The chooser of a file to write, in the user's documents folder with `suggestedName` filled
+// in; the desktop's chooser asks before an existing file is replaced.
+QString SaveFile(QWidget *owner, const QString &title, const QString &suggestedName,
+                 const QString &filter);
 
 // Tests: the next chooser returns this path (empty text: cancelled).
 void setNextFileName(const QString &path);

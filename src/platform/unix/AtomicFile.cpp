@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -76,40 +77,97 @@ void InjectAtomicWriteError(AtomicWriteStep step, int error) {
     injected = InjectedError{step, error};
 }
 
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes) {
-    const QByteArray target = QFile::encodeName(path);
+struct AtomicFileWriter::Data {
+    QByteArray target;
     QByteArray temporary;
-    const int fd = createTemporary(target, temporary);
-    if (fd < 0)
+    int fd = -1;
+    int error = 0;
+    bool failed = false;
+    bool committed = false;
+
+    bool fail() {
+        error = errno;
+        failed = true;
         return false;
-    bool ok = true;
+    }
+};
+
+AtomicFileWriter::AtomicFileWriter(const QString &path) : d(std::make_unique<Data>()) {
+    d->target = QFile::encodeName(path);
+    d->fd = createTemporary(d->target, d->temporary);
+    if (d->fd < 0) {
+        d->fail();
+        return;
+    }
     // The new file keeps the old one's permissions, as a rewrite in place would.
     struct stat old;
-    if (::stat(target.constData(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-    ok = writeAll(fd, bytes.constData(), size_t(bytes.size()));
+    if (::stat(d->target.constData(), &old) == 0)
+        ::fchmod(d->fd, old.st_mode & 07777);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (d->committed)
+        return;
+    if (d->fd >= 0)
+        ::close(d->fd);
+    if (!d->temporary.isEmpty())
+        ::unlink(d->temporary.constData());
+    injected.reset();
+}
+
+bool AtomicFileWriter::ok() const {
+    return !d->failed;
+}
+
+bool AtomicFileWriter::write(const QByteArray &bytes) {
+    if (d->failed)
+        return false;
+    return writeAll(d->fd, bytes.constData(), size_t(bytes.size())) || d->fail();
+}
+
+bool AtomicFileWriter::commit() {
+    if (d->failed)
+        return false;
     // The data must be on the disk before the name points at it, or a crash leaves it empty.
-    ok = ok && !strikes(AtomicWriteStep::Flush) && ::fsync(fd) == 0;
-    bool closed = false;
+    if (strikes(AtomicWriteStep::Flush) || ::fsync(d->fd) != 0)
+        return d->fail();
+    const int fd = d->fd;
+    d->fd = -1;
     if (strikes(AtomicWriteStep::Close)) {
         const int error = errno;
         ::close(fd);
         errno = error;
-    } else {
-        // Some file systems report a lost write only here.
-        closed = ::close(fd) == 0;
+        return d->fail();
     }
-    ok = ok && closed;
-    ok = ok && !strikes(AtomicWriteStep::Rename) &&
-         ::rename(temporary.constData(), target.constData()) == 0;
-    if (!ok) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        errno = error;
-        injected.reset();
-        return false;
-    }
+    // Some file systems report a lost write only here.
+    if (::close(fd) != 0)
+        return d->fail();
+    if (strikes(AtomicWriteStep::Rename) ||
+        ::rename(d->temporary.constData(), d->target.constData()) != 0)
+        return d->fail();
+    d->committed = true;
     injected.reset();
-    syncFolder(QFile::encodeName(QFileInfo(path).absolutePath()));
+    syncFolder(QFile::encodeName(QFileInfo(QFile::decodeName(d->target)).absolutePath()));
     return true;
+}
+
+int AtomicFileWriter::error() const {
+    return d->failed ? d->error : 0;
+}
+
+QString AtomicFileWriter::errorString() const {
+    return d->failed ? QString::fromLocal8Bit(std::strerror(d->error)) : QString();
+}
+
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes) {
+    int error = 0;
+    {
+        AtomicFileWriter writer(path);
+        if (writer.write(bytes) && writer.commit())
+            return true;
+        error = writer.error();
+    }
+    // The system's error of the failed step, not that of removing the temporary.
+    errno = error;
+    return false;
 }

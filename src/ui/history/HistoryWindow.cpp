@@ -2,7 +2,9 @@
 
 #include "db/Database.h"
 #include "db/History.h"
+#include "exchange/HistoryCsv.h"
 #include "platform/desktop/Dialogs.h"
+#include "platform/desktop/FileChooser.h"
 #include "runstate/RunState.h"
 #include "settings/Program.h"
 #include "ui/chrome/ImageButton.h"
@@ -13,11 +15,13 @@
 #include "ui/controls/BevelPanel.h"
 #include "ui/history/HistoryModel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <algorithm>
@@ -136,6 +140,8 @@ void HistoryWindow::BuildLayout() {
     MSFlexGrid1->setModel(model_);
     connect(MSFlexGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &HistoryWindow::GridCurrentChanged);
+    MSFlexGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(MSFlexGrid1, &QWidget::customContextMenuRequested, this, &HistoryWindow::ShowGridMenu);
     connect(MSFlexGrid1, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         // Only the memo column opens the editor.
         if (index.column() == HistoryModel::MemoColumn)
@@ -359,6 +365,40 @@ void HistoryWindow::DeleteAllCalls() {
         AnnounceHistoryChanged();
     // A failed delete still shows the list as it is.
     RefreshList();
+}
+
+// --- the list's context menu ---
+
+void HistoryWindow::ShowGridMenu(const QPoint &at) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("HistoryMenu"));
+    QAction *save = menu.addAction(QStringLiteral("CSVで保存…"));
+    // `at` is in the coordinates of the list's viewport.
+    if (menu.exec(MSFlexGrid1->viewport()->mapToGlobal(at)) == save)
+        SaveCallsAsCsv();
+}
+
+void HistoryWindow::SaveCallsAsCsv() {
+    // The list selects one call at a time, and a single call is seldom what is wanted in a
+    // spreadsheet: the menu saves the whole history.
+    const QString path =
+        FileChooser::SaveFile(this, QStringLiteral("CSVで保存"), QStringLiteral("着信履歴.csv"),
+                              QStringLiteral("CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    db::Database database(DatabasePath());
+    const exchange::ExportReport report = exchange::ExportHistoryCsv(database, {}, path);
+    database.close();
+    QApplication::restoreOverrideCursor();
+    // A success says nothing: the file is where the user put it.
+    if (report.ok)
+        return;
+    Dialogs::MessageBox box;
+    box.text = QStringLiteral("CSVファイルに保存できませんでした。\n") + report.error;
+    box.title = QStringLiteral("着信履歴");
+    box.icon = Dialogs::Icon::Exclamation;
+    Dialogs::Show(this, box);
 }
 
 // --- the memo editor ---

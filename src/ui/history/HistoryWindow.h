@@ -42,6 +42,9 @@ public:
     void RefreshList(std::optional<qint32> keep = std::nullopt);
     // Opens Frame1 on the selected call.
     void ShowMemoEditor();
+    // The list's context menu: 「CSVで保存…」 writes every call, newest first, to a file the
+    // user chooses (the list selects one call at a time).
+    void SaveCallsAsCsv();
 
 signals:
     // Picture4(3): register the selected call's caller into the phonebook.
@@ -63,6 +66,7 @@ private:
     void SaveMemo();
     void HideMemoEditor();
     void GridCurrentChanged();
+    void ShowGridMenu(const QPoint &at);
     void AnnounceHistoryChanged();
     void ApplyOnTop();
     int OnTopFace() const;

@@ -5,6 +5,7 @@
 #include "callerid/CallHandler.h"
 #include "db/Database.h"
 #include "platform/desktop/Dialogs.h"
+#include "platform/desktop/FileChooser.h"
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/TrayIcon.h"
 #include "settings/HistoryLayoutFile.h"
@@ -22,6 +23,7 @@
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -439,7 +441,104 @@ private slots:
         QVERIFY(notice->isHidden());
     }
 
+    // The list's context menu, as a user has it: a right-click on a row, 「CSVで保存…」 chosen
+    // with the mouse, a file name given in the chooser (or the chooser cancelled). The list
+    // selects one row at a time, so the whole history is saved; a failure is said in a box.
+    void contextMenuSavesTheHistoryAsCsv_data() {
+        QTest::addColumn<QString>("chosen"); // "@" is the program's folder; empty: cancelled
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<bool>("failureSaid");
+        QTest::newRow("saved") << "@/着信履歴.csv" << true << false;
+        QTest::newRow("cancelled") << "" << false << false;
+        QTest::newRow("missing folder") << "@/no/such/着信履歴.csv" << false << true;
+    }
+    void contextMenuSavesTheHistoryAsCsv() {
+        QFETCH(QString, chosen);
+        QFETCH(bool, written);
+        QFETCH(bool, failureSaid);
+        chosen.replace("@", Program::AppFolder);
+        seed({1, 2, 3});
+        {
+            db::Database d(dbPath());
+            QSqlQuery q(d.sqlDatabase());
+            QVERIFY(q.exec(QStringLiteral(
+                "UPDATE 着信履歴 SET メモ = '至急, \"折り返し\"' || char(10) || '済' "
+                "WHERE 履歴ID = 2")));
+        }
+        start();
+        HistoryWindow *w = open();
+        QVERIFY(w);
+        FileChooser::resetForTest();
+        FileChooser::setNextFileName(chosen);
+        if (failureSaid)
+            Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        QStringList offered;
+        rightClickRowAndChoose(w, 1, QStringLiteral("CSVで保存…"), &offered);
+        QCOMPARE(offered, QStringList{QStringLiteral("CSVで保存…")});
+        // The right-click selected the row under the pointer, as a left click does.
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(2));
+
+        const QList<FileChooser::Request> asked = FileChooser::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].save);
+        QCOMPARE(asked[0].suggestedName, QStringLiteral("着信履歴.csv"));
+        QCOMPARE(asked[0].filter, QStringLiteral("CSV (*.csv)"));
+        if (written)
+            QCOMPARE(readAll(chosen),
+                     QByteArray("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ\r\n"
+                                "2024/05/3,10:00:3,033,名前3,,,\r\n"
+                                "2024/05/2,10:00:2,032,名前2,,,\"至急, \"\"折り返し\"\"\n済\"\r\n"
+                                "2024/05/1,10:00:1,031,名前1,,,\r\n"));
+        else
+            QVERIFY(chosen.isEmpty() || !QFile::exists(chosen));
+        const QList<Dialogs::MessageBox> boxes = Dialogs::takeAsked();
+        QCOMPARE(boxes.size(), failureSaid ? 1 : 0);
+        if (failureSaid) {
+            QVERIFY2(
+                boxes[0].text.startsWith(QStringLiteral("CSVファイルに保存できませんでした。\n")),
+                qPrintable(boxes[0].text));
+            QVERIFY2(boxes[0].text.contains(chosen), qPrintable(boxes[0].text));
+            QCOMPARE(boxes[0].icon, Dialogs::Icon::Exclamation);
+        }
+        // The window goes on as before.
+        QCOMPARE(w->model()->rowCount(), 3);
+        FileChooser::resetForTest();
+    }
+
 private:
+    // A right button pressed and released on the row, the context menu the desktop then asks
+    // for, and the entry `text` clicked in the menu that opens. `offered`: the menu's entries.
+    static void rightClickRowAndChoose(HistoryWindow *w, int row, const QString &text,
+                                       QStringList *offered) {
+        QWidget *viewport = w->grid()->viewport();
+        const QPoint at = w->grid()->visualRect(w->model()->index(row, 0)).center();
+        QTest::mousePress(viewport, Qt::RightButton, {}, at);
+        QTest::mouseRelease(viewport, Qt::RightButton, {}, at);
+        bool chosen = false;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu || !menu->isVisible())
+                return;
+            poll.stop();
+            for (QAction *a : menu->actions())
+                offered->append(a->text());
+            for (QAction *a : menu->actions())
+                if (a->text() == text) {
+                    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                    chosen = true;
+                    return;
+                }
+            menu->close();
+        });
+        poll.start();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &event);
+        poll.stop();
+        QVERIFY2(chosen, qPrintable(text));
+    }
+
     static QString layoutPath() { return Program::filePath(QStringLiteral("Rireki.ini")); }
     static QString dbPath() { return Program::filePath(QStringLiteral("Kolvane.mdb")); }
 

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+struct CommandLine;
+
+namespace exchange {
+
+// What a transfer out of Kolvane.mdb did.
+struct ExportReport {
+    bool ok = false;
+    int count = 0; // rows or entries written
+    QString error; // in words, when not ok
+};
+
+// What a transfer into Kolvane.mdb did. An import adds and never overwrites.
+struct ImportReport {
+    bool ok = false;
+    int added = 0;          // entries added
+    QStringList duplicates; // numbers already in the phonebook, not added again
+    QStringList skipped;    // what could not be read, in words (one line each)
+    QString error;          // in words, when nothing could be done
+};
+
+// Runs the transfer the command line asks for on Kolvane.mdb in AppFolder, without windows:
+// prints what it did on `out` and, on failure, a clear message on `err`. The exit status:
+// 0 when done, 1 when it failed.
+int RunExchange(const CommandLine &commandLine, QTextStream &out, QTextStream &err);
+
+} // namespace exchange

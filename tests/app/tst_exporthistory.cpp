@@ -1,0 +1,195 @@
+// `kolvane --folder DIR --export-history FILE`, run as the real program: what it prints, its
+// exit status, the file it writes (read back by Python's csv module), what it refuses, and that
+// it works beside another connection holding Kolvane.mdb without changing the file.
+#include "db/Database.h"
+#include "support/CsvReadBack.h"
+#include "support/ReadOnlyFolder.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out, err;
+};
+
+Run kolvane(const QStringList &arguments, const QString &home) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_DATA_HOME", home);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(KOLVANE_BINARY), arguments);
+    Run r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.status = p.exitCode();
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+QByteArray hashOf(const QString &path) {
+    QFile f(path);
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    return f.open(QIODevice::ReadOnly) && h.addData(&f) ? h.result().toHex() : QByteArray();
+}
+
+// Calls 1..n: number "03" + id; every third has a memo with a comma, a quote and a line break.
+bool seed(const QString &path, int n) {
+    db::Database d(path);
+    if (!d.isOpen())
+        return false;
+    QSqlDatabase s = d.sqlDatabase();
+    QSqlQuery q(s);
+    s.transaction();
+    for (int id = 1; id <= n; ++id) {
+        q.prepare(QStringLiteral("INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 着信者ID, "
+                                 "メモ) VALUES (?, '2024/06/01', '12:00:00', ?, ?, 0, ?)"));
+        q.addBindValue(id);
+        q.addBindValue(QStringLiteral("03%1").arg(id));
+        q.addBindValue(QStringLiteral("名前%1").arg(id));
+        q.addBindValue(id % 3 == 0 ? QVariant(QStringLiteral("折り返し, \"至急\"\r\n%1").arg(id))
+                                   : QVariant(QMetaType(QMetaType::QString)));
+        if (!q.exec())
+            return false;
+    }
+    return s.commit();
+}
+
+QList<QStringList> expectedRows(int n) {
+    QList<QStringList> rows = {{"日時", "時間", "電番", "氏名", "住所", "郵便番号", "メモ"}};
+    for (int id = n; id >= 1; --id)
+        rows.append({"2024/06/01", "12:00:00", QStringLiteral("03%1").arg(id),
+                     QStringLiteral("名前%1").arg(id), "", "",
+                     id % 3 == 0 ? QStringLiteral("折り返し, \"至急\"\r\n%1").arg(id) : ""});
+    return rows;
+}
+
+} // namespace
+
+class ExportHistoryProgramTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Beside another connection: none, one in the middle of a read, one in the middle of an
+    // uncommitted write (whose call is not exported). The file is untouched unless someone
+    // else writes.
+    void exports_data() {
+        QTest::addColumn<QString>("other");
+        QTest::newRow("alone") << "none";
+        QTest::newRow("another reading") << "reading";
+        QTest::newRow("another writing") << "writing";
+    }
+    void exports() {
+        QFETCH(QString, other);
+        if (PythonProgram().isEmpty())
+            QSKIP("no python3");
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("profile");
+        QVERIFY(QDir().mkpath(folder));
+        const QString database = folder + "/Kolvane.mdb";
+        const int calls = 250;
+        QVERIFY(seed(database, calls));
+
+        std::unique_ptr<db::Database> holder;
+        std::unique_ptr<QSqlQuery> reading;
+        if (other != "none") {
+            holder = std::make_unique<db::Database>(database);
+            QVERIFY(holder->isOpen());
+            QSqlDatabase s = holder->sqlDatabase();
+            QVERIFY(s.transaction());
+            reading = std::make_unique<QSqlQuery>(s);
+            reading->setForwardOnly(true);
+            QVERIFY(reading->exec("SELECT 履歴ID FROM 着信履歴"));
+            QVERIFY(reading->next());
+            if (other == "writing") {
+                QSqlQuery write(s);
+                QVERIFY(write.exec("INSERT INTO 着信履歴 (履歴ID, 日時, 電番) VALUES "
+                                   "(9999, 'x', 'uncommitted')"));
+            }
+        }
+        const QByteArray before = hashOf(database);
+        QVERIFY(!before.isEmpty());
+
+        const QString file = dir.filePath("着信履歴.csv");
+        const Run r = kolvane({"--folder", folder, "--export-history", file}, dir.filePath("data"));
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QCOMPARE(r.out, QStringLiteral("%1 calls written to %2\n").arg(calls).arg(file));
+        QCOMPARE(r.err, QString());
+        QString error;
+        const std::optional<QList<QStringList>> rows = ReadCsvWithPython(file, &error);
+        QVERIFY2(rows, qPrintable(error));
+        QCOMPARE(*rows, expectedRows(calls));
+        if (other != "writing")
+            QCOMPARE(hashOf(database), before);
+        if (holder) {
+            reading.reset();
+            holder->sqlDatabase().rollback();
+        }
+    }
+
+    // What the program refuses: exit status 1, a message naming the file, nothing written.
+    void refuses_data() {
+        QTest::addColumn<QString>("target"); // "@" is the temporary folder
+        QTest::addColumn<bool>("database");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no call database")
+            << "@/out.csv" << false << "there is no call database (@/profile/Kolvane.mdb)";
+        QTest::newRow("a folder as the file") << "@/afolder" << true << "@/afolder: it is a folder";
+        QTest::newRow("missing folder") << "@/no/such/out.csv" << true << "there is no folder @/no";
+        QTest::newRow("the call database")
+            << "@/profile/Kolvane.mdb" << true << "it is the call database itself";
+    }
+    void refuses() {
+        QFETCH(QString, target);
+        QFETCH(bool, database);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        target.replace("@", dir.path());
+        message.replace("@", dir.path());
+        const QString folder = dir.filePath("profile");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QDir().mkpath(dir.filePath("afolder")));
+        const QString mdb = folder + "/Kolvane.mdb";
+        if (database)
+            QVERIFY(seed(mdb, 3));
+        const QByteArray before = hashOf(mdb);
+        const QStringList profileBefore = QDir(folder).entryList(QDir::Files);
+        const QStringList topBefore = QDir(dir.path()).entryList(QDir::AllEntries);
+
+        const Run r =
+            kolvane({"--folder", folder, "--export-history", target}, dir.filePath("data"));
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.out, QString());
+        QVERIFY2(r.err.startsWith("kolvane: ") && r.err.contains(message), qPrintable(r.err));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries), topBefore);
+        QVERIFY(QFileInfo(dir.filePath("afolder")).isDir());
+        QCOMPARE(QDir(folder).entryList(QDir::Files), profileBefore);
+        QCOMPARE(hashOf(mdb), before);
+    }
+
+    void refusesAReadOnlyFolder() {
+        ReadOnlyFolder readOnly;
+        SKIP_UNLESS_READ_ONLY(readOnly);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("profile");
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(seed(folder + "/Kolvane.mdb", 3));
+        const QString target = readOnly.filePath("out.csv");
+        const Run r =
+            kolvane({"--folder", folder, "--export-history", target}, dir.filePath("data"));
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("cannot write " + target), qPrintable(r.err));
+        QCOMPARE(QDir(readOnly.path()).entryList(QDir::Files), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(ExportHistoryProgramTest)
+#include "tst_exporthistory.moc"
