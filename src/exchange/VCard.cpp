@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringDecoder>
@@ -149,7 +150,10 @@ void ReadParams(const QList<QByteArray> &parts, Property *p) {
             key = part.left(eq).trimmed().toUpper();
             value = part.mid(eq + 1);
         }
-        for (const QByteArray &v : SplitOutsideQuotes(value, ','))
+        // TYPE="cell,voice" (4.0) as TYPE=cell,voice.
+        const QByteArray whole = Unquoted(value);
+        for (const QByteArray &v :
+             whole.contains('"') ? SplitOutsideQuotes(value, ',') : whole.split(','))
             p->params[key] << Unquoted(v);
     }
 }
@@ -262,6 +266,11 @@ QString JoinParts(const QStringList &parts) {
     return joined;
 }
 
+// 「family given」, as names are written in the phonebook.
+QString JoinName(const QString &family, const QString &given) {
+    return family.isEmpty() ? given : given.isEmpty() ? family : family + QLatin1Char(' ') + given;
+}
+
 // 摘要 of a number from its types or the label of its group.
 QString KindOfTypes(const Property &p) {
     if (p.hasType("fax"))
@@ -313,10 +322,10 @@ std::optional<VCardEntry> EntryOfCard(const QVector<Property> &card) {
         } else if (n == "N") {
             const QStringList parts = Components(p.value);
             if (nName.isEmpty())
-                nName = JoinParts({Component(parts, 0), Component(parts, 1)});
+                nName = JoinName(Component(parts, 0), Component(parts, 1));
             for (const QByteArray &s : p.param("SORT-AS"))
                 if (reading.isEmpty())
-                    reading = JoinParts(Decode(s, Charset::Utf8).split(QLatin1Char(',')));
+                    reading = Decode(s, Charset::Utf8).trimmed();
         } else if (n == "ORG") {
             if (org.isEmpty())
                 org = JoinParts(Components(p.value));
@@ -331,7 +340,7 @@ std::optional<VCardEntry> EntryOfCard(const QVector<Property> &card) {
         } else if (n == "SOUND" && p.params.contains("TYPE") && p.hasType("X-IRMC-N")) {
             // Japanese phones of the 2.1 years: the reading in the name's components.
             const QStringList parts = Components(p.value);
-            irmc = JoinParts({Component(parts, 0), Component(parts, 1)});
+            irmc = JoinName(Component(parts, 0), Component(parts, 1));
         } else if (n == "X-KOLVANE-INDEX") {
             ownIndexGiven = true;
             ownIndex = Unescape(p.value).trimmed();
@@ -386,7 +395,7 @@ std::optional<VCardEntry> EntryOfCard(const QVector<Property> &card) {
     if (e.name.isEmpty() && e.numbers.isEmpty() && mails.isEmpty())
         return std::nullopt;
     if (!phoneticLast.isEmpty() || !phoneticFirst.isEmpty())
-        reading = JoinParts({phoneticLast, phoneticFirst});
+        reading = JoinName(phoneticLast, phoneticFirst);
     for (const QString &r : {sortString, phonetic, irmc})
         if (reading.isEmpty())
             reading = r;
@@ -808,16 +817,15 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
         return r;
     };
 
-    // Every number there by its digits, with the names of the entries that hold it.
-    QHash<QString, QStringList> known;
+    // Every number there by its digits, and every name.
+    QSet<QString> known;
     QSet<QString> names;
-    if (!q.exec(QStringLiteral("SELECT 電話番号.電番, 住所録.氏名 FROM 電話番号 "
-                               "LEFT JOIN 住所録 ON 住所録.ID = 電話番号.IDsub")))
+    if (!q.exec(QStringLiteral("SELECT 電番 FROM 電話番号")))
         return fail(q);
     while (q.next()) {
         const QString key = NumberKey(q.value(0).toString());
         if (!key.isEmpty())
-            known[key] << q.value(1).toString().trimmed();
+            known.insert(key);
     }
     if (!q.exec(QStringLiteral("SELECT 氏名 FROM 住所録")))
         return fail(q);
@@ -833,28 +841,25 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
         const QString name = e.name.trimmed().isEmpty() ? QStringLiteral("No Name") : e.name;
         QVector<VCardNumber> fresh;
         QStringList duplicates;
-        bool allUnderThisName = !e.numbers.isEmpty();
         QSet<QString> keysOfCard;
         for (const VCardNumber &n : e.numbers) {
             const QString key = NumberKey(n.number);
             if (!key.isEmpty() && keysOfCard.contains(key))
                 continue; // the same number twice in one card
             keysOfCard.insert(key);
-            if (!key.isEmpty() && known.contains(key)) {
+            if (!key.isEmpty() && known.contains(key))
                 duplicates << QStringLiteral("%1 (%2)").arg(n.number, name);
-                allUnderThisName = allUnderThisName && known.value(key).contains(name.trimmed());
-                continue;
-            }
-            allUnderThisName = false;
-            fresh << n;
+            else
+                fresh << n;
         }
         r.duplicates << duplicates;
-        // The same person again (a file read twice): nothing new to add.
-        if (allUnderThisName)
-            continue;
-        if (e.numbers.isEmpty() && names.contains(name.trimmed())) {
-            r.duplicates << Words(w, QStringLiteral("%1 (no number; the name is there)").arg(name),
-                                  QStringLiteral("%1（番号なし・同じ名前があります）").arg(name));
+        // The same person again (a file read twice): an entry of this name is there and the
+        // card brings no new number.
+        if (fresh.isEmpty() && names.contains(name.trimmed())) {
+            if (e.numbers.isEmpty())
+                r.duplicates << Words(
+                    w, QStringLiteral("%1 (no number; the name is there)").arg(name),
+                    QStringLiteral("%1（番号なし・同じ名前があります）").arg(name));
             continue;
         }
         const QString fields[] = {name,       e.indexLetter, e.address, e.zip,
@@ -873,7 +878,7 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
             if (!number.exec())
                 return fail(number);
             if (!key.isEmpty())
-                known[key] << name.trimmed();
+                known.insert(key);
         }
         names.insert(name.trimmed());
         ++r.added;
