@@ -29,6 +29,15 @@ QString OpenFile(QWidget *owner, const QString &filter) {
     return Choose(owner, filter, false);
 }
 
+QString SaveFile(QWidget *owner, const QString &filter, const QString &name) {
+    const Request request{QStringLiteral("名前を付けて保存"), filter, false};
+    if (!nextNames.isEmpty()) {
+        asked.append(request);
+        return nextNames.dequeue();
+    }
+    return QFileDialog::getSaveFileName(owner, request.title, name, filter);
+}
+
 void setNextFileName(const QString &path) {
     nextNames.enqueue(path);
 }
