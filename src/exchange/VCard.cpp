@@ -653,9 +653,9 @@ QByteArray WriteVCards(const QVector<VCardEntry> &entries) {
         AppendLine(&out,
                    QStringLiteral("N:%1;%2;;;").arg(Escape(parts.at(0)), Escape(parts.at(1))));
         // The phonebook keeps no reading, only the letter it is filed under: kept as our own
-        // property, which other programs pass over.
-        if (!e.indexLetter.isEmpty())
-            AppendLine(&out, QStringLiteral("X-KOLVANE-INDEX:") + Escape(e.indexLetter));
+        // property, which other programs pass over. Written empty too, so that an entry
+        // filed under no letter is not filed by its name when read back.
+        AppendLine(&out, QStringLiteral("X-KOLVANE-INDEX:") + Escape(e.indexLetter));
         if (!e.address.isEmpty() || !e.zip.isEmpty())
             AppendLine(&out,
                        QStringLiteral("ADR:;;%1;;;%2;").arg(Escape(e.address), Escape(e.zip)));
