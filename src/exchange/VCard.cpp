@@ -607,7 +607,7 @@ VCardFile ParseVCards(const QByteArray &input) {
                (physical.at(i + 1).text.at(0) == ' ' || physical.at(i + 1).text.at(0) == '\t'))
             line += physical.at(++i).text.mid(1);
         // Quoted-printable soft breaks (2.1): a value ending in "=" goes on in the next line.
-        if (line.toUpper().contains("QUOTED-PRINTABLE") && line.indexOf(':') >= 0) {
+        if (line.left(line.indexOf(':')).toUpper().contains("QUOTED-PRINTABLE")) {
             while (line.endsWith('=') && i + 1 < physical.size()) {
                 line.chop(1);
                 line += physical.at(++i).text;

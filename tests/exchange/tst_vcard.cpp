@@ -202,6 +202,13 @@ private slots:
                           "BDAY;VALUE=text:春ごろ\r\nEND:VCARD\r\n")
             << text;
 
+        VCardEntry note = Entry("Mia", "", {{"01", ""}});
+        note.other = "quoted-printable: a=";
+        QTest::newRow("a note that names quoted-printable and ends in =")
+            << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Mia\r\n"
+                          "NOTE:quoted-printable: a=\r\nTEL:01\r\nEND:VCARD\r\n")
+            << note;
+
         VCardEntry apple = Entry("Mia", "");
         apple.birthday = "07/01";
         QTest::newRow("address-book birthday without year")
