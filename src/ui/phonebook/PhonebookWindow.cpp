@@ -2,7 +2,9 @@
 
 #include "db/Database.h"
 #include "db/Phonebook.h"
+#include "exchange/VCard.h"
 #include "platform/desktop/Dialogs.h"
+#include "platform/desktop/FileChooser.h"
 #include "platform/desktop/Shell.h"
 #include "runstate/RunState.h"
 #include "settings/Program.h"
@@ -23,6 +25,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -682,6 +685,91 @@ void PhonebookWindow::KeepOnTopClicked() {
 
 int PhonebookWindow::KeepOnTopFace() const {
     return PhonebookOnTop ? KeepOnTopOn : KeepOnTopOff;
+}
+
+// --- vCard ---
+
+void PhonebookWindow::contextMenuEvent(QContextMenuEvent *event) {
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("VCardMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(QStringLiteral("vCardで保存…"), this, &PhonebookWindow::ExportVCardClicked);
+    menu->addAction(QStringLiteral("vCardから読み込み…"), this,
+                    &PhonebookWindow::ImportVCardClicked);
+    menu->popup(event->globalPos());
+    event->accept();
+}
+
+namespace {
+
+// At most `most` lines of a list, and how many more there are.
+QString SomeLines(const QStringList &lines, int most = 20) {
+    QString text = lines.mid(0, most).join(QLatin1Char('\n'));
+    if (lines.size() > most)
+        text += QStringLiteral("\nほか%1件").arg(lines.size() - most);
+    return text;
+}
+
+} // namespace
+
+void PhonebookWindow::ExportVCardClicked() {
+    // The file holds what the window shows: what is typed goes in first.
+    WriteFocusedNumberBox();
+    WritePendingEdits();
+    const QString path =
+        FileChooser::SaveFile(this, QStringLiteral("vCardで保存"), QStringLiteral("電話帳.vcf"),
+                              QStringLiteral("vCard (*.vcf);;すべてのファイル (*)"));
+    if (path.isEmpty())
+        return;
+    exchange::ExportReport r;
+    {
+        db::Database d(DatabasePath());
+        r = exchange::ExportPhonebookVCard(d, path, exchange::Wording::Japanese);
+    }
+    Dialogs::MessageBox box;
+    box.title = QStringLiteral("電話帳");
+    box.icon = r.ok ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation;
+    box.text = r.ok ? QStringLiteral("%1件をvCardで保存しました。").arg(r.count)
+                    : QStringLiteral("vCardで保存できませんでした。\n") + r.error;
+    Dialogs::Show(this, box);
+}
+
+void PhonebookWindow::ImportVCardClicked() {
+    WriteFocusedNumberBox();
+    WritePendingEdits();
+    const QString path =
+        FileChooser::OpenFile(this, QStringLiteral("vCard (*.vcf *.vcard);;すべてのファイル (*)"));
+    if (path.isEmpty())
+        return;
+    exchange::ImportReport r;
+    {
+        db::Database d(DatabasePath());
+        r = exchange::ImportPhonebookVCard(d, path, exchange::Wording::Japanese);
+    }
+    Dialogs::MessageBox box;
+    box.title = QStringLiteral("電話帳");
+    if (!r.ok) {
+        box.icon = Dialogs::Icon::Exclamation;
+        box.text = QStringLiteral("vCardから読み込めませんでした。\n") + r.error;
+        if (!r.skipped.isEmpty())
+            box.text += QStringLiteral("\n\n") + SomeLines(r.skipped);
+        Dialogs::Show(this, box);
+        return;
+    }
+    box.icon = r.skipped.isEmpty() ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation;
+    box.text = QStringLiteral("%1件を読み込みました。").arg(r.added);
+    if (!r.duplicates.isEmpty())
+        box.text += QStringLiteral("\n\n電話帳に既にあるため追加しなかった番号：\n") +
+                    SomeLines(r.duplicates);
+    if (!r.skipped.isEmpty())
+        box.text += QStringLiteral("\n\n読み込めなかったカード：\n") + SomeLines(r.skipped);
+    if (r.added > 0 && Data1) {
+        // The new entries are the last rows: the list is read again and the last one shown.
+        ChooseIndex(Option1Group->checkedId() < 0 ? 0 : Option1Group->checkedId());
+        Data1->moveLast();
+        Reposition();
+    }
+    Dialogs::Show(this, box);
 }
 
 // --- keys and focus ---

@@ -10,6 +10,7 @@ class HistoryOfEntryModel;
 class ImageButton;
 class QButtonGroup;
 class QComboBox;
+class QContextMenuEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -58,6 +59,8 @@ protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A right-click on the window or its lists: the phonebook to and from vCard.
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void BuildLayout();
@@ -84,6 +87,8 @@ private:
     void DeleteNumberClicked();
     void MailLinkClicked(int item);
     void KeepOnTopClicked();
+    void ExportVCardClicked();
+    void ImportVCardClicked();
     int KeepOnTopFace() const;
     qint32 ShownEntryId() const;
 

@@ -4,8 +4,10 @@
 #include "app/KolvaneApp.h"
 #include "callerid/CallLookup.h"
 #include "db/Database.h"
+#include "exchange/VCard.h"
 #include "platform/TerminationSignals.h"
 #include "platform/desktop/Dialogs.h"
+#include "platform/desktop/FileChooser.h"
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/Shell.h"
 #include "platform/desktop/TrayIcon.h"
@@ -22,6 +24,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScreen>
@@ -68,6 +71,7 @@ private slots:
         dir_ = std::make_unique<QTemporaryDir>();
         Program::AppFolder = dir_->path();
         Dialogs::resetForTest();
+        FileChooser::resetForTest();
         Recorder::start();
         Shell::setMailResultForTest(true);
         TrayIcon::setAvailableForTest(true);
@@ -716,6 +720,105 @@ private slots:
         QCOMPARE(s.PhonebookTop, 60 * 15);
     }
 
+    // --- vCard from the context menu ---
+
+    // A right-click on the list, "vCardから読み込み…", the file chosen: the new entry is shown
+    // and listed, the known number is named, and what was being typed was written first.
+    void importVCardFromContextMenu() {
+        {
+            db::Database d(dbPath());
+            addNumber(d, addEntry(d, "田中 太郎"), "0312345678", "自宅");
+        }
+        const QString file = dir_->filePath("in.vcf");
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:田中 太郎\r\nTEL:03-1234-5678\r\n"
+                    "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:佐藤 花子\r\n"
+                    "SORT-STRING:さとう\r\nTEL;TYPE=CELL:090-1111-2222\r\n"
+                    "TEL;TYPE=HOME:045-111-2222\r\nTEL;TYPE=WORK:03-9999-0000\r\n"
+                    "TEL:011-000-0000\r\nEND:VCARD\r\n");
+        }
+        open();
+        clickInto(line("Text1(7)"));
+        type(line("Text1(7)"), "打ちかけ");
+        FileChooser::setNextFileName(file);
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        QTableView *list = grid("MSFlexGrid1");
+        chooseFromContextMenu(list->viewport(), QPoint(20, list->viewport()->height() - 5),
+                              "vCardから読み込み…");
+        QCOMPARE(FileChooser::takeAsked().size(), 1);
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("1件を読み込みました。\n\n"
+                                               "電話帳に既にあるため追加しなかった番号：\n"
+                                               "03-1234-5678 (田中 太郎)"));
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Information);
+        QCOMPARE(value("SELECT その他 FROM 住所録 WHERE ID = 1").toString(),
+                 QStringLiteral("打ちかけ"));
+        QCOMPARE(count("SELECT COUNT(*) FROM 電話番号 WHERE IDsub = 2"), 4);
+        // The window shows the new entry (three of its four numbers) and lists it.
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("佐藤 花子"));
+        QCOMPARE(combo("Combo2")->currentText(), QStringLiteral("ｻ"));
+        QCOMPARE(line("Text2(0)")->text(), QStringLiteral("09011112222"));
+        QCOMPARE(combo("Combo1(0)")->currentText(), QStringLiteral("携帯"));
+        QCOMPARE(combo("Combo1(2)")->currentText(), QStringLiteral("勤務先"));
+        QCOMPARE(label("Label3(1)"), QStringLiteral("2"));
+        QCOMPARE(list->model()->rowCount(), 2);
+        QCOMPARE(list->model()->index(1, 0).data().toString(), QStringLiteral("佐藤 花子"));
+    }
+
+    void importVCardFailureSaysWhy() {
+        const QString file = dir_->filePath("notes.txt");
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("just some notes\n");
+        }
+        open();
+        FileChooser::setNextFileName(file);
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        chooseFromContextMenu(window_.get(), QPoint(5, 5), "vCardから読み込み…");
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("vCardから読み込めませんでした。\n") + file +
+                                    QStringLiteral(" はvCardファイルではありません。"));
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Exclamation);
+        QCOMPARE(count("SELECT COUNT(*) FROM 住所録"), 0);
+    }
+
+    // "vCardで保存…": every entry in the file; a place that cannot be written is said.
+    void exportVCardFromContextMenu() {
+        {
+            db::Database d(dbPath());
+            addNumber(d, addEntry(d, "田中 太郎", "東京都"), "0312345678", "Ｆａｘ");
+            addEntry(d, "佐藤 花子");
+        }
+        open();
+        const QString file = dir_->filePath("out.vcf");
+        FileChooser::setNextFileName(file);
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        chooseFromContextMenu(window_.get(), QPoint(5, 5), "vCardで保存…");
+        QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("2件をvCardで保存しました。"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const exchange::VCardFile back = exchange::ParseVCards(f.readAll());
+        QCOMPARE(back.entries.size(), 2);
+        QCOMPARE(back.entries[0].address, QStringLiteral("東京都"));
+        QCOMPARE(back.entries[0].numbers[0].kind, QStringLiteral("Ｆａｘ"));
+
+        FileChooser::setNextFileName(dir_->path());
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        chooseFromContextMenu(window_.get(), QPoint(5, 5), "vCardで保存…");
+        asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("vCardで保存できませんでした。\n") + dir_->path() +
+                                    QStringLiteral(" に書き込めません。"));
+        QCOMPARE(asked[0].icon, Dialogs::Icon::Exclamation);
+    }
+
 private:
     QString dbPath() const { return Program::filePath(QStringLiteral("Kolvane.mdb")); }
 
@@ -803,6 +906,26 @@ private:
             target = p->viewport();
         QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(5, 5));
         QTRY_VERIFY(box->hasFocus());
+    }
+
+    // A right-click at `at` on `target`, then a click on the menu's entry `entry`.
+    void chooseFromContextMenu(QWidget *target, QPoint at, const QString &entry) {
+        // The press and release of the right button, then the menu request the desktop makes
+        // of them.
+        QTest::mousePress(target, Qt::RightButton, {}, at);
+        QTest::mouseRelease(target, Qt::RightButton, {}, at);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &request);
+        QMenu *menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+        QCOMPARE(menu->objectName(), QStringLiteral("VCardMenu"));
+        QAction *chosen = nullptr;
+        for (QAction *a : menu->actions())
+            if (a->text() == entry)
+                chosen = a;
+        QVERIFY2(chosen, qPrintable(entry));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+        QTRY_VERIFY(!QApplication::activePopupWidget());
     }
 
     std::unique_ptr<QTemporaryDir> dir_;
