@@ -406,14 +406,14 @@ bool ReferenceDatabase::readRows(const ReferenceFields &fields, const ReferenceR
                         return QByteArray(1, NoSuchColumns);
                     }
                 out.append(RowsFollow);
-                AccessForEachRow(mdb, fields.table, wanted,
-                                 [&](const std::function<QByteArray(int)> &text) {
-                                     for (int role = 0; role < 4; ++role)
-                                         AppendText(out, text(role));
-                                     return true;
-                                 });
+                const bool read = AccessForEachRow(mdb, fields.table, wanted,
+                                                   [&](const std::function<QByteArray(int)> &text) {
+                                                       for (int role = 0; role < 4; ++role)
+                                                           AppendText(out, text(role));
+                                                       return true;
+                                                   });
                 mdb_close(mdb);
-                return out;
+                return read ? out : QByteArray(1, NoSuchColumns);
             },
             accessTimeoutMs, why, cancelled);
         if (!bytes)
