@@ -8,7 +8,13 @@
 
 #include <QDateTime>
 
-CallHandler::CallHandler(RunState &state, QObject *parent) : QObject(parent), state_(state) {}
+CallHandler::CallHandler(RunState &state, QObject *parent) : QObject(parent), state_(state) {
+    // The reference phonebook is indexed off this thread as soon as the settings name it, and
+    // again whenever they name another file, table or column.
+    const auto follow = [this] { referenceIndex_.setSource(ReferenceSourceOf(state_.settings())); };
+    connect(&state_, &RunState::settingsChanged, this, follow);
+    follow();
+}
 
 bool CallHandler::ReceiveGate() {
     // 1: while the database is compacted nothing is read; the report waits in the buffer.
@@ -61,7 +67,7 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
     if (!ReasonText(call.Number)) {
         // 15: own phonebook; 17: the reference phonebook fills what is still empty.
         LookUpOwnPhonebook(database, call);
-        LookUpReferencePhonebook(state_.settings(), call);
+        LookUpReferencePhonebook(state_.settings(), call, &referenceIndex_);
     }
     // 13-20
     const CallDisplay display = DescribeCall(call);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "callerid/CallLookup.h"
+#include "db/ReferenceIndex.h"
 
 #include <QObject>
 
@@ -18,6 +19,9 @@ class CallHandler : public QObject {
     Q_OBJECT
 public:
     explicit CallHandler(RunState &state, QObject *parent = nullptr);
+
+    // The index of the reference phonebook the settings name, kept up to date with them.
+    ReferenceIndex &referenceIndex() { return referenceIndex_; }
 
     // Receive event, steps 1-2: false while the database is compacted (the bytes stay in the
     // port's buffer); otherwise the last caller's details are cleared for the read.
@@ -44,4 +48,5 @@ private:
     void ClearCaller();
 
     RunState &state_;
+    ReferenceIndex referenceIndex_;
 };

@@ -2,8 +2,10 @@
 
 #include "db/Database.h"
 #include "db/ReferenceDatabase.h"
+#include "db/ReferenceIndex.h"
 #include "settings/Settings.h"
 
+#include <QFileInfo>
 #include <optional>
 
 QString CallerNumberOfField(const QString &field) {
@@ -39,15 +41,35 @@ void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call) {
     call.CallerZip = entries.field(QStringLiteral("郵便番号")).toString();
 }
 
-void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call) {
+ReferenceSource ReferenceSourceOf(const Settings &settings) {
+    ReferenceSource source;
+    if (!settings.RefEnabled || settings.RefDatabasePath.isEmpty())
+        return source;
+    source.path = QFileInfo(settings.RefDatabasePath).absoluteFilePath();
+    source.fields =
+        ReferenceFields{settings.RefTable, settings.RefPhoneField, settings.RefNameField,
+                        settings.RefAddressField, settings.RefZipField};
+    return source;
+}
+
+void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call, ReferenceIndex *index) {
     if (!settings.RefEnabled)
         return;
-    ReferenceDatabase reference;
-    if (!reference.open(settings.RefDatabasePath))
-        return;
-    const std::optional<ReferenceRow> row =
-        reference.lookup(settings.RefTable, settings.RefPhoneField, settings.RefNameField,
-                         settings.RefAddressField, settings.RefZipField, call.Number);
+    std::optional<ReferenceRow> row;
+    ReferenceRow indexed;
+    const ReferenceIndex::Answer answer =
+        index ? index->find(ReferenceSourceOf(settings), call.Number, &indexed)
+              : ReferenceIndex::Answer::Scan;
+    if (answer == ReferenceIndex::Answer::Found) {
+        row = indexed;
+    } else if (answer == ReferenceIndex::Answer::Scan) {
+        // While the index is built (or when it could not be): the table is read for the call.
+        ReferenceDatabase reference;
+        if (!reference.open(settings.RefDatabasePath))
+            return;
+        row = reference.lookup(settings.RefTable, settings.RefPhoneField, settings.RefNameField,
+                               settings.RefAddressField, settings.RefZipField, call.Number);
+    }
     if (!row)
         return;
     if (call.CallerName.isEmpty())

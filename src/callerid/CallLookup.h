@@ -3,6 +3,8 @@
 #include "callerid/CallReport.h"
 
 struct Settings;
+struct ReferenceSource;
+class ReferenceIndex;
 namespace db {
 class Database;
 }
@@ -22,8 +24,15 @@ QString CallerNumberOfField(const QString &field);
 void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call);
 
 // The reference phonebook of the settings, when enabled: fills the name, address and postal
-// code that are still empty.
-void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call);
+// code that are still empty. By the index when it is built for the settings' file as it is
+// now (an exact phone first, else the same digits written otherwise); else by reading the
+// table for the exact phone, as before the index.
+void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call,
+                              ReferenceIndex *index = nullptr);
+
+// The reference phonebook the settings name (empty when it is off or not chosen), its file
+// taken against the current folder.
+ReferenceSource ReferenceSourceOf(const Settings &settings);
 
 // What a call shows on the main window, worked out from the call record.
 struct CallDisplay {

@@ -14,6 +14,7 @@
 #include <QSqlRecord>
 #include <QUrl>
 #include <QVector>
+#include <cstring>
 #include <mdbtools.h>
 
 namespace {
@@ -71,13 +72,16 @@ QStringList AccessColumns(MdbHandle *mdb, const QString &table) {
     return names;
 }
 
-std::optional<ReferenceRow> AccessLookup(MdbHandle *mdb, const QString &table,
-                                         const QStringList &wanted, const QString &number) {
+// Visits the rows of `table` with the columns `wanted` bound (phone, name, address, zip; an
+// empty name is no column): `row` gets a reader of each role's bytes and says whether to go
+// on. False when the table or its columns do not read.
+bool AccessForEachRow(MdbHandle *mdb, const QString &table, const QStringList &wanted,
+                      const std::function<bool(const std::function<QByteArray(int)> &)> &row) {
     QByteArray name = table.toUtf8();
     MdbTableDef *t = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE);
     if (!t)
-        return std::nullopt;
-    std::optional<ReferenceRow> found;
+        return false;
+    bool read = false;
     if (mdb_read_columns(t) && mdb_rewind_table(t) == 0) {
         // libmdb keeps one buffer per column, so a column named for two roles (phone and
         // address, say) is bound once and read for both.
@@ -93,28 +97,48 @@ std::optional<ReferenceRow> AccessLookup(MdbHandle *mdb, const QString &table,
             bound = bound &&
                     mdb_bind_column_by_name(t, column.data(), buffers[i].data(), &lengths[i]) >= 0;
         }
-        const auto text = [&](int role) {
+        const std::function<QByteArray(int)> bytes = [&](int role) {
             const int i = int(distinct.indexOf(wanted[role]));
             // A length outside the buffer is the file's word, not the truth.
             const int length = i < 0 ? 0 : qBound(0, lengths[i], MDB_BIND_SIZE);
-            return i < 0 ? QString() : QString::fromUtf8(buffers[i].constData(), length);
+            return i < 0 ? QByteArray() : QByteArray(buffers[i].constData(), length);
         };
-        while (bound && mdb_fetch_row(t)) {
-            if (text(0) == number) {
-                found = ReferenceRow{text(1), text(2), text(3)};
+        read = bound;
+        while (bound && mdb_fetch_row(t))
+            if (!row(bytes))
                 break;
-            }
-        }
     }
     mdb_free_tabledef(t);
+    return read;
+}
+
+std::optional<ReferenceRow> AccessLookup(MdbHandle *mdb, const QString &table,
+                                         const QStringList &wanted, const QString &number) {
+    std::optional<ReferenceRow> found;
+    AccessForEachRow(mdb, table, wanted, [&](const std::function<QByteArray(int)> &bytes) {
+        const auto text = [&](int role) { return QString::fromUtf8(bytes(role)); };
+        if (text(0) != number)
+            return true;
+        found = ReferenceRow{text(1), text(2), text(3)};
+        return false;
+    });
     return found;
 }
+
+void AppendText(QByteArray &out, const QByteArray &text) {
+    const quint32 size = quint32(text.size());
+    out.append(reinterpret_cast<const char *>(&size), sizeof size);
+    out.append(text);
+}
+
+// What the child sends back for readRows: one status byte, then the rows.
+enum AccessRowsStatus : char { RowsFollow = 'R', NoSuchColumns = 'C', NotOpened = 'N' };
 
 // Runs `work` on the opened Access file in a child process; its result travels as a
 // QDataStream. False when the file could not be opened or the child failed.
 template <typename Result>
 bool InAccessFile(const QByteArray &path, const std::function<Result(MdbHandle *)> &work,
-                  Result &result, QString *why) {
+                  Result &result, QString *why, const std::atomic<bool> *cancelled = nullptr) {
     const std::optional<QByteArray> bytes = RunIsolated(
         [&]() -> QByteArray {
             QByteArray out;
@@ -127,7 +151,7 @@ bool InAccessFile(const QByteArray &path, const std::function<Result(MdbHandle *
             }
             return out;
         },
-        kAccessTimeoutMs, why);
+        kAccessTimeoutMs, why, cancelled);
     if (!bytes)
         return false;
     QDataStream stream(*bytes);
@@ -148,6 +172,27 @@ bool InAccessFile(const QByteArray &path, const std::function<Result(MdbHandle *
 }
 
 } // namespace
+
+bool DecodeReferenceRows(const QByteArray &bytes, const ReferenceRowSink &sink) {
+    const char *p = bytes.constData();
+    const char *const end = p + bytes.size();
+    QByteArray fields[4];
+    while (p != end) {
+        for (QByteArray &field : fields) {
+            quint32 size = 0;
+            if (end - p < qsizetype(sizeof size))
+                return false;
+            std::memcpy(&size, p, sizeof size);
+            p += sizeof size;
+            if (quint64(end - p) < size)
+                return false;
+            field = QByteArray(p, qsizetype(size));
+            p += size;
+        }
+        sink(fields[0], fields[1], fields[2], fields[3]);
+    }
+    return true;
+}
 
 QDataStream &operator<<(QDataStream &s, const std::optional<ReferenceRow> &row) {
     s << row.has_value();
@@ -201,7 +246,7 @@ ReferenceDatabase::Kind ReferenceDatabase::detectKind(const QString &path) {
 ReferenceDatabase::ReferenceDatabase() = default;
 ReferenceDatabase::~ReferenceDatabase() = default;
 
-bool ReferenceDatabase::open(const QString &path) {
+bool ReferenceDatabase::open(const QString &path, const std::atomic<bool> *cancelled) {
     close();
     const Kind kind = detectKind(path);
     const auto unreadable = [&](const QString &why) {
@@ -217,7 +262,8 @@ bool ReferenceDatabase::open(const QString &path) {
                                              "its pages)"));
         impl->accessPath = QFile::encodeName(path);
         QString why;
-        if (!InAccessFile<QStringList>(impl->accessPath, AccessTables, impl->accessTables, &why))
+        if (!InAccessFile<QStringList>(impl->accessPath, AccessTables, impl->accessTables, &why,
+                                       cancelled))
             return unreadable(QStringLiteral("the Access reader: ") + why);
     } else if (kind == Kind::SQLite) {
         static QAtomicInt counter;
@@ -330,4 +376,83 @@ ReferenceDatabase::lookup(const QString &table, const QString &phoneField, const
     if (!q.exec() || !q.next())
         return std::nullopt;
     return ReferenceRow{q.value(0).toString(), q.value(1).toString(), q.value(2).toString()};
+}
+
+bool ReferenceDatabase::readRows(const ReferenceFields &fields, const ReferenceRowSink &sink,
+                                 int accessTimeoutMs, const std::atomic<bool> *cancelled,
+                                 QString *why) const {
+    const auto fail = [&](const QString &text) {
+        if (why)
+            *why = text;
+        return false;
+    };
+    if (!d)
+        return fail(QStringLiteral("not open"));
+    if (fields.table.isEmpty() || fields.phone.isEmpty() || fields.name.isEmpty())
+        return fail(QStringLiteral("no table, phone or name column chosen"));
+    const QStringList wanted = {fields.phone, fields.name, fields.address, fields.zip};
+    if (d->kind == Kind::Access) {
+        const QByteArray path = d->accessPath;
+        const std::optional<QByteArray> bytes = RunIsolated(
+            [&]() -> QByteArray {
+                QByteArray out;
+                MdbHandle *mdb = OpenAccess(path);
+                if (!mdb)
+                    return QByteArray(1, NotOpened);
+                const QStringList columns = AccessColumns(mdb, fields.table);
+                for (const QString &c : wanted)
+                    if (!c.isEmpty() && !columns.contains(c)) {
+                        mdb_close(mdb);
+                        return QByteArray(1, NoSuchColumns);
+                    }
+                out.append(RowsFollow);
+                const bool read = AccessForEachRow(mdb, fields.table, wanted,
+                                                   [&](const std::function<QByteArray(int)> &text) {
+                                                       for (int role = 0; role < 4; ++role)
+                                                           AppendText(out, text(role));
+                                                       return true;
+                                                   });
+                mdb_close(mdb);
+                return read ? out : QByteArray(1, NoSuchColumns);
+            },
+            accessTimeoutMs, why, cancelled);
+        if (!bytes)
+            return false;
+        if (bytes->isEmpty() || bytes->at(0) == NotOpened)
+            return fail(QStringLiteral("not a readable Access file"));
+        if (bytes->at(0) == NoSuchColumns)
+            return fail(QStringLiteral("no such table or column"));
+        if (!DecodeReferenceRows(QByteArray::fromRawData(bytes->constData() + 1, bytes->size() - 1),
+                                 sink))
+            return fail(QStringLiteral("an answer that does not read"));
+        return true;
+    }
+    const QStringList columns = columnNames(fields.table);
+    for (const QString &c : wanted)
+        if (!c.isEmpty() && !columns.contains(c))
+            return fail(QStringLiteral("no such table or column"));
+    const QSqlDatabase s = d->sql();
+    const auto id = [&](const QString &n) {
+        return s.driver()->escapeIdentifier(n, QSqlDriver::FieldName);
+    };
+    // As lookup reads them: the phone as text, the rows in the table's own order.
+    QStringList select = {QStringLiteral("CAST(%1 AS TEXT)").arg(id(fields.phone)),
+                          id(fields.name)};
+    select << (fields.address.isEmpty() ? QStringLiteral("NULL") : id(fields.address));
+    select << (fields.zip.isEmpty() ? QStringLiteral("NULL") : id(fields.zip));
+    QSqlQuery q(s);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT %1 FROM %2")
+                    .arg(select.join(QStringLiteral(", ")),
+                         s.driver()->escapeIdentifier(fields.table, QSqlDriver::TableName))))
+        return fail(q.lastError().text());
+    while (q.next()) {
+        if (cancelled && cancelled->load(std::memory_order_relaxed))
+            return fail(QStringLiteral("cancelled"));
+        sink(q.value(0).toString().toUtf8(), q.value(1).toString().toUtf8(),
+             q.value(2).toString().toUtf8(), q.value(3).toString().toUtf8());
+    }
+    if (q.lastError().isValid())
+        return fail(q.lastError().text());
+    return true;
 }

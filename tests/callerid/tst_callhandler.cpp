@@ -138,6 +138,48 @@ private slots:
         QCOMPARE(state.call.HistoryId, 2);
     }
 
+    // The reference phonebook the settings name is indexed on the handler's own: a caller
+    // whose number a real Access file stores with a hyphen is shown with its name, from the
+    // index; while the index was being built, only the number as stored was found.
+    void referenceNameForHyphenStoredNumber() {
+        RunState state;
+        CallHandler handler(state);
+        QCOMPARE(handler.referenceIndex().state(), ReferenceIndex::State::Off);
+        state.changeSettings([](Settings &s) {
+            s.RefEnabled = true;
+            s.RefDatabasePath = QStringLiteral(KOLVANE_FIXTURES_DIR "/nwind.mdb");
+            s.RefTable = QStringLiteral("Customers");
+            s.RefPhoneField = QStringLiteral("Phone");
+            s.RefNameField = QStringLiteral("CompanyName");
+            s.RefAddressField = QStringLiteral("Address");
+            s.RefZipField = QStringLiteral("PostalCode");
+        });
+        QCOMPARE(handler.referenceIndex().state(), ReferenceIndex::State::Building);
+        CallDisplay shown;
+        connect(&handler, &CallHandler::callerShown, this,
+                [&](const CallDisplay &d) { shown = d; });
+        handler.ReceiveGate();
+        handler.HandleIncomingCall(QStringLiteral("0300074321"), QDateTime::currentDateTime());
+        QVERIFY(shown.NameLine.isEmpty());
+
+        QVERIFY(QTest::qWaitFor(
+            [&] { return handler.referenceIndex().state() == ReferenceIndex::State::Ready; },
+            30000));
+        handler.ReceiveGate();
+        handler.HandleIncomingCall(QStringLiteral("0300074321"), QDateTime::currentDateTime());
+        QCOMPARE(shown.NameLine, QStringLiteral("Alfreds Futterkiste"));
+        QCOMPARE(shown.AddressLine, QStringLiteral("Obere Str. 57"));
+        QCOMPARE(state.call.CallerZip, QStringLiteral("12209"));
+        QVERIFY(!shown.InPhonebook);
+
+        // Reference lookups off: nothing is indexed and nothing named.
+        state.changeSettings([](Settings &s) { s.RefEnabled = false; });
+        QCOMPARE(handler.referenceIndex().state(), ReferenceIndex::State::Off);
+        handler.ReceiveGate();
+        handler.HandleIncomingCall(QStringLiteral("0300074321"), QDateTime::currentDateTime());
+        QVERIFY(shown.NameLine.isEmpty());
+    }
+
 private:
     std::unique_ptr<QTemporaryDir> dir_;
 };

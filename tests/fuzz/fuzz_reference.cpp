@@ -1,6 +1,7 @@
 // A reference phonebook the user names: any file, a damaged Access or SQLite file above all,
-// is opened, listed and searched without a fault.
+// is opened, listed, searched and indexed without a fault.
 #include "db/ReferenceDatabase.h"
+#include "db/ReferenceIndex.h"
 #include "platform/DiagnosticLog.h"
 
 #include <QCoreApplication>
@@ -37,9 +38,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QStringList tables = ref.tableNames();
     for (const QString &table : tables.mid(0, 4)) {
         const QStringList columns = ref.columnNames(table);
-        if (columns.size() >= 2)
-            ref.lookup(table, columns.at(0), columns.at(1), columns.value(2), columns.value(3),
-                       QStringLiteral("0312345678"));
+        if (columns.size() < 2)
+            continue;
+        ref.lookup(table, columns.at(0), columns.at(1), columns.value(2), columns.value(3),
+                   QStringLiteral("0312345678"));
+        // The same table read whole, as the index is built.
+        ReferenceTable index;
+        ref.readRows(
+            ReferenceFields{table, columns.at(0), columns.at(1), columns.value(2),
+                            columns.value(3)},
+            [&](const QByteArray &phone, const QByteArray &name, const QByteArray &address,
+                const QByteArray &zip) { index.add(phone, name, address, zip); },
+            5000, nullptr, nullptr);
+        index.finish();
+        index.find(QStringLiteral("0312345678"));
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "platform/Isolated.h"
 
 // Without separate processes the work runs here, with the library's own safety alone.
-std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, int, QString *) {
+std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, int, QString *,
+                                      const std::atomic<bool> *) {
     return work();
 }

@@ -33,7 +33,7 @@ qint64 nowMs() {
 } // namespace
 
 std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
-                                      QString *why) {
+                                      QString *why, const std::atomic<bool> *cancelled) {
     const auto fail = [&](const QString &text) -> std::optional<QByteArray> {
         if (why)
             *why = text;
@@ -64,21 +64,25 @@ std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, i
     ::close(fds[1]);
     QByteArray received;
     const qint64 deadline = nowMs() + timeoutMs;
-    bool timedOut = false;
+    bool timedOut = false, stopped = false;
+    // A wait that can be cancelled looks at the flag this often.
+    constexpr qint64 cancelCheckMs = 100;
     for (;;) {
+        if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+            stopped = true;
+            break;
+        }
         const qint64 left = deadline - nowMs();
         if (left <= 0) {
             timedOut = true;
             break;
         }
         pollfd p{fds[0], POLLIN, 0};
-        const int r = ::poll(&p, 1, int(left));
+        const int r = ::poll(&p, 1, int(cancelled ? qMin(left, cancelCheckMs) : left));
         if (r < 0 && errno == EINTR)
             continue;
-        if (r == 0) {
-            timedOut = true;
-            break;
-        }
+        if (r == 0)
+            continue; // the deadline (or the flag) is looked at again above
         char buffer[65536];
         const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
@@ -88,11 +92,13 @@ std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, i
         received.append(buffer, n);
     }
     ::close(fds[0]);
-    if (timedOut)
+    if (timedOut || stopped)
         ::kill(pid, SIGKILL);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    if (stopped)
+        return fail(QStringLiteral("cancelled"));
     if (timedOut)
         return fail(QStringLiteral("no answer within %1 ms").arg(timeoutMs));
     if (WIFSIGNALED(status))
@@ -105,5 +111,7 @@ std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, i
     std::memcpy(&size, received.constData(), sizeof size);
     if (size != quint64(received.size()) - sizeof size)
         return fail(QStringLiteral("gave a cut answer"));
-    return received.mid(sizeof size);
+    // In place: a whole table's rows can be a large answer.
+    received.remove(0, sizeof size);
+    return received;
 }

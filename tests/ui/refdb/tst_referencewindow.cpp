@@ -378,6 +378,12 @@ private slots:
             QCOMPARE(main->findChild<QLabel *>("Label7")->text(), QStringLiteral("山田 花子"));
             QVERIFY(main->findChild<QLabel *>("Label8")->text().contains(
                 QStringLiteral("東京都千代田区")));
+            // The apply also had the call path's index built for the file chosen.
+            ReferenceIndex &index = app.callHandler().referenceIndex();
+            QCOMPARE(index.source().path, sqlitePath());
+            QCOMPARE(index.source().fields.name, QStringLiteral("氏名"));
+            QTRY_COMPARE_WITH_TIMEOUT(index.state(), ReferenceIndex::State::Ready, 10000);
+            QCOMPARE(index.table()->rowCount(), 1);
             main->close();
         }
         Settings back;

@@ -1,0 +1,61 @@
+// Work run in a child process: its answer comes back whole, and a crash, a hang or a
+// cancellation each end it with the reason instead of an answer.
+#include "platform/Isolated.h"
+
+#include <QtTest>
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+#include <unistd.h>
+
+class TestIsolated : public QObject {
+    Q_OBJECT
+private slots:
+    void outcome_data() {
+        QTest::addColumn<int>("work"); // 0 answer, 1 large answer, 2 crash, 3 hang, 4 cancelled
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<QString>("why"); // empty: an answer
+        QTest::newRow("answer") << 0 << 5000 << "";
+        QTest::newRow("a table's worth of rows") << 1 << 30000 << "";
+        QTest::newRow("crash") << 2 << 5000 << "crashed (signal 6)";
+        QTest::newRow("hang") << 3 << 300 << "no answer within 300 ms";
+        QTest::newRow("cancelled") << 4 << 60000 << "cancelled";
+    }
+    void outcome() {
+        QFETCH(int, work);
+        QFETCH(int, timeoutMs);
+        QFETCH(QString, why);
+        QByteArray large(24 * 1024 * 1024 + 7, '\0');
+        for (qsizetype i = 0; i < large.size(); ++i)
+            large[i] = char(i * 31 % 251);
+        std::atomic<bool> cancelled{false};
+        std::thread canceller;
+        if (work == 4)
+            canceller = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                cancelled = true;
+            });
+        QString reason;
+        const std::optional<QByteArray> answer = RunIsolated(
+            [&]() -> QByteArray {
+                if (work == 1)
+                    return large;
+                if (work == 2)
+                    std::abort();
+                if (work >= 3)
+                    for (;;)
+                        ::pause();
+                return QByteArrayLiteral("rows");
+            },
+            timeoutMs, &reason, &cancelled);
+        if (canceller.joinable())
+            canceller.join();
+        QCOMPARE(reason, why);
+        QCOMPARE(answer.has_value(), why.isEmpty());
+        if (answer)
+            QVERIFY(*answer == (work == 1 ? large : QByteArrayLiteral("rows")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIsolated)
+#include "tst_isolated.moc"
