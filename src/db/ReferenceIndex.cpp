@@ -192,6 +192,11 @@ ReferenceIndex::Answer ReferenceIndex::find(const ReferenceSource &source, const
         return Answer::Scan;
     // A changed file is never answered from what it held before.
     checkFile();
+    // A file that did not read whole would not read for the scan either, and the scan of a file
+    // that makes the Access reader hang holds the call for seconds: it is not tried again
+    // until the file changes.
+    if (state_ == State::Failed && failedUnreadable_)
+        return Answer::NotFound;
     if (state_ != State::Ready || !table_)
         return Answer::Scan;
     // A number without a digit has no key; only the scan can compare it.
@@ -221,6 +226,7 @@ void ReferenceIndex::startBuild() {
         table->stamp = FileStamp::of(source.path);
         QString failure;
         bool ok = false;
+        bool unreadable = true;
         if (!table->stamp.exists) {
             failure = QStringLiteral("no such file");
         } else {
@@ -238,10 +244,12 @@ void ReferenceIndex::startBuild() {
         // A file written while it was read may hold rows of both versions: read it again.
         if (ok && FileStamp::of(source.path) != table->stamp) {
             ok = false;
+            unreadable = false;
             failure = QStringLiteral("the file changed while it was read");
         }
         if (ok && !table->finish()) {
             ok = false;
+            unreadable = false;
             failure = QStringLiteral("too many rows to index");
         }
         const FileStamp stamp = table->stamp;
@@ -250,8 +258,8 @@ void ReferenceIndex::startBuild() {
         running->done = true;
         QMetaObject::invokeMethod(
             this,
-            [this, generation, table, failure, stamp] {
-                buildDone(generation, table, failure, stamp);
+            [this, generation, table, failure, stamp, unreadable] {
+                buildDone(generation, table, failure, stamp, unreadable);
             },
             Qt::QueuedConnection);
     });
@@ -259,13 +267,14 @@ void ReferenceIndex::startBuild() {
 }
 
 void ReferenceIndex::buildDone(quint64 generation, std::shared_ptr<ReferenceTable> table,
-                               const QString &failure, const FileStamp &stamp) {
+                               const QString &failure, const FileStamp &stamp, bool unreadable) {
     reapBuilds();
     if (generation != generation_)
         return; // a later source or file version counts
     if (!table) {
         failure_ = failure;
         failedStamp_ = stamp;
+        failedUnreadable_ = unreadable;
         DiagnosticLog::failure(QStringLiteral("reference phonebook not indexed"),
                                source_.path + QLatin1String(": ") + failure);
         setState(State::Failed);

@@ -89,7 +89,8 @@ public:
         Off,      // no reference phonebook chosen
         Building, // being read; lookups scan meanwhile
         Ready,    // lookups use the index
-        Failed,   // the file, table or columns do not read; lookups scan (and find nothing)
+        Failed,   // not indexed: lookups find nothing when the file, table or columns do not
+                  // read, and scan when it held too many rows
     };
     Q_ENUM(State)
 
@@ -136,7 +137,7 @@ private:
     };
     void startBuild();
     void buildDone(quint64 generation, std::shared_ptr<ReferenceTable> table,
-                   const QString &failure, const FileStamp &stamp);
+                   const QString &failure, const FileStamp &stamp, bool unreadable);
     void cancelBuilds();
     void reapBuilds();
     void setState(State state);
@@ -145,6 +146,9 @@ private:
     State state_ = State::Off;
     QString failure_;
     FileStamp failedStamp_; // the file as the failed build found it
+    // The failed build could not read the file, table or columns (not: too many rows, or the
+    // file changed meanwhile): lookups find nothing in it rather than scan.
+    bool failedUnreadable_ = false;
     std::shared_ptr<const ReferenceTable> table_;
     quint64 generation_ = 0; // of the build whose result counts
     std::vector<std::unique_ptr<Build>> builds_;

@@ -299,7 +299,8 @@ private slots:
         QVERIFY(!index.table());
         QCOMPARE(states.size(), 2); // building, failed
         ReferenceRow row;
-        QCOMPARE(index.find(source, QStringLiteral("1"), &row), ReferenceIndex::Answer::Scan);
+        // The scan would not read it either (or would hang the call for seconds): nothing.
+        QCOMPARE(index.find(source, QStringLiteral("1"), &row), ReferenceIndex::Answer::NotFound);
         IncomingCall call;
         call.Number = QStringLiteral("1");
         LookUpReferencePhonebook(settingsOf(source), call, &index);
@@ -380,7 +381,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return index.state() == ReferenceIndex::State::Failed; },
                                 ReferenceIndex::CheckIntervalMs * 3));
         QCOMPARE(index.find(source, QStringLiteral("0311112222"), &row),
-                 ReferenceIndex::Answer::Scan);
+                 ReferenceIndex::Answer::NotFound);
         // And put back, it is indexed again.
         QVERIFY(writeSqlite(file, {{"0311112222", "戻った 名前", "", ""}}));
         index.checkFile();
