@@ -8,6 +8,12 @@ struct CommandLine;
 
 namespace exchange {
 
+// The words of a report: the command line speaks English, the windows Japanese.
+enum class Wording { English, Japanese };
+inline QString Words(Wording w, const QString &english, const QString &japanese) {
+    return w == Wording::Japanese ? japanese : english;
+}
+
 // What a transfer out of Kolvane.mdb did.
 struct ExportReport {
     bool ok = false;

@@ -106,13 +106,17 @@ ExportReport failed(const QString &message) {
 } // namespace
 
 ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &historyIds,
-                              const QString &path) {
+                              const QString &path, Wording w) {
     const QFileInfo target(path);
     if (target.isDir())
-        return failed(QStringLiteral("cannot write %1: it is a folder.").arg(path));
+        return failed(Words(w, QStringLiteral("cannot write %1: it is a folder."),
+                            QStringLiteral("%1 はフォルダです。"))
+                          .arg(path));
     const QString folder = target.absolutePath();
     if (!QFileInfo(folder).isDir())
-        return failed(QStringLiteral("cannot write %1: there is no folder %2.").arg(path, folder));
+        return failed(Words(w, QStringLiteral("cannot write %1: there is no folder %2."),
+                            QStringLiteral("%1 に書き込めません。フォルダ %2 がありません。"))
+                          .arg(path, folder));
     // Written over the call database (or its log), the export would replace the calls it holds.
     const QString databaseFile = QFileInfo(database.path()).canonicalFilePath();
     const QString canonicalTarget =
@@ -120,15 +124,20 @@ ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &hi
                         : QDir(QFileInfo(folder).canonicalFilePath()).filePath(target.fileName());
     for (const char *suffix : {"", "-wal", "-shm", "-journal"})
         if (!databaseFile.isEmpty() && canonicalTarget == databaseFile + QLatin1String(suffix))
-            return failed(
-                QStringLiteral("cannot write %1: it is the call database itself.").arg(path));
+            return failed(Words(w,
+                                QStringLiteral("cannot write %1: it is the call database itself."),
+                                QStringLiteral("%1 は電話帳データベースそのものです。"))
+                              .arg(path));
     if (!database.isOpen())
-        return failed(QStringLiteral("cannot read the call history from %1: %2")
+        return failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
+                            QStringLiteral("%1 から着信履歴を読めません：%2"))
                           .arg(database.path(), ProblemText(database.problem())));
 
     CsvOut csv(path);
     if (!csv.ok())
-        return failed(QStringLiteral("cannot write %1: %2").arg(path, csv.errorString()));
+        return failed(Words(w, QStringLiteral("cannot write %1: %2"),
+                            QStringLiteral("%1 に書き込めません：%2"))
+                          .arg(path, csv.errorString()));
     csv.headings();
 
     QSqlDatabase connection = database.sqlDatabase();
@@ -167,10 +176,13 @@ ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &hi
     if (snapshot)
         connection.rollback();
     if (!read)
-        return failed(QStringLiteral("cannot read the call history from %1: %2")
+        return failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
+                            QStringLiteral("%1 から着信履歴を読めません：%2"))
                           .arg(database.path(), readError));
     if (!csv.commit())
-        return failed(QStringLiteral("cannot write %1: %2").arg(path, csv.errorString()));
+        return failed(Words(w, QStringLiteral("cannot write %1: %2"),
+                            QStringLiteral("%1 に書き込めません：%2"))
+                          .arg(path, csv.errorString()));
     ExportReport r;
     r.ok = true;
     r.count = count;

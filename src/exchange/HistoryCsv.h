@@ -13,6 +13,6 @@ namespace exchange {
 // Writes calls of the history to `path` as CSV: the calls whose 履歴ID is in `historyIds`,
 // or every call when it is empty, newest first.
 ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &historyIds,
-                              const QString &path);
+                              const QString &path, Wording wording = Wording::English);
 
 } // namespace exchange

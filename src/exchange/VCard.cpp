@@ -23,10 +23,6 @@ namespace {
 // A phonebook is small; a file far larger than any phonebook is not read into memory whole.
 constexpr qint64 kLargestFile = 64 * 1024 * 1024;
 
-QString Words(Wording w, const QString &english, const QString &japanese) {
-    return w == Wording::Japanese ? japanese : english;
-}
-
 // --- reading: bytes, lines, properties ---
 
 enum class Charset { Utf8, CodePage932, Latin1 };

@@ -12,9 +12,6 @@ class Database;
 
 namespace exchange {
 
-// The words of a report: the command line speaks English, the windows Japanese.
-enum class Wording { English, Japanese };
-
 // Writes every phonebook entry with its numbers to `path` as vCard 3.0 (UTF-8). The file is
 // written whole or not at all.
 ExportReport ExportPhonebookVCard(const db::Database &database, const QString &path,

@@ -388,7 +388,8 @@ void HistoryWindow::SaveCallsAsCsv() {
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     db::Database database(DatabasePath());
-    const exchange::ExportReport report = exchange::ExportHistoryCsv(database, {}, path);
+    const exchange::ExportReport report =
+        exchange::ExportHistoryCsv(database, {}, path, exchange::Wording::Japanese);
     database.close();
     QApplication::restoreOverrideCursor();
     // A success says nothing: the file is where the user put it.
