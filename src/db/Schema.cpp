@@ -73,20 +73,24 @@ QString numberKeySql(const QString &operand) {
 }
 
 QStringList numberKeyStatements() {
-    const QString key = numberKeySql(QStringLiteral("NEW.電番"));
-    // The key is written by these triggers alone: an insert that brings a key of its own (a
-    // row copied from another file) gets it worked out again. The update trigger follows 電番
-    // only, so its own write of 電番キー never sets it off again. Every connection reads
-    // these texts when it opens the file, so each holds the expression once.
-    return {
-        QStringLiteral("CREATE TRIGGER 電話番号_電番キー_追加 AFTER INSERT ON 電話番号 "
-                       "BEGIN UPDATE 電話番号 SET 電番キー = %1 WHERE TelID = NEW.TelID; END")
-            .arg(key),
-        QStringLiteral("CREATE TRIGGER 電話番号_電番キー_変更 AFTER UPDATE OF 電番 ON 電話番号 "
-                       "BEGIN UPDATE 電話番号 SET 電番キー = %1 WHERE TelID = NEW.TelID; END")
-            .arg(key),
-        QStringLiteral("CREATE INDEX 電話番号_電番キー ON 電話番号(電番キー)"),
-    };
+    // Compared with the file's own on every opening: made once.
+    static const QStringList statements = [] {
+        const QString key = numberKeySql(QStringLiteral("NEW.電番"));
+        // The key is written by these triggers alone: an insert that brings a key of its own (a
+        // row copied from another file) gets it worked out again. The update trigger follows 電番
+        // only, so its own write of 電番キー never sets it off again. Every connection reads
+        // these texts when it opens the file, so each holds the expression once.
+        return QStringList{
+            QStringLiteral("CREATE TRIGGER 電話番号_電番キー_追加 AFTER INSERT ON 電話番号 "
+                           "BEGIN UPDATE 電話番号 SET 電番キー = %1 WHERE TelID = NEW.TelID; END")
+                .arg(key),
+            QStringLiteral("CREATE TRIGGER 電話番号_電番キー_変更 AFTER UPDATE OF 電番 ON 電話番号 "
+                           "BEGIN UPDATE 電話番号 SET 電番キー = %1 WHERE TelID = NEW.TelID; END")
+                .arg(key),
+            QStringLiteral("CREATE INDEX 電話番号_電番キー ON 電話番号(電番キー)"),
+        };
+    }();
+    return statements;
 }
 
 QString numberKeyFillSql() {
