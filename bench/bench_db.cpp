@@ -1,6 +1,7 @@
 // Times the database work of the call path: one call's phonebook lookup and history row in a
-// large Kolvane.mdb, and the reference-phonebook lookup in an Access file and in a large
-// SQLite file without an index. Prints median and worst per case.
+// large Kolvane.mdb (numbers stored as the TA sends them, and typed with hyphens), and the
+// reference-phonebook lookup in an Access file and in a large SQLite file without an index. Prints
+// median and worst per case.
 //
 // Usage: bench_db [--data DIR] [--calls N]
 //   DIR keeps the generated databases between runs (default: the build tree's bench/data).
@@ -195,6 +196,93 @@ bool benchCallDatabase(const QString &dataDir, int calls) {
     return ok;
 }
 
+// A file made before number keys whose numbers were all typed with hyphens ("03-1000-0000"):
+// what its first opening costs (every number given its key), then calls reported by the TA as
+// digits, which only the key finds.
+bool benchTypedNumbers(const QString &dataDir, int calls) {
+    const QString seed = CallDatabaseSeed(dataDir);
+    if (seed.isEmpty())
+        return false;
+    QTemporaryDir work(QDir(dataDir).filePath(QStringLiteral("run-XXXXXX")));
+    const QString path = work.filePath(QStringLiteral("Kolvane.mdb"));
+    if (!work.isValid() || !QFile::copy(seed, path)) {
+        out << "cannot copy " << seed << "\n";
+        return false;
+    }
+    {
+        QSqlDatabase s =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
+        s.setDatabaseName(path);
+        bool ok = s.open();
+        {
+            QSqlQuery q(s);
+            ok = ok && exec(q, QStringLiteral("DROP TRIGGER 電話番号_電番キー_追加")) &&
+                 exec(q, QStringLiteral("DROP TRIGGER 電話番号_電番キー_変更")) &&
+                 exec(q, QStringLiteral("DROP INDEX 電話番号_電番キー")) &&
+                 exec(q, QStringLiteral("ALTER TABLE 電話番号 DROP COLUMN 電番キー")) &&
+                 exec(q, QStringLiteral("UPDATE 電話番号 SET 電番 = substr(電番, 1, 2) || '-' || "
+                                        "substr(電番, 3, 4) || '-' || substr(電番, 7)")) &&
+                 exec(q, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        }
+        s.close();
+        s = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("older"));
+        if (!ok)
+            return false;
+    }
+    Figures firstOpen;
+    bool keyed = false;
+    {
+        QElapsedTimer t;
+        t.start();
+        db::Database d(path);
+        keyed = d.hasNumberKeys();
+        d.close();
+        firstOpen.add(t.nsecsElapsed());
+    }
+    printHeader(QStringLiteral("Numbers typed with hyphens, in a file made before number keys "
+                               "(%1 numbers, %2 history rows)")
+                    .arg(phonebookNumbers)
+                    .arg(historyRows));
+    printRow(QStringLiteral("first open: every number given its key"), firstOpen,
+             keyed ? QString() : QStringLiteral("NO KEYS"));
+    printPlans(path);
+
+    int historyId = historyRows;
+    int wrong = keyed ? 0 : 1;
+    bool allStored = true;
+    for (const bool known : {true, false}) {
+        Figures lookup, whole;
+        for (int n = 0; n < calls; ++n) {
+            const int i = int((qint64(n) * 104729 + 777) % phonebookNumbers);
+            IncomingCall caller;
+            caller.Number = known ? phonebookNumber(i) : unknownNumber(i);
+            caller.HistoryId = historyId;
+            caller.CallDate = QStringLiteral("2026/12/08");
+            caller.CallTime = QStringLiteral("1:23:45");
+            QElapsedTimer t;
+            t.start();
+            db::Database d(path);
+            LookUpOwnPhonebook(d, caller);
+            const qint64 looked = t.nsecsElapsed();
+            allStored = AppendHistoryRow(d, caller, DescribeCall(caller)) && allStored;
+            d.close();
+            whole.add(t.nsecsElapsed());
+            lookup.add(looked);
+            historyId = caller.HistoryId;
+            if (caller.CallerId != (known ? i / 2 + 1 : 0))
+                ++wrong;
+        }
+        const QString who =
+            known ? QStringLiteral("known by its digits") : QStringLiteral("unknown");
+        printRow(QStringLiteral("%1: TELNOsach + VALsach").arg(who), lookup);
+        printRow(QStringLiteral("%1: whole call").arg(who), whole);
+    }
+    const bool ok = allStored && wrong == 0;
+    out << "  check: " << (ok ? "ok" : "WRONG") << " (lookups wrong: " << wrong << ")\n";
+    return ok;
+}
+
 // ---- reference phonebooks
 
 // Phone values of the first, middle and last row of an Access table, read straight from
@@ -366,7 +454,8 @@ int main(int argc, char **argv) {
     QElapsedTimer total;
     total.start();
     const bool callOk = benchCallDatabase(dataDir, calls);
+    const bool typedOk = benchTypedNumbers(dataDir, calls);
     const bool refOk = benchReferences(dataDir, calls);
     out << "\nbench_db: " << total.elapsed() / 1000.0 << " s\n";
-    return callOk && refOk ? 0 : 1;
+    return callOk && typedOk && refOk ? 0 : 1;
 }

@@ -18,7 +18,7 @@ QString NumberKey(const QString &number) {
         QString national = digits.mid(2);
         if (national.startsWith(QLatin1Char('0')))
             national.remove(0, 1); // "+81 (0)3 …"
-        if (plus || national.size() == 9 || national.size() == 10)
+        if (!national.isEmpty() && (plus || national.size() == 9 || national.size() == 10))
             return QLatin1Char('0') + national;
     }
     return digits;

@@ -484,6 +484,52 @@ bool isIntact(const QSqlDatabase &d) {
            q.value(0).toString() == QLatin1String("ok");
 }
 
+// Whether 電話番号 has its number keys as this program keeps them: the column, and the
+// triggers and index exactly as numberKeyStatements() makes them (older or other definitions
+// would leave keys that do not match ours).
+bool numberKeysInPlace(const QSqlDatabase &d) {
+    if (!d.record(QStringLiteral("電話番号")).contains(QStringLiteral("電番キー")))
+        return false;
+    QSqlQuery q(d);
+    if (!q.exec(QStringLiteral("SELECT sql FROM sqlite_master WHERE tbl_name = '電話番号' "
+                               "AND type IN ('trigger', 'index')")))
+        return false;
+    QStringList present;
+    while (q.next())
+        present << q.value(0).toString();
+    for (const QString &statement : schema::numberKeyStatements())
+        if (!present.contains(statement))
+            return false;
+    return true;
+}
+
+// Gives a file made before number keys (or with other ones) the column, its triggers and
+// index, and the key of every number row, in one transaction: all of it or nothing. A file
+// that cannot be written now (read only, another writer) stays as it is; its numbers are
+// then found only as written, and the next opening tries again.
+bool giveNumberKeys(QSqlDatabase &d) {
+    QSqlQuery q(d);
+    // Another writer is not waited for long: this may be a call being looked up.
+    q.exec(QStringLiteral("PRAGMA busy_timeout = 250"));
+    bool ok = d.transaction();
+    if (ok && !d.record(QStringLiteral("電話番号")).contains(QStringLiteral("電番キー")))
+        ok = q.exec(QStringLiteral("ALTER TABLE 電話番号 ADD COLUMN 電番キー TEXT"));
+    for (const char *drop : {"DROP TRIGGER IF EXISTS 電話番号_電番キー_追加",
+                             "DROP TRIGGER IF EXISTS 電話番号_電番キー_変更",
+                             "DROP INDEX IF EXISTS 電話番号_電番キー"})
+        ok = ok && q.exec(QString::fromUtf8(drop));
+    // The keys before the index, so the index is built once rather than row by row.
+    ok = ok && q.exec(schema::numberKeyFillSql());
+    for (const QString &statement : schema::numberKeyStatements())
+        ok = ok && q.exec(statement);
+    q.finish();
+    ok = ok && d.commit();
+    if (!ok)
+        d.rollback();
+    q.exec(QStringLiteral("PRAGMA busy_timeout = 2000"));
+    return ok && numberKeysInPlace(d);
+}
+
 QString nextConnectionName() {
     static QAtomicInt counter;
     return QStringLiteral("kolvane-db-%1").arg(counter.fetchAndAddRelaxed(1));
@@ -641,6 +687,7 @@ Database::Database(const QString &path) : path_(path) {
     }
     rememberIntact(absolute);
     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+    numberKeys_ = numberKeysInPlace(d) || giveNumberKeys(d);
     // A committed call then costs no sync of the disk and survives a crash of the program;
     // the log is synced when it is folded into the file (every 1000 pages).
     if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() &&
@@ -673,7 +720,8 @@ QSqlDatabase Database::sqlDatabase() const {
 }
 
 Query Database::storedQuery(const QString &name) const {
-    return Query(open_ ? connection_ : QString(), schema::storedQuery(name),
+    return Query(open_ ? connection_ : QString(),
+                 numberKeys_ ? schema::storedQuery(name) : schema::exactStoredQuery(name),
                  schema::storedQueryTable(name));
 }
 

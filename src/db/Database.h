@@ -83,6 +83,10 @@ public:
     Database &operator=(const Database &) = delete;
 
     bool isOpen() const { return open_; }
+    // Whether numbers are found by their digits (電番キー kept by the file's triggers). A file
+    // made before number keys gets them when it is first opened; one that cannot be changed
+    // then finds numbers only as written.
+    bool hasNumberKeys() const { return open_ && numberKeys_; }
 
     // Why the file cannot be used, when it cannot.
     enum class Problem { None, NotWritable, NotOurs, Damaged, Busy };
@@ -104,6 +108,7 @@ private:
     QString path_;
     QString connection_;
     bool open_ = false;
+    bool numberKeys_ = false;
     Problem problem_ = Problem::None;
 };
 

@@ -1,28 +1,107 @@
 #include "db/Schema.h"
 
 #include <QHash>
+#include <QList>
+#include <algorithm>
+#include <utility>
 
 namespace db::schema {
 
 QStringList createStatements() {
-    return {
-        // Auto-numbers only grow, so the row added last is the last one in key order.
-        QStringLiteral("CREATE TABLE 住所録 (ID INTEGER PRIMARY KEY AUTOINCREMENT, 氏名 TEXT, "
-                       "索引インデックス TEXT, 住所 TEXT, 郵便番号 TEXT, 誕生日 TEXT, "
-                       "Ｅメール1 TEXT, Ｅメール2 TEXT, その他 TEXT)"),
-        // A deleted entry takes its numbers with it; otherwise they would keep matching
-        // TELNOsach and its callers would show as known with no name.
-        QStringLiteral("CREATE TABLE 電話番号 (TelID INTEGER PRIMARY KEY AUTOINCREMENT, "
-                       "IDsub INTEGER REFERENCES 住所録(ID) ON DELETE CASCADE, 電番 TEXT, "
-                       "摘要 TEXT)"),
-        QStringLiteral("CREATE TABLE 着信履歴 (履歴ID INTEGER PRIMARY KEY, 日時 TEXT, 時間 TEXT, "
-                       "電番 TEXT, 氏名 TEXT, 住所 TEXT, 郵便番号 TEXT, 着信者ID INTEGER, "
-                       "メモ TEXT)"),
-        // Every call looks its number up and every history window of an entry its calls.
-        QStringLiteral("CREATE INDEX 電話番号_電番 ON 電話番号(電番)"),
-        QStringLiteral("CREATE INDEX 電話番号_IDsub ON 電話番号(IDsub)"),
-        QStringLiteral("CREATE INDEX 着信履歴_着信者ID ON 着信履歴(着信者ID)"),
+    return QStringList{
+               // Auto-numbers only grow, so the row added last is the last one in key order.
+               QStringLiteral(
+                   "CREATE TABLE 住所録 (ID INTEGER PRIMARY KEY AUTOINCREMENT, 氏名 TEXT, "
+                   "索引インデックス TEXT, 住所 TEXT, 郵便番号 TEXT, 誕生日 TEXT, "
+                   "Ｅメール1 TEXT, Ｅメール2 TEXT, その他 TEXT)"),
+               // A deleted entry takes its numbers with it; otherwise they would keep matching
+               // TELNOsach and its callers would show as known with no name.
+               QStringLiteral("CREATE TABLE 電話番号 (TelID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                              "IDsub INTEGER REFERENCES 住所録(ID) ON DELETE CASCADE, 電番 TEXT, "
+                              "摘要 TEXT, 電番キー TEXT)"),
+               QStringLiteral(
+                   "CREATE TABLE 着信履歴 (履歴ID INTEGER PRIMARY KEY, 日時 TEXT, 時間 TEXT, "
+                   "電番 TEXT, 氏名 TEXT, 住所 TEXT, 郵便番号 TEXT, 着信者ID INTEGER, "
+                   "メモ TEXT)"),
+               // Every call looks its number up and every history window of an entry its calls.
+               QStringLiteral("CREATE INDEX 電話番号_電番 ON 電話番号(電番)"),
+               QStringLiteral("CREATE INDEX 電話番号_IDsub ON 電話番号(IDsub)"),
+               QStringLiteral("CREATE INDEX 着信履歴_着信者ID ON 着信履歴(着信者ID)"),
+           } +
+           numberKeyStatements();
+}
+
+QString numberKeySql(const QString &operand) {
+    // Separators people type between digits: ASCII, full-width and the dashes and long marks
+    // an input method offers for a hyphen. Anything else stays and leaves the number keyless.
+    static const char16_t *const separators[] = {
+        u" ",      u"-",      u"(",      u")",      u".",      u"/",      u"\u3000", u"\uFF0D",
+        u"\u2010", u"\u2011", u"\u2012", u"\u2013", u"\u2014", u"\u2015", u"\u2212", u"\u30FC",
+        u"\uFF70", u"\u30FB", u"\uFF08", u"\uFF09", u"\uFF0E", u"\uFF0F",
     };
+    QList<std::pair<QString, QString>> replaced;
+    for (const char16_t *separator : separators)
+        replaced.append({QString::fromUtf16(separator), QString()});
+    replaced.append({QStringLiteral("\uFF0B"), QStringLiteral("+")});
+    for (int digit = 0; digit < 10; ++digit)
+        replaced.append({QString(QChar(0xFF10 + digit)), QString(QChar(u'0' + digit))});
+    // SQLite's parser holds every open parenthesis of an expression: a few replace() calls
+    // are nested in each of a row of subqueries instead of all in one expression.
+    const int perLevel = 6;
+    QString s = QStringLiteral("(SELECT %1 AS s)").arg(operand);
+    for (qsizetype i = 0; i < replaced.size(); i += perLevel) {
+        QString expression = QStringLiteral("s");
+        for (qsizetype j = i; j < std::min(replaced.size(), i + perLevel); ++j)
+            expression = QStringLiteral("replace(%1, '%2', '%3')")
+                             .arg(expression, replaced[j].first, replaced[j].second);
+        s = QStringLiteral("(SELECT %1 AS s FROM %2)").arg(expression, s);
+    }
+    // Read once: without the OFFSET SQLite would copy the whole chain into every use of s
+    // below, and a lookup would work it out dozens of times.
+    s = QStringLiteral("(SELECT s FROM %1 LIMIT 1 OFFSET 0)").arg(s);
+    // s: the text without separators; d: its digits after a leading "+" (p); n: what follows
+    // a country code 81, without a trunk "0" written after it ("+81 (0)3 …").
+    return QStringLiteral(
+               "(SELECT CASE WHEN d = '' OR trim(d, '0123456789') <> '' THEN NULL "
+               "WHEN substr(d, 1, 2) = '81' AND n <> '' AND (p OR length(n) IN (9, 10)) "
+               "THEN '0' || n ELSE d END "
+               "FROM (SELECT d, p, CASE WHEN substr(d, 3, 1) = '0' THEN substr(d, 4) "
+               "ELSE substr(d, 3) END AS n "
+               "FROM (SELECT substr(s, 1, 1) = '+' AS p, "
+               "CASE WHEN substr(s, 1, 1) = '+' THEN substr(s, 2) ELSE s END AS d FROM %1)))")
+        .arg(s);
+}
+
+QStringList numberKeyStatements() {
+    // Compared with the file's own on every opening: made once.
+    static const QStringList statements = [] {
+        const QString key = numberKeySql(QStringLiteral("NEW.電番"));
+        // The key is written by these triggers alone: an insert that brings a key of its own (a
+        // row copied from another file) gets it worked out again. The update trigger follows 電番
+        // only, so its own write of 電番キー never sets it off again. Every connection reads
+        // these texts when it opens the file, so each holds the expression once.
+        return QStringList{
+            QStringLiteral("CREATE TRIGGER 電話番号_電番キー_追加 AFTER INSERT ON 電話番号 "
+                           "BEGIN UPDATE 電話番号 SET 電番キー = %1 WHERE TelID = NEW.TelID; END")
+                .arg(key),
+            QStringLiteral("CREATE TRIGGER 電話番号_電番キー_変更 AFTER UPDATE OF 電番 ON 電話番号 "
+                           "BEGIN UPDATE 電話番号 SET 電番キー = %1 WHERE TelID = NEW.TelID; END")
+                .arg(key),
+            QStringLiteral("CREATE INDEX 電話番号_電番キー ON 電話番号(電番キー)"),
+        };
+    }();
+    return statements;
+}
+
+QString numberKeyFillSql() {
+    return QStringLiteral("UPDATE 電話番号 SET 電番キー = %1 WHERE 電番キー IS NOT %1")
+        .arg(numberKeySql(QStringLiteral("電番")));
+}
+
+QString exactStoredQuery(const QString &name) {
+    if (name == QStringLiteral("TELNOsach") || name == QStringLiteral("Q_電番既存確認"))
+        return QStringLiteral("SELECT * FROM 電話番号 WHERE 電番 = :TelNo ORDER BY TelID");
+    return storedQuery(name);
 }
 
 QStringList tableNames() {
@@ -51,17 +130,28 @@ QString keyField(const QString &table) {
     return fields.isEmpty() ? QString() : fields.first();
 }
 
+namespace {
+
+// The number rows of :TelNo in TelID order: those that hold it as sent when there are any,
+// else those whose digits are its digits. Both arms find their rows through an index.
+QString numberLookupSql() {
+    return QStringLiteral("SELECT * FROM 電話番号 WHERE 電番 = :TelNo UNION ALL "
+                          "SELECT * FROM 電話番号 WHERE 電番キー = %1 AND NOT EXISTS "
+                          "(SELECT 1 FROM 電話番号 WHERE 電番 = :TelNo) ORDER BY TelID")
+        .arg(numberKeySql(QStringLiteral(":TelNo")));
+}
+
+} // namespace
+
 QString storedQuery(const QString &name) {
     static const QHash<QString, QString> queries = {
-        {QStringLiteral("TELNOsach"),
-         QStringLiteral("SELECT * FROM 電話番号 WHERE 電番 = :TelNo ORDER BY TelID")},
+        {QStringLiteral("TELNOsach"), numberLookupSql()},
         {QStringLiteral("VALsach"), QStringLiteral("SELECT * FROM 住所録 WHERE ID = :IDs")},
         {QStringLiteral("Q_履歴の最大"),
          QStringLiteral("SELECT MAX(履歴ID) AS 履歴IDの最大 FROM 着信履歴")},
         {QStringLiteral("Q_履歴メモ"),
          QStringLiteral("SELECT * FROM 着信履歴 WHERE 履歴ID = :MemoID")},
-        {QStringLiteral("Q_電番既存確認"),
-         QStringLiteral("SELECT * FROM 電話番号 WHERE 電番 = :TelNo ORDER BY TelID")},
+        {QStringLiteral("Q_電番既存確認"), numberLookupSql()},
         {QStringLiteral("Q_履歴削除"), QStringLiteral("DELETE FROM 着信履歴")},
     };
     return queries.value(name);

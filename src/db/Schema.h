@@ -12,7 +12,21 @@ namespace schema {
 // CREATE statements for a fresh Kolvane.mdb, in execution order.
 QStringList createStatements();
 
-// Tables every Kolvane database holds, with their fields in column order.
+// The number key of an SQL operand (a column, NEW.電番, a parameter) as one SQL expression of
+// SQLite's own functions, so rows written by any tool get the same key: the digits, ASCII or
+// full-width, with the separators people type left out, and "+81"/"81" before a national
+// number written as its trunk "0". NULL when the text holds no digit or anything that is not
+// a known separator; such a number matches only as written. Where it gives a key, the key
+// equals NumberKey() of the same text.
+QString numberKeySql(const QString &operand);
+// The triggers that keep 電話番号.電番キー the key of 電番 for every insert and update, and
+// the index on it (part of createStatements()).
+QStringList numberKeyStatements();
+// Sets 電番キー of every number row whose key is missing or stale.
+QString numberKeyFillSql();
+
+// Tables every Kolvane database holds, with the fields the program reads and writes in
+// column order (電話番号 also holds 電番キー, which only the database itself writes).
 QStringList tableNames();
 QStringList fieldNames(const QString &table);
 // The key field of a table (履歴ID, ID, TelID); empty for an unknown table.
@@ -20,8 +34,12 @@ QString keyField(const QString &table);
 
 // SQL of a stored query by its name (TELNOsach, VALsach, Q_履歴の最大, Q_履歴メモ,
 // Q_電番既存確認, Q_履歴削除); empty when there is no such query. Parameters are
-// written :TelNo, :IDs, :MemoID.
+// written :TelNo, :IDs, :MemoID. TELNOsach and Q_電番既存確認 find a number as sent, else
+// by its key (電番キー).
 QString storedQuery(const QString &name);
+// The same for a file without number keys (one that could not be given them): numbers are
+// found only as written.
+QString exactStoredQuery(const QString &name);
 // The table whose rows a stored query returns with their key, so they can be edited;
 // empty when the rows are read only.
 QString storedQueryTable(const QString &name);

@@ -40,6 +40,14 @@ private slots:
                                   << "ユーザ拒否"
                                   << "-----------"
                                   << "" << false << "ユーザ拒否";
+        QTest::newRow("known by its digits") << "0312345678"
+                                             << "0312345678 （会社）"
+                                             << "0312345678"
+                                             << "佐藤 商店" << true << "0312345678";
+        QTest::newRow("known by its full-width digits") << "0661234567\r\n"
+                                                        << "0661234567"
+                                                        << "0661234567"
+                                                        << "鈴木 一郎" << true << "0661234567";
         QTest::newRow("not numeric: stored as shown")
             << "03-1234-5678"
             << "03-1234-5678 （会社）"
@@ -61,6 +69,8 @@ private slots:
             addNumber(d, yamada, QStringLiteral("0471234567"), QStringLiteral("自宅"));
             addNumber(d, addEntry(d, QStringLiteral("佐藤 商店")), QStringLiteral("03-1234-5678"),
                       QStringLiteral("会社"));
+            addNumber(d, addEntry(d, QStringLiteral("鈴木 一郎")),
+                      QStringLiteral("０６－６１２３－４５６７"));
         }
         RunState state;
         state.changeSettings([](Settings &s) {

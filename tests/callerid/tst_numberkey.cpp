@@ -29,6 +29,8 @@ private slots:
                                                                      << "0312345678";
         QTest::newRow("a short number starting 81 stays") << "8123"
                                                           << "8123";
+        QTest::newRow("a country code alone stays") << "+81"
+                                                    << "81";
         QTest::newRow("a reason letter has none") << "P"
                                                   << "";
         QTest::newRow("a name has none") << "山田 太郎"

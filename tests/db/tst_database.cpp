@@ -638,6 +638,7 @@ private slots:
 
     // The lookups made on every call and by the windows find their rows through a key or an
     // index; none reads a whole table or sorts one (the history grows by a row per call).
+    // A number's key is worked out once, from the one row of its parameter.
     void lookupsSearchByKey_data() {
         QTest::addColumn<QString>("sql");
         for (const char *name :
@@ -653,8 +654,14 @@ private slots:
         const QStringList plan = queryPlan(d, sql);
         const QByteArray shown = plan.join(QStringLiteral("; ")).toUtf8();
         QVERIFY(!plan.isEmpty());
+        QVERIFY2(!plan.filter(QRegularExpression(QStringLiteral("^SEARCH "))).isEmpty(),
+                 shown.constData());
         for (const QString &step : plan) {
-            QVERIFY2(step.startsWith(QLatin1String("SEARCH")), shown.constData());
+            // Scanned may be only the one row of a parameter, never a table.
+            if (step.startsWith(QLatin1String("SCAN ")))
+                QVERIFY2(step == QLatin1String("SCAN CONSTANT ROW") ||
+                             step.startsWith(QLatin1String("SCAN (subquery-")),
+                         shown.constData());
             QVERIFY2(!step.contains(QLatin1String("TEMP B-TREE")), shown.constData());
         }
     }

@@ -158,6 +158,9 @@ private slots:
         QTest::newRow("withheld") << "ユーザ拒否" << withheld << withheld;
         QTest::newRow("no call yet") << "" << withheld << withheld;
         QTest::newRow("reason letter") << "P" << withheld << withheld;
+        QTest::newRow("known, typed with hyphens") << "0661234567" << ok << known;
+        QTest::newRow("known, typed in full width") << "09011112222" << ok << known;
+        QTest::newRow("other digits") << "0661234568" << ok << ok;
     }
 
     void checks() {
@@ -166,6 +169,9 @@ private slots:
         QFETCH(int, fromHistory);
         Database d(path_);
         addNumber(d, addEntry(d, QStringLiteral("既存")), QStringLiteral("0312345678"));
+        addNumber(d, addEntry(d, QStringLiteral("手入力")), QStringLiteral("06-6123-4567"));
+        addNumber(d, addEntry(d, QStringLiteral("全角")),
+                  QStringLiteral("０９０－１１１１－２２２２"));
         QCOMPARE(int(CheckRegistrationFromMainWindow(number)), fromMain);
         QCOMPARE(int(CheckRegistrationFromHistory(d, number)), fromHistory);
     }

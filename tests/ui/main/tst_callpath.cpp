@@ -188,6 +188,55 @@ private slots:
             QCOMPARE(row.callerId.toInt(), yamada);
     }
 
+    // A number typed into the phonebook with hyphens, spaces, full-width digits or the
+    // country code is the caller the TA reports by its digits: the name shows, the register
+    // button stays off, and the history row keeps the number as the TA sent it.
+    void typedNumbersAreKnown_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("remark");
+        QTest::newRow("hyphens") << "03-1234-5678"
+                                 << "会社";
+        QTest::newRow("full width") << "０３－１２３４－５６７８"
+                                    << "";
+        QTest::newRow("spaces") << "03 1234 5678"
+                                << "";
+        QTest::newRow("international") << "+81 3 1234 5678"
+                                       << "携帯";
+    }
+
+    void typedNumbersAreKnown() {
+        QFETCH(QString, typed);
+        QFETCH(QString, remark);
+        int sato = 0;
+        {
+            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            addNumber(d, addEntry(d, QStringLiteral("山田 太郎")), QStringLiteral("0471234567"));
+            sato = addEntry(d, QStringLiteral("佐藤 商店"), QStringLiteral("東京都千代田区"));
+            addNumber(d, sato, typed, remark);
+        }
+        startWindow();
+        QVERIFY(ring("0312345678"));
+
+        QCOMPARE(label("Label6")->text(), remark.isEmpty()
+                                              ? QStringLiteral("0312345678")
+                                              : QStringLiteral("0312345678 （%1）").arg(remark));
+        QCOMPARE(label("Label7")->text(), QStringLiteral("佐藤 商店"));
+        QCOMPARE(label("Label8")->text(), QStringLiteral("東京都千代田区"));
+        QCOMPARE(window_->findChild<DigitalClock *>()->text(), QStringLiteral("0312345678"));
+        QVERIFY(!button("Picture4(9)")->isEnabled());
+
+        const QList<HistoryRow> rows = history();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.first().number, QVariant(QStringLiteral("0312345678")));
+        QCOMPARE(rows.first().name, QVariant(QStringLiteral("佐藤 商店")));
+        QCOMPARE(rows.first().callerId.toInt(), sato);
+
+        // Another number with none of those digits stays unknown.
+        QVERIFY(ring("0312345679"));
+        QCOMPARE(label("Label7")->text(), QString());
+        QVERIFY(button("Picture4(9)")->isEnabled());
+    }
+
     // Two reports a moment apart are two calls with consecutive ids after the largest so far.
     void consecutiveCallsTakeConsecutiveIds() {
         {

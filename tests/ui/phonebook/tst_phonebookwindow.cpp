@@ -624,10 +624,12 @@ private slots:
         QTest::addColumn<int>("historyId");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("entries");
-        QTest::newRow("withheld") << 1 << "電話番号が非通知の場合電話帳に登録できません。" << 1;
-        QTest::newRow("duplicate") << 2 << "既に電話番号が電話帳に登録されています。" << 1;
-        QTest::newRow("with memo") << 3 << "" << 2;
-        QTest::newRow("no such row") << 99 << "電話番号が非通知の場合電話帳に登録できません。" << 1;
+        QTest::newRow("withheld") << 1 << "電話番号が非通知の場合電話帳に登録できません。" << 2;
+        QTest::newRow("duplicate") << 2 << "既に電話番号が電話帳に登録されています。" << 2;
+        QTest::newRow("with memo") << 3 << "" << 3;
+        QTest::newRow("no such row") << 99 << "電話番号が非通知の場合電話帳に登録できません。" << 2;
+        QTest::newRow("duplicate typed with hyphens")
+            << 4 << "既に電話番号が電話帳に登録されています。" << 2;
     }
 
     void registerFromHistory() {
@@ -641,6 +643,8 @@ private slots:
             addCall(d, 1, QStringLiteral("ユーザ拒否"), 0);
             addCall(d, 2, QStringLiteral("0311111111"), 1, QStringLiteral("既存"));
             addCall(d, 3, QStringLiteral("0455555555"), 0, {}, QStringLiteral("折り返し希望"));
+            addNumber(d, addEntry(d, QStringLiteral("手入力")), QStringLiteral("03-2222-3333"));
+            addCall(d, 4, QStringLiteral("0322223333"), 0);
         }
         if (!message.isEmpty())
             Dialogs::setNextAnswer(Dialogs::Answer::Ok);
