@@ -866,10 +866,11 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
             return fail(entry);
         const QVariant id = entry.lastInsertId();
         for (const VCardNumber &n : fresh) {
-            // A call is found by its number exactly as the line reports it: digits only.
+            // Kept as the card writes it, as a number typed in the window is: a call finds it
+            // by its digits.
             const QString key = NumberKey(n.number);
             number.bindValue(0, id);
-            number.bindValue(1, key.isEmpty() ? n.number : key);
+            number.bindValue(1, n.number);
             number.bindValue(2, NullWhenEmpty(n.kind));
             if (!number.exec())
                 return fail(number);

@@ -2,6 +2,7 @@
 // the export writes, the import into a real Kolvane.mdb (duplicates, damaged files, a
 // database held by another connection), and the real program's --import-phonebook and
 // --export-phonebook.
+#include "callerid/CallLookup.h"
 #include "db/Database.h"
 #include "exchange/VCard.h"
 #include "support/PhonebookRows.h"
@@ -442,7 +443,7 @@ private slots:
         QCOMPARE(PhonebookOf(e), before);
     }
 
-    void numbersStoredAsTheLineReportsThem() {
+    void numbersKeptAsWrittenAndFoundByTheirDigits() {
         QTemporaryDir dir;
         QVERIFY(WriteFile(dir.filePath("c.vcf"),
                           "BEGIN:VCARD\nFN:X\nTEL:+81 3-1234-5678\nTEL:(045) 111-2222\n"
@@ -451,7 +452,13 @@ private slots:
         QVERIFY(exchange::ImportPhonebookVCard(d, dir.filePath("c.vcf")).ok);
         QCOMPARE(PhonebookOf(d),
                  QStringList{"X | <null> | <null> | <null> | <null> | <null> | <null> | <null> | "
-                             "0312345678/ | 0451112222/ | 内線/"});
+                             "+81 3-1234-5678/ | (045) 111-2222/ | 内線/"});
+        for (const char *reported : {"0312345678", "0451112222"}) {
+            IncomingCall call;
+            call.Number = QString::fromLatin1(reported);
+            LookUpOwnPhonebook(d, call);
+            QCOMPARE(call.CallerName, QStringLiteral("X"));
+        }
     }
 
     // A number already there is not added again; a card that is all there already is left.
@@ -474,7 +481,7 @@ private slots:
         // A new name with a known number comes in without that number.
         QCOMPARE(PhonebookOf(d).size(), 4);
         QVERIFY(PhonebookOf(d)[1].startsWith("田中 次郎"));
-        QVERIFY(PhonebookOf(d)[1].endsWith("<null> | 0901/"));
+        QVERIFY(PhonebookOf(d)[1].endsWith("<null> | 090-1/"));
         QVERIFY(PhonebookOf(d)[2].startsWith("三郎"));
         QVERIFY(PhonebookOf(d)[2].endsWith("<null>"));
 
