@@ -49,6 +49,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 # The shared libraries are found by dpkg-shlibdeps; Qt's plugins (the screen, the SQLite
 # driver, the SVG image format) and the Japanese font are loaded at run time and named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6svg6, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
 include(CPack)

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config python3
     qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libsqlite3-dev qt6-multimedia-dev qt6-svg-dev
-    qt6-qpa-plugins libqt6svg6
+    qt6-qpa-plugins libqt6svg6 qt6-translations-l10n
     mdbtools-dev
     fonts-noto-cjk
     xvfb xauth

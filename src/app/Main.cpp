@@ -10,8 +10,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QTextStream>
+#include <QTranslator>
 #include <cmath>
 #include <cstdio>
 
@@ -90,6 +93,12 @@ int Main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kolvane"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // The desktop's own dialogs (the file choosers, their buttons) speak Japanese as the
+    // windows do; without Qt's translations installed they stay in English.
+    auto *qtJapanese = new QTranslator(&app);
+    if (qtJapanese->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtJapanese);
 
     // Twips per pixel from the screen's logical resolution: 1440 twips to the inch.
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
