@@ -62,6 +62,32 @@ void printPlans(const QString &path) {
     out.flush();
 }
 
+struct CallTimes {
+    qint64 lookup = 0; // ns: open + TELNOsach + VALsach
+    qint64 whole = 0;  // ns: and the history row, and the close
+};
+
+// The call handler's own steps on one connection, timed: the lookup, then the history row.
+// Moves historyId on to the row stored.
+CallTimes timeOneCall(const QString &path, const QString &number, int &historyId,
+                      IncomingCall &caller, bool &allStored) {
+    caller.Number = number;
+    caller.HistoryId = historyId;
+    caller.CallDate = QStringLiteral("2026/12/08");
+    caller.CallTime = QStringLiteral("1:23:45");
+    CallTimes times;
+    QElapsedTimer t;
+    t.start();
+    db::Database d(path);
+    LookUpOwnPhonebook(d, caller);
+    times.lookup = t.nsecsElapsed();
+    allStored = AppendHistoryRow(d, caller, DescribeCall(caller)) && allStored;
+    d.close();
+    times.whole = t.nsecsElapsed();
+    historyId = caller.HistoryId;
+    return times;
+}
+
 bool benchCallDatabase(const QString &dataDir, int calls) {
     const QString seed = CallDatabaseSeed(dataDir);
     if (seed.isEmpty())
@@ -106,24 +132,11 @@ bool benchCallDatabase(const QString &dataDir, int calls) {
             // Spread over the phonebook so every call reads pages of its own.
             const int i = int((qint64(n) * 104729 + 12345) % phonebookNumbers);
             const QString number = known ? phonebookNumber(i) : unknownNumber(i);
-            // The call handler's own steps on one connection, timed one by one.
             IncomingCall caller;
-            caller.Number = number;
-            caller.HistoryId = historyId;
-            caller.CallDate = QStringLiteral("2026/12/08");
-            caller.CallTime = QStringLiteral("1:23:45");
-            QElapsedTimer t;
-            t.start();
-            db::Database d(path);
-            LookUpOwnPhonebook(d, caller);
-            const qint64 looked = t.nsecsElapsed();
-            allStored = AppendHistoryRow(d, caller, DescribeCall(caller)) && allStored;
-            d.close();
-            const qint64 done = t.nsecsElapsed();
-            historyId = caller.HistoryId;
-            lookup.add(looked);
-            history.add(done - looked);
-            whole.add(done);
+            const CallTimes times = timeOneCall(path, number, historyId, caller, allStored);
+            lookup.add(times.lookup);
+            history.add(times.whole - times.lookup);
+            whole.add(times.whole);
             const bool found = caller.CallerId == i / 2 + 1 &&
                                caller.CallerName == QStringLiteral("利用者%1").arg(i / 2 + 1);
             if (found != known || (!known && caller.CallerId != 0))
@@ -256,20 +269,10 @@ bool benchTypedNumbers(const QString &dataDir, int calls) {
         for (int n = 0; n < calls; ++n) {
             const int i = int((qint64(n) * 104729 + 777) % phonebookNumbers);
             IncomingCall caller;
-            caller.Number = known ? phonebookNumber(i) : unknownNumber(i);
-            caller.HistoryId = historyId;
-            caller.CallDate = QStringLiteral("2026/12/08");
-            caller.CallTime = QStringLiteral("1:23:45");
-            QElapsedTimer t;
-            t.start();
-            db::Database d(path);
-            LookUpOwnPhonebook(d, caller);
-            const qint64 looked = t.nsecsElapsed();
-            allStored = AppendHistoryRow(d, caller, DescribeCall(caller)) && allStored;
-            d.close();
-            whole.add(t.nsecsElapsed());
-            lookup.add(looked);
-            historyId = caller.HistoryId;
+            const CallTimes times = timeOneCall(path, known ? phonebookNumber(i) : unknownNumber(i),
+                                                historyId, caller, allStored);
+            whole.add(times.whole);
+            lookup.add(times.lookup);
             if (caller.CallerId != (known ? i / 2 + 1 : 0))
                 ++wrong;
         }
