@@ -764,7 +764,7 @@ private slots:
         // The window shows the new entry (three of its four numbers) and lists it.
         QCOMPARE(line("Text1(1)")->text(), QStringLiteral("佐藤 花子"));
         QCOMPARE(combo("Combo2")->currentText(), QStringLiteral("ｻ"));
-        QCOMPARE(line("Text2(0)")->text(), QStringLiteral("09011112222"));
+        QCOMPARE(line("Text2(0)")->text(), QStringLiteral("090-1111-2222"));
         QCOMPARE(combo("Combo1(0)")->currentText(), QStringLiteral("携帯"));
         QCOMPARE(combo("Combo1(2)")->currentText(), QStringLiteral("勤務先"));
         QCOMPARE(label("Label3(1)"), QStringLiteral("2"));
