@@ -28,6 +28,7 @@ endforeach()
 add_custom_target(icons ALL DEPENDS ${icon_outputs})
 
 install(TARGETS kolvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kolvane-access-reader RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kolvane)
 install(FILES ${KOLVANE_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
     RENAME ${KOLVANE_APP_ID}.svg)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/${KOLVANE_APP_ID}.desktop

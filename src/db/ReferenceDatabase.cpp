@@ -1,9 +1,11 @@
 #include "db/ReferenceDatabase.h"
 
+#include "db/AccessReader.h"
 #include "platform/DiagnosticLog.h"
 #include "platform/Isolated.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
@@ -15,14 +17,11 @@
 #include <QUrl>
 #include <QVector>
 #include <cstring>
-#include <mdbtools.h>
 
 namespace {
 
-// libmdb reads whatever bytes the file holds and trusts them: a damaged file can make it read
-// out of bounds, or loop for ever. So every use of it runs in a child process (RunIsolated),
-// which opens the file afresh, does one thing and hands back its result; a crash or a hang
-// there costs that one answer. A lookup in a sound file takes milliseconds.
+// Every read of an Access file is one run of the Access reader (db/AccessReader.h): a crash or
+// a hang there costs that one answer. A lookup in a sound file takes milliseconds.
 constexpr int kAccessTimeoutMs = 5000;
 
 // The first check, before libmdb sees the file: the page size its header names (2048 for
@@ -39,119 +38,48 @@ bool PlausibleAccessFile(const QString &path) {
     return f.size() >= 3 * pageSize && f.size() % pageSize == 0;
 }
 
-MdbHandle *OpenAccess(const QByteArray &path) {
-    MdbHandle *mdb = mdb_open(path.constData(), MDB_NOFLAGS);
-    if (mdb && !mdb_read_catalog(mdb, MDB_TABLE)) {
-        mdb_close(mdb);
-        return nullptr;
+// Where the Access reader is: beside the program (a build folder, or a program moved with its
+// files), in the libexec folder of an installed one, or where this build made it (the tests).
+QByteArray AccessReaderProgram() {
+    QStringList places;
+    if (QCoreApplication::instance()) {
+        const QString folder = QCoreApplication::applicationDirPath();
+        places << folder + QLatin1Char('/') + QLatin1String(AccessReader::ProgramName)
+               << folder + QStringLiteral("/../libexec/kolvane/") +
+                      QLatin1String(AccessReader::ProgramName);
     }
-    return mdb;
+    places << QStringLiteral(KOLVANE_ACCESS_READER_INSTALLED)
+           << QStringLiteral(KOLVANE_ACCESS_READER_BUILT);
+    for (const QString &place : places)
+        if (QFileInfo(place).isExecutable())
+            return QFile::encodeName(QFileInfo(place).absoluteFilePath());
+    return QByteArray();
 }
 
-QStringList AccessTables(MdbHandle *mdb) {
-    QStringList names;
-    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type == MDB_TABLE)
-            names << QString::fromUtf8(entry->object_name);
+// Asks the Access reader one request (db/AccessReader.h) on the file `path`.
+std::optional<QByteArray> AskAccessReader(const QByteArray &what, const QByteArray &path,
+                                          const QStringList &arguments, int timeoutMs, QString *why,
+                                          const std::atomic<bool> *cancelled) {
+    const QByteArray program = AccessReaderProgram();
+    if (program.isEmpty()) {
+        if (why)
+            *why =
+                QStringLiteral("%1 is not installed").arg(QLatin1String(AccessReader::ProgramName));
+        return std::nullopt;
     }
-    return names;
+    QList<QByteArray> request = {what, path};
+    for (const QString &a : arguments)
+        request << a.toUtf8();
+    return RunIsolatedProgram(program, request, timeoutMs, why, cancelled);
 }
 
-QStringList AccessColumns(MdbHandle *mdb, const QString &table) {
-    QStringList names;
-    QByteArray name = table.toUtf8();
-    MdbTableDef *t = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE);
-    if (!t)
-        return names;
-    if (mdb_read_columns(t))
-        for (unsigned i = 0; i < t->num_cols; ++i)
-            names << QString::fromUtf8(
-                static_cast<MdbColumn *>(g_ptr_array_index(t->columns, i))->name);
-    mdb_free_tabledef(t);
-    return names;
-}
-
-// Visits the rows of `table` with the columns `wanted` bound (phone, name, address, zip; an
-// empty name is no column): `row` gets a reader of each role's bytes and says whether to go
-// on. False when the table or its columns do not read.
-bool AccessForEachRow(MdbHandle *mdb, const QString &table, const QStringList &wanted,
-                      const std::function<bool(const std::function<QByteArray(int)> &)> &row) {
-    QByteArray name = table.toUtf8();
-    MdbTableDef *t = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE);
-    if (!t)
-        return false;
-    bool read = false;
-    if (mdb_read_columns(t) && mdb_rewind_table(t) == 0) {
-        // libmdb keeps one buffer per column, so a column named for two roles (phone and
-        // address, say) is bound once and read for both.
-        QStringList distinct;
-        for (const QString &c : wanted)
-            if (!c.isEmpty() && !distinct.contains(c))
-                distinct << c;
-        QVector<QByteArray> buffers(distinct.size(), QByteArray(MDB_BIND_SIZE, '\0'));
-        QVector<int> lengths(distinct.size(), 0);
-        bool bound = true;
-        for (int i = 0; i < distinct.size(); ++i) {
-            QByteArray column = distinct[i].toUtf8();
-            bound = bound &&
-                    mdb_bind_column_by_name(t, column.data(), buffers[i].data(), &lengths[i]) >= 0;
-        }
-        const std::function<QByteArray(int)> bytes = [&](int role) {
-            const int i = int(distinct.indexOf(wanted[role]));
-            // A length outside the buffer is the file's word, not the truth.
-            const int length = i < 0 ? 0 : qBound(0, lengths[i], MDB_BIND_SIZE);
-            return i < 0 ? QByteArray() : QByteArray(buffers[i].constData(), length);
-        };
-        read = bound;
-        while (bound && mdb_fetch_row(t))
-            if (!row(bytes))
-                break;
-    }
-    mdb_free_tabledef(t);
-    return read;
-}
-
-std::optional<ReferenceRow> AccessLookup(MdbHandle *mdb, const QString &table,
-                                         const QStringList &wanted, const QString &number) {
-    std::optional<ReferenceRow> found;
-    AccessForEachRow(mdb, table, wanted, [&](const std::function<QByteArray(int)> &bytes) {
-        const auto text = [&](int role) { return QString::fromUtf8(bytes(role)); };
-        if (text(0) != number)
-            return true;
-        found = ReferenceRow{text(1), text(2), text(3)};
-        return false;
-    });
-    return found;
-}
-
-void AppendText(QByteArray &out, const QByteArray &text) {
-    const quint32 size = quint32(text.size());
-    out.append(reinterpret_cast<const char *>(&size), sizeof size);
-    out.append(text);
-}
-
-// What the child sends back for readRows: one status byte, then the rows.
-enum AccessRowsStatus : char { RowsFollow = 'R', NoSuchColumns = 'C', NotOpened = 'N' };
-
-// Runs `work` on the opened Access file in a child process; its result travels as a
-// QDataStream. False when the file could not be opened or the child failed.
+// A request answered in QDataStream's form: "opened", then the result. False when the file
+// could not be opened or the reader failed.
 template <typename Result>
-bool InAccessFile(const QByteArray &path, const std::function<Result(MdbHandle *)> &work,
+bool InAccessFile(const QByteArray &what, const QByteArray &path, const QStringList &arguments,
                   Result &result, QString *why, const std::atomic<bool> *cancelled = nullptr) {
-    const std::optional<QByteArray> bytes = RunIsolated(
-        [&]() -> QByteArray {
-            QByteArray out;
-            QDataStream stream(&out, QIODevice::WriteOnly);
-            MdbHandle *mdb = OpenAccess(path);
-            stream << bool(mdb);
-            if (mdb) {
-                stream << work(mdb);
-                mdb_close(mdb);
-            }
-            return out;
-        },
-        kAccessTimeoutMs, why, cancelled);
+    const std::optional<QByteArray> bytes =
+        AskAccessReader(what, path, arguments, kAccessTimeoutMs, why, cancelled);
     if (!bytes)
         return false;
     QDataStream stream(*bytes);
@@ -262,7 +190,7 @@ bool ReferenceDatabase::open(const QString &path, const std::atomic<bool> *cance
                                              "its pages)"));
         impl->accessPath = QFile::encodeName(path);
         QString why;
-        if (!InAccessFile<QStringList>(impl->accessPath, AccessTables, impl->accessTables, &why,
+        if (!InAccessFile<QStringList>("tables", impl->accessPath, {}, impl->accessTables, &why,
                                        cancelled))
             return unreadable(QStringLiteral("the Access reader: ") + why);
     } else if (kind == Kind::SQLite) {
@@ -312,9 +240,7 @@ QStringList ReferenceDatabase::columnNames(const QString &table) const {
         return names;
     if (d->kind == Kind::Access) {
         QString why;
-        if (!InAccessFile<QStringList>(
-                d->accessPath, [&](MdbHandle *mdb) { return AccessColumns(mdb, table); }, names,
-                &why))
+        if (!InAccessFile<QStringList>("columns", d->accessPath, {table}, names, &why))
             DiagnosticLog::failure(QStringLiteral("reference phonebook unreadable"),
                                    QString::fromLocal8Bit(d->accessPath) +
                                        QLatin1String(": the Access reader: ") + why);
@@ -338,15 +264,8 @@ ReferenceDatabase::lookup(const QString &table, const QString &phoneField, const
         std::optional<ReferenceRow> found;
         QString why;
         const bool ok = InAccessFile<std::optional<ReferenceRow>>(
-            d->accessPath,
-            [&](MdbHandle *mdb) -> std::optional<ReferenceRow> {
-                const QStringList columns = AccessColumns(mdb, table);
-                for (const QString &c : wanted)
-                    if (!c.isEmpty() && !columns.contains(c))
-                        return std::nullopt;
-                return AccessLookup(mdb, table, wanted, number);
-            },
-            found, &why);
+            "lookup", d->accessPath, QStringList{table} + wanted + QStringList{number}, found,
+            &why);
         if (!ok)
             DiagnosticLog::failure(QStringLiteral("reference phonebook unreadable"),
                                    QString::fromLocal8Bit(d->accessPath) +
@@ -392,35 +311,14 @@ bool ReferenceDatabase::readRows(const ReferenceFields &fields, const ReferenceR
         return fail(QStringLiteral("no table, phone or name column chosen"));
     const QStringList wanted = {fields.phone, fields.name, fields.address, fields.zip};
     if (d->kind == Kind::Access) {
-        const QByteArray path = d->accessPath;
-        const std::optional<QByteArray> bytes = RunIsolated(
-            [&]() -> QByteArray {
-                QByteArray out;
-                MdbHandle *mdb = OpenAccess(path);
-                if (!mdb)
-                    return QByteArray(1, NotOpened);
-                const QStringList columns = AccessColumns(mdb, fields.table);
-                for (const QString &c : wanted)
-                    if (!c.isEmpty() && !columns.contains(c)) {
-                        mdb_close(mdb);
-                        return QByteArray(1, NoSuchColumns);
-                    }
-                out.append(RowsFollow);
-                const bool read = AccessForEachRow(mdb, fields.table, wanted,
-                                                   [&](const std::function<QByteArray(int)> &text) {
-                                                       for (int role = 0; role < 4; ++role)
-                                                           AppendText(out, text(role));
-                                                       return true;
-                                                   });
-                mdb_close(mdb);
-                return read ? out : QByteArray(1, NoSuchColumns);
-            },
-            accessTimeoutMs, why, cancelled);
+        const std::optional<QByteArray> bytes =
+            AskAccessReader("rows", d->accessPath, QStringList{fields.table} + wanted,
+                            accessTimeoutMs, why, cancelled);
         if (!bytes)
             return false;
-        if (bytes->isEmpty() || bytes->at(0) == NotOpened)
+        if (bytes->isEmpty() || bytes->at(0) == AccessReader::NotOpened)
             return fail(QStringLiteral("not a readable Access file"));
-        if (bytes->at(0) == NoSuchColumns)
+        if (bytes->at(0) == AccessReader::NoSuchColumns)
             return fail(QStringLiteral("no such table or column"));
         if (!DecodeReferenceRows(QByteArray::fromRawData(bytes->constData() + 1, bytes->size() - 1),
                                  sink))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -15,3 +16,12 @@
 std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
                                       QString *why = nullptr,
                                       const std::atomic<bool> *cancelled = nullptr);
+
+// Runs the program `program` with `arguments` and takes what it writes on standard output, as
+// RunIsolated takes the work's result: nullopt when it could not be started, crashed, ended
+// with a status other than 0, or wrote nothing within `timeoutMs` (or was cancelled). The
+// program starts afresh: nothing of this program's state, locks included, goes with it.
+std::optional<QByteArray> RunIsolatedProgram(const QByteArray &program,
+                                             const QList<QByteArray> &arguments, int timeoutMs,
+                                             QString *why = nullptr,
+                                             const std::atomic<bool> *cancelled = nullptr);

@@ -1,5 +1,5 @@
-// Work run in a child process: its answer comes back whole, and a crash, a hang or a
-// cancellation each end it with the reason instead of an answer.
+// Work run in a child process, or a program started afresh: its answer comes back whole, and
+// a crash, a hang or a cancellation each end it with the reason instead of an answer.
 #include "platform/Isolated.h"
 
 #include <QtTest>
@@ -54,6 +54,48 @@ private slots:
         QCOMPARE(answer.has_value(), why.isEmpty());
         if (answer)
             QVERIFY(*answer == (work == 1 ? large : QByteArrayLiteral("rows")));
+    }
+
+    // A program started afresh: what it writes is the answer; a failure, a crash, a hang, a
+    // cancellation or a program that is not there each give the reason instead.
+    void program_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QByteArray>("program");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<QString>("why"); // empty: the answer "rows\n"
+        QTest::newRow("answer") << QByteArray("echo rows") << QByteArray("/bin/sh") << 5000 << "";
+        QTest::newRow("fails") << QByteArray("echo half; exit 3") << QByteArray("/bin/sh") << 5000
+                               << "failed (status 3)";
+        QTest::newRow("crash") << QByteArray("kill -ABRT $$") << QByteArray("/bin/sh") << 5000
+                               << "crashed (signal 6)";
+        QTest::newRow("hang") << QByteArray("exec sleep 30") << QByteArray("/bin/sh") << 300
+                              << "no answer within 300 ms";
+        QTest::newRow("cancelled")
+            << QByteArray("exec sleep 30") << QByteArray("/bin/sh") << 60000 << "cancelled";
+        QTest::newRow("no such program") << QByteArray("") << QByteArray("/nonexistent/reader")
+                                         << 5000 << "cannot start /nonexistent/reader";
+    }
+    void program() {
+        QFETCH(QByteArray, script);
+        QFETCH(QByteArray, program);
+        QFETCH(int, timeoutMs);
+        QFETCH(QString, why);
+        std::atomic<bool> cancelled{false};
+        std::thread canceller;
+        if (why == QLatin1String("cancelled"))
+            canceller = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                cancelled = true;
+            });
+        QString reason;
+        const std::optional<QByteArray> answer =
+            RunIsolatedProgram(program, {QByteArray("-c"), script}, timeoutMs, &reason, &cancelled);
+        if (canceller.joinable())
+            canceller.join();
+        QCOMPARE(reason, why);
+        QCOMPARE(answer.has_value(), why.isEmpty());
+        if (answer)
+            QCOMPARE(*answer, QByteArray("rows\n"));
     }
 };
 

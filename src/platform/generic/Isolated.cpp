@@ -1,7 +1,33 @@
 #include "platform/Isolated.h"
 
+#include <QProcess>
+
 // Without separate processes the work runs here, with the library's own safety alone.
 std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, int, QString *,
                                       const std::atomic<bool> *) {
     return work();
+}
+
+std::optional<QByteArray> RunIsolatedProgram(const QByteArray &program,
+                                             const QList<QByteArray> &arguments, int timeoutMs,
+                                             QString *why, const std::atomic<bool> *) {
+    QProcess process;
+    QStringList args;
+    for (const QByteArray &a : arguments)
+        args << QString::fromLocal8Bit(a);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(QString::fromLocal8Bit(program), args);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        if (why)
+            *why = QStringLiteral("no answer within %1 ms").arg(timeoutMs);
+        return std::nullopt;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        if (why)
+            *why = QStringLiteral("failed (status %1)").arg(process.exitCode());
+        return std::nullopt;
+    }
+    return process.readAllStandardOutput();
 }
