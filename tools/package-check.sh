@@ -26,10 +26,16 @@ dpkg -x "$deb" "$root"
 desktop-file-validate "$root"/usr/share/applications/*.desktop
 appstreamcli validate --no-net --pedantic "$root"/usr/share/metainfo/*.metainfo.xml >"$work/as.log" ||
     { cat "$work/as.log"; exit 1; }
-for f in usr/bin/kolvane usr/share/icons/hicolor/scalable/apps/io.kolvane.Kolvane.svg \
+for f in usr/bin/kolvane usr/libexec/kolvane/kolvane-access-reader \
+    usr/share/icons/hicolor/scalable/apps/io.kolvane.Kolvane.svg \
     usr/share/icons/hicolor/48x48/apps/io.kolvane.Kolvane.png; do
     [ -e "$root/$f" ] || { echo "package-check: $f missing" >&2; exit 1; }
 done
+# The installed Access reader reads an Access file (the program finds it in libexec/kolvane).
+"$root/usr/libexec/kolvane/kolvane-access-reader" tables "$top/tests/fixtures/nwind.mdb" \
+    >"$work/tables.out" && [ -s "$work/tables.out" ] ||
+    { echo "package-check: the installed Access reader does not read an Access file" >&2; exit 1; }
+echo "installed Access reader: reads tests/fixtures/nwind.mdb"
 
 # Starts the installed program with the given arguments until it has made its call database in
 # the folder $1, then asks it to close.
