@@ -17,6 +17,7 @@
 //                                                        address, zip
 //   rows FILE TABLE PHONE NAME ADDRESS ZIP             → a RowsStatus byte, then the rows
 // The first three answer in QDataStream's form; rows answer as DecodeReferenceRows reads them.
+// On standard output the answer follows its length (8 bytes, the machine's order).
 // An empty column name (ADDRESS, ZIP) is no column.
 namespace AccessReader {
 

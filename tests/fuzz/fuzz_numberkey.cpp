@@ -30,6 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         return q;
     }();
     const QString typed = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    // SQLite's text functions are undefined on text holding a NUL character, and no number
+    // holds one: such text is not compared.
+    if (typed.contains(QChar(0)))
+        return 0;
     key.bindValue(QStringLiteral(":typed"), typed);
     if (!key.exec() || !key.next())
         abort();
