@@ -70,21 +70,7 @@ std::optional<QByteArray> AskAccessReader(const QByteArray &what, const QByteArr
     QList<QByteArray> request = {what, path};
     for (const QString &a : arguments)
         request << a.toUtf8();
-    std::optional<QByteArray> bytes =
-        RunIsolatedProgram(program, request, timeoutMs, why, cancelled);
-    if (!bytes)
-        return std::nullopt;
-    // The answer follows its length; anything else on the pipe is not an answer.
-    quint64 size = 0;
-    if (bytes->size() < qsizetype(sizeof size) ||
-        (std::memcpy(&size, bytes->constData(), sizeof size),
-         size != quint64(bytes->size()) - sizeof size)) {
-        if (why)
-            *why = QStringLiteral("an answer that does not read");
-        return std::nullopt;
-    }
-    bytes->remove(0, sizeof size);
-    return bytes;
+    return RunIsolatedProgram(program, request, timeoutMs, why, cancelled);
 }
 
 // A request answered in QDataStream's form: "opened", then the result. False when the file

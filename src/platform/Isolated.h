@@ -17,8 +17,9 @@ std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, i
                                       QString *why = nullptr,
                                       const std::atomic<bool> *cancelled = nullptr);
 
-// Runs the program `program` with `arguments` and takes what it writes on standard output, as
-// RunIsolated takes the work's result: nullopt when it could not be started, crashed, ended
+// Runs the program `program` with `arguments` and takes its answer from standard output (the
+// answer's length in 8 bytes of the machine's order, then the answer), as RunIsolated takes the
+// work's result: nullopt when it could not be started, crashed, ended
 // with a status other than 0, or wrote nothing within `timeoutMs` (or was cancelled). The
 // program starts afresh: nothing of this program's state, locks included, goes with it.
 std::optional<QByteArray> RunIsolatedProgram(const QByteArray &program,

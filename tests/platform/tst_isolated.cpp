@@ -63,7 +63,10 @@ private slots:
         QTest::addColumn<QByteArray>("program");
         QTest::addColumn<int>("timeoutMs");
         QTest::addColumn<QString>("why"); // empty: the answer "rows\n"
-        QTest::newRow("answer") << QByteArray("echo rows") << QByteArray("/bin/sh") << 5000 << "";
+        QTest::newRow("answer") << QByteArray("printf '\\005\\0\\0\\0\\0\\0\\0\\0rows\\n'")
+                                << QByteArray("/bin/sh") << 5000 << "";
+        QTest::newRow("cut answer") << QByteArray("printf '\\011\\0\\0\\0\\0\\0\\0\\0rows\\n'")
+                                    << QByteArray("/bin/sh") << 5000 << "gave a cut answer";
         QTest::newRow("fails") << QByteArray("echo half; exit 3") << QByteArray("/bin/sh") << 5000
                                << "failed (status 3)";
         QTest::newRow("crash") << QByteArray("kill -ABRT $$") << QByteArray("/bin/sh") << 5000

@@ -1,6 +1,7 @@
 #include "platform/Isolated.h"
 
 #include <QProcess>
+#include <cstring>
 
 // Without separate processes the work runs here, with the library's own safety alone.
 std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, int, QString *,
@@ -29,5 +30,15 @@ std::optional<QByteArray> RunIsolatedProgram(const QByteArray &program,
             *why = QStringLiteral("failed (status %1)").arg(process.exitCode());
         return std::nullopt;
     }
-    return process.readAllStandardOutput();
+    QByteArray answer = process.readAllStandardOutput();
+    quint64 size = 0;
+    if (answer.size() < qsizetype(sizeof size) ||
+        (std::memcpy(&size, answer.constData(), sizeof size),
+         size != quint64(answer.size()) - sizeof size)) {
+        if (why)
+            *why = QStringLiteral("gave a cut answer");
+        return std::nullopt;
+    }
+    answer.remove(0, sizeof size);
+    return answer;
 }

@@ -95,35 +95,34 @@ std::optional<QByteArray> Failed(QString *why, const QString &text) {
     return std::nullopt;
 }
 
-} // namespace
+// A pipe and a child process at its write end. nullopt (with `why`) when either cannot be made.
+struct Child {
+    pid_t pid;
+    int readFd, writeFd;
+};
 
-std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
-                                      QString *why, const std::atomic<bool> *cancelled) {
+std::optional<Child> ForkWithPipe(QString *why) {
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        return Failed(why,
-                      QStringLiteral("no pipe: ") + QString::fromLocal8Bit(std::strerror(errno)));
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        Failed(why, QStringLiteral("no pipe: ") + QString::fromLocal8Bit(std::strerror(errno)));
+        return std::nullopt;
+    }
     const pid_t pid = ::fork();
     if (pid < 0) {
         ::close(fds[0]);
         ::close(fds[1]);
-        return Failed(why, QStringLiteral("no child process: ") +
-                               QString::fromLocal8Bit(std::strerror(errno)));
+        Failed(why,
+               QStringLiteral("no child process: ") + QString::fromLocal8Bit(std::strerror(errno)));
+        return std::nullopt;
     }
-    if (pid == 0) {
-        // The child: the library's complaints about a damaged file are not the user's.
-        ::close(fds[0]);
-        const int devnull = ::open("/dev/null", O_WRONLY);
-        if (devnull >= 0)
-            ::dup2(devnull, STDERR_FILENO);
-        const QByteArray result = work();
-        const quint64 size = quint64(result.size());
-        const bool ok = writeAll(fds[1], reinterpret_cast<const char *>(&size), sizeof size) &&
-                        writeAll(fds[1], result.constData(), result.size());
-        ::_exit(ok ? 0 : 1);
-    }
-    ::close(fds[1]);
-    Collected c = Collect(pid, fds[0], timeoutMs, cancelled);
+    return Child{pid, fds[0], fds[1]};
+}
+
+// Waits for the child's answer: its length (8 bytes), then the answer itself.
+std::optional<QByteArray> TakeAnswer(const Child &child, int timeoutMs, QString *why,
+                                     const std::atomic<bool> *cancelled) {
+    ::close(child.writeFd);
+    Collected c = Collect(child.pid, child.readFd, timeoutMs, cancelled);
     if (const QString failure = Failure(c, timeoutMs); !failure.isEmpty())
         return Failed(why, failure);
     quint64 size = 0;
@@ -137,6 +136,29 @@ std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, i
     return std::move(c.received);
 }
 
+} // namespace
+
+std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
+                                      QString *why, const std::atomic<bool> *cancelled) {
+    const std::optional<Child> child = ForkWithPipe(why);
+    if (!child)
+        return std::nullopt;
+    if (child->pid == 0) {
+        // The child: the library's complaints about a damaged file are not the user's.
+        ::close(child->readFd);
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        if (devnull >= 0)
+            ::dup2(devnull, STDERR_FILENO);
+        const QByteArray result = work();
+        const quint64 size = quint64(result.size());
+        const bool ok =
+            writeAll(child->writeFd, reinterpret_cast<const char *>(&size), sizeof size) &&
+            writeAll(child->writeFd, result.constData(), result.size());
+        ::_exit(ok ? 0 : 1);
+    }
+    return TakeAnswer(*child, timeoutMs, why, cancelled);
+}
+
 std::optional<QByteArray> RunIsolatedProgram(const QByteArray &program,
                                              const QList<QByteArray> &arguments, int timeoutMs,
                                              QString *why, const std::atomic<bool> *cancelled) {
@@ -148,21 +170,15 @@ std::optional<QByteArray> RunIsolatedProgram(const QByteArray &program,
     for (QByteArray &w : words)
         argv.push_back(w.data());
     argv.push_back(nullptr);
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        return Failed(why,
-                      QStringLiteral("no pipe: ") + QString::fromLocal8Bit(std::strerror(errno)));
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        return Failed(why, QStringLiteral("no child process: ") +
-                               QString::fromLocal8Bit(std::strerror(errno)));
-    }
-    if (pid == 0) {
+    if (::access(argv[0], X_OK) != 0)
+        return Failed(why, QStringLiteral("cannot start %1").arg(QString::fromLocal8Bit(program)));
+    const std::optional<Child> child = ForkWithPipe(why);
+    if (!child)
+        return std::nullopt;
+    if (child->pid == 0) {
         // The program's complaints about a damaged file are not the user's.
         const int devnull = ::open("/dev/null", O_RDWR);
-        if (::dup2(fds[1], STDOUT_FILENO) < 0)
+        if (::dup2(child->writeFd, STDOUT_FILENO) < 0)
             ::_exit(126);
         if (devnull >= 0) {
             ::dup2(devnull, STDIN_FILENO);
@@ -171,11 +187,5 @@ std::optional<QByteArray> RunIsolatedProgram(const QByteArray &program,
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    ::close(fds[1]);
-    Collected c = Collect(pid, fds[0], timeoutMs, cancelled);
-    if (WIFEXITED(c.status) && WEXITSTATUS(c.status) == 127 && !c.timedOut && !c.stopped)
-        return Failed(why, QStringLiteral("cannot start %1").arg(QString::fromLocal8Bit(program)));
-    if (const QString failure = Failure(c, timeoutMs); !failure.isEmpty())
-        return Failed(why, failure);
-    return std::move(c.received);
+    return TakeAnswer(*child, timeoutMs, why, cancelled);
 }
