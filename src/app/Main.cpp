@@ -20,31 +20,35 @@
 
 namespace {
 
-// --help and --version are answered before the application object exists: they need no
-// display and create no file.
-bool asksForTextOnly(int argc, char **argv) {
+// Whether an option before "--" is one that `is` names.
+template <typename Is> bool asks(int argc, char **argv, Is is) {
     for (int i = 1; i < argc; ++i) {
         const QByteArray a(argv[i]);
         if (a == "--")
             break;
-        if (a == "-h" || a == "--help" || a == "-v" || a == "--version" || a == "-?")
+        if (is(a))
             return true;
     }
     return false;
 }
 
+// --help and --version are answered before the application object exists: they need no
+// display and create no file.
+bool asksForTextOnly(int argc, char **argv) {
+    return asks(argc, argv, [](const QByteArray &a) {
+        return a == "-h" || a == "--help" || a == "-v" || a == "--version" || a == "-?";
+    });
+}
+
 // A transfer in or out of the call database needs no display: it runs without windows,
 // beside a running program if there is one.
 bool asksForTransfer(int argc, char **argv) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a == "--")
-            break;
+    return asks(argc, argv, [](const QByteArray &a) {
         for (const char *option : {"--export-history", "--export-phonebook", "--import-phonebook"})
             if (a == option || a.startsWith(QByteArray(option) + '='))
                 return true;
-    }
-    return false;
+        return false;
+    });
 }
 
 bool useAppFolder(const CommandLine &c) {

@@ -3,12 +3,6 @@
 #include <QProcess>
 #include <cstring>
 
-// Without separate processes the work runs here, with the library's own safety alone.
-std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, int, QString *,
-                                      const std::atomic<bool> *) {
-    return work();
-}
-
 std::optional<QByteArray> RunIsolatedProgram(const QByteArray &program,
                                              const QList<QByteArray> &arguments, int timeoutMs,
                                              QString *why, const std::atomic<bool> *) {

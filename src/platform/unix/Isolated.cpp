@@ -12,19 +12,6 @@
 
 namespace {
 
-bool writeAll(int fd, const char *data, qsizetype size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 qint64 nowMs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -137,27 +124,6 @@ std::optional<QByteArray> TakeAnswer(const Child &child, int timeoutMs, QString 
 }
 
 } // namespace
-
-std::optional<QByteArray> RunIsolated(const std::function<QByteArray()> &work, int timeoutMs,
-                                      QString *why, const std::atomic<bool> *cancelled) {
-    const std::optional<Child> child = ForkWithPipe(why);
-    if (!child)
-        return std::nullopt;
-    if (child->pid == 0) {
-        // The child: the library's complaints about a damaged file are not the user's.
-        ::close(child->readFd);
-        const int devnull = ::open("/dev/null", O_WRONLY);
-        if (devnull >= 0)
-            ::dup2(devnull, STDERR_FILENO);
-        const QByteArray result = work();
-        const quint64 size = quint64(result.size());
-        const bool ok =
-            writeAll(child->writeFd, reinterpret_cast<const char *>(&size), sizeof size) &&
-            writeAll(child->writeFd, result.constData(), result.size());
-        ::_exit(ok ? 0 : 1);
-    }
-    return TakeAnswer(*child, timeoutMs, why, cancelled);
-}
 
 std::optional<QByteArray> RunIsolatedProgram(const QByteArray &program,
                                              const QList<QByteArray> &arguments, int timeoutMs,
