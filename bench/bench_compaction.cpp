@@ -39,7 +39,7 @@ int main(int argc, char **argv) {
 
     QTemporaryDir folder(QDir(dataDir).filePath(QStringLiteral("compaction-XXXXXX")));
     Program::AppFolder = folder.path();
-    const QString database = Program::filePath(QStringLiteral("Kolvane.mdb"));
+    const QString database = Program::DatabasePath();
     if (!QFile::copy(seed, database)) {
         out << "cannot copy " << seed << "\n";
         return 1;

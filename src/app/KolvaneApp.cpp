@@ -197,7 +197,7 @@ void KolvaneApp::RegisterToPhonebook(const db::CallerToRegister &caller) {
     ClosePhonebookWindow();
     QCoreApplication::processEvents();
     {
-        db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        db::Database database(Program::DatabasePath());
         db::RegisterToPhonebook(database, caller);
     }
     // Opening shows the last entry: the one just made.
@@ -220,7 +220,7 @@ void KolvaneApp::RegisterCallerFromMainWindow() {
     // saved yet included; else the memo stored with the call.
     caller.Remark = form1_->MemoTextOf(call.HistoryId);
     if (caller.Remark.isNull()) {
-        db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        db::Database database(Program::DatabasePath());
         const auto row = db::CallerOfHistoryRow(database, call.HistoryId);
         if (row && row->Number == call.Number)
             caller.Remark = row->Remark;
@@ -232,7 +232,7 @@ void KolvaneApp::RegisterCallerFromHistory(qint32 historyId) {
     std::optional<db::CallerToRegister> caller;
     db::RegistrationCheck check = db::RegistrationCheck::NotNumeric;
     {
-        db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        db::Database database(Program::DatabasePath());
         caller = db::CallerOfHistoryRow(database, historyId);
         if (caller)
             check = db::CheckRegistrationFromHistory(database, caller->Number);

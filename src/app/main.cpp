@@ -1,4 +1,4 @@
-#include "app/Main.h"
+#include "app/Startup.h"
 
 int main(int argc, char **argv) {
     return Main(argc, argv);

@@ -62,7 +62,7 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
     emit callArriving(call);
 
     // One connection for the call's lookup and its history row.
-    db::Database database(Program::filePath(QStringLiteral("Kolvane.mdb")));
+    db::Database database(Program::DatabasePath());
     // 13: a reason letter is shown as its text and not looked up.
     if (!ReasonText(call.Number)) {
         // 15: own phonebook; 17: the reference phonebook fills what is still empty.

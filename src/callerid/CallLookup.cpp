@@ -3,6 +3,7 @@
 #include "db/Database.h"
 #include "db/ReferenceDatabase.h"
 #include "db/ReferenceIndex.h"
+#include "phone/NumberKey.h"
 #include "settings/Settings.h"
 
 #include <QFileInfo>

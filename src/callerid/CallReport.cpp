@@ -58,24 +58,6 @@ QString DecodeSerialBlock(const QByteArray &bytes) {
     return cp932.decode(bytes);
 }
 
-bool IsNumeric(const QString &text) {
-    auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && blank(text.at(begin)))
-        ++begin;
-    while (end > begin && blank(text.at(end - 1)))
-        --end;
-    if (begin == end)
-        return false;
-    for (qsizetype i = begin; i < end; ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
-}
-
 QString JapaneseTimeText(const QDateTime &when) {
     return when.toString(QStringLiteral("H:mm:ss"));
 }

@@ -5,20 +5,6 @@
 #include <QtGlobal>
 #include <optional>
 
-// The last call's values on the main window. Overwritten by each call report; the memo and the
-// display timers use the values of the last call.
-struct IncomingCall {
-    QString Number;       // the cut caller field: a number or a reason letter
-    QString CallTime;     // time of day of the report, "H:mm:ss"
-    QString CallDate;     // date of the report, "yyyy/MM/dd"
-    QString NumberRemark; // 摘要 stored with the number in the phonebook
-    qint32 CallerId = 0;  // 住所録.ID of the caller, 0 when not in the phonebook
-    QString CallerName;
-    QString CallerAddress;
-    QString CallerZip;
-    qint32 HistoryId = 0; // 履歴ID given to the stored history row
-};
-
 class QByteArray;
 
 class QDateTime;
@@ -42,11 +28,6 @@ std::optional<QString> ReasonText(const QString &number);
 // old, bytes are taken as code page 932, one character per byte for ASCII, so positions in
 // the block are character positions. Any bytes at all (NUL, binary noise) decode.
 QString DecodeSerialBlock(const QByteArray &bytes);
-
-// The numeric test used when a call is stored and on registration: a run of ASCII digits,
-// optionally with white space (space, tab, CR, LF) around it. Empty text, signs, decimal
-// points, hyphens, letters and the reason texts are not numeric.
-bool IsNumeric(const QString &text);
 
 // CallTime and CallDate in the Japanese regional forms, whatever the machine's locale:
 // "H:mm:ss" and "yyyy/MM/dd".

@@ -1,6 +1,7 @@
 #include "db/Compaction.h"
 
 #include "db/Database.h"
+#include "settings/Program.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -18,7 +19,7 @@ namespace db {
 
 namespace {
 
-const QString DatabaseName = QStringLiteral("Kolvane.mdb");
+const QString DatabaseName = QLatin1String(Program::DatabaseName);
 const QString CopyName = QStringLiteral("KolvaneNEW.mdb");
 const QString BackupName = QStringLiteral("KolvaneOLD.mdb");
 // The files the database engine keeps beside a database while it is open.

@@ -1,6 +1,6 @@
 #include "db/ReferenceDatabase.h"
 
-#include "db/AccessReader.h"
+#include "accessreader/AccessReader.h"
 #include "platform/DiagnosticLog.h"
 #include "platform/Isolated.h"
 
@@ -20,8 +20,8 @@
 
 namespace {
 
-// Every read of an Access file is one run of the Access reader (db/AccessReader.h): a crash or
-// a hang there costs that one answer. A lookup in a sound file takes milliseconds.
+// Every read of an Access file is one run of the Access reader (accessreader/AccessReader.h): a
+// crash or a hang there costs that one answer. A lookup in a sound file takes milliseconds.
 constexpr int kAccessTimeoutMs = 5000;
 
 // The first check, before libmdb sees the file: the page size its header names (2048 for
@@ -56,7 +56,7 @@ QByteArray AccessReaderProgram() {
     return QByteArray();
 }
 
-// Asks the Access reader one request (db/AccessReader.h) on the file `path`.
+// Asks the Access reader one request (accessreader/AccessReader.h) on the file `path`.
 std::optional<QByteArray> AskAccessReader(const QByteArray &what, const QByteArray &path,
                                           const QStringList &arguments, int timeoutMs, QString *why,
                                           const std::atomic<bool> *cancelled) {

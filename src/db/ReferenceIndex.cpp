@@ -1,6 +1,6 @@
 #include "db/ReferenceIndex.h"
 
-#include "callerid/NumberKey.h"
+#include "phone/NumberKey.h"
 #include "platform/DiagnosticLog.h"
 
 #include <QByteArrayView>

@@ -1,7 +1,7 @@
 #include "db/Registration.h"
 
-#include "callerid/CallReport.h"
 #include "db/Database.h"
+#include "phone/NumberKey.h"
 
 #include <QSqlQuery>
 #include <QVariant>

@@ -22,7 +22,7 @@ int failed(QTextStream &err, const QString &message) {
 } // namespace
 
 int RunExchange(const CommandLine &commandLine, QTextStream &out, QTextStream &err) {
-    const QString path = Program::filePath(QStringLiteral("Kolvane.mdb"));
+    const QString path = Program::DatabasePath();
     const QString file = commandLine.exchangeFile;
     // An export from a folder without a call database would make an empty one there first.
     if (commandLine.exchange != CommandLine::Exchange::ImportPhonebook && !QFileInfo::exists(path))

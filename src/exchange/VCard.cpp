@@ -1,6 +1,6 @@
 #include "exchange/VCard.h"
 
-#include "callerid/NumberKey.h"
+#include "phone/NumberKey.h"
 #include "db/Database.h"
 #include "platform/AtomicFile.h"
 #include "platform/LegacyText.h"

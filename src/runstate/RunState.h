@@ -1,6 +1,6 @@
 #pragma once
 
-#include "callerid/CallReport.h"
+#include "runstate/IncomingCall.h"
 #include "settings/Settings.h"
 
 #include <QObject>

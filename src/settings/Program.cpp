@@ -2,4 +2,10 @@
 
 QString Program::AppFolder;
 
-QString Program::filePath(const QString &name) { return AppFolder + QLatin1Char('/') + name; }
+QString Program::filePath(const QString &name) {
+    return AppFolder + QLatin1Char('/') + name;
+}
+
+QString Program::DatabasePath() {
+    return filePath(QLatin1String(DatabaseName));
+}

@@ -9,4 +9,8 @@ struct Program {
 
     // AppFolder + "/" + name: every file of the program lives there.
     static QString filePath(const QString &name);
+
+    // The call database: the phonebook, the call history and their stored queries.
+    static constexpr const char *DatabaseName = "Kolvane.mdb";
+    static QString DatabasePath();
 };

@@ -64,7 +64,7 @@ private slots:
         QFETCH(QString, storedNumber);
         int yamada = 0;
         {
-            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            db::Database d(Program::DatabasePath());
             yamada = addEntry(d, QStringLiteral("山田 太郎"), QStringLiteral("千葉県柏市"));
             addNumber(d, yamada, QStringLiteral("0471234567"), QStringLiteral("自宅"));
             addNumber(d, addEntry(d, QStringLiteral("佐藤 商店")), QStringLiteral("03-1234-5678"),
@@ -99,7 +99,7 @@ private slots:
         QCOMPARE(shown.NameLine, name);
         QCOMPARE(shown.InPhonebook, inPhonebook);
 
-        db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        db::Database d(Program::DatabasePath());
         db::RowSet rows = d.openTable(QStringLiteral("着信履歴"));
         QVERIFY(rows.moveFirst());
         QCOMPARE(rows.field(QStringLiteral("履歴ID")).toInt(), 0);

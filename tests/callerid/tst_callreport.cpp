@@ -1,4 +1,5 @@
 #include "callerid/CallReport.h"
+#include "phone/NumberKey.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>

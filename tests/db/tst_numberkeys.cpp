@@ -1,8 +1,7 @@
 // Numbers found by their digits however they were typed: the key the file's own triggers keep
 // in 電話番号.電番キー, a file made before it, and files that cannot be given it.
 #include "callerid/CallLookup.h"
-#include "callerid/CallReport.h"
-#include "callerid/NumberKey.h"
+#include "phone/NumberKey.h"
 #include "db/Compaction.h"
 #include "db/Database.h"
 #include "db/Phonebook.h"

@@ -1,6 +1,7 @@
 // The TA's bytes as the receive event sees them: any block decodes, and a block that is a
 // call report gives a caller field without the characters it is cut at.
 #include "callerid/CallReport.h"
+#include "phone/NumberKey.h"
 
 #include <QByteArray>
 #include <cstdint>

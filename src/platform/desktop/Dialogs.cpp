@@ -96,4 +96,27 @@ void resetForTest() {
     asked.clear();
 }
 
+bool Confirm(QWidget *parent, const QString &text, const QString &title, Icon icon,
+             Modality modality) {
+    MessageBox box;
+    box.text = text;
+    box.title = title;
+    box.icon = icon;
+    box.buttons = Buttons::OkCancel;
+    box.defaultButton = Answer::Cancel;
+    box.systemModal = modality == Modality::System;
+    return Show(parent, box) == Answer::Ok;
+}
+
+void Tell(QWidget *parent, const QString &text, const QString &title, Icon icon,
+          Modality modality) {
+    MessageBox box;
+    box.text = text;
+    box.title = title;
+    box.icon = icon;
+    box.buttons = Buttons::Ok;
+    box.systemModal = modality == Modality::System;
+    Show(parent, box);
+}
+
 } // namespace Dialogs

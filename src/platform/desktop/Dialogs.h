@@ -30,6 +30,15 @@ struct MessageBox {
 // Escape or its close button answers Cancel (No for Yes/No, Ok for a box with Ok alone).
 Answer Show(QWidget *parent, const MessageBox &box);
 
+enum class Modality { Window, System };
+
+// The two boxes the windows ask: a question answered with OK or キャンセル (Cancel by Enter),
+// true for OK; and a statement with OK alone. Both go through Show.
+bool Confirm(QWidget *parent, const QString &text, const QString &title, Icon icon,
+             Modality modality = Modality::System);
+void Tell(QWidget *parent, const QString &text, const QString &title, Icon icon,
+          Modality modality = Modality::Window);
+
 // Tests: the next box is not shown but answered with this; several calls queue answers.
 void setNextAnswer(Answer answer);
 // The boxes answered through setNextAnswer since the last take(), in order.

@@ -1,6 +1,7 @@
 #include "ui/chrome/ImageButton.h"
 
 #include "ui/chrome/Pictures.h"
+#include "ui/chrome/WindowChrome.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -75,4 +76,15 @@ void ImageButton::changeEvent(QEvent *event) {
         show(!isEnabled() && m_disabledFace != 0 ? m_disabledFace : m_face);
     }
     QWidget::changeEvent(event);
+}
+
+ImageButton *MakeFaceButton(const FaceButton &button, int hitWidth, int hitHeight, QWidget *parent,
+                            const QString &objectName) {
+    auto *b = new ImageButton(hitWidth, hitHeight, parent);
+    b->setObjectName(objectName);
+    b->setToolTip(QString::fromUtf8(button.tip));
+    b->setPressedFace(button.pressed);
+    b->setFace(button.normal);
+    b->move(TwipsToPixelsX(button.left), TwipsToPixelsY(button.top));
+    return b;
 }

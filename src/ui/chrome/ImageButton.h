@@ -44,3 +44,16 @@ private:
 
 // The picture numbered `number`, at its own size; cached. Null when no such picture exists.
 QPixmap Face(int number);
+
+// One picture button of a window's faces table: where it sits (twips in its parent; a bar that
+// lays its buttons out itself leaves 0, 0), its tooltip, and its pressed and normal faces.
+struct FaceButton {
+    int left, top;
+    const char *tip;
+    int pressed, normal;
+};
+
+// The button `button` describes, `hitWidth` x `hitHeight` pixels, named `objectName` (the
+// designer's name, by which tests find it) and placed in `parent`.
+ImageButton *MakeFaceButton(const FaceButton &button, int hitWidth, int hitHeight, QWidget *parent,
+                            const QString &objectName);

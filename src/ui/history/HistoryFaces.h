@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/chrome/ImageButton.h"
+
 // The history window's pictures and geometry, in one table: event handlers use these names.
 namespace HistoryFaces {
 
@@ -20,14 +22,11 @@ constexpr int CommandBarHeight = 540;
 // Picture4 items.
 enum Command { Close, OnTop, Memo, Register, DeleteSelected, DeleteAll, CommandCount };
 
-struct CommandButton {
-    const char *tip;
-    int pressed, normal;
-};
-constexpr CommandButton Commands[CommandCount] = {
-    {"終了", 103, 104},           {"常に前面に表示する。", 115, 116},
-    {"メモの編集。", 105, 106},   {"着信情報を電話帳に登録。", 111, 112},
-    {"選択履歴を削除", 211, 212}, {"全履歴削除", 213, 214},
+// Laid out along their bars, one every CommandStep.
+constexpr FaceButton Commands[CommandCount] = {
+    {0, 0, "終了", 103, 104},           {0, 0, "常に前面に表示する。", 115, 116},
+    {0, 0, "メモの編集。", 105, 106},   {0, 0, "着信情報を電話帳に登録。", 111, 112},
+    {0, 0, "選択履歴を削除", 211, 212}, {0, 0, "全履歴削除", 213, 214},
 };
 constexpr int OnTopOn = 115;
 constexpr int OnTopOff = 116;

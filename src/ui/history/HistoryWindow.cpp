@@ -36,10 +36,6 @@ using WindowChrome::TwipsToPixelsY;
 
 using WindowChrome::PlaceTwips;
 
-QString DatabasePath() {
-    return Program::filePath(QStringLiteral("Kolvane.mdb"));
-}
-
 QString LayoutPath() {
     return Program::filePath(QStringLiteral("Rireki.ini"));
 }
@@ -120,7 +116,7 @@ void HistoryWindow::BuildLayout() {
     Panel->setOuterEdge(BevelPanel::Raised);
     Panel->setInnerEdge(BevelPanel::Sunken);
 
-    model_ = new HistoryModel(DatabasePath(), this);
+    model_ = new HistoryModel(Program::DatabasePath(), this);
     MSFlexGrid1 = new QTableView(this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -153,14 +149,10 @@ void HistoryWindow::BuildLayout() {
     Picture6 = new QWidget(this);
     Picture6->setObjectName(QStringLiteral("Picture6"));
     for (int i = 0; i < CommandCount; ++i) {
-        const CommandButton &c = Commands[i];
         QWidget *bar = i <= Register ? Picture3 : Picture6;
         const int slot = i <= Register ? i : i - DeleteSelected;
-        auto *button = new ImageButton(32, 32, bar);
-        button->setObjectName(QStringLiteral("Picture4(%1)").arg(i));
-        button->setToolTip(QString::fromUtf8(c.tip));
-        button->setPressedFace(c.pressed);
-        button->setFace(c.normal);
+        ImageButton *button =
+            MakeFaceButton(Commands[i], 32, 32, bar, QStringLiteral("Picture4(%1)").arg(i));
         button->move(TwipsToPixelsX(slot * CommandStep), 0);
         connect(button, &ImageButton::clicked, this, [this, i] { CommandClicked(i); });
         Picture4[i] = button;
@@ -339,7 +331,7 @@ void HistoryWindow::AnnounceHistoryChanged() {
 void HistoryWindow::DeleteSelectedCall() {
     // No confirmation: the selected call goes, and the newest becomes the selected one.
     if (selected_) {
-        db::Database database(DatabasePath());
+        db::Database database(Program::DatabasePath());
         const bool deleted = db::DeleteHistoryRow(database, *selected_);
         database.close();
         if (deleted)
@@ -358,7 +350,7 @@ void HistoryWindow::DeleteAllCalls() {
     box.systemModal = true;
     if (Dialogs::Show(this, box) != Dialogs::Answer::Ok)
         return;
-    db::Database database(DatabasePath());
+    db::Database database(Program::DatabasePath());
     const bool deleted = db::DeleteAllHistory(database);
     database.close();
     if (deleted)
@@ -387,7 +379,7 @@ void HistoryWindow::SaveCallsAsCsv() {
     if (path.isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    db::Database database(DatabasePath());
+    db::Database database(Program::DatabasePath());
     const exchange::ExportReport report =
         exchange::ExportHistoryCsv(database, {}, path, exchange::Wording::Japanese);
     database.close();
@@ -409,7 +401,7 @@ void HistoryWindow::ShowMemoEditor() {
     if (!selected_ || *selected_ == 0)
         return;
     // 2-4
-    db::Database database(DatabasePath());
+    db::Database database(Program::DatabasePath());
     const std::optional<db::CallMemo> memo = db::ReadCallMemo(database, *selected_);
     database.close();
     if (!memo)
@@ -430,7 +422,7 @@ void HistoryWindow::SaveMemo() {
     // The memo goes to the call selected now, which stays selected.
     const std::optional<qint32> id = selected_;
     if (id) {
-        db::Database database(DatabasePath());
+        db::Database database(Program::DatabasePath());
         const bool written = db::WriteCallMemo(database, *id, Text1->toPlainText());
         database.close();
         if (written)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/chrome/ImageButton.h"
+
 // The main window's pictures and geometry, in one table: event handlers use these names.
 namespace MainFaces {
 
@@ -29,14 +31,9 @@ enum Command {
     CommandCount
 };
 
-// A command button: position (twips in Picture3), tooltip, pressed face and normal face (the
-// toggles' normal faces follow their state instead).
-struct CommandButton {
-    int left, top;
-    const char *tip;
-    int pressed, normal;
-};
-constexpr CommandButton Commands[CommandCount] = {
+// The command buttons Picture4(0..9): place (twips in Picture3), tooltip, pressed and normal
+// faces (the toggles' normal faces follow their state instead).
+constexpr FaceButton Commands[CommandCount] = {
     {0, 2355, "終了", 103, 104},
     {540, 2355, "設定", 101, 102},
     {1080, 2355, "常に前面に表示する。", 115, 116},

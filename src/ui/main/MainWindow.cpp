@@ -177,12 +177,8 @@ void MainWindow::BuildLayout() {
     Label8 = CallLine(Picture14, "Label8", 1200, 300, 9, false);
 
     for (int i = 0; i < CommandCount; ++i) {
-        const CommandButton &c = Commands[i];
-        auto *button = new ImageButton(35, 35, Picture3);
-        button->setObjectName(QStringLiteral("Picture4(%1)").arg(i));
-        button->setToolTip(QString::fromUtf8(c.tip));
-        button->setPressedFace(c.pressed);
-        button->move(TwipsToPixelsX(c.left), TwipsToPixelsY(c.top));
+        ImageButton *button =
+            MakeFaceButton(Commands[i], 35, 35, Picture3, QStringLiteral("Picture4(%1)").arg(i));
         connect(button, &ImageButton::clicked, this, [this, i] { CommandClicked(i); });
         Picture4[i] = button;
     }
@@ -222,7 +218,7 @@ void MainWindow::FormLoad() {
     LoadButtonFaces();
     // The first opening of a run reads the call database through for damage; done here, it
     // does not delay the first call (and a fresh install has its database from the start).
-    const db::Database calls(Program::filePath(QStringLiteral("Kolvane.mdb")));
+    const db::Database calls(Program::DatabasePath());
     state.announceHistoryWritable(db::ProblemText(calls.problem()));
     if (!state.CallHistoryProblem.isEmpty())
         ShowIdleStatus(QString());

@@ -11,10 +11,6 @@
 
 namespace {
 
-QString DatabasePath() {
-    return Program::filePath(QStringLiteral("Kolvane.mdb"));
-}
-
 } // namespace
 
 MemoPanel::MemoPanel(QWidget *parent) : QFrame(parent) {
@@ -62,7 +58,7 @@ void MemoPanel::Load(qint32 historyId) {
     // 1
     MemoHistoryId = historyId;
     // 2-4
-    db::Database database(DatabasePath());
+    db::Database database(Program::DatabasePath());
     const std::optional<db::CallMemo> memo = db::ReadCallMemo(database, MemoHistoryId);
     database.close();
     if (!memo)
@@ -74,7 +70,7 @@ void MemoPanel::Load(qint32 historyId) {
 }
 
 bool MemoPanel::Save() {
-    db::Database database(DatabasePath());
+    db::Database database(Program::DatabasePath());
     const bool written = db::WriteCallMemo(database, MemoHistoryId, Text1->toPlainText());
     database.close();
     return written;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/chrome/ImageButton.h"
+
 // The phonebook window's pictures and geometry, in one table: event handlers use these names.
 // Positions and sizes are twips in the window.
 namespace PhonebookFaces {
@@ -23,12 +25,7 @@ constexpr Box Position{210, 3720, 2880, 270};
 
 // Navigation Picture4(0..3): first, previous, next, last.
 enum Navigation { First, Previous, Next, Last, NavigationCount };
-struct ImageCommand {
-    int left, top;
-    const char *tip;
-    int pressed, normal;
-};
-constexpr ImageCommand NavigationButtons[NavigationCount] = {
+constexpr FaceButton NavigationButtons[NavigationCount] = {
     {210, 4020, "最初のレコードに移動", 233, 234},
     {900, 4020, "前のレコードに移動", 231, 232},
     {1710, 4020, "次のレコードに移動", 235, 236},
@@ -44,7 +41,7 @@ constexpr int IndexLeft = 15;
 
 // Picture6: close, keep on top, delete entry, delete number; Picture7: new entry.
 enum Command { Close, KeepOnTop, DeleteEntry, DeleteNumber, CommandCount };
-constexpr ImageCommand Commands[CommandCount] = {
+constexpr FaceButton Commands[CommandCount] = {
     {7410, 6660, "電話帳を閉じます。", 103, 104},
     {6780, 6660, "常に前面に表示。", 115, 116},
     {5400, 6660, "表示中のデータを削除", 213, 214},
@@ -52,7 +49,7 @@ constexpr ImageCommand Commands[CommandCount] = {
 };
 constexpr int KeepOnTopOn = 115;
 constexpr int KeepOnTopOff = 116;
-constexpr ImageCommand NewEntry{4170, 6660, "新規登録", 221, 222};
+constexpr FaceButton NewEntry{4170, 6660, "新規登録", 221, 222};
 constexpr int NewEntryHitWidth = 75;
 constexpr int NewEntryHitHeight = 32;
 constexpr int CommandHit = 32;

@@ -43,10 +43,6 @@ void Place(QWidget *w, const Box &b) {
                    TwipsToPixelsY(b.height));
 }
 
-QString DatabasePath() {
-    return Program::filePath(QStringLiteral("Kolvane.mdb"));
-}
-
 QLabel *CaptionLabel(QWidget *parent, const QString &text, int top, int height = LineHeight) {
     auto *label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
@@ -143,7 +139,7 @@ void PhonebookWindow::BuildLayout() {
     Label3[1]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     for (int i = 0; i < NavigationCount; ++i) {
-        const ImageCommand &c = NavigationButtons[i];
+        const FaceButton &c = NavigationButtons[i];
         auto *b = new ImageButton(CommandHit, CommandHit, this);
         b->setFixedSize(35, 35);
         b->setObjectName(QStringLiteral("Picture4(%1)").arg(i));
@@ -312,14 +308,9 @@ void PhonebookWindow::BuildEntryBoxes() {
 }
 
 void PhonebookWindow::BuildCommands() {
-    const auto make = [this](const ImageCommand &c, int hitWidth, int width, const QString &name) {
-        auto *b = new ImageButton(hitWidth, CommandHit, this);
+    const auto make = [this](const FaceButton &c, int hitWidth, int width, const QString &name) {
+        ImageButton *b = MakeFaceButton(c, hitWidth, CommandHit, this, name);
         b->setFixedSize(width, 35);
-        b->setObjectName(name);
-        b->setToolTip(QString::fromUtf8(c.tip));
-        b->setPressedFace(c.pressed);
-        b->setFace(c.normal);
-        b->move(TwipsToPixelsX(c.left), TwipsToPixelsY(c.top));
         return b;
     };
     for (int i = 0; i < CommandCount; ++i)
@@ -366,7 +357,7 @@ void PhonebookWindow::FormLoad() {
                       TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
     setGeometry(QRect(WindowChrome::VisiblePosition(saved), saved.size()));
 
-    connection_ = std::make_unique<db::Database>(DatabasePath());
+    connection_ = std::make_unique<db::Database>(Program::DatabasePath());
     Data1 = std::make_unique<db::phonebook::EntryCursor>(*connection_);
     Option1[0]->setChecked(true);
     Data3->showAll(*connection_);
@@ -589,7 +580,7 @@ void PhonebookWindow::NumberRowEntered(int row) {
     if (Label5[row]->text().isEmpty()) {
         const qint32 id = ShownEntryId();
         if (id != 0) {
-            db::Database d(DatabasePath());
+            db::Database d(Program::DatabasePath());
             if (const auto tel = db::phonebook::CreateNumberRow(d, id))
                 Label5[row]->setText(QString::number(*tel));
         }
@@ -602,7 +593,7 @@ void PhonebookWindow::NumberBoxLeft(int row) {
     // An emptied box writes nothing: the stored number stays.
     if (Label5[row]->text().isEmpty() || Text2[row]->text().isEmpty())
         return;
-    db::Database d(DatabasePath());
+    db::Database d(Program::DatabasePath());
     db::phonebook::SetNumberField(d, tel, QStringLiteral("電番"), Text2[row]->text());
 }
 
@@ -610,7 +601,7 @@ void PhonebookWindow::KindBoxLeft(int row) {
     const qint32 tel = db::phonebook::IdOfText(Label5[row]->text());
     if (Label5[row]->text().isEmpty() || Combo1[row]->currentText().isEmpty())
         return;
-    db::Database d(DatabasePath());
+    db::Database d(Program::DatabasePath());
     db::phonebook::SetNumberField(d, tel, QStringLiteral("摘要"), Combo1[row]->currentText());
 }
 
@@ -657,7 +648,7 @@ void PhonebookWindow::DeleteNumberClicked() {
     if (Dialogs::Show(this, box) != Dialogs::Answer::Ok)
         return;
     if (!Label5[r]->text().isEmpty()) {
-        db::Database d(DatabasePath());
+        db::Database d(Program::DatabasePath());
         db::phonebook::DeleteNumberRow(d, db::phonebook::IdOfText(Label5[r]->text()));
     }
     FillNumbersAndHistory();
@@ -723,7 +714,7 @@ void PhonebookWindow::ExportVCardClicked() {
         return;
     exchange::ExportReport r;
     {
-        db::Database d(DatabasePath());
+        db::Database d(Program::DatabasePath());
         r = exchange::ExportPhonebookVCard(d, path, exchange::Wording::Japanese);
     }
     Dialogs::MessageBox box;
@@ -743,7 +734,7 @@ void PhonebookWindow::ImportVCardClicked() {
         return;
     exchange::ImportReport r;
     {
-        db::Database d(DatabasePath());
+        db::Database d(Program::DatabasePath());
         r = exchange::ImportPhonebookVCard(d, path, exchange::Wording::Japanese);
     }
     Dialogs::MessageBox box;

@@ -413,7 +413,7 @@ private slots:
     // A call database that cannot record calls is said here too, and the notice goes when a
     // call is recorded again.
     void unusableDatabaseIsSaid() {
-        const QString path = Program::filePath(QStringLiteral("Kolvane.mdb"));
+        const QString path = Program::DatabasePath();
         startWithTa();
         HistoryWindow *w = open();
         QVERIFY(w);
@@ -540,7 +540,7 @@ private:
     }
 
     static QString layoutPath() { return Program::filePath(QStringLiteral("Rireki.ini")); }
-    static QString dbPath() { return Program::filePath(QStringLiteral("Kolvane.mdb")); }
+    static QString dbPath() { return Program::DatabasePath(); }
 
     // History rows with these ids: number "03" + id, name "名前" + id.
     static void seed(const QList<int> &rowIds) {

@@ -130,7 +130,7 @@ private slots:
 
         int yamada = 0;
         {
-            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            db::Database d(Program::DatabasePath());
             yamada =
                 addEntry(d, QStringLiteral("山田 太郎"), QStringLiteral("千葉県柏市旭町１－２－３"),
                          QStringLiteral("277-0852"));
@@ -209,7 +209,7 @@ private slots:
         QFETCH(QString, remark);
         int sato = 0;
         {
-            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            db::Database d(Program::DatabasePath());
             addNumber(d, addEntry(d, QStringLiteral("山田 太郎")), QStringLiteral("0471234567"));
             sato = addEntry(d, QStringLiteral("佐藤 商店"), QStringLiteral("東京都千代田区"));
             addNumber(d, sato, typed, remark);
@@ -240,7 +240,7 @@ private slots:
     // Two reports a moment apart are two calls with consecutive ids after the largest so far.
     void consecutiveCallsTakeConsecutiveIds() {
         {
-            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            db::Database d(Program::DatabasePath());
             db::RowSet t = d.openTable(QStringLiteral("着信履歴"));
             t.addNew();
             t.setField(QStringLiteral("履歴ID"), 41);
@@ -403,7 +403,7 @@ private slots:
     // A damaged or foreign call database: the call is shown and rung, and the file is left
     // exactly as it was.
     void foreignDatabaseIsLeftAlone() {
-        const QString path = Program::filePath(QStringLiteral("Kolvane.mdb"));
+        const QString path = Program::DatabasePath();
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("not a database at all\r\n");
@@ -426,7 +426,7 @@ private slots:
 
     // Said from the start, before any call.
     void unusableDatabaseSaidAtLoad() {
-        QFile f(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        QFile f(Program::DatabasePath());
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
         f.close();
@@ -437,7 +437,7 @@ private slots:
     // A database locked by another program: no lookup and no row, but the call is shown, and
     // the next call after the lock is stored.
     void lockedDatabaseSkipsTheRowOnly() {
-        const QString path = Program::filePath(QStringLiteral("Kolvane.mdb"));
+        const QString path = Program::DatabasePath();
         {
             db::Database d(path);
             addNumber(d, addEntry(d, QStringLiteral("山田 太郎"), {}, {}),
@@ -491,7 +491,7 @@ private slots:
         const QString address =
             QStringLiteral("北海道札幌市中央区北一条西二丁目一番地 札幌時計台ビル十二階 𠮷野家前");
         {
-            db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            db::Database d(Program::DatabasePath());
             addNumber(d, addEntry(d, name, address), QStringLiteral("0111234567"),
                       QStringLiteral("本社代表番号（受付）・夜間は留守番電話"));
         }
@@ -730,7 +730,7 @@ private:
         QList<HistoryRow> rows;
         {
             QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "reader");
-            d.setDatabaseName(Program::filePath(QStringLiteral("Kolvane.mdb")));
+            d.setDatabaseName(Program::DatabasePath());
             d.open();
             QSqlQuery q(d);
             q.exec(QStringLiteral("SELECT 履歴ID, 日時, 時間, 電番, 氏名, 住所, 郵便番号, 着信者ID "

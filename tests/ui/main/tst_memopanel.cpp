@@ -195,7 +195,7 @@ private:
         return window_->findChild<QLabel *>(QString::fromLatin1(name))->text();
     }
     static QVariant memoOf(qint32 id) {
-        db::Database d(Program::filePath(QStringLiteral("Kolvane.mdb")));
+        db::Database d(Program::DatabasePath());
         QSqlQuery q(d.sqlDatabase());
         q.prepare(QStringLiteral("SELECT メモ FROM 着信履歴 WHERE 履歴ID = ?"));
         q.addBindValue(id);

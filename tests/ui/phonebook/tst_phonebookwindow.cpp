@@ -824,7 +824,7 @@ private slots:
     }
 
 private:
-    QString dbPath() const { return Program::filePath(QStringLiteral("Kolvane.mdb")); }
+    QString dbPath() const { return Program::DatabasePath(); }
 
     void open() {
         if (!state_)

@@ -1,6 +1,4 @@
-#include "db/AccessReader.h"
-
-#include "db/ReferenceDatabase.h"
+#include "accessreader/AccessReader.h"
 
 #include <QDataStream>
 #include <QIODevice>
@@ -9,6 +7,7 @@
 #include <QVector>
 #include <functional>
 #include <mdbtools.h>
+#include <optional>
 
 namespace {
 
@@ -85,14 +84,19 @@ bool AccessForEachRow(MdbHandle *mdb, const QString &table, const QStringList &w
     return read;
 }
 
-std::optional<ReferenceRow> AccessLookup(MdbHandle *mdb, const QString &table,
-                                         const QStringList &wanted, const QString &number) {
-    std::optional<ReferenceRow> found;
+// The values of the row a lookup found, in the order the answer sends them.
+struct FoundRow {
+    QString name, address, zip;
+};
+
+std::optional<FoundRow> AccessLookup(MdbHandle *mdb, const QString &table,
+                                     const QStringList &wanted, const QString &number) {
+    std::optional<FoundRow> found;
     AccessForEachRow(mdb, table, wanted, [&](const std::function<QByteArray(int)> &bytes) {
         const auto text = [&](int role) { return QString::fromUtf8(bytes(role)); };
         if (text(0) != number)
             return true;
-        found = ReferenceRow{text(1), text(2), text(3)};
+        found = FoundRow{text(1), text(2), text(3)};
         return false;
     });
     return found;
@@ -159,7 +163,7 @@ QByteArray Answer(const QList<QByteArray> &request) {
     const QStringList wanted = {text(3), text(4), text(5), text(6)};
     if (what == "lookup" && request.size() == 8)
         return WithFile(path, [&](MdbHandle *mdb, QDataStream &s) {
-            std::optional<ReferenceRow> row;
+            std::optional<FoundRow> row;
             if (HasColumns(mdb, text(2), wanted))
                 row = AccessLookup(mdb, text(2), wanted, text(7));
             s << row.has_value();

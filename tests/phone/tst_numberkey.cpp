@@ -1,5 +1,5 @@
 // Numbers as people type them reduce to the same digits.
-#include "callerid/NumberKey.h"
+#include "phone/NumberKey.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "callerid/NumberKey.h"
+#include "phone/NumberKey.h"
 
 QString NumberKey(const QString &number) {
     QString digits;
@@ -22,4 +22,22 @@ QString NumberKey(const QString &number) {
             return QLatin1Char('0') + national;
     }
     return digits;
+}
+
+bool IsNumeric(const QString &text) {
+    auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && blank(text.at(begin)))
+        ++begin;
+    while (end > begin && blank(text.at(end - 1)))
+        --end;
+    if (begin == end)
+        return false;
+    for (qsizetype i = begin; i < end; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
 }
