@@ -657,14 +657,9 @@ void PhonebookWindow::WriteFocusedNumberBox() {
 }
 
 void PhonebookWindow::OnDeleteEntryClicked() {
-    Dialogs::MessageBox box;
-    box.text = nameBox_->text() + QStringLiteral("の全情報を削除します。");
-    box.title = QStringLiteral("削除の確認");
-    box.icon = Dialogs::Icon::Stop;
-    box.buttons = Dialogs::Buttons::OkCancel;
-    box.defaultButton = Dialogs::Answer::Cancel;
-    box.systemModal = true;
-    if (Dialogs::Show(this, box) != Dialogs::Answer::Ok || !cursor_)
+    if (!Dialogs::Confirm(this, nameBox_->text() + QStringLiteral("の全情報を削除します。"),
+                          QStringLiteral("削除の確認"), Dialogs::Icon::Stop) ||
+        !cursor_)
         return;
     if (newEntryPending_) {
         // The new row was never stored: it is simply given up.
@@ -679,14 +674,8 @@ void PhonebookWindow::OnDeleteEntryClicked() {
 
 void PhonebookWindow::OnDeleteNumberClicked() {
     const NumberLine &selected = numberLines_[selectedNumberLine_];
-    Dialogs::MessageBox box;
-    box.text = selected.numberBox->text() + QStringLiteral("を削除します。");
-    box.title = QStringLiteral("削除の確認");
-    box.icon = Dialogs::Icon::Question;
-    box.buttons = Dialogs::Buttons::OkCancel;
-    box.defaultButton = Dialogs::Answer::Cancel;
-    box.systemModal = true;
-    if (Dialogs::Show(this, box) != Dialogs::Answer::Ok)
+    if (!Dialogs::Confirm(this, selected.numberBox->text() + QStringLiteral("を削除します。"),
+                          QStringLiteral("削除の確認"), Dialogs::Icon::Question))
         return;
     if (selected.telId) {
         db::Database d(Program::DatabasePath());
@@ -701,12 +690,10 @@ void PhonebookWindow::OnMailLinkClicked(int item) {
         return;
     if (Shell::OpenMail(address))
         return;
-    Dialogs::MessageBox box;
-    box.text = QStringLiteral("貴様がお使いのパソコンでは、このプログラムから\n"
-                              "メッセージ作成画面の立ち上げは出来ない様です");
-    box.title = QCoreApplication::applicationName();
-    box.icon = Dialogs::Icon::Stop;
-    Dialogs::Show(this, box);
+    Dialogs::Tell(this,
+                  QStringLiteral("貴様がお使いのパソコンでは、このプログラムから\n"
+                                 "メッセージ作成画面の立ち上げは出来ない様です"),
+                  QCoreApplication::applicationName(), Dialogs::Icon::Stop);
 }
 
 void PhonebookWindow::OnKeepOnTopClicked() {
@@ -795,12 +782,12 @@ void PhonebookWindow::OnExportVCardChosen() {
         db::Database d(Program::DatabasePath());
         report = exchange::ExportPhonebookVCard(d, path, exchange::Wording::Japanese);
     }
-    Dialogs::MessageBox box;
-    box.title = QStringLiteral("電話帳");
-    box.icon = report.ok ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation;
-    box.text = report.ok ? QStringLiteral("%1件をvCardで保存しました。").arg(report.count)
-                         : QStringLiteral("vCardで保存できませんでした。\n") + report.error;
-    Dialogs::Show(this, box);
+    if (report.ok)
+        Dialogs::Tell(this, QStringLiteral("%1件をvCardで保存しました。").arg(report.count),
+                      QStringLiteral("電話帳"), Dialogs::Icon::Information);
+    else
+        Dialogs::Tell(this, QStringLiteral("vCardで保存できませんでした。\n") + report.error,
+                      QStringLiteral("電話帳"), Dialogs::Icon::Exclamation);
 }
 
 void PhonebookWindow::OnImportVCardChosen() {
@@ -815,28 +802,26 @@ void PhonebookWindow::OnImportVCardChosen() {
         db::Database d(Program::DatabasePath());
         report = exchange::ImportPhonebookVCard(d, path, exchange::Wording::Japanese);
     }
-    Dialogs::MessageBox box;
-    box.title = QStringLiteral("電話帳");
     if (!report.ok) {
-        box.icon = Dialogs::Icon::Exclamation;
-        box.text = QStringLiteral("vCardから読み込めませんでした。\n") + report.error;
+        QString text = QStringLiteral("vCardから読み込めませんでした。\n") + report.error;
         if (!report.skipped.isEmpty())
-            box.text += QStringLiteral("\n\n") + SomeLines(report.skipped);
-        Dialogs::Show(this, box);
+            text += QStringLiteral("\n\n") + SomeLines(report.skipped);
+        Dialogs::Tell(this, text, QStringLiteral("電話帳"), Dialogs::Icon::Exclamation);
         return;
     }
-    box.icon = report.skipped.isEmpty() ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation;
-    box.text = QStringLiteral("%1件を読み込みました。").arg(report.added);
+    QString text = QStringLiteral("%1件を読み込みました。").arg(report.added);
     if (!report.duplicates.isEmpty())
-        box.text += QStringLiteral("\n\n電話帳に既にあるため追加しなかった番号：\n") +
-                    SomeLines(report.duplicates);
+        text += QStringLiteral("\n\n電話帳に既にあるため追加しなかった番号：\n") +
+                SomeLines(report.duplicates);
     if (!report.skipped.isEmpty())
-        box.text += QStringLiteral("\n\n読み込めなかったカード：\n") + SomeLines(report.skipped);
+        text += QStringLiteral("\n\n読み込めなかったカード：\n") + SomeLines(report.skipped);
     if (report.added > 0 && cursor_) {
         // The new entries are the last rows: the list is read again and the last one shown.
         ChooseIndex(indexGroup_->checkedId() < 0 ? 0 : indexGroup_->checkedId());
         cursor_->moveLast();
         Reposition();
     }
-    Dialogs::Show(this, box);
+    Dialogs::Tell(this, text, QStringLiteral("電話帳"),
+                  report.skipped.isEmpty() ? Dialogs::Icon::Information
+                                           : Dialogs::Icon::Exclamation);
 }
