@@ -10,11 +10,11 @@
 #include "platform/desktop/FileChooser.h"
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/Shell.h"
-#include "platform/desktop/TrayIcon.h"
 #include "runstate/RunState.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/PhonebookRows.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/main/MainWindow.h"
 #include "ui/phonebook/PhonebookWindow.h"
@@ -31,7 +31,6 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <memory>
@@ -68,22 +67,20 @@ class PhonebookWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
-        Dialogs::resetForTest();
-        FileChooser::resetForTest();
-        Recorder::start();
+        desktop_.reset();
+        desktop_ = std::make_unique<TestDesktop>();
+        QVERIFY(desktop_->isValid());
         Shell::setMailResultForTest(true);
-        TrayIcon::setAvailableForTest(true);
     }
 
     void cleanup() {
         window_.reset();
         app_.reset();
         state_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
-        QVERIFY(Dialogs::takeAsked().isEmpty());
+        // Every box a test caused was answered and checked by it.
+        const bool noBoxLeft = Dialogs::takeAsked().isEmpty();
+        desktop_.reset();
+        QVERIFY(noBoxLeft);
     }
 
     // --- browsing ---
@@ -276,6 +273,32 @@ private slots:
         QCOMPARE(window_->shownEntryId(), second);
         QCOMPARE(line("Text2(0)")->text(), QStringLiteral("0522222222"));
         QCOMPARE(label("Label3(0)"), QStringLiteral("2"));
+    }
+
+    // The number lines' TelIDs go with the shown entry: its rows in TelID order, then none;
+    // a line that does not exist has none.
+    void numberIdsFollowShownEntry() {
+        int first = 0;
+        int second = 0;
+        {
+            db::Database d(dbPath());
+            first = addEntry(d, QStringLiteral("一"));
+            addNumber(d, first, QStringLiteral("0311111111"));
+            second = addEntry(d, QStringLiteral("二"));
+            addNumber(d, second, QStringLiteral("0322222222"));
+            addNumber(d, second, QStringLiteral("0333333333"));
+        }
+        open();
+        QCOMPARE(window_->shownEntryId(), second);
+        QCOMPARE(shownNumberIds(), telIdsOf(second) << std::nullopt);
+        press("Picture4(0)");
+        QCOMPARE(window_->shownEntryId(), first);
+        QCOMPARE(shownNumberIds(), telIdsOf(first) << std::nullopt << std::nullopt);
+        QCOMPARE(window_->numberId(-1), std::nullopt);
+        QCOMPARE(window_->numberId(PhonebookWindow::NumberLineCount), std::nullopt);
+        press("Picture4(1)"); // before the first: no entry, no numbers
+        QCOMPARE(window_->shownEntryId(), 0);
+        QCOMPARE(shownNumberIds(), QList<std::optional<qint32>>(3, std::nullopt));
     }
 
     // --- editing ---
@@ -501,14 +524,14 @@ private slots:
             addEntry(d, QStringLiteral("メール"));
         }
         open();
-        QTest::mouseClick(label_("Label6(0)"), Qt::LeftButton);
+        QTest::mouseClick(labelWidget("Label6(0)"), Qt::LeftButton);
         QCOMPARE(Recorder::take(), QStringList{}); // no address: nothing
         line("Text1(6)")->setText(QStringLiteral("b@example.jp"));
-        QTest::mouseClick(label_("Label6(1)"), Qt::LeftButton);
+        QTest::mouseClick(labelWidget("Label6(1)"), Qt::LeftButton);
         QCOMPARE(Recorder::take(), QStringList{"shell mailto:b@example.jp"});
         Shell::setMailResultForTest(false);
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
-        QTest::mouseClick(label_("Label6(1)"), Qt::LeftButton);
+        QTest::mouseClick(labelWidget("Label6(1)"), Qt::LeftButton);
         const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].icon, Dialogs::Icon::Stop);
@@ -731,7 +754,7 @@ private slots:
             db::Database d(dbPath());
             addNumber(d, addEntry(d, "田中 太郎"), "0312345678", "自宅");
         }
-        const QString file = dir_->filePath("in.vcf");
+        const QString file = desktop_->file("in.vcf");
         {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -771,7 +794,7 @@ private slots:
     }
 
     void importVCardFailureSaysWhy() {
-        const QString file = dir_->filePath("notes.txt");
+        const QString file = desktop_->file("notes.txt");
         {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -797,7 +820,7 @@ private slots:
             addEntry(d, "佐藤 花子");
         }
         open();
-        const QString file = dir_->filePath("out.vcf");
+        const QString file = desktop_->file("out.vcf");
         FileChooser::setNextFileName(file);
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         chooseFromContextMenu(window_.get(), QPoint(5, 5), "vCardで保存…");
@@ -811,13 +834,13 @@ private slots:
         QCOMPARE(back.entries[0].address, QStringLiteral("東京都"));
         QCOMPARE(back.entries[0].numbers[0].kind, QStringLiteral("Ｆａｘ"));
 
-        FileChooser::setNextFileName(dir_->path());
+        FileChooser::setNextFileName(desktop_->folder());
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         chooseFromContextMenu(window_.get(), QPoint(5, 5), "vCardで保存…");
         asked = Dialogs::takeAsked();
         QCOMPARE(asked.size(), 1);
-        QCOMPARE(asked[0].text, QStringLiteral("vCardで保存できませんでした。\n") + dir_->path() +
-                                    QStringLiteral(" に書き込めません。"));
+        QCOMPARE(asked[0].text, QStringLiteral("vCardで保存できませんでした。\n") +
+                                    desktop_->folder() + QStringLiteral(" に書き込めません。"));
         QCOMPARE(asked[0].icon, Dialogs::Icon::Exclamation);
     }
 
@@ -861,6 +884,23 @@ private:
         return q.exec(sql) && q.next() ? q.value(0) : QVariant();
     }
 
+    QList<std::optional<qint32>> telIdsOf(int entry) const {
+        db::Database d(dbPath());
+        QSqlQuery q(d.sqlDatabase());
+        QList<std::optional<qint32>> ids;
+        if (q.exec(QStringLiteral("SELECT TelID FROM 電話番号 WHERE IDsub = %1 ORDER BY TelID")
+                       .arg(entry)))
+            while (q.next())
+                ids << q.value(0).toInt();
+        return ids;
+    }
+    QList<std::optional<qint32>> shownNumberIds() const {
+        QList<std::optional<qint32>> ids;
+        for (int i = 0; i < PhonebookWindow::NumberLineCount; ++i)
+            ids << window_->numberId(i);
+        return ids;
+    }
+
     bool focusIs(QWidget *w) const {
         QWidget *f = QApplication::focusWidget();
         return f == w || (f && f->parentWidget() == w && qobject_cast<QComboBox *>(w));
@@ -872,9 +912,9 @@ private:
     }
     QComboBox *combo(const QString &name) const { return window_->findChild<QComboBox *>(name); }
     QTableView *grid(const QString &name) const { return window_->findChild<QTableView *>(name); }
-    QLabel *label_(const QString &name) const { return window_->findChild<QLabel *>(name); }
+    QLabel *labelWidget(const QString &name) const { return window_->findChild<QLabel *>(name); }
     QString label(const QString &name) const {
-        QLabel *l = label_(name);
+        QLabel *l = labelWidget(name);
         return l ? l->text() : QStringLiteral("<missing>");
     }
     ImageButton *button(const QString &name) const { return button(window_.get(), name); }
@@ -930,7 +970,7 @@ private:
         QTRY_VERIFY(!QApplication::activePopupWidget());
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<RunState> state_;
     std::unique_ptr<PhonebookWindow> window_;
     std::unique_ptr<KolvaneApp> app_;
