@@ -3,7 +3,10 @@
 #include "ui/chrome/SkinnedWindow.h"
 #include "ui/phonebook/PhonebookFaces.h"
 
+#include <QList>
+#include <QMap>
 #include <memory>
+#include <optional>
 
 class EntryListModel;
 class HistoryOfEntryModel;
@@ -30,13 +33,22 @@ class EntryCursor;
 // the entry's fields when the cursor leaves the row or the window closes, a number when its
 // box is left. It owns one connection for its list, cursor and models and gives it up when
 // it closes (also when compaction starts).
+//
+// Its code is in three files: PhonebookLayout.cpp builds the controls from PhonebookFaces,
+// PhonebookWindow.cpp browses, edits, writes and deletes, PhonebookVCardMenu.cpp is the
+// right-click menu that saves and reads vCard.
 class PhonebookWindow : public SkinnedWindow {
     Q_OBJECT
 public:
+    // The entry shows three of its numbers, one line each.
+    static constexpr int NumberLineCount = 3;
+    // Index button 0 lists every entry, 1 ... 46 the entries of one letter.
+    static constexpr int IndexButtonCount = 47;
+
     explicit PhonebookWindow(RunState &state, QWidget *parent = nullptr);
     ~PhonebookWindow() override;
 
-    // The shown entry's numbers and calls, reloaded; the delete-number row goes back to 0.
+    // The shown entry's numbers and calls, reloaded; the delete-number line goes back to 0.
     void FillNumbersAndHistory();
     // The first activation: the last entry is shown.
     void FirstActivation();
@@ -44,11 +56,19 @@ public:
     // Index button k: 0 every entry, 1 ... 46 the entries of that letter.
     void ChooseIndex(int k);
 
-    // The number row that the delete-number command acts on (the last one entered).
-    qint16 SelectedNumberRow = 0;
-    bool OpenAtLastPending = true;
-    bool NewEntryPending = false;
-    bool PhonebookOnTop = false;
+    // The ID of the shown entry; 0 for none (before the first, after the last, a new entry).
+    qint32 shownEntryId() const { return shownEntryId_; }
+    // The TelID of number line `line`'s row in 電話番号; none until the line has a row.
+    std::optional<qint32> numberId(int line) const;
+    // The index letter of the list, "*" for every entry.
+    QString indexLetter() const { return indexLetter_; }
+    // The number line that the delete-number command acts on (the last one entered).
+    int selectedNumberLine() const { return selectedNumberLine_; }
+    // The last entry is still to be shown on the first activation.
+    bool openAtLastPending() const { return openAtLastPending_; }
+    // The boxes hold an entry that is not stored yet.
+    bool newEntryPending() const { return newEntryPending_; }
+    bool keptOnTop() const { return keptOnTop_; }
 
 signals:
     // The window has written its edits and given up its connection.
@@ -63,60 +83,88 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // One of the number lines: the number, its kind (摘要) and the TelID of its row.
+    struct NumberLine {
+        QLineEdit *numberBox = nullptr;
+        QComboBox *kindBox = nullptr;
+        std::optional<qint32> telId;
+    };
+
+    // PhonebookLayout.cpp
     void BuildLayout();
+    void BuildTitleStrip();
+    void BuildEntryList();
+    void BuildNavigation();
     void BuildIndexFrame();
     void BuildEntryBoxes();
+    void BuildNameAndIndexBoxes();
+    void BuildNumberLines();
+    void BuildAddressBoxes();
+    void BuildMailBoxes();
+    void WatchBoxes();
+    void BuildHistoryList();
     void BuildCommands();
     void SetFocusOrder();
-    void FormLoad();
-    void Unload();
+    void SetBoxesEditable(bool editable);
+    QList<QLineEdit *> lineBoxes() const;
 
+    // PhonebookWindow.cpp
+    void LoadWindow();
+    void Unload();
     void Reposition();
     void ShowEntryFields();
-    QMap<QString, QString> BoxValues() const;
+    QMap<QString, QString> boxValues() const;
     void WritePendingEdits();
     void StoreNewEntry();
-
-    void NumberRowEntered(int row);
-    void NumberBoxLeft(int row);
-    void KindBoxLeft(int row);
+    void OnNumberLineEntered(int line);
+    void OnNumberBoxLeft(int line);
+    void OnKindBoxLeft(int line);
     void WriteFocusedNumberBox();
-    void EntryListClicked(int line);
-    void NewEntryClicked();
-    void DeleteEntryClicked();
-    void DeleteNumberClicked();
-    void MailLinkClicked(int item);
-    void KeepOnTopClicked();
-    void ExportVCardClicked();
-    void ImportVCardClicked();
-    int KeepOnTopFace() const;
-    qint32 ShownEntryId() const;
+    void OnEntryListClicked(int row);
+    void OnNewEntryClicked();
+    void OnDeleteEntryClicked();
+    void OnDeleteNumberClicked();
+    void OnMailLinkClicked(int item);
+    void OnKeepOnTopClicked();
+    int keepOnTopFace() const;
 
-    RunState &state;
+    // PhonebookVCardMenu.cpp
+    void OnExportVCardChosen();
+    void OnImportVCardChosen();
+
+    RunState &state_;
     std::unique_ptr<db::Database> connection_;
-    std::unique_ptr<db::phonebook::EntryCursor> Data1;
-    EntryListModel *Data3 = nullptr;
-    HistoryOfEntryModel *Data4 = nullptr;
+    std::unique_ptr<db::phonebook::EntryCursor> cursor_;
+    EntryListModel *entryListModel_ = nullptr;
+    HistoryOfEntryModel *historyModel_ = nullptr;
     bool unloaded_ = false;
 
-    QLabel *Caption = nullptr;
-    TitleBarButtons *Picture5 = nullptr;
-    QTableView *MSFlexGrid1 = nullptr;
-    QTableView *MSFlexGrid2 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3[3] = {};
-    QLabel *Label4 = nullptr;
-    QLabel *Label5[3] = {};
-    QLabel *Label6[2] = {};
-    QWidget *Frame1 = nullptr;
-    QButtonGroup *Option1Group = nullptr;
-    QRadioButton *Option1[47] = {};
-    QLineEdit *Text1[8] = {}; // 2 (住所) is the multi-line box below; 4 is not used
-    QPlainTextEdit *AddressBox = nullptr;
-    QComboBox *Combo2 = nullptr;
-    QLineEdit *Text2[3] = {};
-    QComboBox *Combo1[3] = {};
-    ImageButton *Picture4[PhonebookFaces::NavigationCount] = {};
-    ImageButton *Picture6[PhonebookFaces::CommandCount] = {};
-    ImageButton *Picture7 = nullptr;
+    qint32 shownEntryId_ = 0;
+    QString indexLetter_;
+    int selectedNumberLine_ = 0;
+    bool openAtLastPending_ = true;
+    bool newEntryPending_ = false;
+    bool keptOnTop_ = false;
+
+    QLabel *caption_ = nullptr;
+    TitleBarButtons *titleButtons_ = nullptr;
+    QTableView *entryList_ = nullptr;
+    QLabel *positionLabel_ = nullptr;
+    QLabel *countLabel_ = nullptr;
+    ImageButton *navigationButtons_[PhonebookFaces::NavigationCount] = {};
+    QWidget *indexFrame_ = nullptr;
+    QButtonGroup *indexGroup_ = nullptr;
+    QRadioButton *indexButtons_[IndexButtonCount] = {};
+    QLineEdit *nameBox_ = nullptr;
+    QComboBox *indexBox_ = nullptr;
+    NumberLine numberLines_[NumberLineCount];
+    QPlainTextEdit *addressBox_ = nullptr;
+    QLineEdit *zipBox_ = nullptr;
+    QLineEdit *birthdayBox_ = nullptr;
+    QLabel *mailLinks_[2] = {};
+    QLineEdit *mailBoxes_[2] = {};
+    QLineEdit *otherBox_ = nullptr;
+    QTableView *historyList_ = nullptr;
+    ImageButton *commandButtons_[PhonebookFaces::CommandCount] = {};
+    ImageButton *newEntryButton_ = nullptr;
 };

@@ -10,11 +10,11 @@
 #include "platform/desktop/FileChooser.h"
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/Shell.h"
-#include "platform/desktop/TrayIcon.h"
 #include "runstate/RunState.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/PhonebookRows.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/main/MainWindow.h"
 #include "ui/phonebook/PhonebookWindow.h"
@@ -31,7 +31,6 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <memory>
@@ -68,36 +67,34 @@ class PhonebookWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
-        Dialogs::resetForTest();
-        FileChooser::resetForTest();
-        Recorder::start();
+        desktop_.reset();
+        desktop_ = std::make_unique<TestDesktop>();
+        QVERIFY(desktop_->isValid());
         Shell::setMailResultForTest(true);
-        TrayIcon::setAvailableForTest(true);
     }
 
     void cleanup() {
         window_.reset();
         app_.reset();
         state_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
-        QVERIFY(Dialogs::takeAsked().isEmpty());
+        // Every box a test caused was answered and checked by it.
+        const bool noBoxLeft = Dialogs::takeAsked().isEmpty();
+        desktop_.reset();
+        QVERIFY(noBoxLeft);
     }
 
     // --- browsing ---
 
     void emptyPhonebook() {
         open();
-        QVERIFY(!window_->OpenAtLastPending);
+        QVERIFY(!window_->openAtLastPending());
         QCOMPARE(label("Label3(0)"), QStringLiteral("0"));
         QCOMPARE(label("Label3(1)"), QStringLiteral("0"));
         QCOMPARE(label("Label3(2)"), QStringLiteral("／"));
-        QCOMPARE(label("Label2"), QString());
+        QCOMPARE(window_->shownEntryId(), 0);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(line(QStringLiteral("Text2(%1)").arg(i))->text(), QString());
-            QCOMPARE(label(QStringLiteral("Label5(%1)").arg(i)), QString());
+            QCOMPARE(window_->numberId(i), std::nullopt);
         }
         // Calls of callers outside the phonebook (着信者ID 0) are not listed.
         QCOMPARE(grid("MSFlexGrid2")->model()->rowCount(), 0);
@@ -195,7 +192,7 @@ private slots:
             QTest::mouseClick(window_->findChild<QRadioButton *>("Option1(5)"), Qt::LeftButton);
         QTest::mouseClick(option, Qt::LeftButton);
         QVERIFY(option->isChecked());
-        QCOMPARE(this->label("Label4"), label);
+        QCOMPARE(window_->indexLetter(), label);
         QAbstractItemModel *m = grid("MSFlexGrid1")->model();
         QStringList shown;
         for (int r = 0; r < m->rowCount(); ++r)
@@ -273,9 +270,35 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(list->model()->index(1, 0)).center());
         QCOMPARE(line("Text1(1)")->text(), QStringLiteral("二"));
-        QCOMPARE(label("Label2"), QString::number(second));
+        QCOMPARE(window_->shownEntryId(), second);
         QCOMPARE(line("Text2(0)")->text(), QStringLiteral("0522222222"));
         QCOMPARE(label("Label3(0)"), QStringLiteral("2"));
+    }
+
+    // The number lines' TelIDs go with the shown entry: its rows in TelID order, then none;
+    // a line that does not exist has none.
+    void numberIdsFollowShownEntry() {
+        int first = 0;
+        int second = 0;
+        {
+            db::Database d(dbPath());
+            first = addEntry(d, QStringLiteral("一"));
+            addNumber(d, first, QStringLiteral("0311111111"));
+            second = addEntry(d, QStringLiteral("二"));
+            addNumber(d, second, QStringLiteral("0322222222"));
+            addNumber(d, second, QStringLiteral("0333333333"));
+        }
+        open();
+        QCOMPARE(window_->shownEntryId(), second);
+        QCOMPARE(shownNumberIds(), telIdsOf(second) << std::nullopt);
+        press("Picture4(0)");
+        QCOMPARE(window_->shownEntryId(), first);
+        QCOMPARE(shownNumberIds(), telIdsOf(first) << std::nullopt << std::nullopt);
+        QCOMPARE(window_->numberId(-1), std::nullopt);
+        QCOMPARE(window_->numberId(PhonebookWindow::NumberLineCount), std::nullopt);
+        press("Picture4(1)"); // before the first: no entry, no numbers
+        QCOMPARE(window_->shownEntryId(), 0);
+        QCOMPARE(shownNumberIds(), QList<std::optional<qint32>>(3, std::nullopt));
     }
 
     // --- editing ---
@@ -287,12 +310,12 @@ private slots:
         }
         open();
         press("Picture7");
-        QVERIFY(window_->NewEntryPending);
+        QVERIFY(window_->newEntryPending());
         QCOMPARE(line("Text1(1)")->text(), QString());
         QCOMPARE(QApplication::focusWidget(), line("Text1(1)"));
         type(line("Text1(1)"), QStringLiteral("新田一郎"));
         QTest::keyClick(line("Text1(1)"), Qt::Key_Return);
-        QVERIFY(!window_->NewEntryPending);
+        QVERIFY(!window_->newEntryPending());
         QVERIFY(focusIs(combo("Combo2")));
         QCOMPARE(count("SELECT COUNT(*) FROM 住所録"), 2);
         QCOMPARE(value("SELECT 氏名 FROM 住所録 ORDER BY ID DESC").toString(),
@@ -367,26 +390,24 @@ private slots:
         open();
         clickInto(line("Text2(1)"));
         QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 2);
-        QVERIFY(!label("Label5(1)").isEmpty());
-        QCOMPARE(window_->SelectedNumberRow, qint16(1));
+        const std::optional<qint32> telId = window_->numberId(1);
+        QVERIFY(telId);
+        QCOMPARE(window_->selectedNumberLine(), 1);
         clickInto(line("Text1(3)")); // left without typing
         clickInto(line("Text2(1)")); // entered again
         QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 2);
         type(line("Text2(1)"), QStringLiteral("09012345678"));
         QTest::keyClick(line("Text2(1)"), Qt::Key_Return);
         QVERIFY(focusIs(combo("Combo1(1)")));
-        QCOMPARE(value(QStringLiteral("SELECT 電番 FROM 電話番号 WHERE TelID = %1")
-                           .arg(label("Label5(1)")))
+        QCOMPARE(value(QStringLiteral("SELECT 電番 FROM 電話番号 WHERE TelID = %1").arg(*telId))
                      .toString(),
                  QStringLiteral("09012345678"));
-        QCOMPARE(value(QStringLiteral("SELECT IDsub FROM 電話番号 WHERE TelID = %1")
-                           .arg(label("Label5(1)")))
+        QCOMPARE(value(QStringLiteral("SELECT IDsub FROM 電話番号 WHERE TelID = %1").arg(*telId))
                      .toInt(),
                  id);
         type(combo("Combo1(1)")->lineEdit(), QStringLiteral("携帯"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCOMPARE(value(QStringLiteral("SELECT 摘要 FROM 電話番号 WHERE TelID = %1")
-                           .arg(label("Label5(1)")))
+        QCOMPARE(value(QStringLiteral("SELECT 摘要 FROM 電話番号 WHERE TelID = %1").arg(*telId))
                      .toString(),
                  QStringLiteral("携帯"));
     }
@@ -417,7 +438,7 @@ private slots:
         open();
         clickInto(line("Text2(1)"));
         clickInto(line("Text2(0)"));
-        QCOMPARE(window_->SelectedNumberRow, qint16(0));
+        QCOMPARE(window_->selectedNumberLine(), 0);
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         press("Picture6(3)");
         const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
@@ -431,7 +452,7 @@ private slots:
         QCOMPARE(line("Text2(0)")->text(), QStringLiteral("0322222222"));
         QCOMPARE(combo("Combo1(0)")->currentText(), QStringLiteral("携帯"));
         QCOMPARE(line("Text2(1)")->text(), QString());
-        QCOMPARE(label("Label5(1)"), QString());
+        QCOMPARE(window_->numberId(1), std::nullopt);
         QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 1);
         QCOMPARE(button("Picture6(3)")->shownFace(), 212);
     }
@@ -503,14 +524,14 @@ private slots:
             addEntry(d, QStringLiteral("メール"));
         }
         open();
-        QTest::mouseClick(label_("Label6(0)"), Qt::LeftButton);
+        QTest::mouseClick(labelWidget("Label6(0)"), Qt::LeftButton);
         QCOMPARE(Recorder::take(), QStringList{}); // no address: nothing
         line("Text1(6)")->setText(QStringLiteral("b@example.jp"));
-        QTest::mouseClick(label_("Label6(1)"), Qt::LeftButton);
+        QTest::mouseClick(labelWidget("Label6(1)"), Qt::LeftButton);
         QCOMPARE(Recorder::take(), QStringList{"shell mailto:b@example.jp"});
         Shell::setMailResultForTest(false);
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
-        QTest::mouseClick(label_("Label6(1)"), Qt::LeftButton);
+        QTest::mouseClick(labelWidget("Label6(1)"), Qt::LeftButton);
         const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].icon, Dialogs::Icon::Stop);
@@ -537,7 +558,7 @@ private slots:
     void keepOnTopToggles() {
         open();
         press("Picture6(1)");
-        QVERIFY(window_->PhonebookOnTop);
+        QVERIFY(window_->keptOnTop());
         QVERIFY(window_->windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(button("Picture6(1)")->shownFace(), 115);
         press("Picture6(1)");
@@ -569,7 +590,7 @@ private slots:
         QVERIFY(Dialogs::takeAsked().isEmpty());
         PhonebookWindow *w = app_->phonebookWindow();
         QVERIFY(w);
-        QTRY_VERIFY(!w->OpenAtLastPending);
+        QTRY_VERIFY(!w->openAtLastPending());
         QCOMPARE(w->findChild<QLineEdit *>("Text1(1)")->text(), QStringLiteral("大阪商店"));
         QCOMPARE(w->findChild<QLineEdit *>("Text2(0)")->text(), QStringLiteral("0612345678"));
         QCOMPARE(w->findChild<QLineEdit *>("Text1(7)")->text(), QStringLiteral("見積もり"));
@@ -675,7 +696,7 @@ private slots:
         }
         pressOn(app_->mainWindow(), "Picture4(4)");
         QPointer<PhonebookWindow> first = app_->phonebookWindow();
-        QTRY_VERIFY(!first->OpenAtLastPending);
+        QTRY_VERIFY(!first->openAtLastPending());
         auto *other = first->findChild<QLineEdit *>("Text1(7)");
         other->setFocus();
         type(other, QStringLiteral("書きかけ"));
@@ -685,7 +706,7 @@ private slots:
         PhonebookWindow *second = app_->phonebookWindow();
         QVERIFY(second);
         QVERIFY(second != first);
-        QTRY_VERIFY(!second->OpenAtLastPending);
+        QTRY_VERIFY(!second->openAtLastPending());
         QCOMPARE(second->findChild<QLineEdit *>("Text1(1)")->text(), QStringLiteral("新顔"));
         QTRY_VERIFY(!first);
     }
@@ -705,7 +726,7 @@ private slots:
         QSignalSpy finished(app_.get(), &KolvaneApp::finished);
         pressOn(app_->mainWindow(), "Picture4(4)");
         PhonebookWindow *w = app_->phonebookWindow();
-        QTRY_VERIFY(!w->OpenAtLastPending);
+        QTRY_VERIFY(!w->openAtLastPending());
         w->move(120, 60);
         auto *name = w->findChild<QLineEdit *>("Text1(1)");
         name->setFocus();
@@ -733,7 +754,7 @@ private slots:
             db::Database d(dbPath());
             addNumber(d, addEntry(d, "田中 太郎"), "0312345678", "自宅");
         }
-        const QString file = dir_->filePath("in.vcf");
+        const QString file = desktop_->file("in.vcf");
         {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -773,7 +794,7 @@ private slots:
     }
 
     void importVCardFailureSaysWhy() {
-        const QString file = dir_->filePath("notes.txt");
+        const QString file = desktop_->file("notes.txt");
         {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -799,7 +820,7 @@ private slots:
             addEntry(d, "佐藤 花子");
         }
         open();
-        const QString file = dir_->filePath("out.vcf");
+        const QString file = desktop_->file("out.vcf");
         FileChooser::setNextFileName(file);
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         chooseFromContextMenu(window_.get(), QPoint(5, 5), "vCardで保存…");
@@ -813,13 +834,13 @@ private slots:
         QCOMPARE(back.entries[0].address, QStringLiteral("東京都"));
         QCOMPARE(back.entries[0].numbers[0].kind, QStringLiteral("Ｆａｘ"));
 
-        FileChooser::setNextFileName(dir_->path());
+        FileChooser::setNextFileName(desktop_->folder());
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         chooseFromContextMenu(window_.get(), QPoint(5, 5), "vCardで保存…");
         asked = Dialogs::takeAsked();
         QCOMPARE(asked.size(), 1);
-        QCOMPARE(asked[0].text, QStringLiteral("vCardで保存できませんでした。\n") + dir_->path() +
-                                    QStringLiteral(" に書き込めません。"));
+        QCOMPARE(asked[0].text, QStringLiteral("vCardで保存できませんでした。\n") +
+                                    desktop_->folder() + QStringLiteral(" に書き込めません。"));
         QCOMPARE(asked[0].icon, Dialogs::Icon::Exclamation);
     }
 
@@ -833,7 +854,7 @@ private:
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         window_->activateWindow();
-        QTRY_VERIFY(!window_->OpenAtLastPending);
+        QTRY_VERIFY(!window_->openAtLastPending());
     }
 
     void startApp() {
@@ -863,6 +884,23 @@ private:
         return q.exec(sql) && q.next() ? q.value(0) : QVariant();
     }
 
+    QList<std::optional<qint32>> telIdsOf(int entry) const {
+        db::Database d(dbPath());
+        QSqlQuery q(d.sqlDatabase());
+        QList<std::optional<qint32>> ids;
+        if (q.exec(QStringLiteral("SELECT TelID FROM 電話番号 WHERE IDsub = %1 ORDER BY TelID")
+                       .arg(entry)))
+            while (q.next())
+                ids << q.value(0).toInt();
+        return ids;
+    }
+    QList<std::optional<qint32>> shownNumberIds() const {
+        QList<std::optional<qint32>> ids;
+        for (int i = 0; i < PhonebookWindow::NumberLineCount; ++i)
+            ids << window_->numberId(i);
+        return ids;
+    }
+
     bool focusIs(QWidget *w) const {
         QWidget *f = QApplication::focusWidget();
         return f == w || (f && f->parentWidget() == w && qobject_cast<QComboBox *>(w));
@@ -874,9 +912,9 @@ private:
     }
     QComboBox *combo(const QString &name) const { return window_->findChild<QComboBox *>(name); }
     QTableView *grid(const QString &name) const { return window_->findChild<QTableView *>(name); }
-    QLabel *label_(const QString &name) const { return window_->findChild<QLabel *>(name); }
+    QLabel *labelWidget(const QString &name) const { return window_->findChild<QLabel *>(name); }
     QString label(const QString &name) const {
-        QLabel *l = label_(name);
+        QLabel *l = labelWidget(name);
         return l ? l->text() : QStringLiteral("<missing>");
     }
     ImageButton *button(const QString &name) const { return button(window_.get(), name); }
@@ -932,7 +970,7 @@ private:
         QTRY_VERIFY(!QApplication::activePopupWidget());
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<RunState> state_;
     std::unique_ptr<PhonebookWindow> window_;
     std::unique_ptr<KolvaneApp> app_;
