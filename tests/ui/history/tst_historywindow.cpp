@@ -6,12 +6,11 @@
 #include "db/Database.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/FileChooser.h"
-#include "platform/desktop/Recorder.h"
-#include "platform/desktop/TrayIcon.h"
 #include "settings/HistoryLayoutFile.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/TaSim.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/chrome/WindowChrome.h"
 #include "ui/history/HistoryModel.h"
@@ -29,7 +28,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -61,19 +59,14 @@ class HistoryWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
-        Dialogs::resetForTest();
+        desktop_ = std::make_unique<TestDesktop>();
+        QVERIFY(desktop_->isValid());
     }
 
     void cleanup() {
         app_.reset();
         sim_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
-        Dialogs::resetForTest();
+        desktop_.reset();
     }
 
     void noLayoutFileGivesDefaultsAndCloseCreatesIt() {
@@ -499,6 +492,9 @@ private slots:
                 qPrintable(boxes[0].text));
             QVERIFY2(boxes[0].text.contains(chosen), qPrintable(boxes[0].text));
             QCOMPARE(boxes[0].icon, Dialogs::Icon::Exclamation);
+            QCOMPARE(boxes[0].title, QStringLiteral("着信履歴"));
+            QCOMPARE(boxes[0].buttons, Dialogs::Buttons::Ok);
+            QVERIFY(!boxes[0].systemModal);
         }
         // The window goes on as before.
         QCOMPARE(w->model()->rowCount(), 3);
@@ -630,7 +626,7 @@ private:
         QTest::mouseDClick(w->grid()->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<TaSim> sim_;
     std::unique_ptr<KolvaneApp> app_;
 };
