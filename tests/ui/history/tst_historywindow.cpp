@@ -141,6 +141,43 @@ private slots:
         QCOMPARE(grip->pos(), QPoint(TwipsToPixelsX(4000 - 450), TwipsToPixelsY(1600 - 450)));
     }
 
+    // Close, on top, memo and register in the bar at the left, the two deletes in the bar at
+    // the right; both bars keep their distance from the bottom (and the right one from the
+    // right edge) as the window is resized.
+    void commandButtonsSitInTheirBars_data() {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("bar");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("close") << 0 << "Picture3" << 0 << "終了";
+        QTest::newRow("on top") << 1 << "Picture3" << 1 << "常に前面に表示する。";
+        QTest::newRow("memo") << 2 << "Picture3" << 2 << "メモの編集。";
+        QTest::newRow("register") << 3 << "Picture3" << 3 << "着信情報を電話帳に登録。";
+        QTest::newRow("delete selected") << 4 << "Picture6" << 0 << "選択履歴を削除";
+        QTest::newRow("delete all") << 5 << "Picture6" << 1 << "全履歴削除";
+    }
+    void commandButtonsSitInTheirBars() {
+        QFETCH(int, item);
+        QFETCH(QString, bar);
+        QFETCH(int, slot);
+        QFETCH(QString, tip);
+        start();
+        HistoryWindow *w = open();
+        QVERIFY(w);
+        auto *b = w->findChild<ImageButton *>(QStringLiteral("Picture4(%1)").arg(item));
+        QVERIFY(b);
+        QCOMPARE(b->parentWidget()->objectName(), bar);
+        QCOMPARE(b->pos(), QPoint(TwipsToPixelsX(slot * 540), 0));
+        QCOMPARE(b->toolTip(), tip);
+        w->resize(TwipsToPixelsX(7000), TwipsToPixelsY(5000));
+        const int inner = WindowChrome::PixelsToTwipsY(w->height());
+        const int left = bar == QLatin1String("Picture3")
+                             ? 240
+                             : WindowChrome::PixelsToTwipsX(w->width()) - 1600;
+        QCOMPARE(b->parentWidget()->pos(),
+                 QPoint(TwipsToPixelsX(left), TwipsToPixelsY(inner - 685)));
+    }
+
     void hiddenColumnsAndHeadings() {
         seed({1, 2});
         start();
