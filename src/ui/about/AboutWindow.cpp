@@ -58,69 +58,71 @@ AboutWindow::AboutWindow(const Texts &texts, QWidget *parent)
     setWindowIcon(::ProgramIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     BuildLayout(texts);
-    FormLoad();
+    Load();
 }
 
 void AboutWindow::BuildLayout(const Texts &texts) {
     resize(TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
 
-    Image1[0] = new QLabel(this);
-    Image1[0]->setPixmap(Pictures::Render(QStringLiteral(":/pictures/icon.svg"), QSize(32, 32)));
-    PlaceTwips(Image1[0], IconPlace);
-    Image1[1] = new QLabel(this);
-    Image1[1]->setPixmap(TitleLogo());
-    PlaceTwips(Image1[1], LogoPlace);
-    for (int i = 0; i < 2; ++i) {
-        Image1[i]->setObjectName(QStringLiteral("Image1(%1)").arg(i));
-        addDragSurface(Image1[i]);
-    }
+    programIcon_ = new QLabel(this);
+    programIcon_->setObjectName(QStringLiteral("Image1(0)"));
+    programIcon_->setPixmap(Pictures::Render(QStringLiteral(":/pictures/icon.svg"), QSize(32, 32)));
+    PlaceTwips(programIcon_, IconPlace);
+    addDragSurface(programIcon_);
+    logo_ = new QLabel(this);
+    logo_->setObjectName(QStringLiteral("Image1(1)"));
+    logo_->setPixmap(TitleLogo());
+    PlaceTwips(logo_, LogoPlace);
+    addDragSurface(logo_);
 
-    Label23 =
-        TextLabel(this, "Label23", AboutFaces::Label23, QStringLiteral("version ") + texts.version);
-    Label17 =
-        TextLabel(this, "Label17", AboutFaces::Label17, QStringLiteral("著作者：") + texts.author);
-    Label2 = TextLabel(this, "Label2", AboutFaces::Label2, QStringLiteral("HomePage:"));
-    Label3 = TextLabel(this, "Label3", AboutFaces::Label3, texts.homePage);
-    Label4 = TextLabel(this, "Label4", AboutFaces::Label4, QStringLiteral("e-mail:") + texts.mail);
+    versionLine_ =
+        TextLabel(this, "Label23", VersionPlace, QStringLiteral("version ") + texts.version);
+    authorLine_ =
+        TextLabel(this, "Label17", AuthorPlace, QStringLiteral("著作者：") + texts.author);
+    homePageHeading_ = TextLabel(this, "Label2", HomePageHeadingPlace, QStringLiteral("HomePage:"));
+    homePageLink_ = TextLabel(this, "Label3", HomePagePlace, texts.homePage);
+    mailLink_ = TextLabel(this, "Label4", MailPlace, QStringLiteral("e-mail:") + texts.mail);
     mail_ = texts.mail;
-    MakeLink(Label3);
-    MakeLink(Label4);
-    Label3->installEventFilter(this);
-    Label4->installEventFilter(this);
+    MakeLink(homePageLink_);
+    MakeLink(mailLink_);
+    homePageLink_->installEventFilter(this);
+    mailLink_->installEventFilter(this);
     // An address the build was not given has no link to show.
-    Label2->setVisible(!texts.homePage.isEmpty());
-    Label3->setVisible(!texts.homePage.isEmpty());
-    Label4->setVisible(!texts.mail.isEmpty());
+    homePageHeading_->setVisible(!texts.homePage.isEmpty());
+    homePageLink_->setVisible(!texts.homePage.isEmpty());
+    mailLink_->setVisible(!texts.mail.isEmpty());
 
     for (int i = 0; i < ButtonCount; ++i) {
         auto *button = new ImageButton(ButtonWidthPx, ButtonHeightPx, this);
         button->setObjectName(QStringLiteral("Picture12(%1)").arg(i));
         button->setToolTip(QString::fromUtf8(ButtonTip[i]));
         button->move(TwipsToPixelsX(ButtonLeft[i]), TwipsToPixelsY(ButtonTop));
-        Picture12[i] = button;
+        buttons_[i] = button;
     }
-    Picture12[Help]->setPressedFace(HelpPressed);
-    Picture12[Close]->setPressedFace(ClosePressed);
-    connect(Picture12[Help], &ImageButton::clicked, this, &AboutWindow::OpenHelp);
-    connect(Picture12[Close], &ImageButton::clicked, this, &QWidget::close);
+    buttons_[Help]->setPressedFace(HelpPressed);
+    buttons_[Close]->setPressedFace(ClosePressed);
+    connect(buttons_[Help], &ImageButton::clicked, this, &AboutWindow::OpenHelp);
+    connect(buttons_[Close], &ImageButton::clicked, this, &QWidget::close);
 }
 
-void AboutWindow::FormLoad() {
-    // 1: the caption went with the skinned frame. 2: faces.
-    Picture12[Help]->setFace(HelpNormal);
-    Picture12[Close]->setFace(CloseNormal);
+void AboutWindow::Load() {
+    // The caption went with the skinned frame; the buttons show their faces.
+    buttons_[Help]->setFace(HelpNormal);
+    buttons_[Close]->setFace(CloseNormal);
 }
 
 bool AboutWindow::eventFilter(QObject *watched, QEvent *event) {
     // A press on a link is the link's: it does not drag the window.
-    if ((watched == Label3 || watched == Label4) && event->type() == QEvent::MouseButtonPress)
+    if ((watched == homePageLink_ || watched == mailLink_) &&
+        event->type() == QEvent::MouseButtonPress)
         return true;
-    if ((watched == Label3 || watched == Label4) && event->type() == QEvent::MouseButtonRelease) {
+    if ((watched == homePageLink_ || watched == mailLink_) &&
+        event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         auto *label = static_cast<QLabel *>(watched);
         if (mouse->button() == Qt::LeftButton &&
             label->rect().contains(mouse->position().toPoint())) {
-            if (watched == Label3)
+            if (watched == homePageLink_)
                 OpenHomePage();
             else
                 OpenMail();
@@ -131,7 +133,7 @@ bool AboutWindow::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void AboutWindow::OpenHomePage() {
-    if (!Shell::OpenUrl(QUrl(Label3->text(), QUrl::StrictMode)))
+    if (!Shell::OpenUrl(QUrl(homePageLink_->text(), QUrl::StrictMode)))
         ShowLinkFailure(QStringLiteral("ホームページの立ち上げは出来ない様です"));
 }
 
@@ -146,10 +148,7 @@ void AboutWindow::OpenHelp() {
 }
 
 void AboutWindow::ShowLinkFailure(const QString &secondLine) {
-    Dialogs::MessageBox box;
-    box.text = QStringLiteral("貴様がお使いのパソコンでは、このプログラムから\n") + secondLine;
-    box.title = QStringLiteral("Kolvane");
-    box.icon = Dialogs::Icon::Stop;
-    box.buttons = Dialogs::Buttons::Ok;
-    Dialogs::Show(this, box);
+    Dialogs::Tell(this,
+                  QStringLiteral("貴様がお使いのパソコンでは、このプログラムから\n") + secondLine,
+                  QStringLiteral("Kolvane"), Dialogs::Icon::Stop);
 }

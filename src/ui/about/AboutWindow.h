@@ -23,7 +23,7 @@ public:
 
     explicit AboutWindow(const Texts &texts = Texts::FromBuild(), QWidget *parent = nullptr);
 
-    // The two links (clicks on Label3 and Label4) and the two buttons.
+    // The two links (clicks on the home page and the mail address) and the two buttons.
     void OpenHomePage();
     void OpenMail();
     void OpenHelp();
@@ -33,15 +33,17 @@ protected:
 
 private:
     void BuildLayout(const Texts &texts);
-    void FormLoad();
+    void Load();
     void ShowLinkFailure(const QString &secondLine);
 
-    QLabel *Image1[2] = {};
-    QLabel *Label17 = nullptr;
-    QLabel *Label23 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *Label4 = nullptr;
-    ImageButton *Picture12[2] = {};
+    QLabel *programIcon_ = nullptr;
+    QLabel *logo_ = nullptr;
+    QLabel *authorLine_ = nullptr;
+    QLabel *versionLine_ = nullptr;
+    QLabel *homePageHeading_ = nullptr;
+    QLabel *homePageLink_ = nullptr;
+    QLabel *mailLink_ = nullptr;
+    // By AboutFaces::Button: help, close.
+    ImageButton *buttons_[2] = {};
     QString mail_;
 };

@@ -5,13 +5,13 @@
 // The history window's pictures and geometry, in one table: event handlers use these names.
 namespace HistoryFaces {
 
-// Twips, in the window's inner area (W, H: its inner width and height).
+// Twips, in the window's inner area (w, h: its inner width and height).
 constexpr int MinimumWidth = 4000;
 constexpr int MinimumHeight = 1600;
-constexpr int GripFromRight = 450, GripFromBottom = 450;           // Picture2
-constexpr int TitleButtonsFromRight = 1200, TitleButtonsTop = 200; // Picture1
-constexpr int CommandBarLeft = 240, CommandBarFromBottom = 685;    // Picture3
-constexpr int RightBarFromRight = 1600;                            // Picture6
+constexpr int GripFromRight = 450, GripFromBottom = 450;           // the resize grip (Picture2)
+constexpr int TitleButtonsFromRight = 1200, TitleButtonsTop = 200; // the title buttons (Picture1)
+constexpr int CommandBarLeft = 240, CommandBarFromBottom = 685; // the left command bar (Picture3)
+constexpr int RightBarFromRight = 1600;                         // the right command bar (Picture6)
 constexpr int PanelLeft = 240, PanelTop = 660, PanelWidthLess = 480, PanelHeightLess = 1400;
 constexpr int GridLeft = 300, GridTop = 740, GridWidthLess = 620, GridHeightLess = 1550;
 constexpr int HeadingRowHeight = 300;
@@ -19,7 +19,7 @@ constexpr int HeadingRowHeight = 300;
 constexpr int CommandStep = 540;
 constexpr int CommandBarHeight = 540;
 
-// Picture4 items.
+// The command buttons (Picture4 items).
 enum Command { Close, OnTop, Memo, Register, DeleteSelected, DeleteAll, CommandCount };
 
 // Laid out along their bars, one every CommandStep.
@@ -31,7 +31,7 @@ constexpr FaceButton Commands[CommandCount] = {
 constexpr int OnTopOn = 115;
 constexpr int OnTopOff = 116;
 
-// The memo editor Frame1 and its buttons Picture17(0) save, (1) close: 75 x 35 pixels.
+// The memo editor (Frame1) and its buttons (Picture17) save and close: 75 x 35 pixels.
 constexpr int EditorWidth = 4200, EditorHeight = 2700;
 constexpr int MemoSavePressed = 203, MemoSaveNormal = 204;
 constexpr int MemoClosePressed = 201, MemoCloseNormal = 202;

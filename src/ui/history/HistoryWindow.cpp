@@ -51,24 +51,26 @@ QLabel *PlainLabel(QWidget *parent, const QString &name) {
 } // namespace
 
 HistoryWindow::HistoryWindow(RunState &state, QWidget *mainWindow)
-    : SkinnedWindow(WindowKind::History), state(state), mainWindow_(mainWindow) {
+    : SkinnedWindow(WindowKind::History), state_(state), mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("着信履歴"));
     setWindowIcon(ProgramIcon());
     setAttribute(Qt::WA_DeleteOnClose);
-    BuildLayout();
+    BuildTitle();
+    BuildCallList();
+    BuildCommandBars();
     BuildMemoEditor();
-    FormLoad();
-    connect(&state, &RunState::historyChanged, this, [this] {
+    Load();
+    connect(&state_, &RunState::historyChanged, this, [this] {
         if (!announcing_)
             RefreshList();
     });
-    connect(&state, &RunState::compactionStarting, this, &QWidget::close);
-    connect(&state, &RunState::historyWritable, this, &HistoryWindow::ShowHistoryWritable);
-    ShowHistoryWritable(state.CallHistoryProblem);
+    connect(&state_, &RunState::compactionStarting, this, &QWidget::close);
+    connect(&state_, &RunState::historyWritable, this, &HistoryWindow::OnHistoryWritable);
+    OnHistoryWritable(state_.CallHistoryProblem);
 }
 
-void HistoryWindow::ShowHistoryWritable(const QString &problem) {
+void HistoryWindow::OnHistoryWritable(const QString &problem) {
     if (!notice_) {
         notice_ = PlainLabel(this, QStringLiteral("HistoryNotice"));
         QPalette palette = notice_->palette();
@@ -86,133 +88,139 @@ void HistoryWindow::ShowHistoryWritable(const QString &problem) {
 
 HistoryWindow::~HistoryWindow() {
     // Closing writes the layout; a window deleted without closing writes it here.
-    QueryUnload();
+    Unload();
 }
 
-void HistoryWindow::BuildLayout() {
+void HistoryWindow::BuildTitle() {
     auto *icon = new QLabel(this);
     icon->setPixmap(TitleIcon());
     icon->setGeometry(TwipsToPixelsX(240), TwipsToPixelsY(180), 24, 24);
-    Image1 = icon;
-    Image1->setObjectName(QStringLiteral("Image1"));
-    addDragSurface(Image1);
-    Caption = PlainLabel(this, QStringLiteral("Caption"));
-    Caption->setText(QStringLiteral("着信履歴"));
-    QFont captionFont = Caption->font();
+    titleIcon_ = icon;
+    titleIcon_->setObjectName(QStringLiteral("Image1"));
+    addDragSurface(titleIcon_);
+    caption_ = PlainLabel(this, QStringLiteral("Caption"));
+    caption_->setText(QStringLiteral("着信履歴"));
+    QFont captionFont = caption_->font();
     captionFont.setPointSize(11);
     captionFont.setBold(true);
-    Caption->setFont(captionFont);
-    Caption->setGeometry(TwipsToPixelsX(660), TwipsToPixelsY(165), TwipsToPixelsX(2400),
-                         TwipsToPixelsY(420));
-    addDragSurface(Caption);
+    caption_->setFont(captionFont);
+    caption_->setGeometry(TwipsToPixelsX(660), TwipsToPixelsY(165), TwipsToPixelsX(2400),
+                          TwipsToPixelsY(420));
+    addDragSurface(caption_);
 
-    Picture1 = new TitleBarButtons(TitleBarButtons::Close | TitleBarButtons::Maximize |
-                                       TitleBarButtons::Minimize,
-                                   QStringLiteral("終了"), this);
-    Picture2 = new ResizeGrip(this, QSize(MinimumWidth, MinimumHeight));
+    titleButtons_ = new TitleBarButtons(TitleBarButtons::Close | TitleBarButtons::Maximize |
+                                            TitleBarButtons::Minimize,
+                                        QStringLiteral("終了"), this);
+    resizeGrip_ = new ResizeGrip(this, QSize(MinimumWidth, MinimumHeight));
+}
 
-    Panel = new BevelPanel(this);
-    Panel->setObjectName(QStringLiteral("BevelPanel1"));
-    Panel->setOuterEdge(BevelPanel::Raised);
-    Panel->setInnerEdge(BevelPanel::Sunken);
+void HistoryWindow::BuildCallList() {
+    listPanel_ = new BevelPanel(this);
+    listPanel_->setObjectName(QStringLiteral("BevelPanel1"));
+    listPanel_->setOuterEdge(BevelPanel::Raised);
+    listPanel_->setInnerEdge(BevelPanel::Sunken);
 
     model_ = new HistoryModel(Program::DatabasePath(), this);
-    MSFlexGrid1 = new QTableView(this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    MSFlexGrid1->setWordWrap(false);
-    MSFlexGrid1->setTabKeyNavigation(false);
+    callList_ = new QTableView(this);
+    callList_->setObjectName(QStringLiteral("callList_"));
+    callList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    callList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    callList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    callList_->setWordWrap(false);
+    callList_->setTabKeyNavigation(false);
     // No fixed column; one heading row of 300 twips.
-    MSFlexGrid1->verticalHeader()->hide();
-    MSFlexGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    MSFlexGrid1->verticalHeader()->setDefaultSectionSize(TwipsToPixelsY(HeadingRowHeight));
-    MSFlexGrid1->horizontalHeader()->setFixedHeight(TwipsToPixelsY(HeadingRowHeight));
-    MSFlexGrid1->horizontalHeader()->setHighlightSections(false);
-    MSFlexGrid1->horizontalHeader()->setStretchLastSection(false);
+    callList_->verticalHeader()->hide();
+    callList_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    callList_->verticalHeader()->setDefaultSectionSize(TwipsToPixelsY(HeadingRowHeight));
+    callList_->horizontalHeader()->setFixedHeight(TwipsToPixelsY(HeadingRowHeight));
+    callList_->horizontalHeader()->setHighlightSections(false);
+    callList_->horizontalHeader()->setStretchLastSection(false);
     // The rows' header is set up before the rows come: changing it afterwards would touch
     // every one of a million rows.
-    MSFlexGrid1->setModel(model_);
-    connect(MSFlexGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &HistoryWindow::GridCurrentChanged);
-    MSFlexGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(MSFlexGrid1, &QWidget::customContextMenuRequested, this, &HistoryWindow::ShowGridMenu);
-    connect(MSFlexGrid1, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+    callList_->setModel(model_);
+    connect(callList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &HistoryWindow::OnCurrentCallChanged);
+    callList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(callList_, &QWidget::customContextMenuRequested, this,
+            &HistoryWindow::ShowCallListMenu);
+    connect(callList_, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         // Only the memo column opens the editor.
         if (index.column() == HistoryModel::MemoColumn)
             ShowMemoEditor();
     });
+}
 
-    Picture3 = new QWidget(this);
-    Picture3->setObjectName(QStringLiteral("Picture3"));
-    Picture6 = new QWidget(this);
-    Picture6->setObjectName(QStringLiteral("Picture6"));
+void HistoryWindow::BuildCommandBars() {
+    leftCommandBar_ = new QWidget(this);
+    leftCommandBar_->setObjectName(QStringLiteral("Picture3"));
+    rightCommandBar_ = new QWidget(this);
+    rightCommandBar_->setObjectName(QStringLiteral("Picture6"));
     for (int i = 0; i < CommandCount; ++i) {
-        QWidget *bar = i <= Register ? Picture3 : Picture6;
+        QWidget *bar = i <= Register ? leftCommandBar_ : rightCommandBar_;
         const int slot = i <= Register ? i : i - DeleteSelected;
         ImageButton *button =
             MakeFaceButton(Commands[i], 32, 32, bar, QStringLiteral("Picture4(%1)").arg(i));
         button->move(TwipsToPixelsX(slot * CommandStep), 0);
-        connect(button, &ImageButton::clicked, this, [this, i] { CommandClicked(i); });
-        Picture4[i] = button;
+        connect(button, &ImageButton::clicked, this, [this, i] { OnCommand(i); });
+        commandButtons_[i] = button;
     }
-    Picture3->resize(TwipsToPixelsX(4 * CommandStep), TwipsToPixelsY(CommandBarHeight));
-    Picture6->resize(TwipsToPixelsX(2 * CommandStep), TwipsToPixelsY(CommandBarHeight));
-    Picture4[OnTop]->setNormalFace([this] { return OnTopFace(); });
+    leftCommandBar_->resize(TwipsToPixelsX(4 * CommandStep), TwipsToPixelsY(CommandBarHeight));
+    rightCommandBar_->resize(TwipsToPixelsX(2 * CommandStep), TwipsToPixelsY(CommandBarHeight));
+    commandButtons_[OnTop]->setNormalFace([this] { return onTopFace(); });
 }
 
 void HistoryWindow::BuildMemoEditor() {
-    Frame1 = new QGroupBox(QStringLiteral("メモの編集"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setAutoFillBackground(true);
+    memoEditor_ = new QGroupBox(QStringLiteral("メモの編集"), this);
+    memoEditor_->setObjectName(QStringLiteral("Frame1"));
+    memoEditor_->setAutoFillBackground(true);
     // A panel of its own over the list, its caption inside its border.
-    Frame1->setStyleSheet(QStringLiteral(
+    memoEditor_->setStyleSheet(QStringLiteral(
         "QGroupBox#Frame1 { border: 1px solid #7a8aa0; border-radius: 3px; margin-top: 0px; "
         "background-color: palette(window); font-weight: bold; }"
         "QGroupBox#Frame1::title { subcontrol-origin: padding; subcontrol-position: top left; "
         "left: 8px; top: 3px; }"
         "QGroupBox#Frame1 QLabel, QGroupBox#Frame1 QPlainTextEdit { font-weight: normal; }"));
-    Frame1->resize(TwipsToPixelsX(EditorWidth), TwipsToPixelsY(EditorHeight));
-    const int w = Frame1->width();
-    const int h = Frame1->height();
-    for (int i = 0; i < 3; ++i)
-        Label1[i] = PlainLabel(Frame1, QStringLiteral("Label1(%1)").arg(i));
-    Label1[0]->setGeometry(12, 26, 110, 18);
-    Label1[1]->setGeometry(126, 26, w - 138, 18);
-    Label1[2]->setGeometry(12, 45, w - 24, 18);
-    Text1 = new QPlainTextEdit(Frame1);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(12, 67, w - 24, h - 67 - 47);
+    memoEditor_->resize(TwipsToPixelsX(EditorWidth), TwipsToPixelsY(EditorHeight));
+    const int w = memoEditor_->width();
+    const int h = memoEditor_->height();
+    memoCallDate_ = PlainLabel(memoEditor_, QStringLiteral("Label1(0)"));
+    memoCallTime_ = PlainLabel(memoEditor_, QStringLiteral("Label1(1)"));
+    memoCallNumber_ = PlainLabel(memoEditor_, QStringLiteral("Label1(2)"));
+    memoCallDate_->setGeometry(12, 26, 110, 18);
+    memoCallTime_->setGeometry(126, 26, w - 138, 18);
+    memoCallNumber_->setGeometry(12, 45, w - 24, 18);
+    memoText_ = new QPlainTextEdit(memoEditor_);
+    memoText_->setObjectName(QStringLiteral("Text1"));
+    memoText_->setGeometry(12, 67, w - 24, h - 67 - 47);
     const struct {
         int pressed, normal;
         const char *tip;
     } buttons[2] = {{MemoSavePressed, MemoSaveNormal, "メモを登録する。"},
                     {MemoClosePressed, MemoCloseNormal, "メモを閉じる。"}};
     for (int i = 0; i < 2; ++i) {
-        auto *b = new ImageButton(75, 35, Frame1);
+        auto *b = new ImageButton(75, 35, memoEditor_);
         b->setObjectName(QStringLiteral("Picture17(%1)").arg(i));
         b->setPressedFace(buttons[i].pressed);
         b->setFace(buttons[i].normal);
         b->setToolTip(QString::fromUtf8(buttons[i].tip));
         b->move(w - 12 - (2 - i) * 75 - (1 - i) * 6, h - 41);
-        Picture17[i] = b;
+        memoButtons_[i] = b;
     }
-    connect(Picture17[0], &ImageButton::clicked, this, &HistoryWindow::SaveMemo);
-    connect(Picture17[1], &ImageButton::clicked, this, &HistoryWindow::HideMemoEditor);
-    Frame1->hide();
+    connect(memoButtons_[0], &ImageButton::clicked, this, &HistoryWindow::SaveMemo);
+    connect(memoButtons_[1], &ImageButton::clicked, this, &HistoryWindow::HideMemoEditor);
+    memoEditor_->hide();
 }
 
-void HistoryWindow::FormLoad() {
-    // 1: the program's folder is the current directory for every relative file name.
+void HistoryWindow::Load() {
+    // The program's folder is the current directory for every relative file name.
     QDir::setCurrent(Program::AppFolder);
-    // 2-3: any fault in the file gives all eleven defaults.
+    // Any fault in the file gives all eleven defaults.
     ReadHistoryLayoutFile(LayoutPath(), layout_);
-    // 4
-    Picture4[OnTop]->setFace(OnTopFace());
+    // The on-top command shows and applies the stored choice.
+    commandButtons_[OnTop]->setFace(onTopFace());
     if (layout_.HistoryOnTop)
         ApplyOnTop();
-    // 5-7
+    // The list, newest call selected, then the stored place and size.
     RefreshList();
     // A position saved for a screen that is gone is shown on the screen there is.
     const QRect saved(TwipsToPixelsX(layout_.Left), TwipsToPixelsY(layout_.Top),
@@ -222,7 +230,7 @@ void HistoryWindow::FormLoad() {
 }
 
 void HistoryWindow::RefreshList(std::optional<qint32> keep) {
-    QHeaderView *header = MSFlexGrid1->horizontalHeader();
+    QHeaderView *header = callList_->horizontalHeader();
     // The widths are the user's (or the file's): a refresh keeps them.
     int widths[HistoryLayout::ColumnCount];
     const bool loaded = widthsApplied_;
@@ -233,10 +241,10 @@ void HistoryWindow::RefreshList(std::optional<qint32> keep) {
     if (loaded)
         model_->refresh();
     for (int i = 0; i < HistoryLayout::ColumnCount; ++i)
-        MSFlexGrid1->setColumnWidth(i, widths[i]);
+        callList_->setColumnWidth(i, widths[i]);
     // The key and the postal code are carried, never shown.
-    MSFlexGrid1->setColumnHidden(HistoryModel::IdColumn, true);
-    MSFlexGrid1->setColumnHidden(HistoryModel::ZipColumn, true);
+    callList_->setColumnHidden(HistoryModel::IdColumn, true);
+    callList_->setColumnHidden(HistoryModel::ZipColumn, true);
 
     int row = 0;
     if (keep)
@@ -244,14 +252,14 @@ void HistoryWindow::RefreshList(std::optional<qint32> keep) {
     selected_.reset();
     if (model_->rowCount() > 0) {
         const QModelIndex index = model_->index(row, 0);
-        MSFlexGrid1->setCurrentIndex(index);
-        MSFlexGrid1->scrollTo(index);
-        GridCurrentChanged();
+        callList_->setCurrentIndex(index);
+        callList_->scrollTo(index);
+        OnCurrentCallChanged();
     }
 }
 
-void HistoryWindow::GridCurrentChanged() {
-    const QModelIndex current = MSFlexGrid1->currentIndex();
+void HistoryWindow::OnCurrentCallChanged() {
+    const QModelIndex current = callList_->currentIndex();
     if (!current.isValid() || current.row() >= model_->rowCount()) {
         selected_.reset();
         return;
@@ -260,21 +268,22 @@ void HistoryWindow::GridCurrentChanged() {
 }
 
 void HistoryWindow::PlaceControls() {
-    const int W = PixelsToTwipsX(width());
-    const int H = PixelsToTwipsY(height());
-    Picture2->move(TwipsToPixelsX(W - GripFromRight), TwipsToPixelsY(H - GripFromBottom));
-    Picture1->move(TwipsToPixelsX(W - TitleButtonsFromRight), TwipsToPixelsY(TitleButtonsTop));
-    Picture3->move(TwipsToPixelsX(CommandBarLeft), TwipsToPixelsY(H - CommandBarFromBottom));
-    Picture6->move(TwipsToPixelsX(W - RightBarFromRight), TwipsToPixelsY(H - CommandBarFromBottom));
+    const int w = PixelsToTwipsX(width());
+    const int h = PixelsToTwipsY(height());
+    resizeGrip_->move(TwipsToPixelsX(w - GripFromRight), TwipsToPixelsY(h - GripFromBottom));
+    titleButtons_->move(TwipsToPixelsX(w - TitleButtonsFromRight), TwipsToPixelsY(TitleButtonsTop));
+    leftCommandBar_->move(TwipsToPixelsX(CommandBarLeft), TwipsToPixelsY(h - CommandBarFromBottom));
+    rightCommandBar_->move(TwipsToPixelsX(w - RightBarFromRight),
+                           TwipsToPixelsY(h - CommandBarFromBottom));
     if (notice_) {
         const int left = CommandBarLeft + 4 * CommandStep + 60;
-        PlaceTwips(notice_, left, H - CommandBarFromBottom,
-                   std::max(0, W - RightBarFromRight - 60 - left), CommandBarHeight);
+        PlaceTwips(notice_, left, h - CommandBarFromBottom,
+                   std::max(0, w - RightBarFromRight - 60 - left), CommandBarHeight);
     }
-    PlaceTwips(Panel, PanelLeft, PanelTop, W - PanelWidthLess, H - PanelHeightLess);
-    PlaceTwips(MSFlexGrid1, GridLeft, GridTop, W - GridWidthLess, H - GridHeightLess);
-    Picture2->raise();
-    Frame1->raise();
+    PlaceTwips(listPanel_, PanelLeft, PanelTop, w - PanelWidthLess, h - PanelHeightLess);
+    PlaceTwips(callList_, GridLeft, GridTop, w - GridWidthLess, h - GridHeightLess);
+    resizeGrip_->raise();
+    memoEditor_->raise();
 }
 
 void HistoryWindow::resizeEvent(QResizeEvent *event) {
@@ -285,14 +294,14 @@ void HistoryWindow::resizeEvent(QResizeEvent *event) {
 
 // --- commands ---
 
-void HistoryWindow::CommandClicked(int item) {
+void HistoryWindow::OnCommand(int item) {
     switch (item) {
     case Close:
         close();
         break;
     case OnTop:
         layout_.HistoryOnTop = !layout_.HistoryOnTop;
-        Picture4[OnTop]->setFace(OnTopFace());
+        commandButtons_[OnTop]->setFace(onTopFace());
         ApplyOnTop();
         break;
     case Memo:
@@ -313,18 +322,18 @@ void HistoryWindow::CommandClicked(int item) {
     }
 }
 
-int HistoryWindow::OnTopFace() const {
+int HistoryWindow::onTopFace() const {
     return layout_.HistoryOnTop ? OnTopOn : OnTopOff;
 }
 
 void HistoryWindow::ApplyOnTop() {
     WindowChrome::ApplyTopMost(this, layout_.HistoryOnTop, mainWindow_,
-                               state.settings().AlwaysOnTop == 1);
+                               state_.settings().AlwaysOnTop == 1);
 }
 
 void HistoryWindow::AnnounceHistoryChanged() {
     announcing_ = true;
-    state.announceHistoryChanged();
+    state_.announceHistoryChanged();
     announcing_ = false;
 }
 
@@ -341,14 +350,8 @@ void HistoryWindow::DeleteSelectedCall() {
 }
 
 void HistoryWindow::DeleteAllCalls() {
-    Dialogs::MessageBox box;
-    box.text = QStringLiteral("すべての着信履歴を削除します。");
-    box.title = QStringLiteral("着信履歴削除の確認");
-    box.icon = Dialogs::Icon::Question;
-    box.buttons = Dialogs::Buttons::OkCancel;
-    box.defaultButton = Dialogs::Answer::Cancel;
-    box.systemModal = true;
-    if (Dialogs::Show(this, box) != Dialogs::Answer::Ok)
+    if (!Dialogs::Confirm(this, QStringLiteral("すべての着信履歴を削除します。"),
+                          QStringLiteral("着信履歴削除の確認"), Dialogs::Icon::Question))
         return;
     db::Database database(Program::DatabasePath());
     const bool deleted = db::DeleteAllHistory(database);
@@ -361,12 +364,12 @@ void HistoryWindow::DeleteAllCalls() {
 
 // --- the list's context menu ---
 
-void HistoryWindow::ShowGridMenu(const QPoint &at) {
+void HistoryWindow::ShowCallListMenu(const QPoint &at) {
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("HistoryMenu"));
     QAction *save = menu.addAction(QStringLiteral("CSVで保存…"));
     // `at` is in the coordinates of the list's viewport.
-    if (menu.exec(MSFlexGrid1->viewport()->mapToGlobal(at)) == save)
+    if (menu.exec(callList_->viewport()->mapToGlobal(at)) == save)
         SaveCallsAsCsv();
 }
 
@@ -387,35 +390,32 @@ void HistoryWindow::SaveCallsAsCsv() {
     // A success says nothing: the file is where the user put it.
     if (report.ok)
         return;
-    Dialogs::MessageBox box;
-    box.text = QStringLiteral("CSVファイルに保存できませんでした。\n") + report.error;
-    box.title = QStringLiteral("着信履歴");
-    box.icon = Dialogs::Icon::Exclamation;
-    Dialogs::Show(this, box);
+    Dialogs::Tell(this, QStringLiteral("CSVファイルに保存できませんでした。\n") + report.error,
+                  QStringLiteral("着信履歴"), Dialogs::Icon::Exclamation);
 }
 
 // --- the memo editor ---
 
 void HistoryWindow::ShowMemoEditor() {
-    // 1: an empty list, or a hidden id of 0, opens nothing.
+    // An empty list, or a call whose 履歴ID is 0, opens nothing.
     if (!selected_ || *selected_ == 0)
         return;
-    // 2-4
+    // The call's date, time, number and memo, read afresh.
     db::Database database(Program::DatabasePath());
     const std::optional<db::CallMemo> memo = db::ReadCallMemo(database, *selected_);
     database.close();
     if (!memo)
         return;
-    Label1[0]->setText(memo->Date);
-    Label1[1]->setText(memo->Time);
-    Label1[2]->setText(memo->Number);
-    Text1->setPlainText(memo->Memo);
-    // 5: centred in the inner area (never above or left of it).
-    Frame1->move(std::max(0, (width() - Frame1->width()) / 2),
-                 std::max(0, (height() - Frame1->height()) / 2));
-    Frame1->show();
-    Frame1->raise();
-    Text1->setFocus();
+    memoCallDate_->setText(memo->Date);
+    memoCallTime_->setText(memo->Time);
+    memoCallNumber_->setText(memo->Number);
+    memoText_->setPlainText(memo->Memo);
+    // Centred in the inner area (never above or left of it).
+    memoEditor_->move(std::max(0, (width() - memoEditor_->width()) / 2),
+                      std::max(0, (height() - memoEditor_->height()) / 2));
+    memoEditor_->show();
+    memoEditor_->raise();
+    memoText_->setFocus();
 }
 
 void HistoryWindow::SaveMemo() {
@@ -423,7 +423,7 @@ void HistoryWindow::SaveMemo() {
     const std::optional<qint32> id = selected_;
     if (id) {
         db::Database database(Program::DatabasePath());
-        const bool written = db::WriteCallMemo(database, *id, Text1->toPlainText());
+        const bool written = db::WriteCallMemo(database, *id, memoText_->toPlainText());
         database.close();
         if (written)
             AnnounceHistoryChanged();
@@ -433,12 +433,12 @@ void HistoryWindow::SaveMemo() {
 }
 
 void HistoryWindow::HideMemoEditor() {
-    Frame1->hide();
+    memoEditor_->hide();
 }
 
 // --- closing ---
 
-void HistoryWindow::QueryUnload() {
+void HistoryWindow::Unload() {
     if (unloaded_)
         return;
     unloaded_ = true;
@@ -447,7 +447,7 @@ void HistoryWindow::QueryUnload() {
         if (toPixels(twips) != pixels)
             twips = toTwips(pixels);
     };
-    QHeaderView *header = MSFlexGrid1->horizontalHeader();
+    QHeaderView *header = callList_->horizontalHeader();
     for (int i = 0; i < HistoryLayout::ColumnCount && i < header->count(); ++i)
         keep(layout_.ColumnWidth[i], header->sectionSize(i), TwipsToPixelsX, PixelsToTwipsX);
     // A minimised or maximised window keeps the place it has when shown normally.
@@ -464,6 +464,6 @@ void HistoryWindow::QueryUnload() {
 }
 
 void HistoryWindow::closeEvent(QCloseEvent *event) {
-    QueryUnload();
+    Unload();
     event->accept();
 }

@@ -34,20 +34,20 @@ public:
     // empty.
     std::optional<qint32> selectedHistoryId() const { return selected_; }
     const HistoryLayout &layout() const { return layout_; }
-    QTableView *grid() const { return MSFlexGrid1; }
+    QTableView *grid() const { return callList_; }
     HistoryModel *model() const { return model_; }
 
     // Reads the list again (the count and the rows in view) and selects the newest call, or
     // `keep` when it is still there.
     void RefreshList(std::optional<qint32> keep = std::nullopt);
-    // Opens Frame1 on the selected call.
+    // Opens the memo editor (Frame1) on the selected call.
     void ShowMemoEditor();
     // The list's context menu: 「CSVで保存…」 writes every call, newest first, to a file the
     // user chooses (the list selects one call at a time).
     void SaveCallsAsCsv();
 
 signals:
-    // Picture4(3): register the selected call's caller into the phonebook.
+    // The register command (Picture4(3)): register the selected call's caller into the phonebook.
     void registerRequested(qint32 historyId);
 
 protected:
@@ -55,23 +55,26 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void BuildLayout();
+    void BuildTitle();
+    void BuildCallList();
+    void BuildCommandBars();
     void BuildMemoEditor();
-    void FormLoad();
+    void Load();
     void PlaceControls();
-    void QueryUnload();
-    void CommandClicked(int item);
+    void Unload();
+    void OnCommand(int item);
     void DeleteSelectedCall();
     void DeleteAllCalls();
     void SaveMemo();
     void HideMemoEditor();
-    void GridCurrentChanged();
-    void ShowGridMenu(const QPoint &at);
+    void OnCurrentCallChanged();
+    void ShowCallListMenu(const QPoint &at);
     void AnnounceHistoryChanged();
+    void OnHistoryWritable(const QString &problem);
     void ApplyOnTop();
-    int OnTopFace() const;
+    int onTopFace() const;
 
-    RunState &state;
+    RunState &state_;
     QWidget *mainWindow_ = nullptr;
     HistoryLayout layout_;
     HistoryModel *model_ = nullptr;
@@ -80,20 +83,24 @@ private:
     bool widthsApplied_ = false;
     bool unloaded_ = false;
 
-    QWidget *Image1 = nullptr;
-    QLabel *Caption = nullptr;
+    QWidget *titleIcon_ = nullptr;
+    QLabel *caption_ = nullptr;
     // Between the command groups: why calls are not being recorded, when they are not.
     QLabel *notice_ = nullptr;
-    void ShowHistoryWritable(const QString &problem);
-    TitleBarButtons *Picture1 = nullptr;
-    ResizeGrip *Picture2 = nullptr;
-    QWidget *Picture3 = nullptr;
-    QWidget *Picture6 = nullptr;
-    ImageButton *Picture4[HistoryFaces::CommandCount] = {};
-    BevelPanel *Panel = nullptr;
-    QTableView *MSFlexGrid1 = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    QLabel *Label1[3] = {};
-    QPlainTextEdit *Text1 = nullptr;
-    ImageButton *Picture17[2] = {};
+    TitleBarButtons *titleButtons_ = nullptr;
+    ResizeGrip *resizeGrip_ = nullptr;
+    // The commands in two bars: close to register on the left, the deletes on the right.
+    QWidget *leftCommandBar_ = nullptr;
+    QWidget *rightCommandBar_ = nullptr;
+    ImageButton *commandButtons_[HistoryFaces::CommandCount] = {};
+    BevelPanel *listPanel_ = nullptr;
+    QTableView *callList_ = nullptr;
+    QGroupBox *memoEditor_ = nullptr;
+    // The edited call's date, time and number.
+    QLabel *memoCallDate_ = nullptr;
+    QLabel *memoCallTime_ = nullptr;
+    QLabel *memoCallNumber_ = nullptr;
+    QPlainTextEdit *memoText_ = nullptr;
+    // Save and close.
+    ImageButton *memoButtons_[2] = {};
 };

@@ -13,7 +13,7 @@ constexpr int BoxRight = 5040;
 constexpr int FieldBoxLeft = 2100;
 constexpr int RowHeight = 360;
 
-// Picture12: apply and cancel, 75 x 35 pixels.
+// The apply and cancel buttons (Picture12), 75 x 35 pixels.
 constexpr int ButtonWidth = 75;
 constexpr int ButtonHeight = 35;
 constexpr int ApplyLeft = 1200;
@@ -24,7 +24,9 @@ constexpr int ApplyNormal = 204;
 constexpr int CancelPressed = 201;
 constexpr int CancelNormal = 202;
 
-// Combo2 items.
+// The field boxes (Combo2 items).
 enum Field { Phone, Name, Address, Zip, FieldCount };
+// The field boxes' tops: top to bottom they go phone, name, postal code, address.
+constexpr int FieldTops[FieldCount] = {3240, 3690, 4590, 4140};
 
 } // namespace ReferenceFaces

@@ -23,19 +23,25 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void BuildLayout();
-    void FormLoad();
-    void Command1_Click();
-    void Combo1_GotFocus();
-    void Combo2_GotFocus(int index);
+    void BuildGuide();
+    void BuildBoxes();
+    void BuildButtons();
+    void Load();
+    void ChooseFile();
+    // Fill a list from the file the first time its box takes the focus.
+    void FillTableList();
+    void FillFieldLists(int field);
     void Apply();
     bool Check(const QString &value, const QString &message);
 
-    RunState &state;
-    QList<QLabel *> Label1;
-    QLineEdit *Text5 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QComboBox *Combo1 = nullptr;
-    QComboBox *Combo2[ReferenceFaces::FieldCount] = {};
-    ImageButton *Picture12[2] = {};
+    RunState &state_;
+    // The step marks, instructions and field names.
+    QList<QLabel *> guide_;
+    QLineEdit *fileBox_ = nullptr;
+    QPushButton *chooseFileButton_ = nullptr;
+    QComboBox *tableBox_ = nullptr;
+    // By ReferenceFaces::Field.
+    QComboBox *fieldBoxes_[ReferenceFaces::FieldCount] = {};
+    ImageButton *applyButton_ = nullptr;
+    ImageButton *cancelButton_ = nullptr;
 };

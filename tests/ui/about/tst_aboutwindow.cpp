@@ -6,6 +6,7 @@
 #include "platform/desktop/Recorder.h"
 #include "settings/HelpPages.h"
 #include "settings/Program.h"
+#include "support/TestDesktop.h"
 #include "ui/about/AboutFaces.h"
 #include "ui/about/AboutWindow.h"
 #include "ui/chrome/ImageButton.h"
@@ -19,7 +20,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 #include <memory>
@@ -45,16 +45,14 @@ class AboutWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
-        Recorder::start();
-        Dialogs::resetForTest();
+        desktop_ = std::make_unique<TestDesktop>();
+        QVERIFY(desktop_->isValid());
         savedPath_ = qgetenv("PATH");
         savedBrowser_ = qgetenv("BROWSER");
         savedDataDirs_ = qgetenv("XDG_DATA_DIRS");
         qunsetenv("BROWSER");
         // A desktop opener that is never run: the shell records instead.
-        const QString bin = dir_->filePath(QStringLiteral("bin"));
+        const QString bin = desktop_->file(QStringLiteral("bin"));
         writeFile(bin + QStringLiteral("/xdg-open"), "#!/bin/sh\nexit 0\n");
         QFile::setPermissions(bin + QStringLiteral("/xdg-open"),
                               QFileDevice::ReadOwner | QFileDevice::ExeOwner);
@@ -64,8 +62,7 @@ private slots:
     void cleanup() {
         delete about_;
         app_.reset();
-        Recorder::stop();
-        Dialogs::resetForTest();
+        desktop_.reset();
         qputenv("PATH", savedPath_);
         qputenv("BROWSER", savedBrowser_);
         if (savedBrowser_.isEmpty())
@@ -158,7 +155,7 @@ private slots:
 
     // Without a program to open them, each link says so in its own words.
     void linkFailuresAreSaid() {
-        qputenv("PATH", dir_->filePath(QStringLiteral("nothing")).toLocal8Bit());
+        qputenv("PATH", desktop_->file(QStringLiteral("nothing")).toLocal8Bit());
         open({QStringLiteral("作者"), QStringLiteral("1"), QStringLiteral("https://example.org/k/"),
               QStringLiteral("author@example.org")});
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
@@ -175,11 +172,14 @@ private slots:
             QCOMPARE(box.icon, Dialogs::Icon::Stop);
             QCOMPARE(box.buttons, Dialogs::Buttons::Ok);
             QCOMPARE(box.title, QStringLiteral("Kolvane"));
+            // Modal over this window alone; Enter presses OK.
+            QVERIFY(!box.systemModal);
+            QCOMPARE(box.defaultButton, std::optional<Dialogs::Answer>());
         }
     }
 
     void helpButtonOpensTheHelpBesideTheProgram() {
-        const QString page = dir_->filePath(QStringLiteral("Help/main.htm"));
+        const QString page = desktop_->file(QStringLiteral("Help/main.htm"));
         writeFile(page);
         open({});
         ImageButton *help = button(AboutFaces::Help);
@@ -201,11 +201,11 @@ private slots:
 
     // Not beside the program: the installed data folder's help.
     void helpFoundInTheDataFolder() {
-        const QString data = dir_->filePath(QStringLiteral("share"));
+        const QString data = desktop_->file(QStringLiteral("share"));
         const QString page = data + QStringLiteral("/kolvane/Help/main.htm");
         writeFile(page);
         qputenv("XDG_DATA_DIRS", data.toLocal8Bit());
-        QVERIFY(!QFileInfo::exists(dir_->filePath(QStringLiteral("Help/main.htm"))));
+        QVERIFY(!QFileInfo::exists(desktop_->file(QStringLiteral("Help/main.htm"))));
         QCOMPARE(HelpPages::MainPage(), page);
         open({});
         click(button(AboutFaces::Help));
@@ -214,18 +214,18 @@ private slots:
     }
 
     void helpLookupOrder() {
-        const QString beside = dir_->filePath(QStringLiteral("a/Help"));
-        const QString data = dir_->filePath(QStringLiteral("b/Help"));
+        const QString beside = desktop_->file(QStringLiteral("a/Help"));
+        const QString data = desktop_->file(QStringLiteral("b/Help"));
         writeFile(data + QStringLiteral("/main.htm"));
         QCOMPARE(HelpPages::MainPage({beside, data}), data + QStringLiteral("/main.htm"));
         writeFile(beside + QStringLiteral("/main.htm"));
         QCOMPARE(HelpPages::MainPage({beside, data}), beside + QStringLiteral("/main.htm"));
         // Neither: the page beside the program, for the desktop to say it is missing.
-        const QString none = dir_->filePath(QStringLiteral("c/Help"));
+        const QString none = desktop_->file(QStringLiteral("c/Help"));
         QCOMPARE(HelpPages::MainPage({none}), none + QStringLiteral("/main.htm"));
         // Beside the program comes first, whatever the current folder is.
         const QStringList folders = HelpPages::Folders();
-        QCOMPARE(folders.first(), QDir::cleanPath(dir_->filePath(QStringLiteral("Help"))));
+        QCOMPARE(folders.first(), QDir::cleanPath(desktop_->file(QStringLiteral("Help"))));
         QVERIFY(folders.contains(
             QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/Help"))));
         QVERIFY(
@@ -326,7 +326,7 @@ private:
         QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(5, 5));
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<KolvaneApp> app_;
     QPointer<AboutWindow> about_;
     QByteArray savedPath_, savedBrowser_, savedDataDirs_;

@@ -6,12 +6,11 @@
 #include "db/Database.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/FileChooser.h"
-#include "platform/desktop/Recorder.h"
-#include "platform/desktop/TrayIcon.h"
 #include "settings/HistoryLayoutFile.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/TaSim.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/chrome/WindowChrome.h"
 #include "ui/history/HistoryModel.h"
@@ -29,7 +28,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -61,19 +59,14 @@ class HistoryWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
-        Dialogs::resetForTest();
+        desktop_ = std::make_unique<TestDesktop>();
+        QVERIFY(desktop_->isValid());
     }
 
     void cleanup() {
         app_.reset();
         sim_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
-        Dialogs::resetForTest();
+        desktop_.reset();
     }
 
     void noLayoutFileGivesDefaultsAndCloseCreatesIt() {
@@ -146,6 +139,43 @@ private slots:
         // The grip and the command bars follow the size.
         QWidget *grip = w->findChild<QWidget *>("Picture2");
         QCOMPARE(grip->pos(), QPoint(TwipsToPixelsX(4000 - 450), TwipsToPixelsY(1600 - 450)));
+    }
+
+    // Close, on top, memo and register in the bar at the left, the two deletes in the bar at
+    // the right; both bars keep their distance from the bottom (and the right one from the
+    // right edge) as the window is resized.
+    void commandButtonsSitInTheirBars_data() {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("bar");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("close") << 0 << "Picture3" << 0 << "終了";
+        QTest::newRow("on top") << 1 << "Picture3" << 1 << "常に前面に表示する。";
+        QTest::newRow("memo") << 2 << "Picture3" << 2 << "メモの編集。";
+        QTest::newRow("register") << 3 << "Picture3" << 3 << "着信情報を電話帳に登録。";
+        QTest::newRow("delete selected") << 4 << "Picture6" << 0 << "選択履歴を削除";
+        QTest::newRow("delete all") << 5 << "Picture6" << 1 << "全履歴削除";
+    }
+    void commandButtonsSitInTheirBars() {
+        QFETCH(int, item);
+        QFETCH(QString, bar);
+        QFETCH(int, slot);
+        QFETCH(QString, tip);
+        start();
+        HistoryWindow *w = open();
+        QVERIFY(w);
+        auto *b = w->findChild<ImageButton *>(QStringLiteral("Picture4(%1)").arg(item));
+        QVERIFY(b);
+        QCOMPARE(b->parentWidget()->objectName(), bar);
+        QCOMPARE(b->pos(), QPoint(TwipsToPixelsX(slot * 540), 0));
+        QCOMPARE(b->toolTip(), tip);
+        w->resize(TwipsToPixelsX(7000), TwipsToPixelsY(5000));
+        const int inner = WindowChrome::PixelsToTwipsY(w->height());
+        const int left = bar == QLatin1String("Picture3")
+                             ? 240
+                             : WindowChrome::PixelsToTwipsX(w->width()) - 1600;
+        QCOMPARE(b->parentWidget()->pos(),
+                 QPoint(TwipsToPixelsX(left), TwipsToPixelsY(inner - 685)));
     }
 
     void hiddenColumnsAndHeadings() {
@@ -499,6 +529,9 @@ private slots:
                 qPrintable(boxes[0].text));
             QVERIFY2(boxes[0].text.contains(chosen), qPrintable(boxes[0].text));
             QCOMPARE(boxes[0].icon, Dialogs::Icon::Exclamation);
+            QCOMPARE(boxes[0].title, QStringLiteral("着信履歴"));
+            QCOMPARE(boxes[0].buttons, Dialogs::Buttons::Ok);
+            QVERIFY(!boxes[0].systemModal);
         }
         // The window goes on as before.
         QCOMPARE(w->model()->rowCount(), 3);
@@ -630,7 +663,7 @@ private:
         QTest::mouseDClick(w->grid()->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<TaSim> sim_;
     std::unique_ptr<KolvaneApp> app_;
 };

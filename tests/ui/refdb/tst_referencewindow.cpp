@@ -5,12 +5,11 @@
 #include "callerid/CallHandler.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/FileChooser.h"
-#include "platform/desktop/Recorder.h"
-#include "platform/desktop/TrayIcon.h"
 #include "runstate/RunState.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/TaSim.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/main/MainWindow.h"
 #include "ui/refdb/ReferenceWindow.h"
@@ -62,8 +61,8 @@ private slots:
     }
 
     void init() {
-        Dialogs::resetForTest();
-        FileChooser::resetForTest();
+        desktop_ = std::make_unique<TestDesktop>();
+        QVERIFY(desktop_->isValid());
         state_ = std::make_unique<RunState>();
     }
 
@@ -71,6 +70,7 @@ private slots:
         delete window_;
         window_ = nullptr;
         state_.reset();
+        desktop_.reset();
     }
 
     // Load shows the stored settings, empty address and postal code included.
@@ -286,6 +286,7 @@ private slots:
         QCOMPARE(asked[0].icon, Dialogs::Icon::Question);
         QCOMPARE(asked[0].buttons, Dialogs::Buttons::Ok);
         QVERIFY(asked[0].systemModal);
+        QCOMPARE(asked[0].defaultButton, std::optional<Dialogs::Answer>());
         QVERIFY(state_->settings() == before);
         QVERIFY(window_->isVisible());
         QCOMPARE(button("Picture12(0)")->shownFace(), 204);
@@ -334,10 +335,6 @@ private slots:
     // From a fresh start: the settings panel's Command2 opens Form4, the user picks an
     // SQLite phonebook, and the next call is looked up there; all of it is in Kolvane.ini.
     void nextCallIsLookedUpInTheNewFile() {
-        QTemporaryDir folder;
-        Program::AppFolder = folder.path();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
         TaSim sim;
         Settings s;
         s.PortName = sim.device();
@@ -395,8 +392,6 @@ private slots:
         QCOMPARE(back.RefNameField, QStringLiteral("氏名"));
         QCOMPARE(back.RefZipField, QStringLiteral("〒"));
         QCOMPARE(back.RefAddressField, QStringLiteral("住所"));
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
     }
 
 private:
@@ -461,6 +456,7 @@ private:
     }
 
     QTemporaryDir dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<RunState> state_;
     QPointer<ReferenceWindow> window_;
 };
