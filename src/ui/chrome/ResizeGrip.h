@@ -14,7 +14,6 @@ public:
     explicit ResizeGrip(QWidget *parent, QSize minimumTwips = QSize(4000, 1600));
 
     QSize minimumTwips() const { return m_minimumTwips; }
-    void setMinimumTwips(QSize twips) { m_minimumTwips = twips; }
     // Screen position of the pointer at the last grip event.
     QPoint gripLast() const { return m_last; }
 
