@@ -10,7 +10,7 @@
 
 namespace {
 
-QString cleanFolder(const QString &folder) {
+QString CleanFolder(const QString &folder) {
     QString f = QDir::cleanPath(QDir(folder).absolutePath());
     while (f.size() > 1 && f.endsWith(QLatin1Char('/')))
         f.chop(1);
@@ -117,12 +117,12 @@ CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &p
             result.message = QStringLiteral("kolvane: --folder needs a folder.\n");
             return result;
         }
-        result.appFolder = cleanFolder(value);
+        result.appFolder = CleanFolder(value);
         result.folderGiven = true;
     } else if (IsInstalledProgramFolder(place.programFolder)) {
-        result.appFolder = cleanFolder(place.userDataFolder + QStringLiteral("/kolvane"));
+        result.appFolder = CleanFolder(place.userDataFolder + QStringLiteral("/kolvane"));
     } else {
-        result.appFolder = cleanFolder(place.programFolder);
+        result.appFolder = CleanFolder(place.programFolder);
     }
     if (parser.isSet(log)) {
         if (parser.value(log).isEmpty()) {
