@@ -143,48 +143,40 @@ double RoundHalfEven(double d) {
     return std::nearbyint(d);
 }
 
-bool ReadValues(const QString &contents, Settings &s) {
-    ValueReader reader(contents);
-    auto int16 = [&reader](qint16 &x) {
-        RawValue v;
-        qint64 n = 0;
-        if (reader.next(v) != Token::Value || !ToWhole(v, -32768, 32767, n))
-            return false;
-        x = qint16(n);
-        return true;
-    };
-    auto int32 = [&reader](qint32 &x) {
-        RawValue v;
-        qint64 n = 0;
-        if (reader.next(v) != Token::Value ||
-            !ToWhole(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), n))
-            return false;
-        x = qint32(n);
-        return true;
-    };
-    auto text = [&reader](QString &x) {
-        RawValue v;
-        if (reader.next(v) != Token::Value)
-            return false;
-        x = v.text;
-        return true;
-    };
-    auto truth = [&reader](bool &x) {
-        RawValue v;
-        return reader.next(v) == Token::Value && ToTruth(v, x);
-    };
-
-    // Evaluated in file order; the first failure stops the reading.
-    const bool complete = int16(s.ShowDate) && int16(s.AlwaysOnTop) && int16(s.TrayMode) &&
-                          int16(s.TrayDelaySeconds) && text(s.RingFile) && int16(s.RingOn) &&
-                          int16(s.PortNumber) && int32(s.MainLeft) && int32(s.MainTop) &&
-                          int32(s.PhonebookLeft) && int32(s.PhonebookTop) && truth(s.RefEnabled) &&
-                          text(s.RefDatabasePath) && text(s.RefTable) && text(s.RefPhoneField) &&
-                          text(s.RefAddressField) && text(s.RefNameField) && text(s.RefZipField);
-    if (!complete)
+// One value of each kind; false when the file ends or breaks there or the value does not
+// convert.
+bool ReadInt16(ValueReader &reader, qint16 &x) {
+    RawValue v;
+    qint64 n = 0;
+    if (reader.next(v) != Token::Value || !ToWhole(v, -32768, 32767, n))
         return false;
+    x = qint16(n);
+    return true;
+}
+bool ReadInt32(ValueReader &reader, qint32 &x) {
+    RawValue v;
+    qint64 n = 0;
+    if (reader.next(v) != Token::Value ||
+        !ToWhole(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), n))
+        return false;
+    x = qint32(n);
+    return true;
+}
+bool ReadText(ValueReader &reader, QString &x) {
+    RawValue v;
+    if (reader.next(v) != Token::Value)
+        return false;
+    x = v.text;
+    return true;
+}
+bool ReadTruth(ValueReader &reader, bool &x) {
+    RawValue v;
+    return reader.next(v) == Token::Value && ToTruth(v, x);
+}
 
-    // Lines 19-21 are absent from files of older versions: they keep their defaults then.
+// Lines 19-21, the serial line's: absent from files of older versions, they keep their
+// defaults then.
+bool ReadPortValues(ValueReader &reader, Settings &s) {
     const Settings defaults;
     s.PortName = defaults.PortName;
     s.PortSettings = defaults.PortSettings;
@@ -210,6 +202,23 @@ bool ReadValues(const QString &contents, Settings &s) {
         return false;
     s.PortHandshaking = qint16(n);
     return true;
+}
+
+bool ReadValues(const QString &contents, Settings &s) {
+    ValueReader reader(contents);
+    const auto int16 = [&reader](qint16 &x) { return ReadInt16(reader, x); };
+    const auto int32 = [&reader](qint32 &x) { return ReadInt32(reader, x); };
+    const auto text = [&reader](QString &x) { return ReadText(reader, x); };
+    const auto truth = [&reader](bool &x) { return ReadTruth(reader, x); };
+
+    // Evaluated in file order; the first failure stops the reading.
+    const bool complete = int16(s.ShowDate) && int16(s.AlwaysOnTop) && int16(s.TrayMode) &&
+                          int16(s.TrayDelaySeconds) && text(s.RingFile) && int16(s.RingOn) &&
+                          int16(s.PortNumber) && int32(s.MainLeft) && int32(s.MainTop) &&
+                          int32(s.PhonebookLeft) && int32(s.PhonebookTop) && truth(s.RefEnabled) &&
+                          text(s.RefDatabasePath) && text(s.RefTable) && text(s.RefPhoneField) &&
+                          text(s.RefAddressField) && text(s.RefNameField) && text(s.RefZipField);
+    return complete && ReadPortValues(reader, s);
 }
 
 const int PortLines = 21;
