@@ -6,7 +6,7 @@
 
 class QSerialPort;
 
-// The serial control MSComm1: the port the TA hangs on, with the properties the program uses
+// The serial control (MSComm1): the port the TA hangs on, with the properties the program uses
 // (CommPort, InputLen, PortOpen, Output, Input, CommEvent) and its receive event.
 //
 // A port that goes away while open (a USB adapter pulled out, a pseudo-terminal whose other
