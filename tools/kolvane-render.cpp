@@ -132,8 +132,14 @@ int bevel(const QString &out) {
         panel->setBorderWidth(s.inner ? 3 : 1);
         if (s.back.isValid())
             panel->setBackColor(s.back);
-        panel->setForeColor(s.back == Qt::black ? QColor(Qt::green) : QColor(Qt::black));
-        panel->setCaption(QString::fromLatin1(s.caption));
+        // The sample's name, centred on it.
+        auto *name = new QLabel(QString::fromLatin1(s.caption), panel);
+        QPalette text = name->palette();
+        text.setColor(QPalette::WindowText,
+                      s.back == Qt::black ? QColor(Qt::green) : QColor(Qt::black));
+        name->setPalette(text);
+        name->setAlignment(Qt::AlignCenter);
+        name->setGeometry(panel->rect());
         ++i;
     }
     return host.grab().toImage().save(out) ? 0 : 1;

@@ -35,7 +35,7 @@ public:
 
 private:
     struct Data;
-    std::unique_ptr<Data> d;
+    std::unique_ptr<Data> d_;
 };
 
 // The steps of a write, in order.

@@ -10,7 +10,7 @@ namespace {
 QMutex mutex;
 std::unique_ptr<QFile> file;
 
-void writeLine(const QString &kind, const QString &text) {
+void WriteLine(const QString &kind, const QString &text) {
     QMutexLocker lock(&mutex);
     if (!file)
         return;
@@ -73,25 +73,25 @@ void DiagnosticLog::serialBlock(const QByteArray &block) {
     QString text;
     for (char b : block)
         text += uchar(b) < 0x80 ? QChar(QLatin1Char(b)) : QChar(u'.');
-    writeLine(QStringLiteral("serial"),
+    WriteLine(QStringLiteral("serial"),
               QStringLiteral("%1 bytes text \"%2\" hex %3")
                   .arg(block.size())
                   .arg(visibleText(text), QString::fromLatin1(block.toHex(' '))));
 }
 
 void DiagnosticLog::reportRecognised(const QString &block, const QString &number) {
-    writeLine(QStringLiteral("report"), QStringLiteral("recognised number \"%1\" in \"%2\"")
+    WriteLine(QStringLiteral("report"), QStringLiteral("recognised number \"%1\" in \"%2\"")
                                             .arg(visibleText(number), visibleText(block)));
 }
 
 void DiagnosticLog::reportIgnored(const QString &block) {
-    writeLine(QStringLiteral("report"), QStringLiteral("ignored \"%1\"").arg(visibleText(block)));
+    WriteLine(QStringLiteral("report"), QStringLiteral("ignored \"%1\"").arg(visibleText(block)));
 }
 
 void DiagnosticLog::failure(const QString &what, const QString &why) {
-    writeLine(QStringLiteral("failure"), why.isEmpty() ? what : what + QLatin1String(": ") + why);
+    WriteLine(QStringLiteral("failure"), why.isEmpty() ? what : what + QLatin1String(": ") + why);
 }
 
 void DiagnosticLog::note(const QString &text) {
-    writeLine(QStringLiteral("note"), text);
+    WriteLine(QStringLiteral("note"), text);
 }

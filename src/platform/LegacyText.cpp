@@ -4,19 +4,19 @@
 #include <QStringEncoder>
 
 namespace {
-const char *const kCodePage932 = "windows-31j";
+const char *const CodePage932 = "windows-31j";
 // Marks a file as UTF-8; no text in code page 932 can begin with these bytes.
-const QByteArray kUtf8Mark("\xEF\xBB\xBF");
+const QByteArray Utf8Mark("\xEF\xBB\xBF");
 } // namespace
 
 QString DecodeLegacyText(const QByteArray &bytes) {
     const auto whole =
         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
-    if (bytes.startsWith(kUtf8Mark)) {
+    if (bytes.startsWith(Utf8Mark)) {
         QStringDecoder utf8(QStringConverter::Utf8, whole);
-        return utf8.decode(QByteArrayView(bytes).sliced(kUtf8Mark.size()));
+        return utf8.decode(QByteArrayView(bytes).sliced(Utf8Mark.size()));
     }
-    QStringDecoder cp932(kCodePage932, whole);
+    QStringDecoder cp932(CodePage932, whole);
     const QString legacy = cp932.isValid() ? cp932.decode(bytes) : QString::fromLatin1(bytes);
     if (cp932.isValid() && !cp932.hasError())
         return legacy;
@@ -27,16 +27,16 @@ QString DecodeLegacyText(const QByteArray &bytes) {
 }
 
 QByteArray EncodeLegacyText(const QString &text) {
-    QStringEncoder cp932(kCodePage932);
+    QStringEncoder cp932(CodePage932);
     if (cp932.isValid()) {
         QByteArray bytes = cp932.encode(text);
         if (!cp932.hasError()) {
             // Some characters map one way only: only an exact round trip counts as fitting.
-            QStringDecoder back(kCodePage932, QStringConverter::Flag::Stateless);
+            QStringDecoder back(CodePage932, QStringConverter::Flag::Stateless);
             const QString again = back.decode(bytes);
             if (!back.hasError() && again == text)
                 return bytes;
         }
     }
-    return kUtf8Mark + text.toUtf8();
+    return Utf8Mark + text.toUtf8();
 }

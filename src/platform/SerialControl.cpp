@@ -13,13 +13,13 @@ namespace {
 struct LineParameters {
     qint32 speed = 9600;
     QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    int dataBits = 8; // QSerialPort::DataBits counts the bits
     QSerialPort::StopBits stopBits = QSerialPort::OneStop;
 };
 
 // "9600,n,8,1" in the serial control's form; a damaged part keeps its default, so a bad
 // value in the settings file never locks the user out of the TA.
-LineParameters parseLineParameters(const QString &text) {
+LineParameters ParseLineParameters(const QString &text) {
     LineParameters p;
     const QStringList parts = text.split(QLatin1Char(','));
     auto part = [&](int i) { return i < parts.size() ? parts.at(i).trimmed() : QString(); };
@@ -41,7 +41,7 @@ LineParameters parseLineParameters(const QString &text) {
 
     const int data = part(2).toInt(&ok);
     if (ok && data >= 5 && data <= 8)
-        p.dataBits = static_cast<QSerialPort::DataBits>(data);
+        p.dataBits = data;
 
     const QString stop = part(3);
     if (stop == QLatin1String("2"))
@@ -122,11 +122,11 @@ bool SerialControl::setPortOpen(bool open) {
     if (path.isEmpty())
         return false;
 
-    const LineParameters p = parseLineParameters(settings_);
+    const LineParameters p = ParseLineParameters(settings_);
     port_->setPortName(path);
     port_->setBaudRate(p.speed);
     port_->setParity(p.parity);
-    port_->setDataBits(p.dataBits);
+    port_->setDataBits(static_cast<QSerialPort::DataBits>(p.dataBits));
     port_->setStopBits(p.stopBits);
     switch (handshaking_) {
     case 1:

@@ -6,7 +6,7 @@
 
 class QSerialPort;
 
-// The serial control MSComm1: the port the TA hangs on, with the properties the program uses
+// The serial control (MSComm1): the port the TA hangs on, with the properties the program uses
 // (CommPort, InputLen, PortOpen, Output, Input, CommEvent) and its receive event.
 //
 // A port that goes away while open (a USB adapter pulled out, a pseudo-terminal whose other
@@ -22,7 +22,6 @@ public:
 
     // The port by number (1 = the first standard port); 0 or less names no port.
     void setCommPort(int number);
-    int commPort() const { return commPort_; }
     // A device path such as "/dev/ttyUSB0"; when not empty it wins over the number.
     void setPortName(const QString &name);
     QString portName() const { return portName_; }
@@ -32,10 +31,8 @@ public:
     QString settings() const { return settings_; }
     // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both; applied at opening.
     void setHandshaking(int mode);
-    int handshaking() const { return handshaking_; }
     // Bytes returned by one input(); 0 = the whole receive buffer.
     void setInputLen(int length);
-    int inputLen() const { return inputLen_; }
 
     // Opens or closes the port; returns whether the port is now in the requested state.
     bool setPortOpen(bool open);
@@ -44,7 +41,7 @@ public:
     // Sends the bytes and waits until they have left for the device.
     bool output(const QByteArray &data);
     // Takes received bytes out of the buffer: everything received so far (including what the
-    // system still holds for the port), or at most inputLen() bytes.
+    // system still holds for the port), or at most the length setInputLen gave.
     QByteArray input();
     // The event that raised the last receive notification.
     int commEvent() const { return commEvent_; }

@@ -10,7 +10,7 @@
 
 namespace {
 
-QString cleanFolder(const QString &folder) {
+QString CleanFolder(const QString &folder) {
     QString f = QDir::cleanPath(QDir(folder).absolutePath());
     while (f.size() > 1 && f.endsWith(QLatin1Char('/')))
         f.chop(1);
@@ -41,101 +41,84 @@ QString VersionText() {
     return QStringLiteral("Kolvane %1\n").arg(QString::fromUtf8(BuildInfo::Version));
 }
 
-CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &place) {
-    CommandLine result;
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Kolvane: caller identification for an ISDN terminal adapter."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the version and exit."));
-    const QCommandLineOption folder(
+namespace {
+
+// The options the program answers to, in the order the help lists them.
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+    QCommandLineOption folder{
         QStringLiteral("folder"),
         QStringLiteral("Keep the program's files (Kolvane.ini, Kolvane.mdb, Rireki.ini) in "
                        "<dir>; created when its parent folder exists."),
-        QStringLiteral("dir"));
-    const QCommandLineOption log(
+        QStringLiteral("dir")};
+    QCommandLineOption log{
         QStringLiteral("log"),
         QStringLiteral("Write a diagnostic log to <file>: every block read from the TA, every "
                        "report recognised or ignored, every failure passed over."),
-        QStringLiteral("file"));
-    const QCommandLineOption exportHistory(
+        QStringLiteral("file")};
+    QCommandLineOption exportHistory{
         QStringLiteral("export-history"),
         QStringLiteral("Write the call history to <file> as CSV (UTF-8) and exit."),
-        QStringLiteral("file"));
-    const QCommandLineOption exportPhonebook(
+        QStringLiteral("file")};
+    QCommandLineOption exportPhonebook{
         QStringLiteral("export-phonebook"),
-        QStringLiteral("Write the phonebook to <file> as vCard and exit."), QStringLiteral("file"));
-    const QCommandLineOption importPhonebook(
+        QStringLiteral("Write the phonebook to <file> as vCard and exit."), QStringLiteral("file")};
+    QCommandLineOption importPhonebook{
         QStringLiteral("import-phonebook"),
         QStringLiteral("Add the entries of the vCard file <file> to the phonebook and exit; "
                        "nothing already there is changed."),
-        QStringLiteral("file"));
-    parser.addOption(help);
-    parser.addOption(version);
-    parser.addOption(folder);
-    parser.addOption(log);
-    parser.addOption(exportHistory);
-    parser.addOption(exportPhonebook);
-    parser.addOption(importPhonebook);
+        QStringLiteral("file")};
 
-    QStringList args = arguments;
-    if (args.isEmpty())
-        args << QStringLiteral("kolvane");
-    if (!parser.parse(args)) {
-        result.outcome = CommandLine::Outcome::Fail;
-        result.message =
-            QStringLiteral("kolvane: %1\nTry 'kolvane --help'.\n").arg(parser.errorText());
-        return result;
+    void addTo(QCommandLineParser &parser) const {
+        for (const QCommandLineOption *option :
+             {&help, &version, &folder, &log, &exportHistory, &exportPhonebook, &importPhonebook})
+            parser.addOption(*option);
     }
-    if (parser.isSet(help)) {
-        result.outcome = CommandLine::Outcome::Print;
-        result.message = parser.helpText();
-        return result;
-    }
-    if (parser.isSet(version)) {
-        result.outcome = CommandLine::Outcome::Print;
-        result.message = VersionText();
-        return result;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        result.outcome = CommandLine::Outcome::Fail;
-        result.message = QStringLiteral("kolvane: unexpected argument: %1\nTry 'kolvane --help'.\n")
-                             .arg(parser.positionalArguments().first());
-        return result;
-    }
-    if (parser.values(folder).size() > 1 || parser.values(log).size() > 1) {
-        result.outcome = CommandLine::Outcome::Fail;
-        result.message = QStringLiteral("kolvane: --folder and --log may be given once each.\n");
-        return result;
-    }
-    if (parser.isSet(folder)) {
-        const QString value = parser.value(folder);
-        if (value.isEmpty()) {
-            result.outcome = CommandLine::Outcome::Fail;
-            result.message = QStringLiteral("kolvane: --folder needs a folder.\n");
-            return result;
-        }
-        result.appFolder = cleanFolder(value);
+};
+
+CommandLine Finished(CommandLine result, CommandLine::Outcome outcome, const QString &message) {
+    result.outcome = outcome;
+    result.message = message;
+    return result;
+}
+
+// Where the program keeps its files: the folder given, else the user's data folder for an
+// installed program, else the program's own folder. Returns what is wrong, if anything.
+QString TakeFolder(const QCommandLineParser &parser, const Options &options,
+                   const ProgramPlace &place, CommandLine &result) {
+    if (parser.isSet(options.folder)) {
+        const QString value = parser.value(options.folder);
+        if (value.isEmpty())
+            return QStringLiteral("kolvane: --folder needs a folder.\n");
+        result.appFolder = CleanFolder(value);
         result.folderGiven = true;
     } else if (IsInstalledProgramFolder(place.programFolder)) {
-        result.appFolder = cleanFolder(place.userDataFolder + QStringLiteral("/kolvane"));
+        result.appFolder = CleanFolder(place.userDataFolder + QStringLiteral("/kolvane"));
     } else {
-        result.appFolder = cleanFolder(place.programFolder);
+        result.appFolder = CleanFolder(place.programFolder);
     }
-    if (parser.isSet(log)) {
-        if (parser.value(log).isEmpty()) {
-            result.outcome = CommandLine::Outcome::Fail;
-            result.message = QStringLiteral("kolvane: --log needs a file.\n");
-            return result;
-        }
-        result.logFile = QFileInfo(parser.value(log)).absoluteFilePath();
-    }
+    return QString();
+}
+
+QString TakeLog(const QCommandLineParser &parser, const Options &options, CommandLine &result) {
+    if (!parser.isSet(options.log))
+        return QString();
+    if (parser.value(options.log).isEmpty())
+        return QStringLiteral("kolvane: --log needs a file.\n");
+    result.logFile = QFileInfo(parser.value(options.log)).absoluteFilePath();
+    return QString();
+}
+
+// The one transfer asked for, with its file made absolute.
+QString TakeExchange(const QCommandLineParser &parser, const Options &options,
+                     CommandLine &result) {
     const std::pair<const QCommandLineOption *, CommandLine::Exchange> exchanges[] = {
-        {&exportHistory, CommandLine::Exchange::ExportHistory},
-        {&exportPhonebook, CommandLine::Exchange::ExportPhonebook},
-        {&importPhonebook, CommandLine::Exchange::ImportPhonebook},
+        {&options.exportHistory, CommandLine::Exchange::ExportHistory},
+        {&options.exportPhonebook, CommandLine::Exchange::ExportPhonebook},
+        {&options.importPhonebook, CommandLine::Exchange::ImportPhonebook},
     };
     int exchangesGiven = 0;
     for (const auto &[option, exchange] : exchanges) {
@@ -145,21 +128,53 @@ CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &p
             result.exchangeFile = parser.value(*option);
         }
     }
-    if (exchangesGiven > 1) {
-        result.outcome = CommandLine::Outcome::Fail;
-        result.message = QStringLiteral("kolvane: give one of --export-history, "
-                                        "--export-phonebook and --import-phonebook, once.\n");
-        return result;
-    }
+    if (exchangesGiven > 1)
+        return QStringLiteral("kolvane: give one of --export-history, "
+                              "--export-phonebook and --import-phonebook, once.\n");
     if (result.exchange != CommandLine::Exchange::None) {
-        if (result.exchangeFile.isEmpty()) {
-            result.outcome = CommandLine::Outcome::Fail;
-            result.message = QStringLiteral("kolvane: the transfer needs a file name.\n");
-            return result;
-        }
+        if (result.exchangeFile.isEmpty())
+            return QStringLiteral("kolvane: the transfer needs a file name.\n");
         result.exchangeFile = QFileInfo(result.exchangeFile).absoluteFilePath();
     }
-    return result;
+    return QString();
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &place) {
+    using Outcome = CommandLine::Outcome;
+    CommandLine result;
+    const Options options;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Kolvane: caller identification for an ISDN terminal adapter."));
+    options.addTo(parser);
+
+    QStringList args = arguments;
+    if (args.isEmpty())
+        args << QStringLiteral("kolvane");
+    if (!parser.parse(args))
+        return Finished(
+            result, Outcome::Fail,
+            QStringLiteral("kolvane: %1\nTry 'kolvane --help'.\n").arg(parser.errorText()));
+    if (parser.isSet(options.help))
+        return Finished(result, Outcome::Print, parser.helpText());
+    if (parser.isSet(options.version))
+        return Finished(result, Outcome::Print, VersionText());
+    if (!parser.positionalArguments().isEmpty())
+        return Finished(result, Outcome::Fail,
+                        QStringLiteral("kolvane: unexpected argument: %1\nTry 'kolvane --help'.\n")
+                            .arg(parser.positionalArguments().first()));
+    if (parser.values(options.folder).size() > 1 || parser.values(options.log).size() > 1)
+        return Finished(result, Outcome::Fail,
+                        QStringLiteral("kolvane: --folder and --log may be given once each.\n"));
+
+    QString problem = TakeFolder(parser, options, place, result);
+    if (problem.isEmpty())
+        problem = TakeLog(parser, options, result);
+    if (problem.isEmpty())
+        problem = TakeExchange(parser, options, result);
+    return problem.isEmpty() ? result : Finished(result, Outcome::Fail, problem);
 }
 
 bool PrepareAppFolder(const QString &folder, bool createParents, QString *error) {

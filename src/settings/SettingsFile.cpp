@@ -14,8 +14,8 @@
 
 namespace {
 
-const int kMainWidth = 4335;
-const int kMainExtraHeight = 200;
+const int MainWidth = 4335;
+const int MainExtraHeight = 200;
 
 enum class Token { Value, End, Broken };
 
@@ -24,10 +24,10 @@ struct RawValue {
     bool quoted = false;
 };
 
-bool isLineEnd(QChar c) {
+bool IsLineEnd(QChar c) {
     return c == u'\r' || c == u'\n';
 }
-bool isBlank(QChar c) {
+bool IsBlank(QChar c) {
     return c == u' ' || c == u'\t';
 }
 
@@ -42,23 +42,23 @@ public:
         const qsizetype n = text_.size();
         if (pos_ >= n)
             return Token::End;
-        while (pos_ < n && isBlank(text_.at(pos_)))
+        while (pos_ < n && IsBlank(text_.at(pos_)))
             ++pos_;
         v = RawValue();
         if (pos_ < n && text_.at(pos_) == u'"') {
             qsizetype close = pos_ + 1;
-            while (close < n && text_.at(close) != u'"' && !isLineEnd(text_.at(close)))
+            while (close < n && text_.at(close) != u'"' && !IsLineEnd(text_.at(close)))
                 ++close;
             if (close >= n || text_.at(close) != u'"')
                 return Token::Broken;
             v.text = text_.mid(pos_ + 1, close - pos_ - 1);
             v.quoted = true;
             pos_ = close + 1;
-            while (pos_ < n && text_.at(pos_) != u',' && !isLineEnd(text_.at(pos_)))
+            while (pos_ < n && text_.at(pos_) != u',' && !IsLineEnd(text_.at(pos_)))
                 ++pos_;
         } else {
             const qsizetype start = pos_;
-            while (pos_ < n && text_.at(pos_) != u',' && !isLineEnd(text_.at(pos_)))
+            while (pos_ < n && text_.at(pos_) != u',' && !IsLineEnd(text_.at(pos_)))
                 ++pos_;
             v.text = text_.mid(start, pos_ - start).trimmed();
         }
@@ -86,7 +86,7 @@ private:
 
 // A whole number for an integer setting: optional sign, digits, an optional decimal part that
 // is rounded as a whole-number assignment always rounded (half to even). An empty value is 0.
-bool toWhole(const RawValue &v, qint64 low, qint64 high, qint64 &out) {
+bool ToWhole(const RawValue &v, qint64 low, qint64 high, qint64 &out) {
     static const QRegularExpression form(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
     const QString t = v.text.trimmed();
     if (t.isEmpty() && !v.quoted) {
@@ -106,7 +106,7 @@ bool toWhole(const RawValue &v, qint64 low, qint64 high, qint64 &out) {
     return true;
 }
 
-bool toTruth(const RawValue &v, bool &out) {
+bool ToTruth(const RawValue &v, bool &out) {
     if (!v.quoted) {
         if (v.text.compare(QLatin1String("#TRUE#"), Qt::CaseInsensitive) == 0) {
             out = true;
@@ -119,19 +119,19 @@ bool toTruth(const RawValue &v, bool &out) {
     }
     // A number also converts, as it always did: 0 is false, anything else true.
     qint64 n = 0;
-    if (!toWhole(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), n))
+    if (!ToWhole(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), n))
         return false;
     out = n != 0;
     return true;
 }
 
-QString numberLine(qint64 n) {
+QString NumberLine(qint64 n) {
     return n < 0 ? QString::number(n) + u' ' : u' ' + QString::number(n) + u' ';
 }
 
 // A double quote or a line break inside a text would shift every later value and lose the
 // whole file at the next start; those characters are left out, the rest of the text kept.
-QString quotedLine(const QString &text) {
+QString QuotedLine(const QString &text) {
     QString t = text;
     t.remove(u'"');
     t.remove(u'\r');
@@ -139,52 +139,44 @@ QString quotedLine(const QString &text) {
     return u'"' + t + u'"';
 }
 
-double roundHalfEven(double d) {
+double RoundHalfEven(double d) {
     return std::nearbyint(d);
 }
 
-bool readValues(const QString &contents, Settings &s) {
-    ValueReader reader(contents);
-    auto int16 = [&reader](qint16 &x) {
-        RawValue v;
-        qint64 n = 0;
-        if (reader.next(v) != Token::Value || !toWhole(v, -32768, 32767, n))
-            return false;
-        x = qint16(n);
-        return true;
-    };
-    auto int32 = [&reader](qint32 &x) {
-        RawValue v;
-        qint64 n = 0;
-        if (reader.next(v) != Token::Value ||
-            !toWhole(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), n))
-            return false;
-        x = qint32(n);
-        return true;
-    };
-    auto text = [&reader](QString &x) {
-        RawValue v;
-        if (reader.next(v) != Token::Value)
-            return false;
-        x = v.text;
-        return true;
-    };
-    auto truth = [&reader](bool &x) {
-        RawValue v;
-        return reader.next(v) == Token::Value && toTruth(v, x);
-    };
-
-    // Evaluated in file order; the first failure stops the reading.
-    const bool complete = int16(s.ShowDate) && int16(s.AlwaysOnTop) && int16(s.TrayMode) &&
-                          int16(s.TrayDelaySeconds) && text(s.RingFile) && int16(s.RingOn) &&
-                          int16(s.PortNumber) && int32(s.MainLeft) && int32(s.MainTop) &&
-                          int32(s.PhonebookLeft) && int32(s.PhonebookTop) && truth(s.RefEnabled) &&
-                          text(s.RefDatabasePath) && text(s.RefTable) && text(s.RefPhoneField) &&
-                          text(s.RefAddressField) && text(s.RefNameField) && text(s.RefZipField);
-    if (!complete)
+// One value of each kind; false when the file ends or breaks there or the value does not
+// convert.
+bool ReadInt16(ValueReader &reader, qint16 &x) {
+    RawValue v;
+    qint64 n = 0;
+    if (reader.next(v) != Token::Value || !ToWhole(v, -32768, 32767, n))
         return false;
+    x = qint16(n);
+    return true;
+}
+bool ReadInt32(ValueReader &reader, qint32 &x) {
+    RawValue v;
+    qint64 n = 0;
+    if (reader.next(v) != Token::Value ||
+        !ToWhole(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), n))
+        return false;
+    x = qint32(n);
+    return true;
+}
+bool ReadText(ValueReader &reader, QString &x) {
+    RawValue v;
+    if (reader.next(v) != Token::Value)
+        return false;
+    x = v.text;
+    return true;
+}
+bool ReadTruth(ValueReader &reader, bool &x) {
+    RawValue v;
+    return reader.next(v) == Token::Value && ToTruth(v, x);
+}
 
-    // Lines 19-21 are absent from files of older versions: they keep their defaults then.
+// Lines 19-21, the serial line's: absent from files of older versions, they keep their
+// defaults then.
+bool ReadPortValues(ValueReader &reader, Settings &s) {
     const Settings defaults;
     s.PortName = defaults.PortName;
     s.PortSettings = defaults.PortSettings;
@@ -206,17 +198,34 @@ bool readValues(const QString &contents, Settings &s) {
     if (t == Token::End)
         return true;
     qint64 n = 0;
-    if (t == Token::Broken || !toWhole(v, -32768, 32767, n))
+    if (t == Token::Broken || !ToWhole(v, -32768, 32767, n))
         return false;
     s.PortHandshaking = qint16(n);
     return true;
 }
 
-const int kPortLines = 21;
+bool ReadValues(const QString &contents, Settings &s) {
+    ValueReader reader(contents);
+    const auto int16 = [&reader](qint16 &x) { return ReadInt16(reader, x); };
+    const auto int32 = [&reader](qint32 &x) { return ReadInt32(reader, x); };
+    const auto text = [&reader](QString &x) { return ReadText(reader, x); };
+    const auto truth = [&reader](bool &x) { return ReadTruth(reader, x); };
+
+    // Evaluated in file order; the first failure stops the reading.
+    const bool complete = int16(s.ShowDate) && int16(s.AlwaysOnTop) && int16(s.TrayMode) &&
+                          int16(s.TrayDelaySeconds) && text(s.RingFile) && int16(s.RingOn) &&
+                          int16(s.PortNumber) && int32(s.MainLeft) && int32(s.MainTop) &&
+                          int32(s.PhonebookLeft) && int32(s.PhonebookTop) && truth(s.RefEnabled) &&
+                          text(s.RefDatabasePath) && text(s.RefTable) && text(s.RefPhoneField) &&
+                          text(s.RefAddressField) && text(s.RefNameField) && text(s.RefZipField);
+    return complete && ReadPortValues(reader, s);
+}
+
+const int PortLines = 21;
 
 // Lines 19-21 of a file whose reading failed, when they can still be told: the file holds
 // exactly the 21 values the program writes and lines 19 and 20 are quoted, as it writes them.
-void takePortLines(const QString &text, Settings &s) {
+void TakePortLines(const QString &text, Settings &s) {
     const Settings defaults;
     s.PortName = defaults.PortName;
     s.PortSettings = defaults.PortSettings;
@@ -225,15 +234,15 @@ void takePortLines(const QString &text, Settings &s) {
     QVector<RawValue> values;
     RawValue v;
     Token t;
-    while ((t = reader.next(v)) == Token::Value && values.size() <= kPortLines)
+    while ((t = reader.next(v)) == Token::Value && values.size() <= PortLines)
         values << v;
-    if (t == Token::Broken || values.size() != kPortLines || !values[18].quoted ||
+    if (t == Token::Broken || values.size() != PortLines || !values[18].quoted ||
         !values[19].quoted)
         return;
     s.PortName = values[18].text;
     s.PortSettings = values[19].text;
     qint64 n = 0;
-    if (toWhole(values[20], -32768, 32767, n))
+    if (ToWhole(values[20], -32768, 32767, n))
         s.PortHandshaking = qint16(n);
 }
 
@@ -252,9 +261,9 @@ bool ReadSettingsFile(const QString &path, Settings &s) {
 
 bool ReadSettingsBytes(const QByteArray &bytes, Settings &s) {
     const QString text = DecodeLegacyText(bytes);
-    if (readValues(text, s))
+    if (ReadValues(text, s))
         return true;
-    takePortLines(text, s);
+    TakePortLines(text, s);
     return false;
 }
 
@@ -292,34 +301,34 @@ void ApplyDefaultSettings(Settings &s, int screenWidthTwips, int screenHeightTwi
     const qint16 port = s.PortNumber;
     s = Settings();
     s.PortNumber = port;
-    s.MainLeft = qint32(roundHalfEven((double(screenWidthTwips) - kMainWidth) / 2.0));
+    s.MainLeft = qint32(RoundHalfEven((double(screenWidthTwips) - MainWidth) / 2.0));
     s.MainTop = qint32(
-        roundHalfEven((double(screenHeightTwips) - mainPanelHeightTwips - kMainExtraHeight) / 2.0));
+        RoundHalfEven((double(screenHeightTwips) - mainPanelHeightTwips - MainExtraHeight) / 2.0));
 }
 
 QByteArray FormatSettingsFile(const Settings &s) {
     const QStringList lines = {
-        numberLine(s.ShowDate),
-        numberLine(s.AlwaysOnTop),
-        numberLine(s.TrayMode),
-        numberLine(s.TrayDelaySeconds),
-        quotedLine(s.RingFile),
-        numberLine(s.RingOn),
-        numberLine(s.PortNumber),
-        numberLine(s.MainLeft),
-        numberLine(s.MainTop),
-        numberLine(s.PhonebookLeft),
-        numberLine(s.PhonebookTop),
+        NumberLine(s.ShowDate),
+        NumberLine(s.AlwaysOnTop),
+        NumberLine(s.TrayMode),
+        NumberLine(s.TrayDelaySeconds),
+        QuotedLine(s.RingFile),
+        NumberLine(s.RingOn),
+        NumberLine(s.PortNumber),
+        NumberLine(s.MainLeft),
+        NumberLine(s.MainTop),
+        NumberLine(s.PhonebookLeft),
+        NumberLine(s.PhonebookTop),
         s.RefEnabled ? QStringLiteral("#TRUE#") : QStringLiteral("#FALSE#"),
-        quotedLine(s.RefDatabasePath),
-        quotedLine(s.RefTable),
-        quotedLine(s.RefPhoneField),
-        quotedLine(s.RefAddressField),
-        quotedLine(s.RefNameField),
-        quotedLine(s.RefZipField),
-        quotedLine(s.PortName),
-        quotedLine(s.PortSettings),
-        numberLine(s.PortHandshaking),
+        QuotedLine(s.RefDatabasePath),
+        QuotedLine(s.RefTable),
+        QuotedLine(s.RefPhoneField),
+        QuotedLine(s.RefAddressField),
+        QuotedLine(s.RefNameField),
+        QuotedLine(s.RefZipField),
+        QuotedLine(s.PortName),
+        QuotedLine(s.PortSettings),
+        NumberLine(s.PortHandshaking),
     };
     QString text;
     for (const QString &line : lines)

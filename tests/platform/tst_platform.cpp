@@ -6,6 +6,7 @@
 #include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/Shell.h"
 #include "platform/desktop/TrayIcon.h"
+#include "support/TestDesktop.h"
 
 #include <QApplication>
 #include <QFile>
@@ -83,7 +84,7 @@ private slots:
 
     // The seams answer in order and record what was asked, without showing anything.
     void seamsRecord() {
-        Dialogs::resetForTest();
+        TestDesktop desktop;
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         Dialogs::setNextAnswer(Dialogs::Answer::Cancel);
         Dialogs::MessageBox box{QStringLiteral("a"),     QStringLiteral("t"),
@@ -99,7 +100,6 @@ private slots:
         QVERIFY(asked.at(0).systemModal);
         QVERIFY(Dialogs::takeAsked().isEmpty());
 
-        FileChooser::resetForTest();
         FileChooser::setNextFileName(QStringLiteral("/x/ring.wav"));
         FileChooser::setNextFileName(QString());
         QCOMPARE(FileChooser::OpenFileWithPreview(nullptr, QStringLiteral("WAVEファイル(*.wav)")),
@@ -176,7 +176,7 @@ private slots:
     }
 
     void recorderTakesRequestsInOrder() {
-        Recorder::start();
+        TestDesktop desktop;
         RingPlayer player;
         TrayIcon tray{QIcon()};
         player.play(QStringLiteral("/x/a.wav"));
@@ -187,7 +187,6 @@ private slots:
         QCOMPARE(Recorder::take(), (QStringList{"ring play /x/a.wav", "tray add Zelmora",
                                                 "tray remove", "ring stop"}));
         QCOMPARE(Recorder::take(), QStringList{});
-        Recorder::stop();
     }
 
     // Where the desktop has a notification area, the icon really appears and goes.
@@ -205,7 +204,7 @@ private slots:
     }
 
     void onlyTheLeftButtonBringsTheWindowBack() {
-        Recorder::start();
+        TestDesktop desktop;
         TrayIcon tray{QIcon()};
         QSignalSpy clicked(&tray, &TrayIcon::leftButtonDown);
         tray.add(QStringLiteral("Zelmora"));
@@ -215,7 +214,6 @@ private slots:
         QCOMPARE(clicked.size(), 0);
         tray.activate(QSystemTrayIcon::Trigger);
         QCOMPARE(clicked.size(), 1);
-        Recorder::stop();
     }
 };
 

@@ -16,8 +16,8 @@ UpDown::UpDown(QWidget *parent) : QWidget(parent) {
         b->setAutoRepeat(true);
         b->setFocusPolicy(Qt::NoFocus);
     }
-    connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
-    connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
+    connect(up_, &QToolButton::clicked, this, [this] { step(1); });
+    connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
     resize(DefaultWidth, 20);
 }
 
@@ -40,12 +40,12 @@ void UpDown::setRange(int lower, int upper) {
     setPosition(position_);
 }
 
-int UpDown::Clamp(int value) const {
+int UpDown::clamp(int value) const {
     return std::clamp(value, lower_, upper_);
 }
 
 void UpDown::setPosition(int position) {
-    const int clamped = Clamp(position);
+    const int clamped = clamp(position);
     const bool changed = clamped != position_;
     position_ = clamped;
     if (buddy_)
@@ -54,13 +54,13 @@ void UpDown::setPosition(int position) {
         emit positionChanged(position_);
 }
 
-void UpDown::Step(int delta) {
+void UpDown::step(int delta) {
     // The buddy's text is the position when it reads as a whole number.
     if (buddy_) {
         bool ok = false;
         const int typed = buddy_->text().trimmed().toInt(&ok);
         if (ok)
-            position_ = Clamp(typed);
+            position_ = clamp(typed);
     }
     setPosition(position_ + delta);
     // At a limit the buddy still shows the position, even when nothing moved.

@@ -39,8 +39,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void Step(int delta);
-    int Clamp(int value) const;
+    void step(int delta);
+    int clamp(int value) const;
 
     QPointer<QLineEdit> buddy_;
     QToolButton *up_;

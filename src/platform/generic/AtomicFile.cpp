@@ -10,7 +10,7 @@ namespace {
 
 std::optional<AtomicWriteStep> injected;
 
-bool strikes(AtomicWriteStep step) {
+bool Strikes(AtomicWriteStep step) {
     if (!injected || *injected != step)
         return false;
     injected.reset();
@@ -38,53 +38,53 @@ struct AtomicFileWriter::Data {
     }
 };
 
-AtomicFileWriter::AtomicFileWriter(const QString &path) : d(std::make_unique<Data>(path)) {
+AtomicFileWriter::AtomicFileWriter(const QString &path) : d_(std::make_unique<Data>(path)) {
     // Never fall back to overwriting the old file in place: that is the loss this avoids.
-    d->file.setDirectWriteFallback(false);
-    if (strikes(AtomicWriteStep::Create))
-        d->fail(QStringLiteral("injected error"));
-    else if (!d->file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        d->fail(QString());
+    d_->file.setDirectWriteFallback(false);
+    if (Strikes(AtomicWriteStep::Create))
+        d_->fail(QStringLiteral("injected error"));
+    else if (!d_->file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        d_->fail(QString());
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
-    if (!d->committed && d->file.isOpen()) {
-        d->file.cancelWriting();
-        d->file.commit(); // removes the temporary; the old file stays
+    if (!d_->committed && d_->file.isOpen()) {
+        d_->file.cancelWriting();
+        d_->file.commit(); // removes the temporary; the old file stays
     }
     injected.reset();
 }
 
 bool AtomicFileWriter::ok() const {
-    return !d->failed;
+    return !d_->failed;
 }
 
 bool AtomicFileWriter::write(const QByteArray &bytes) {
-    if (d->failed)
+    if (d_->failed)
         return false;
-    if (!bytes.isEmpty() && strikes(AtomicWriteStep::Write))
-        return d->fail(QStringLiteral("injected error"));
-    return d->file.write(bytes) == bytes.size() || d->fail(QString());
+    if (!bytes.isEmpty() && Strikes(AtomicWriteStep::Write))
+        return d_->fail(QStringLiteral("injected error"));
+    return d_->file.write(bytes) == bytes.size() || d_->fail(QString());
 }
 
 bool AtomicFileWriter::commit() {
-    if (d->failed)
+    if (d_->failed)
         return false;
-    if (strikes(AtomicWriteStep::Flush) || strikes(AtomicWriteStep::Close) ||
-        strikes(AtomicWriteStep::Rename))
-        return d->fail(QStringLiteral("injected error"));
-    if (!d->file.flush() || !d->file.commit())
-        return d->fail(QString());
-    d->committed = true;
+    if (Strikes(AtomicWriteStep::Flush) || Strikes(AtomicWriteStep::Close) ||
+        Strikes(AtomicWriteStep::Rename))
+        return d_->fail(QStringLiteral("injected error"));
+    if (!d_->file.flush() || !d_->file.commit())
+        return d_->fail(QString());
+    d_->committed = true;
     return true;
 }
 
 int AtomicFileWriter::error() const {
-    return d->failed ? -1 : 0;
+    return d_->failed ? -1 : 0;
 }
 
 QString AtomicFileWriter::errorString() const {
-    return d->failed ? d->error : QString();
+    return d_->failed ? d_->error : QString();
 }
 
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes) {

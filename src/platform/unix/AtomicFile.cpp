@@ -20,7 +20,7 @@ struct InjectedError {
 std::optional<InjectedError> injected;
 
 // Whether the injected error strikes at this step; it is used up when it does.
-bool strikes(AtomicWriteStep step) {
+bool Strikes(AtomicWriteStep step) {
     if (!injected || injected->step != step)
         return false;
     errno = injected->error;
@@ -29,8 +29,8 @@ bool strikes(AtomicWriteStep step) {
 }
 
 // Every byte or failure: a short write is continued, an interrupted one retried.
-bool writeAll(int fd, const char *data, size_t size) {
-    if (size > 0 && strikes(AtomicWriteStep::Write)) {
+bool WriteAll(int fd, const char *data, size_t size) {
+    if (size > 0 && Strikes(AtomicWriteStep::Write)) {
         const int error = errno;
         [[maybe_unused]] const ssize_t half = ::write(fd, data, size / 2);
         errno = error;
@@ -49,8 +49,8 @@ bool writeAll(int fd, const char *data, size_t size) {
 }
 
 // A new, empty file beside `target` that no one else has, created with the usual permissions.
-int createTemporary(const QByteArray &target, QByteArray &name) {
-    if (strikes(AtomicWriteStep::Create))
+int CreateTemporary(const QByteArray &target, QByteArray &name) {
+    if (Strikes(AtomicWriteStep::Create))
         return -1;
     for (int attempt = 0; attempt < 100; ++attempt) {
         name =
@@ -63,7 +63,7 @@ int createTemporary(const QByteArray &target, QByteArray &name) {
 }
 
 // Makes the rename itself lasting; a folder that cannot be synced is no failure of the write.
-void syncFolder(const QByteArray &folder) {
+void SyncFolder(const QByteArray &folder) {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
@@ -92,71 +92,71 @@ struct AtomicFileWriter::Data {
     }
 };
 
-AtomicFileWriter::AtomicFileWriter(const QString &path) : d(std::make_unique<Data>()) {
-    d->target = QFile::encodeName(path);
-    d->fd = createTemporary(d->target, d->temporary);
-    if (d->fd < 0) {
-        d->fail();
+AtomicFileWriter::AtomicFileWriter(const QString &path) : d_(std::make_unique<Data>()) {
+    d_->target = QFile::encodeName(path);
+    d_->fd = CreateTemporary(d_->target, d_->temporary);
+    if (d_->fd < 0) {
+        d_->fail();
         return;
     }
     // The new file keeps the old one's permissions, as a rewrite in place would.
     struct stat old;
-    if (::stat(d->target.constData(), &old) == 0)
-        ::fchmod(d->fd, old.st_mode & 07777);
+    if (::stat(d_->target.constData(), &old) == 0)
+        ::fchmod(d_->fd, old.st_mode & 07777);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
-    if (d->committed)
+    if (d_->committed)
         return;
-    if (d->fd >= 0)
-        ::close(d->fd);
-    if (!d->temporary.isEmpty())
-        ::unlink(d->temporary.constData());
+    if (d_->fd >= 0)
+        ::close(d_->fd);
+    if (!d_->temporary.isEmpty())
+        ::unlink(d_->temporary.constData());
     injected.reset();
 }
 
 bool AtomicFileWriter::ok() const {
-    return !d->failed;
+    return !d_->failed;
 }
 
 bool AtomicFileWriter::write(const QByteArray &bytes) {
-    if (d->failed)
+    if (d_->failed)
         return false;
-    return writeAll(d->fd, bytes.constData(), size_t(bytes.size())) || d->fail();
+    return WriteAll(d_->fd, bytes.constData(), size_t(bytes.size())) || d_->fail();
 }
 
 bool AtomicFileWriter::commit() {
-    if (d->failed)
+    if (d_->failed)
         return false;
     // The data must be on the disk before the name points at it, or a crash leaves it empty.
-    if (strikes(AtomicWriteStep::Flush) || ::fsync(d->fd) != 0)
-        return d->fail();
-    const int fd = d->fd;
-    d->fd = -1;
-    if (strikes(AtomicWriteStep::Close)) {
+    if (Strikes(AtomicWriteStep::Flush) || ::fsync(d_->fd) != 0)
+        return d_->fail();
+    const int fd = d_->fd;
+    d_->fd = -1;
+    if (Strikes(AtomicWriteStep::Close)) {
         const int error = errno;
         ::close(fd);
         errno = error;
-        return d->fail();
+        return d_->fail();
     }
     // Some file systems report a lost write only here.
     if (::close(fd) != 0)
-        return d->fail();
-    if (strikes(AtomicWriteStep::Rename) ||
-        ::rename(d->temporary.constData(), d->target.constData()) != 0)
-        return d->fail();
-    d->committed = true;
+        return d_->fail();
+    if (Strikes(AtomicWriteStep::Rename) ||
+        ::rename(d_->temporary.constData(), d_->target.constData()) != 0)
+        return d_->fail();
+    d_->committed = true;
     injected.reset();
-    syncFolder(QFile::encodeName(QFileInfo(QFile::decodeName(d->target)).absolutePath()));
+    SyncFolder(QFile::encodeName(QFileInfo(QFile::decodeName(d_->target)).absolutePath()));
     return true;
 }
 
 int AtomicFileWriter::error() const {
-    return d->failed ? d->error : 0;
+    return d_->failed ? d_->error : 0;
 }
 
 QString AtomicFileWriter::errorString() const {
-    return d->failed ? QString::fromLocal8Bit(std::strerror(d->error)) : QString();
+    return d_->failed ? QString::fromLocal8Bit(std::strerror(d_->error)) : QString();
 }
 
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes) {

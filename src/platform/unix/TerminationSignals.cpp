@@ -8,7 +8,7 @@
 namespace {
 int pipeFds[2] = {-1, -1};
 
-void onSignal(int signo) {
+void OnSignal(int signo) {
     // Only async-signal-safe work here: hand the number to the event loop.
     const unsigned char b = static_cast<unsigned char>(signo);
     [[maybe_unused]] ssize_t n = ::write(pipeFds[0], &b, 1);
@@ -20,7 +20,7 @@ TerminationSignals *TerminationSignals::install(QObject *parent) {
         return nullptr;
     auto *t = new TerminationSignals(parent);
     struct sigaction sa = {};
-    sa.sa_handler = onSignal;
+    sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &sa, nullptr);

@@ -13,37 +13,37 @@ QPixmap Face(int number) {
 }
 
 ImageButton::ImageButton(int hitWidth, int hitHeight, QWidget *parent)
-    : QWidget(parent), m_hitWidth(hitWidth), m_hitHeight(hitHeight) {
+    : QWidget(parent), hitWidth_(hitWidth), hitHeight_(hitHeight) {
     setFixedSize(hitWidth, hitHeight);
 }
 
 void ImageButton::setFace(int number) {
-    m_face = number;
-    if (isEnabled() || m_disabledFace == 0)
-        show(number);
+    face_ = number;
+    if (isEnabled() || disabledFace_ == 0)
+        showFace(number);
 }
 
 void ImageButton::setPressedFace(int number) {
-    m_pressedFace = number;
+    pressedFace_ = number;
 }
 
 void ImageButton::setDisabledFace(int number) {
-    m_disabledFace = number;
+    disabledFace_ = number;
     if (!isEnabled())
-        show(number);
+        showFace(number);
 }
 
 void ImageButton::setNormalFace(std::function<int()> normalFace) {
-    m_normalFace = std::move(normalFace);
+    normalFace_ = std::move(normalFace);
 }
 
-void ImageButton::show(int number) {
-    m_shown = number;
+void ImageButton::showFace(int number) {
+    shown_ = number;
     update();
 }
 
 void ImageButton::paintEvent(QPaintEvent *) {
-    const QPixmap pixmap = Face(m_shown);
+    const QPixmap pixmap = Face(shown_);
     if (pixmap.isNull())
         return;
     QPainter painter(this);
@@ -53,27 +53,27 @@ void ImageButton::paintEvent(QPaintEvent *) {
 void ImageButton::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton)
         return;
-    m_pressed = true;
-    if (m_pressedFace != 0)
-        show(m_pressedFace);
+    pressed_ = true;
+    if (pressedFace_ != 0)
+        showFace(pressedFace_);
 }
 
 void ImageButton::mouseReleaseEvent(QMouseEvent *event) {
-    if (event->button() != Qt::LeftButton || !m_pressed)
+    if (event->button() != Qt::LeftButton || !pressed_)
         return;
-    m_pressed = false;
+    pressed_ = false;
     const QPoint p = event->position().toPoint();
-    const bool inside = p.x() >= 0 && p.x() <= m_hitWidth && p.y() >= 0 && p.y() <= m_hitHeight;
+    const bool inside = p.x() >= 0 && p.x() <= hitWidth_ && p.y() >= 0 && p.y() <= hitHeight_;
     if (inside)
         emit clicked();
-    show(m_normalFace ? m_normalFace() : m_face);
+    showFace(normalFace_ ? normalFace_() : face_);
     emit released(inside);
 }
 
 void ImageButton::changeEvent(QEvent *event) {
     if (event->type() == QEvent::EnabledChange) {
-        m_pressed = false;
-        show(!isEnabled() && m_disabledFace != 0 ? m_disabledFace : m_face);
+        pressed_ = false;
+        showFace(!isEnabled() && disabledFace_ != 0 ? disabledFace_ : face_);
     }
     QWidget::changeEvent(event);
 }

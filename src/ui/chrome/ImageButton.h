@@ -14,8 +14,8 @@ public:
     void setFace(int number);
     void setPressedFace(int number);
     void setDisabledFace(int number);
-    int face() const { return m_face; }
-    int shownFace() const { return m_shown; }
+    int face() const { return face_; }
+    int shownFace() const { return shown_; }
     // The face shown after a release (inside or outside); defaults to the last setFace.
     void setNormalFace(std::function<int()> normalFace);
 
@@ -30,16 +30,16 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void show(int number);
+    void showFace(int number);
 
-    int m_hitWidth;
-    int m_hitHeight;
-    int m_face = 0;
-    int m_pressedFace = 0;
-    int m_disabledFace = 0;
-    int m_shown = 0;
-    bool m_pressed = false;
-    std::function<int()> m_normalFace;
+    int hitWidth_;
+    int hitHeight_;
+    int face_ = 0;
+    int pressedFace_ = 0;
+    int disabledFace_ = 0;
+    int shown_ = 0;
+    bool pressed_ = false;
+    std::function<int()> normalFace_;
 };
 
 // The picture numbered `number`, at its own size; cached. Null when no such picture exists.

@@ -30,7 +30,7 @@ QPixmap Cached(const QString &resource) {
 } // namespace Pictures
 
 namespace {
-QIcon iconAt(const QString &resource, std::initializer_list<int> sizes) {
+QIcon IconAt(const QString &resource, std::initializer_list<int> sizes) {
     QIcon icon;
     for (int s : sizes) {
         const QPixmap p = Pictures::Render(resource, QSize(s, s));
@@ -42,7 +42,7 @@ QIcon iconAt(const QString &resource, std::initializer_list<int> sizes) {
 } // namespace
 
 QIcon ProgramIcon() {
-    return iconAt(QStringLiteral(":/pictures/icon.svg"), {16, 22, 24, 32, 48, 64, 128, 256});
+    return IconAt(QStringLiteral(":/pictures/icon.svg"), {16, 22, 24, 32, 48, 64, 128, 256});
 }
 
 QPixmap TitleIcon() {
@@ -54,7 +54,7 @@ QPixmap TitleLogo() {
 }
 
 QIcon TrayPicture() {
-    return iconAt(QStringLiteral(":/pictures/tray.svg"), {16, 22, 24, 32, 48, 64});
+    return IconAt(QStringLiteral(":/pictures/tray.svg"), {16, 22, 24, 32, 48, 64});
 }
 
 QCursor LinkCursor() {

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 ResizeGrip::ResizeGrip(QWidget *parent, QSize minimumTwips)
-    : QWidget(parent), m_minimumTwips(minimumTwips) {
+    : QWidget(parent), minimumTwips_(minimumTwips) {
     setObjectName(QStringLiteral("Picture2"));
     setFixedSize(30, 30);
     setCursor(Qt::SizeFDiagCursor);
@@ -30,25 +30,25 @@ void ResizeGrip::paintEvent(QPaintEvent *) {
 void ResizeGrip::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton || window()->isMaximized())
         return;
-    m_last = event->globalPosition().toPoint();
-    m_dragging = true;
+    last_ = event->globalPosition().toPoint();
+    dragging_ = true;
 }
 
 void ResizeGrip::mouseMoveEvent(QMouseEvent *event) {
-    if (!m_dragging || !(event->buttons() & Qt::LeftButton) || window()->isMaximized())
+    if (!dragging_ || !(event->buttons() & Qt::LeftButton) || window()->isMaximized())
         return;
     const QPoint at = event->globalPosition().toPoint();
-    if (at == m_last)
+    if (at == last_)
         return;
     QWidget *w = window();
     const QSize min(
-        std::max(WindowChrome::TwipsToPixelsX(m_minimumTwips.width()), w->minimumWidth()),
-        std::max(WindowChrome::TwipsToPixelsY(m_minimumTwips.height()), w->minimumHeight()));
-    const QSize wanted = w->size() + QSize(at.x() - m_last.x(), at.y() - m_last.y());
+        std::max(WindowChrome::TwipsToPixelsX(minimumTwips_.width()), w->minimumWidth()),
+        std::max(WindowChrome::TwipsToPixelsY(minimumTwips_.height()), w->minimumHeight()));
+    const QSize wanted = w->size() + QSize(at.x() - last_.x(), at.y() - last_.y());
     w->resize(wanted.expandedTo(min));
-    m_last = at;
+    last_ = at;
 }
 
 void ResizeGrip::mouseReleaseEvent(QMouseEvent *) {
-    m_dragging = false;
+    dragging_ = false;
 }

@@ -13,10 +13,9 @@ public:
     // and by the window's own minimum size.
     explicit ResizeGrip(QWidget *parent, QSize minimumTwips = QSize(4000, 1600));
 
-    QSize minimumTwips() const { return m_minimumTwips; }
-    void setMinimumTwips(QSize twips) { m_minimumTwips = twips; }
+    QSize minimumTwips() const { return minimumTwips_; }
     // Screen position of the pointer at the last grip event.
-    QPoint gripLast() const { return m_last; }
+    QPoint gripLast() const { return last_; }
 
 protected:
     void paintEvent(QPaintEvent *) override;
@@ -25,7 +24,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QSize m_minimumTwips;
-    QPoint m_last;
-    bool m_dragging = false;
+    QSize minimumTwips_;
+    QPoint last_;
+    bool dragging_ = false;
 };

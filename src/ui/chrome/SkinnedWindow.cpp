@@ -14,16 +14,16 @@ struct ManualDrag {
     QPointer<QWidget> window;
     QPoint grabOffset;
 };
-ManualDrag g_drag;
+ManualDrag manualDrag;
 
-bool continueDrag(QMouseEvent *event) {
-    if (!g_drag.window)
+bool ContinueDrag(QMouseEvent *event) {
+    if (!manualDrag.window)
         return false;
     if (!(event->buttons() & Qt::LeftButton)) {
-        g_drag.window = nullptr;
+        manualDrag.window = nullptr;
         return false;
     }
-    g_drag.window->move(event->globalPosition().toPoint() - g_drag.grabOffset);
+    manualDrag.window->move(event->globalPosition().toPoint() - manualDrag.grabOffset);
     return true;
 }
 } // namespace
@@ -66,8 +66,8 @@ bool DragWindow(QWidget *window, QMouseEvent *event) {
     window = window->window();
     if (QWindow *handle = window->windowHandle(); handle && handle->startSystemMove())
         return true;
-    g_drag.window = window;
-    g_drag.grabOffset = event->globalPosition().toPoint() - window->pos();
+    manualDrag.window = window;
+    manualDrag.grabOffset = event->globalPosition().toPoint() - window->pos();
     return true;
 }
 
@@ -85,7 +85,7 @@ void ApplyTopMost(QWidget *window, bool onTop, QWidget *mainWindow, bool mainAlw
 
 } // namespace WindowChrome
 
-SkinnedWindow::SkinnedWindow(WindowKind kind, QWidget *parent) : QWidget(parent), m_kind(kind) {
+SkinnedWindow::SkinnedWindow(WindowKind kind, QWidget *parent) : QWidget(parent), kind_(kind) {
     WindowChrome::RemoveCaption(this);
     const QSize min = WindowChrome::MinimumSizeTwips(kind);
     if (!min.isEmpty())
@@ -105,7 +105,7 @@ void SkinnedWindow::paintEvent(QPaintEvent *) {
 }
 
 void SkinnedWindow::resizeEvent(QResizeEvent *) {
-    setMask(WindowChrome::WindowRegion(m_kind, frameGeometry().size(), size()));
+    setMask(WindowChrome::WindowRegion(kind_, frameGeometry().size(), size()));
 }
 
 void SkinnedWindow::mousePressEvent(QMouseEvent *event) {
@@ -113,11 +113,11 @@ void SkinnedWindow::mousePressEvent(QMouseEvent *event) {
 }
 
 void SkinnedWindow::mouseMoveEvent(QMouseEvent *event) {
-    continueDrag(event);
+    ContinueDrag(event);
 }
 
 void SkinnedWindow::mouseReleaseEvent(QMouseEvent *) {
-    g_drag.window = nullptr;
+    manualDrag.window = nullptr;
 }
 
 bool SkinnedWindow::eventFilter(QObject *watched, QEvent *event) {
@@ -125,9 +125,9 @@ bool SkinnedWindow::eventFilter(QObject *watched, QEvent *event) {
         if (event->type() == QEvent::MouseButtonPress)
             return WindowChrome::DragWindow(this, static_cast<QMouseEvent *>(event));
         if (event->type() == QEvent::MouseMove)
-            return continueDrag(static_cast<QMouseEvent *>(event));
+            return ContinueDrag(static_cast<QMouseEvent *>(event));
         if (event->type() == QEvent::MouseButtonRelease)
-            g_drag.window = nullptr;
+            manualDrag.window = nullptr;
     }
     return QWidget::eventFilter(watched, event);
 }

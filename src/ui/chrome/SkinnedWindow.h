@@ -13,7 +13,7 @@ class SkinnedWindow : public QWidget {
     Q_OBJECT
 public:
     explicit SkinnedWindow(WindowKind kind, QWidget *parent = nullptr);
-    WindowKind kind() const { return m_kind; }
+    WindowKind kind() const { return kind_; }
 
     // Makes `surface` (a child) move the window on a left-button drag.
     void addDragSurface(QWidget *surface);
@@ -27,7 +27,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    WindowKind m_kind;
+    WindowKind kind_;
 };
 
 namespace WindowChrome {

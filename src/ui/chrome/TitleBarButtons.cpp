@@ -6,7 +6,7 @@
 #include <QEvent>
 
 TitleBarButtons::TitleBarButtons(Buttons buttons, const QString &closeToolTip, QWidget *parent)
-    : QWidget(parent), m_window(parent ? parent->window() : this) {
+    : QWidget(parent), window_(parent ? parent->window() : this) {
     setObjectName(QStringLiteral("Picture1"));
     resize(WindowChrome::TwipsToPixelsX(1200), WindowChrome::TwipsToPixelsY(300));
     const auto make = [&](int item, int pressed, int normal, const QString &tip) {
@@ -16,7 +16,7 @@ TitleBarButtons::TitleBarButtons(Buttons buttons, const QString &closeToolTip, Q
         b->setFace(normal);
         b->setPressedFace(pressed);
         b->setToolTip(tip);
-        m_buttons[item] = b;
+        buttons_[item] = b;
         return b;
     };
     // Right-aligned, close outermost, as window systems place them, clear of the frame's
@@ -27,7 +27,7 @@ TitleBarButtons::TitleBarButtons(Buttons buttons, const QString &closeToolTip, Q
         b->move(x, 0);
         connect(b, &ImageButton::clicked, this, [this] {
             emit closeClicked();
-            m_window->close();
+            window_->close();
         });
     }
     x -= 22;
@@ -35,13 +35,13 @@ TitleBarButtons::TitleBarButtons(Buttons buttons, const QString &closeToolTip, Q
         ImageButton *b = make(1, MaximizePressed, MaximizeNormal, QStringLiteral("最大化"));
         b->move(x, 0);
         b->setNormalFace(
-            [this] { return m_window->isMaximized() ? RestoreNormal : MaximizeNormal; });
+            [this] { return window_->isMaximized() ? RestoreNormal : MaximizeNormal; });
         connect(b, &ImageButton::clicked, this, [this] {
             emit maximizeClicked();
-            if (m_window->isMaximized())
-                m_window->showNormal();
+            if (window_->isMaximized())
+                window_->showNormal();
             else
-                m_window->showMaximized();
+                window_->showMaximized();
             followWindowState();
         });
     }
@@ -51,30 +51,30 @@ TitleBarButtons::TitleBarButtons(Buttons buttons, const QString &closeToolTip, Q
         b->move(x, 0);
         connect(b, &ImageButton::clicked, this, [this] {
             emit minimizeClicked();
-            m_window->showMinimized();
+            window_->showMinimized();
         });
     }
-    if (m_window != this)
-        m_window->installEventFilter(this);
+    if (window_ != this)
+        window_->installEventFilter(this);
 }
 
 ImageButton *TitleBarButtons::button(int item) const {
-    return item >= 0 && item < 3 ? m_buttons[item] : nullptr;
+    return item >= 0 && item < 3 ? buttons_[item] : nullptr;
 }
 
 // The maximise button shows what a click would do, however the window changed state.
 void TitleBarButtons::followWindowState() {
-    ImageButton *b = m_buttons[1];
+    ImageButton *b = buttons_[1];
     if (!b)
         return;
-    const bool maximized = m_window->isMaximized();
+    const bool maximized = window_->isMaximized();
     b->setToolTip(maximized ? QStringLiteral("標準化") : QStringLiteral("最大化"));
     b->setPressedFace(maximized ? RestorePressed : MaximizePressed);
     b->setFace(maximized ? RestoreNormal : MaximizeNormal);
 }
 
 bool TitleBarButtons::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_window && event->type() == QEvent::WindowStateChange)
+    if (watched == window_ && event->type() == QEvent::WindowStateChange)
         followWindowState();
     return QWidget::eventFilter(watched, event);
 }

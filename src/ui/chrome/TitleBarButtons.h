@@ -37,8 +37,8 @@ protected:
 private:
     void followWindowState();
 
-    ImageButton *m_buttons[3] = {nullptr, nullptr, nullptr};
-    QWidget *m_window;
+    ImageButton *buttons_[3] = {nullptr, nullptr, nullptr};
+    QWidget *window_;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TitleBarButtons::Buttons)

@@ -56,12 +56,6 @@ void SetTwipsPerPixel(int x, int y) {
     twipsPerPixelX = std::max(1, x);
     twipsPerPixelY = std::max(1, y);
 }
-int TwipsPerPixelX() {
-    return twipsPerPixelX;
-}
-int TwipsPerPixelY() {
-    return twipsPerPixelY;
-}
 
 int TwipsToPixelsX(int twips) {
     return static_cast<int>(std::lround(double(twips) / twipsPerPixelX));

@@ -27,8 +27,6 @@ QSize MinimumSizeTwips(WindowKind kind);
 
 // The screen's twips per pixel (1440 twips to the inch), given once at start; 15 until then.
 void SetTwipsPerPixel(int x, int y);
-int TwipsPerPixelX();
-int TwipsPerPixelY();
 
 int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);

@@ -12,7 +12,7 @@ namespace {
 //   ggg
 //  e   c
 //   ddd
-int segmentsOf(QChar c) {
+int SegmentsOf(QChar c) {
     switch (c.unicode()) {
     case '0':
         return 0x3F;
@@ -41,7 +41,7 @@ int segmentsOf(QChar c) {
     }
 }
 
-QPainterPath segmentPath(int segment, const QRectF &cell) {
+QPainterPath SegmentPath(int segment, const QRectF &cell) {
     const qreal w = cell.width(), h = cell.height();
     const qreal t = std::max<qreal>(2.0, w * 0.18); // stroke thickness
     const qreal x0 = cell.left() + t * 0.5, x1 = cell.right() - t * 0.5;
@@ -141,11 +141,11 @@ void DigitalClock::paintEvent(QPaintEvent *) {
             p.drawLine(QPointF(cell.right(), cell.top()), QPointF(cell.left(), cell.bottom()));
             continue;
         }
-        const int segs = segmentsOf(c);
+        const int segs = SegmentsOf(c);
         p.setPen(Qt::NoPen);
         for (int s = 0; s < 7; ++s) {
             p.setBrush((segs >> s) & 1 ? lit : unlit);
-            p.drawPath(segmentPath(s, cell));
+            p.drawPath(SegmentPath(s, cell));
         }
     }
 }

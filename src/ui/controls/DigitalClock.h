@@ -3,8 +3,8 @@
 #include <QString>
 #include <QWidget>
 
-// CtlDigital1: a lit seven-segment display of up to 11 characters (digits, ":", "-", "/",
-// blanks). The program sets its text and a highlight; a double-click is reported.
+// The clock display (CtlDigital1): a lit seven-segment display of up to 11 characters (digits, ":",
+// "-", "/", blanks). The program sets its text and a highlight; a double-click is reported.
 class DigitalClock : public QWidget {
     Q_OBJECT
 public:
