@@ -1,7 +1,8 @@
 #include "exchange/VCard.h"
 
-#include "phone/NumberKey.h"
 #include "db/Database.h"
+#include "db/Phonebook.h"
+#include "phone/NumberKey.h"
 #include "platform/AtomicFile.h"
 #include "platform/LegacyText.h"
 
@@ -473,10 +474,6 @@ QString SqlProblem(const QSqlQuery &q) {
     return q.lastError().text();
 }
 
-QVariant NullWhenEmpty(const QString &text) {
-    return text.isEmpty() ? QVariant() : QVariant(text);
-}
-
 } // namespace
 
 bool VCardEntry::operator==(const VCardEntry &o) const {
@@ -802,10 +799,9 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
                         QStringLiteral("電話帳が使用中です。しばらくしてからやり直してください。"));
         return r;
     }
-    const auto fail = [&](const QSqlQuery &failed) {
-        r.error =
-            Words(w, QStringLiteral("cannot write to the phonebook: %1").arg(SqlProblem(failed)),
-                  QStringLiteral("電話帳に書き込めません。何も追加しませんでした。"));
+    const auto fail = [&](const QString &problem) {
+        r.error = Words(w, QStringLiteral("cannot write to the phonebook: %1").arg(problem),
+                        QStringLiteral("電話帳に書き込めません。何も追加しませんでした。"));
         r.added = 0;
         r.duplicates.clear();
         QSqlQuery rollback(d);
@@ -817,22 +813,17 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
     QSet<QString> known;
     QSet<QString> names;
     if (!q.exec(QStringLiteral("SELECT 電番 FROM 電話番号")))
-        return fail(q);
+        return fail(SqlProblem(q));
     while (q.next()) {
         const QString key = NumberKey(q.value(0).toString());
         if (!key.isEmpty())
             known.insert(key);
     }
     if (!q.exec(QStringLiteral("SELECT 氏名 FROM 住所録")))
-        return fail(q);
+        return fail(SqlProblem(q));
     while (q.next())
         names.insert(q.value(0).toString().trimmed());
 
-    QSqlQuery entry(d), number(d);
-    entry.prepare(
-        QStringLiteral("INSERT INTO 住所録 (氏名, 索引インデックス, 住所, 郵便番号, 誕生日, "
-                       "Ｅメール1, Ｅメール2, その他) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    number.prepare(QStringLiteral("INSERT INTO 電話番号 (IDsub, 電番, 摘要) VALUES (?, ?, ?)"));
     for (const VCardEntry &e : cards.entries) {
         const QString name = e.name.trimmed().isEmpty() ? QStringLiteral("No Name") : e.name;
         QVector<VCardNumber> fresh;
@@ -858,32 +849,26 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
                     QStringLiteral("%1（番号なし・同じ名前があります）").arg(name));
             continue;
         }
-        const QString fields[] = {name,       e.indexLetter, e.address, e.zip,
-                                  e.birthday, e.mail1,       e.mail2,   e.other};
-        for (int i = 0; i < 8; ++i)
-            entry.bindValue(i, i == 0 ? QVariant(fields[i]) : NullWhenEmpty(fields[i]));
-        if (!entry.exec())
-            return fail(entry);
-        const QVariant id = entry.lastInsertId();
+        db::PhonebookEntry entry{name,       e.indexLetter, e.address, e.zip,
+                                 e.birthday, e.mail1,       e.mail2,   e.other};
+        QString whyNot;
+        const std::optional<qint32> id = db::AddPhonebookEntry(database, entry, &whyNot);
+        if (!id)
+            return fail(whyNot);
         for (const VCardNumber &n : fresh) {
             // Kept as the card writes it, as a number typed in the window is: a call finds it
             // by its digits.
+            if (!db::AddPhonebookNumber(database, *id, n.number, n.kind, &whyNot))
+                return fail(whyNot);
             const QString key = NumberKey(n.number);
-            number.bindValue(0, id);
-            number.bindValue(1, n.number);
-            number.bindValue(2, NullWhenEmpty(n.kind));
-            if (!number.exec())
-                return fail(number);
             if (!key.isEmpty())
                 known.insert(key);
         }
         names.insert(name.trimmed());
         ++r.added;
     }
-    entry.finish();
-    number.finish();
     if (!q.exec(QStringLiteral("COMMIT")))
-        return fail(q);
+        return fail(SqlProblem(q));
     r.ok = true;
     return r;
 }
