@@ -357,13 +357,6 @@ bool RowSet::update() {
     return true;
 }
 
-void RowSet::cancelUpdate() {
-    if (d) {
-        d->editing = RowSetData::Editing::None;
-        d->buffer.clear();
-    }
-}
-
 bool RowSet::deleteRow() {
     if (!d || d->table.isEmpty() || !d->onRow())
         return false;
@@ -389,11 +382,6 @@ Query::Query(QString connection, QString sql, QString baseTable)
 
 void Query::setParameter(const QString &name, const QVariant &value) {
     parameters_.insert(name, value);
-}
-
-void Query::setSql(const QString &sql) {
-    sql_ = sql;
-    baseTable_.clear();
 }
 
 RowSet Query::openRows() {

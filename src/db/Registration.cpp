@@ -58,11 +58,6 @@ std::optional<CallerToRegister> CallerOfHistoryRow(const Database &database, qin
     return c;
 }
 
-QString MemoOfHistoryRow(const Database &database, qint32 historyId) {
-    const std::optional<CallerToRegister> c = CallerOfHistoryRow(database, historyId);
-    return c ? c->Remark : QString();
-}
-
 QString RegistrationRefusalText(RegistrationCheck check) {
     switch (check) {
     case RegistrationCheck::NotNumeric:
