@@ -49,7 +49,7 @@ private:
     friend class Database;
     friend class Query;
     explicit RowSet(std::unique_ptr<RowSetData> data);
-    std::unique_ptr<RowSetData> d;
+    std::unique_ptr<RowSetData> d_;
 };
 
 // A stored query by name or a temporary one of an SQL text; parameters by name.
