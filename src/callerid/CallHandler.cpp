@@ -1,5 +1,6 @@
 #include "callerid/CallHandler.h"
 
+#include "callerid/CallReport.h"
 #include "db/Database.h"
 #include "platform/Clock.h"
 #include "platform/DiagnosticLog.h"
