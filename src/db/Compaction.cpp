@@ -144,6 +144,41 @@ bool RemoveIfThere(const QString &path) {
     return QFile::remove(path);
 }
 
+// Why the copy could not be taken.
+struct CopyFailure {
+    QString what, detail;
+};
+
+// Writes the compacted copy of the file to `copyPath` with writers held off, and gives the shape
+// of the file as it was copied; nullopt when the copy is written.
+std::optional<CopyFailure> TakeCopy(const QString &sourcePath, const QString &copyPath,
+                                    const QString &notWritten, Shape *original) {
+    Connection source(sourcePath);
+    Connection writerLock(sourcePath);
+    if (!source.isOpen() || !writerLock.isOpen())
+        return CopyFailure{QStringLiteral("「Kolvane.mdb」を開けませんでした。"),
+                           source.lastError()};
+    // No one writes while the copy is taken: a memo or call stored meanwhile would stay
+    // behind in the file that becomes the backup.
+    QSqlQuery lock(writerLock.database());
+    if (!lock.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return CopyFailure{QStringLiteral("「Kolvane.mdb」が使用中です。"),
+                           lock.lastError().text()};
+    *original = ShapeOf(source.database());
+    if (!original->read) {
+        lock.exec(QStringLiteral("ROLLBACK"));
+        return CopyFailure{QStringLiteral("「Kolvane.mdb」を読めませんでした。"), original->error};
+    }
+    QSqlQuery q(source.database());
+    const bool copied = q.prepare(QStringLiteral("VACUUM INTO :destination")) &&
+                        (q.bindValue(QStringLiteral(":destination"), copyPath), q.exec());
+    const QString error = q.lastError().text();
+    lock.exec(QStringLiteral("ROLLBACK"));
+    if (!copied)
+        return CopyFailure{notWritten, error};
+    return std::nullopt;
+}
+
 } // namespace
 
 Compaction::Compaction(const QString &folder) : folder_(folder) {}
@@ -195,32 +230,9 @@ bool Compaction::WriteCompactedCopy() {
         return fail(Step::WriteCopy, notWritten, QStringLiteral("KolvaneNEW.mdb が既にあります"));
 
     Shape original;
-    {
-        Connection source(databasePath());
-        Connection writerLock(databasePath());
-        if (!source.isOpen() || !writerLock.isOpen())
-            return fail(Step::WriteCopy, QStringLiteral("「Kolvane.mdb」を開けませんでした。"),
-                        source.lastError());
-        // No one writes while the copy is taken: a memo or call stored meanwhile would stay
-        // behind in the file that becomes the backup.
-        QSqlQuery lock(writerLock.database());
-        if (!lock.exec(QStringLiteral("BEGIN IMMEDIATE")))
-            return fail(Step::WriteCopy, QStringLiteral("「Kolvane.mdb」が使用中です。"),
-                        lock.lastError().text());
-        original = ShapeOf(source.database());
-        if (!original.read) {
-            lock.exec(QStringLiteral("ROLLBACK"));
-            return fail(Step::WriteCopy, QStringLiteral("「Kolvane.mdb」を読めませんでした。"),
-                        original.error);
-        }
-        QSqlQuery q(source.database());
-        const bool copied = q.prepare(QStringLiteral("VACUUM INTO :destination")) &&
-                            (q.bindValue(QStringLiteral(":destination"), copyPath()), q.exec());
-        const QString error = q.lastError().text();
-        lock.exec(QStringLiteral("ROLLBACK"));
-        if (!copied)
-            return fail(Step::WriteCopy, notWritten, error);
-    }
+    if (const std::optional<CopyFailure> failure =
+            TakeCopy(databasePath(), copyPath(), notWritten, &original))
+        return fail(Step::WriteCopy, failure->what, failure->detail);
     // The last connection closing has folded the log into the file and removed it.
     const QFileInfo copiedFrom(databasePath());
     copiedSize_ = copiedFrom.size();
@@ -262,12 +274,12 @@ bool Compaction::PutCopyInPlace() {
         (now.size() != copiedSize_ || now.lastModified().toMSecsSinceEpoch() != copiedModified_))
         return fail(Step::SetAsideOld,
                     QStringLiteral("「Kolvane.mdb」が最適化の間に書き換えられました。"));
-    // 7
+    // The file set aside as the backup.
     if (injected(Step::SetAsideOld) || !QFile::rename(databasePath(), backupPath()))
         return fail(
             Step::SetAsideOld,
             QStringLiteral("「Kolvane.mdb」の名前を「KolvaneOLD.mdb」に変えられませんでした。"));
-    // 8
+    // The copy in its place; when that is refused, the file goes back.
     if (injected(Step::PutCopyInPlace) || !QFile::rename(copyPath(), databasePath())) {
         QFile::rename(backupPath(), databasePath());
         return fail(
