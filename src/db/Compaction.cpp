@@ -28,7 +28,7 @@ const QStringList SideFileEndings = {QStringLiteral("-wal"), QStringLiteral("-sh
 
 std::atomic<Compaction::Step> injectedFailure{Compaction::Step::None};
 
-bool injected(Compaction::Step step) {
+bool Injected(Compaction::Step step) {
     Compaction::Step expected = step;
     return injectedFailure.compare_exchange_strong(expected, Compaction::Step::None);
 }
@@ -80,7 +80,7 @@ struct Shape {
     }
 };
 
-QString pragma(QSqlQuery &q, const QString &name) {
+QString Pragma(QSqlQuery &q, const QString &name) {
     if (!q.exec(QStringLiteral("PRAGMA ") + name) || !q.next())
         return QString();
     return q.value(0).toString();
@@ -89,11 +89,11 @@ QString pragma(QSqlQuery &q, const QString &name) {
 Shape ShapeOf(const QSqlDatabase &d) {
     Shape s;
     QSqlQuery q(d);
-    s.pageSize = pragma(q, QStringLiteral("page_size"));
-    s.encoding = pragma(q, QStringLiteral("encoding"));
-    s.userVersion = pragma(q, QStringLiteral("user_version"));
-    s.applicationId = pragma(q, QStringLiteral("application_id"));
-    s.journalMode = pragma(q, QStringLiteral("journal_mode")).toLower();
+    s.pageSize = Pragma(q, QStringLiteral("page_size"));
+    s.encoding = Pragma(q, QStringLiteral("encoding"));
+    s.userVersion = Pragma(q, QStringLiteral("user_version"));
+    s.applicationId = Pragma(q, QStringLiteral("application_id"));
+    s.journalMode = Pragma(q, QStringLiteral("journal_mode")).toLower();
     if (!q.exec(QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master "
                                "ORDER BY type, name"))) {
         s.error = q.lastError().text();
@@ -212,7 +212,7 @@ bool Compaction::RemoveLeftovers() {
             if (!RemoveIfThere(path + ending))
                 return fail(Step::RemoveLeftovers, QStringLiteral("「%1」を削除できませんでした。")
                                                        .arg(QFileInfo(path + ending).fileName()));
-        if (injected(Step::RemoveLeftovers) || !RemoveIfThere(path))
+        if (Injected(Step::RemoveLeftovers) || !RemoveIfThere(path))
             return fail(
                 Step::RemoveLeftovers,
                 QStringLiteral("「%1」を削除できませんでした。").arg(QFileInfo(path).fileName()));
@@ -237,7 +237,7 @@ bool Compaction::WriteCompactedCopy() {
     const QFileInfo copiedFrom(databasePath());
     copiedSize_ = copiedFrom.size();
     copiedModified_ = copiedFrom.lastModified().toMSecsSinceEpoch();
-    if (injected(Step::WriteCopy))
+    if (Injected(Step::WriteCopy))
         return fail(Step::WriteCopy, notWritten, QStringLiteral("disk full"));
 
     const QString badCopy =
@@ -246,7 +246,7 @@ bool Compaction::WriteCompactedCopy() {
     if (!copy.isOpen())
         return fail(Step::CheckCopy, badCopy, copy.lastError());
     QString detail;
-    if (injected(Step::CheckCopy) || !IntegrityOk(copy.database(), &detail))
+    if (Injected(Step::CheckCopy) || !IntegrityOk(copy.database(), &detail))
         return fail(Step::CheckCopy, badCopy, detail);
     // The copy is written with a rollback journal; it takes the file's journal back.
     if (original.journalMode == QLatin1String("wal")) {
@@ -275,12 +275,12 @@ bool Compaction::PutCopyInPlace() {
         return fail(Step::SetAsideOld,
                     QStringLiteral("「Kolvane.mdb」が最適化の間に書き換えられました。"));
     // The file set aside as the backup.
-    if (injected(Step::SetAsideOld) || !QFile::rename(databasePath(), backupPath()))
+    if (Injected(Step::SetAsideOld) || !QFile::rename(databasePath(), backupPath()))
         return fail(
             Step::SetAsideOld,
             QStringLiteral("「Kolvane.mdb」の名前を「KolvaneOLD.mdb」に変えられませんでした。"));
     // The copy in its place; when that is refused, the file goes back.
-    if (injected(Step::PutCopyInPlace) || !QFile::rename(copyPath(), databasePath())) {
+    if (Injected(Step::PutCopyInPlace) || !QFile::rename(copyPath(), databasePath())) {
         QFile::rename(backupPath(), databasePath());
         return fail(
             Step::PutCopyInPlace,

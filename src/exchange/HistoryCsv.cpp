@@ -28,7 +28,7 @@ constexpr int ChunkBytes = 256 * 1024;
 
 // One field as RFC 4180 has it: quoted when it holds a comma, a double quote, CR or LF, its
 // quotes doubled. The text itself is kept as stored, line breaks included.
-void appendField(QByteArray &line, const QByteArray &field) {
+void AppendField(QByteArray &line, const QByteArray &field) {
     const bool quoted =
         field.contains(',') || field.contains('"') || field.contains('\r') || field.contains('\n');
     if (!quoted) {
@@ -45,7 +45,7 @@ void appendField(QByteArray &line, const QByteArray &field) {
 }
 
 // The history SELECT narrowed to one call, with its columns and order unchanged.
-QString oneCallSql() {
+QString OneCallSql() {
     QString sql = db::schema::historyListSql();
     const int order = sql.indexOf(QStringLiteral("ORDER BY"));
     return sql.left(order) + QStringLiteral("WHERE 着信履歴.履歴ID = :HistoryId");
@@ -63,7 +63,7 @@ public:
             if (c > 0)
                 chunk_ += ',';
             // A Null field reads as empty text.
-            appendField(chunk_, q.value(SelectColumn[c]).toString().toUtf8());
+            AppendField(chunk_, q.value(SelectColumn[c]).toString().toUtf8());
         }
         chunk_ += "\r\n";
         if (chunk_.size() >= ChunkBytes)
@@ -97,7 +97,7 @@ private:
     QByteArray chunk_;
 };
 
-ExportReport failed(const QString &message) {
+ExportReport Failed(const QString &message) {
     ExportReport r;
     r.error = message;
     return r;
@@ -143,7 +143,7 @@ bool WriteCalls(QSqlQuery &q, const QList<int> &historyIds, CsvOut *csv, int *co
         QList<int> ids = historyIds;
         std::sort(ids.begin(), ids.end(), std::greater<int>());
         ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-        read = q.prepare(oneCallSql());
+        read = q.prepare(OneCallSql());
         for (int i = 0; read && i < ids.size(); ++i) {
             q.bindValue(QStringLiteral(":HistoryId"), ids[i]);
             read = q.exec();
@@ -162,15 +162,15 @@ bool WriteCalls(QSqlQuery &q, const QList<int> &historyIds, CsvOut *csv, int *co
 ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &historyIds,
                               const QString &path, Wording w) {
     if (const std::optional<QString> refusal = RefusedTarget(database, path, w))
-        return failed(*refusal);
+        return Failed(*refusal);
     if (!database.isOpen())
-        return failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
+        return Failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
                             QStringLiteral("%1 から着信履歴を読めません：%2"))
                           .arg(database.path(), ProblemText(database.problem())));
 
     CsvOut csv(path);
     if (!csv.ok())
-        return failed(Words(w, QStringLiteral("cannot write %1: %2"),
+        return Failed(Words(w, QStringLiteral("cannot write %1: %2"),
                             QStringLiteral("%1 に書き込めません：%2"))
                           .arg(path, csv.errorString()));
     csv.headings();
@@ -189,11 +189,11 @@ ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &hi
     if (snapshot)
         connection.rollback();
     if (!read)
-        return failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
+        return Failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
                             QStringLiteral("%1 から着信履歴を読めません：%2"))
                           .arg(database.path(), readError));
     if (!csv.commit())
-        return failed(Words(w, QStringLiteral("cannot write %1: %2"),
+        return Failed(Words(w, QStringLiteral("cannot write %1: %2"),
                             QStringLiteral("%1 に書き込めません：%2"))
                           .arg(path, csv.errorString()));
     ExportReport r;
