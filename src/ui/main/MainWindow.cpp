@@ -2,6 +2,7 @@
 #include "ui/main/SettingsPanel.h"
 
 #include "callerid/CallLookup.h"
+#include "callerid/CallReport.h"
 #include "db/Database.h"
 #include "platform/Clock.h"
 #include "platform/desktop/Shell.h"
