@@ -62,7 +62,7 @@ std::optional<qint32> AddPhonebookNumber(const Database &database, qint32 entryI
     QSqlQuery q(database.sqlDatabase());
     q.prepare(QStringLiteral("INSERT INTO 電話番号 (IDsub, 電番, 摘要) VALUES (?, ?, ?)"));
     q.bindValue(0, entryId);
-    q.bindValue(1, NullWhenEmpty(number));
+    q.bindValue(1, number);
     q.bindValue(2, NullWhenEmpty(kind));
     return InsertedId(q, whyNot);
 }

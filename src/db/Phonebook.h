@@ -28,8 +28,9 @@ struct PhonebookEntry {
 // writer's). nullopt when the file is not open or refuses the row, with the reason in `whyNot`.
 std::optional<qint32> AddPhonebookEntry(const Database &database, const PhonebookEntry &entry,
                                         QString *whyNot = nullptr);
-// A new 電話番号 row owned by the entry: the number as written and its kind (摘要), each Null
-// when empty. Its TelID, or nullopt as for AddPhonebookEntry.
+// A new 電話番号 row owned by the entry: the number as written (Null for a null text: a row
+// still to be typed in; an empty text is kept, and matches only as written) and its kind
+// (摘要, Null when empty). Its TelID, or nullopt as for AddPhonebookEntry.
 std::optional<qint32> AddPhonebookNumber(const Database &database, qint32 entryId,
                                          const QString &number, const QString &kind = {},
                                          QString *whyNot = nullptr);

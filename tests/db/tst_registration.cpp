@@ -255,8 +255,8 @@ private slots:
         QTest::newRow("name only")
             << PhonebookEntry{"佐藤", {}, {}, {}, {}, {}, {}, {}} << "0312345678"
             << "";
-        QTest::newRow("nothing") << PhonebookEntry{} << ""
-                                 << "";
+        QTest::newRow("nothing") << PhonebookEntry{} << QString() << "";
+        QTest::newRow("empty number kept") << PhonebookEntry{} << QStringLiteral("") << "";
     }
 
     void addsEntryAndNumber() {
@@ -285,7 +285,7 @@ private slots:
             QStringLiteral("SELECT IDsub, 電番, 摘要 FROM 電話番号 WHERE TelID = %1").arg(*tel)));
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toInt(), *id);
-        QCOMPARE(q.value(1).isNull(), number.isEmpty());
+        QCOMPARE(q.value(1).isNull(), number.isNull());
         QCOMPARE(q.value(1).toString(), number);
         QCOMPARE(q.value(2).isNull(), kind.isEmpty());
         QCOMPARE(q.value(2).toString(), kind);
