@@ -4,6 +4,7 @@
 //   kolvane-sample-phonebook DIR
 
 #include "db/Database.h"
+#include "db/Phonebook.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,22 +36,14 @@ int main(int argc, char **argv) {
     if (!entries.isEmpty())
         return 0;
     for (const Sample &s : Samples) {
-        entries.addNew();
-        entries.setField(QStringLiteral("氏名"), QString::fromUtf8(s.name));
-        entries.setField(QStringLiteral("索引インデックス"), QString::fromUtf8(s.index));
-        entries.setField(QStringLiteral("住所"), QString::fromUtf8(s.address));
-        entries.setField(QStringLiteral("郵便番号"), QString::fromUtf8(s.zip));
-        if (!entries.update())
-            return 1;
-        entries.moveLast();
-        const QVariant id = entries.field(QStringLiteral("ID"));
-        db::RowSet numbers = database.openTable(QStringLiteral("電話番号"));
-        numbers.addNew();
-        numbers.setField(QStringLiteral("IDsub"), id);
-        numbers.setField(QStringLiteral("電番"), QString::fromUtf8(s.number));
-        if (*s.remark)
-            numbers.setField(QStringLiteral("摘要"), QString::fromUtf8(s.remark));
-        if (!numbers.update())
+        db::PhonebookEntry entry;
+        entry.name = QString::fromUtf8(s.name);
+        entry.indexLetter = QString::fromUtf8(s.index);
+        entry.address = QString::fromUtf8(s.address);
+        entry.zip = QString::fromUtf8(s.zip);
+        const std::optional<qint32> id = db::AddPhonebookEntry(database, entry);
+        if (!id || !db::AddPhonebookNumber(database, *id, QString::fromUtf8(s.number),
+                                           QString::fromUtf8(s.remark)))
             return 1;
     }
     std::printf("sample phonebook: %d entries\n", int(sizeof Samples / sizeof *Samples));

@@ -28,7 +28,7 @@ const QStringList SideFileEndings = {QStringLiteral("-wal"), QStringLiteral("-sh
 
 std::atomic<Compaction::Step> injectedFailure{Compaction::Step::None};
 
-bool injected(Compaction::Step step) {
+bool Injected(Compaction::Step step) {
     Compaction::Step expected = step;
     return injectedFailure.compare_exchange_strong(expected, Compaction::Step::None);
 }
@@ -80,7 +80,7 @@ struct Shape {
     }
 };
 
-QString pragma(QSqlQuery &q, const QString &name) {
+QString Pragma(QSqlQuery &q, const QString &name) {
     if (!q.exec(QStringLiteral("PRAGMA ") + name) || !q.next())
         return QString();
     return q.value(0).toString();
@@ -89,11 +89,11 @@ QString pragma(QSqlQuery &q, const QString &name) {
 Shape ShapeOf(const QSqlDatabase &d) {
     Shape s;
     QSqlQuery q(d);
-    s.pageSize = pragma(q, QStringLiteral("page_size"));
-    s.encoding = pragma(q, QStringLiteral("encoding"));
-    s.userVersion = pragma(q, QStringLiteral("user_version"));
-    s.applicationId = pragma(q, QStringLiteral("application_id"));
-    s.journalMode = pragma(q, QStringLiteral("journal_mode")).toLower();
+    s.pageSize = Pragma(q, QStringLiteral("page_size"));
+    s.encoding = Pragma(q, QStringLiteral("encoding"));
+    s.userVersion = Pragma(q, QStringLiteral("user_version"));
+    s.applicationId = Pragma(q, QStringLiteral("application_id"));
+    s.journalMode = Pragma(q, QStringLiteral("journal_mode")).toLower();
     if (!q.exec(QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master "
                                "ORDER BY type, name"))) {
         s.error = q.lastError().text();
@@ -144,6 +144,41 @@ bool RemoveIfThere(const QString &path) {
     return QFile::remove(path);
 }
 
+// Why the copy could not be taken.
+struct CopyFailure {
+    QString what, detail;
+};
+
+// Writes the compacted copy of the file to `copyPath` with writers held off, and gives the shape
+// of the file as it was copied; nullopt when the copy is written.
+std::optional<CopyFailure> TakeCopy(const QString &sourcePath, const QString &copyPath,
+                                    const QString &notWritten, Shape *original) {
+    Connection source(sourcePath);
+    Connection writerLock(sourcePath);
+    if (!source.isOpen() || !writerLock.isOpen())
+        return CopyFailure{QStringLiteral("「Kolvane.mdb」を開けませんでした。"),
+                           source.lastError()};
+    // No one writes while the copy is taken: a memo or call stored meanwhile would stay
+    // behind in the file that becomes the backup.
+    QSqlQuery lock(writerLock.database());
+    if (!lock.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return CopyFailure{QStringLiteral("「Kolvane.mdb」が使用中です。"),
+                           lock.lastError().text()};
+    *original = ShapeOf(source.database());
+    if (!original->read) {
+        lock.exec(QStringLiteral("ROLLBACK"));
+        return CopyFailure{QStringLiteral("「Kolvane.mdb」を読めませんでした。"), original->error};
+    }
+    QSqlQuery q(source.database());
+    const bool copied = q.prepare(QStringLiteral("VACUUM INTO :destination")) &&
+                        (q.bindValue(QStringLiteral(":destination"), copyPath), q.exec());
+    const QString error = q.lastError().text();
+    lock.exec(QStringLiteral("ROLLBACK"));
+    if (!copied)
+        return CopyFailure{notWritten, error};
+    return std::nullopt;
+}
+
 } // namespace
 
 Compaction::Compaction(const QString &folder) : folder_(folder) {}
@@ -177,7 +212,7 @@ bool Compaction::RemoveLeftovers() {
             if (!RemoveIfThere(path + ending))
                 return fail(Step::RemoveLeftovers, QStringLiteral("「%1」を削除できませんでした。")
                                                        .arg(QFileInfo(path + ending).fileName()));
-        if (injected(Step::RemoveLeftovers) || !RemoveIfThere(path))
+        if (Injected(Step::RemoveLeftovers) || !RemoveIfThere(path))
             return fail(
                 Step::RemoveLeftovers,
                 QStringLiteral("「%1」を削除できませんでした。").arg(QFileInfo(path).fileName()));
@@ -195,37 +230,14 @@ bool Compaction::WriteCompactedCopy() {
         return fail(Step::WriteCopy, notWritten, QStringLiteral("KolvaneNEW.mdb が既にあります"));
 
     Shape original;
-    {
-        Connection source(databasePath());
-        Connection writerLock(databasePath());
-        if (!source.isOpen() || !writerLock.isOpen())
-            return fail(Step::WriteCopy, QStringLiteral("「Kolvane.mdb」を開けませんでした。"),
-                        source.lastError());
-        // No one writes while the copy is taken: a memo or call stored meanwhile would stay
-        // behind in the file that becomes the backup.
-        QSqlQuery lock(writerLock.database());
-        if (!lock.exec(QStringLiteral("BEGIN IMMEDIATE")))
-            return fail(Step::WriteCopy, QStringLiteral("「Kolvane.mdb」が使用中です。"),
-                        lock.lastError().text());
-        original = ShapeOf(source.database());
-        if (!original.read) {
-            lock.exec(QStringLiteral("ROLLBACK"));
-            return fail(Step::WriteCopy, QStringLiteral("「Kolvane.mdb」を読めませんでした。"),
-                        original.error);
-        }
-        QSqlQuery q(source.database());
-        const bool copied = q.prepare(QStringLiteral("VACUUM INTO :destination")) &&
-                            (q.bindValue(QStringLiteral(":destination"), copyPath()), q.exec());
-        const QString error = q.lastError().text();
-        lock.exec(QStringLiteral("ROLLBACK"));
-        if (!copied)
-            return fail(Step::WriteCopy, notWritten, error);
-    }
+    if (const std::optional<CopyFailure> failure =
+            TakeCopy(databasePath(), copyPath(), notWritten, &original))
+        return fail(Step::WriteCopy, failure->what, failure->detail);
     // The last connection closing has folded the log into the file and removed it.
     const QFileInfo copiedFrom(databasePath());
     copiedSize_ = copiedFrom.size();
     copiedModified_ = copiedFrom.lastModified().toMSecsSinceEpoch();
-    if (injected(Step::WriteCopy))
+    if (Injected(Step::WriteCopy))
         return fail(Step::WriteCopy, notWritten, QStringLiteral("disk full"));
 
     const QString badCopy =
@@ -234,7 +246,7 @@ bool Compaction::WriteCompactedCopy() {
     if (!copy.isOpen())
         return fail(Step::CheckCopy, badCopy, copy.lastError());
     QString detail;
-    if (injected(Step::CheckCopy) || !IntegrityOk(copy.database(), &detail))
+    if (Injected(Step::CheckCopy) || !IntegrityOk(copy.database(), &detail))
         return fail(Step::CheckCopy, badCopy, detail);
     // The copy is written with a rollback journal; it takes the file's journal back.
     if (original.journalMode == QLatin1String("wal")) {
@@ -262,13 +274,13 @@ bool Compaction::PutCopyInPlace() {
         (now.size() != copiedSize_ || now.lastModified().toMSecsSinceEpoch() != copiedModified_))
         return fail(Step::SetAsideOld,
                     QStringLiteral("「Kolvane.mdb」が最適化の間に書き換えられました。"));
-    // 7
-    if (injected(Step::SetAsideOld) || !QFile::rename(databasePath(), backupPath()))
+    // The file set aside as the backup.
+    if (Injected(Step::SetAsideOld) || !QFile::rename(databasePath(), backupPath()))
         return fail(
             Step::SetAsideOld,
             QStringLiteral("「Kolvane.mdb」の名前を「KolvaneOLD.mdb」に変えられませんでした。"));
-    // 8
-    if (injected(Step::PutCopyInPlace) || !QFile::rename(copyPath(), databasePath())) {
+    // The copy in its place; when that is refused, the file goes back.
+    if (Injected(Step::PutCopyInPlace) || !QFile::rename(copyPath(), databasePath())) {
         QFile::rename(backupPath(), databasePath());
         return fail(
             Step::PutCopyInPlace,

@@ -21,18 +21,18 @@ public:
     QString copyPath() const;     // KolvaneNEW.mdb
     QString backupPath() const;   // KolvaneOLD.mdb
 
-    // 5: a copy left by an interrupted run and the previous backup are removed.
+    // Removing leftovers: a copy left by an interrupted run and the previous backup are removed.
     bool RemoveLeftovers();
-    // 6: every table, index and row written afresh into the copy, with the same page size,
-    // encoding and journal, and the copy checked (integrity, schema, row counts) before it
+    // Writing the copy: every table, index and row written afresh into the copy, with the same page
+    // size, encoding and journal, and the copy checked (integrity, schema, row counts) before it
     // may replace anything. Writers are held off meanwhile, so no row is left behind.
     bool WriteCompactedCopy();
-    // 7-8: the two renames, when no one has written to the file since it was copied and its
-    // log is folded in; when the second rename is refused the first is undone.
+    // Putting the copy in place: the two renames, when no one has written to the file since it was
+    // copied and its log is folded in; when the second rename is refused the first is undone.
     bool PutCopyInPlace();
     // A partial or refused copy is removed.
     void RemoveCopy();
-    // 5-8, with the copy removed after any failure.
+    // The whole compaction, with the copy removed after any failure.
     bool Run();
 
     Step failedStep() const { return failedStep_; }

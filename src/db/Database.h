@@ -42,7 +42,6 @@ public:
     bool edit();
     bool setField(const QString &name, const QVariant &value);
     bool update();
-    void cancelUpdate();
     bool deleteRow();
     void close();
 
@@ -50,14 +49,13 @@ private:
     friend class Database;
     friend class Query;
     explicit RowSet(std::unique_ptr<RowSetData> data);
-    std::unique_ptr<RowSetData> d;
+    std::unique_ptr<RowSetData> d_;
 };
 
-// A stored query by name or a temporary one whose SQL is set; parameters by name.
+// A stored query by name or a temporary one of an SQL text; parameters by name.
 class Query {
 public:
     void setParameter(const QString &name, const QVariant &value);
-    void setSql(const QString &sql);
     // Rows positioned on the first row. Rows of a query over one table with its key
     // (Q_履歴メモ) accept edit and update.
     RowSet openRows();

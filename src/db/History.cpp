@@ -90,8 +90,55 @@ const HistoryRow *HistoryList::row(int index) {
     return at < it->second.rows.size() ? &it->second.rows[at] : nullptr;
 }
 
+// How a page is read: the SQL text, the key it starts after (none from the top or the
+// bottom), its direction and the rows skipped.
+struct HistoryList::PageRoute {
+    QString sql;
+    QVariant key;
+    bool ascending = false;
+    qint64 skip = 0;
+};
+
 // A page is reached from the nearest point whose key is known (the top, the bottom, or a page
 // read before), skipping as few rows as possible; a neighbour of a page read is one key step.
+HistoryList::PageRoute HistoryList::routeToPage(int page, int first, int rows) const {
+    PageRoute route;
+    route.skip = first; // from the top, newest first
+    route.sql = Columns + QStringLiteral("ORDER BY 履歴ID DESC LIMIT :rows OFFSET :skip");
+    // From the bottom, oldest first.
+    const qint64 fromBottom = count_ - (first + rows);
+    if (fromBottom < route.skip) {
+        route.skip = fromBottom;
+        route.ascending = true;
+        route.sql = Columns + QStringLiteral("ORDER BY 履歴ID ASC LIMIT :rows OFFSET :skip");
+    }
+    // From the nearest page read above this one (newer calls).
+    if (auto above = lastIds_.lower_bound(page); above != lastIds_.begin()) {
+        --above;
+        const qint64 distance = qint64(page - above->first - 1) * PageRows;
+        if (distance < route.skip) {
+            route.skip = distance;
+            route.ascending = false;
+            route.key = above->second;
+            route.sql = Columns + QStringLiteral("WHERE 履歴ID < :key ORDER BY 履歴ID DESC "
+                                                 "LIMIT :rows OFFSET :skip");
+        }
+    }
+    // From the nearest page read below this one (older calls).
+    if (auto below = firstIds_.upper_bound(page); below != firstIds_.end()) {
+        const int belowFirst = below->first * PageRows;
+        const qint64 distance = belowFirst - (first + rows);
+        if (distance < route.skip) {
+            route.skip = distance;
+            route.ascending = true;
+            route.key = below->second;
+            route.sql = Columns + QStringLiteral("WHERE 履歴ID > :key ORDER BY 履歴ID ASC "
+                                                 "LIMIT :rows OFFSET :skip");
+        }
+    }
+    return route;
+}
+
 bool HistoryList::fetchPage(int page) {
     if (!isOpen())
         return false;
@@ -99,61 +146,24 @@ bool HistoryList::fetchPage(int page) {
     const int rows = std::min(PageRows, count_ - first);
     if (rows <= 0)
         return false;
-
-    QString sql;
-    QVariant key;
-    bool ascending = false;
-    qint64 skip = first; // from the top, newest first
-    sql = Columns + QStringLiteral("ORDER BY 履歴ID DESC LIMIT :rows OFFSET :skip");
-    // From the bottom, oldest first.
-    const qint64 fromBottom = count_ - (first + rows);
-    if (fromBottom < skip) {
-        skip = fromBottom;
-        ascending = true;
-        sql = Columns + QStringLiteral("ORDER BY 履歴ID ASC LIMIT :rows OFFSET :skip");
-    }
-    // From the nearest page read above this one (newer calls).
-    if (auto above = lastIds_.lower_bound(page); above != lastIds_.begin()) {
-        --above;
-        const qint64 distance = qint64(page - above->first - 1) * PageRows;
-        if (distance < skip) {
-            skip = distance;
-            ascending = false;
-            key = above->second;
-            sql = Columns + QStringLiteral("WHERE 履歴ID < :key ORDER BY 履歴ID DESC "
-                                           "LIMIT :rows OFFSET :skip");
-        }
-    }
-    // From the nearest page read below this one (older calls).
-    if (auto below = firstIds_.upper_bound(page); below != firstIds_.end()) {
-        const int belowFirst = below->first * PageRows;
-        const qint64 distance = belowFirst - (first + rows);
-        if (distance < skip) {
-            skip = distance;
-            ascending = true;
-            key = below->second;
-            sql = Columns + QStringLiteral("WHERE 履歴ID > :key ORDER BY 履歴ID ASC "
-                                           "LIMIT :rows OFFSET :skip");
-        }
-    }
-
+    const PageRoute route = routeToPage(page, first, rows);
     QVector<HistoryRow> read;
     read.reserve(rows);
     {
         QSqlQuery q(db_->sqlDatabase());
         q.setForwardOnly(true);
-        if (!q.prepare(sql))
+        if (!q.prepare(route.sql))
             return false;
-        if (key.isValid())
-            q.bindValue(QStringLiteral(":key"), key);
+        if (route.key.isValid())
+            q.bindValue(QStringLiteral(":key"), route.key);
         q.bindValue(QStringLiteral(":rows"), rows);
-        q.bindValue(QStringLiteral(":skip"), skip);
+        q.bindValue(QStringLiteral(":skip"), route.skip);
         if (!q.exec())
             return false;
         while (q.next())
             read.push_back(ReadRow(q));
     }
-    if (ascending)
+    if (route.ascending)
         std::reverse(read.begin(), read.end());
     if (read.isEmpty())
         return false;

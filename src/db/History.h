@@ -54,6 +54,8 @@ private:
         QVector<HistoryRow> rows;
         quint64 used = 0;
     };
+    struct PageRoute;
+    PageRoute routeToPage(int page, int first, int rows) const;
     bool fetchPage(int page);
     void forgetOldestPage();
 

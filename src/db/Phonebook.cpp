@@ -2,10 +2,92 @@
 
 #include "db/Schema.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
+namespace db {
+
+namespace {
+
+QVariant NullWhenEmpty(const QString &text) {
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+// Runs the prepared insert; the key of its row, or nullopt with the reason.
+std::optional<qint32> InsertedId(QSqlQuery &insert, QString *whyNot) {
+    if (!insert.exec()) {
+        if (whyNot)
+            *whyNot = insert.lastError().text();
+        return std::nullopt;
+    }
+    const QVariant id = insert.lastInsertId();
+    if (!id.isValid() || id.isNull()) {
+        if (whyNot)
+            *whyNot = QStringLiteral("no key for the new row");
+        return std::nullopt;
+    }
+    return qint32(id.toLongLong());
+}
+
+bool RefuseClosed(const Database &database, QString *whyNot) {
+    if (database.isOpen())
+        return false;
+    if (whyNot)
+        *whyNot = QStringLiteral("the database is not open");
+    return true;
+}
+
+} // namespace
+
+std::optional<qint32> AddPhonebookEntry(const Database &database, const PhonebookEntry &entry,
+                                        QString *whyNot) {
+    if (RefuseClosed(database, whyNot))
+        return std::nullopt;
+    QSqlQuery q(database.sqlDatabase());
+    q.prepare(QStringLiteral("INSERT INTO 住所録 (氏名, 索引インデックス, 住所, 郵便番号, 誕生日, "
+                             "Ｅメール1, Ｅメール2, その他) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    const QString fields[] = {entry.name,     entry.indexLetter, entry.address, entry.zip,
+                              entry.birthday, entry.mail1,       entry.mail2,   entry.other};
+    for (int i = 0; i < 8; ++i)
+        q.bindValue(i, NullWhenEmpty(fields[i]));
+    return InsertedId(q, whyNot);
+}
+
+std::optional<qint32> AddPhonebookNumber(const Database &database, qint32 entryId,
+                                         const QString &number, const QString &kind,
+                                         QString *whyNot) {
+    if (RefuseClosed(database, whyNot))
+        return std::nullopt;
+    QSqlQuery q(database.sqlDatabase());
+    q.prepare(QStringLiteral("INSERT INTO 電話番号 (IDsub, 電番, 摘要) VALUES (?, ?, ?)"));
+    q.bindValue(0, entryId);
+    q.bindValue(1, number);
+    q.bindValue(2, NullWhenEmpty(kind));
+    return InsertedId(q, whyNot);
+}
+
+} // namespace db
+
 namespace db::phonebook {
+
+namespace {
+
+// The boxes' values by field name as an entry; names that are no field of 住所録 are left out.
+PhonebookEntry EntryOfFields(const QMap<QString, QString> &values) {
+    PhonebookEntry e;
+    e.name = values.value(QStringLiteral("氏名"));
+    e.indexLetter = values.value(QStringLiteral("索引インデックス"));
+    e.address = values.value(QStringLiteral("住所"));
+    e.zip = values.value(QStringLiteral("郵便番号"));
+    e.birthday = values.value(QStringLiteral("誕生日"));
+    e.mail1 = values.value(QStringLiteral("Ｅメール1"));
+    e.mail2 = values.value(QStringLiteral("Ｅメール2"));
+    e.other = values.value(QStringLiteral("その他"));
+    return e;
+}
+
+} // namespace
 
 QStringList IndexLetters() {
     QStringList letters;
@@ -48,17 +130,9 @@ QVector<NumberRow> NumbersOfEntry(const Database &database, qint32 entryId) {
 }
 
 std::optional<qint32> CreateNumberRow(const Database &database, qint32 entryId) {
-    if (!database.isOpen() || entryId == 0)
+    if (entryId == 0)
         return std::nullopt;
-    QSqlQuery q(database.sqlDatabase());
-    q.prepare(QStringLiteral("INSERT INTO 電話番号 (IDsub) VALUES (:id)"));
-    q.bindValue(QStringLiteral(":id"), entryId);
-    if (!q.exec())
-        return std::nullopt;
-    const QVariant id = q.lastInsertId();
-    if (!id.isValid() || id.isNull())
-        return std::nullopt;
-    return qint32(id.toLongLong());
+    return AddPhonebookNumber(database, entryId, QString());
 }
 
 bool SetNumberField(const Database &database, qint32 telId, const QString &field,
@@ -136,32 +210,11 @@ bool EntryCursor::writeChanges(const QMap<QString, QString> &values) {
 }
 
 std::optional<qint32> EntryCursor::storeNew(const QMap<QString, QString> &values) {
-    if (!database_.isOpen())
-        return std::nullopt;
-    QStringList columns, parameters;
-    QVariantList bound;
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        if (!EntryFields().contains(it.key()) || it.value().isEmpty())
-            continue;
-        columns << it.key();
-        parameters << QStringLiteral(":p%1").arg(bound.size());
-        bound << it.value();
-    }
-    QSqlQuery q(database_.sqlDatabase());
-    q.prepare(columns.isEmpty() ? QStringLiteral("INSERT INTO 住所録 DEFAULT VALUES")
-                                : QStringLiteral("INSERT INTO 住所録 (%1) VALUES (%2)")
-                                      .arg(columns.join(QStringLiteral(", ")),
-                                           parameters.join(QStringLiteral(", "))));
-    for (int i = 0; i < bound.size(); ++i)
-        q.bindValue(parameters.at(i), bound.at(i));
-    if (!q.exec())
-        return std::nullopt;
-    const QVariant id = q.lastInsertId();
-    if (!id.isValid() || id.isNull())
-        return std::nullopt;
+    const std::optional<qint32> id = AddPhonebookEntry(database_, EntryOfFields(values));
     // The new entry is the one shown (the last row in table order).
-    moveToId(qint32(id.toLongLong()));
-    return qint32(id.toLongLong());
+    if (id)
+        moveToId(*id);
+    return id;
 }
 
 bool EntryCursor::deleteCurrent() {

@@ -8,6 +8,35 @@
 #include <QVector>
 #include <optional>
 
+namespace db {
+
+// A phonebook entry as 住所録 stores it; an empty field is stored as Null.
+struct PhonebookEntry {
+    QString name;         // 氏名
+    QString indexLetter;  // 索引インデックス
+    QString address;      // 住所
+    QString zip;          // 郵便番号
+    QString birthday;     // 誕生日
+    QString mail1, mail2; // Ｅメール1, Ｅメール2
+    QString other;        // その他
+};
+
+// The one way a phonebook row is added: registration, the phonebook window, vCard import and
+// the tools all write 住所録 and 電話番号 through these two.
+//
+// A new 住所録 row and its ID: the key of the row just stored, never "the last row" (another
+// writer's). nullopt when the file is not open or refuses the row, with the reason in `whyNot`.
+std::optional<qint32> AddPhonebookEntry(const Database &database, const PhonebookEntry &entry,
+                                        QString *whyNot = nullptr);
+// A new 電話番号 row owned by the entry: the number as written (Null for a null text: a row
+// still to be typed in; an empty text is kept, and matches only as written) and its kind
+// (摘要, Null when empty). Its TelID, or nullopt as for AddPhonebookEntry.
+std::optional<qint32> AddPhonebookNumber(const Database &database, qint32 entryId,
+                                         const QString &number, const QString &kind = {},
+                                         QString *whyNot = nullptr);
+
+} // namespace db
+
 // The phonebook window's data without widgets: the entry cursor over 住所録, an entry's
 // numbers in 電話番号, and the index letters.
 namespace db::phonebook {

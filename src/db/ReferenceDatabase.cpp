@@ -208,25 +208,25 @@ bool ReferenceDatabase::open(const QString &path, const std::atomic<bool> *cance
         return unreadable(QFileInfo::exists(path) ? QStringLiteral("neither Access nor SQLite")
                                                   : QStringLiteral("no such file"));
     }
-    d = std::move(impl);
+    d_ = std::move(impl);
     return true;
 }
 
 bool ReferenceDatabase::isOpen() const {
-    return d != nullptr;
+    return d_ != nullptr;
 }
 
 void ReferenceDatabase::close() {
-    d.reset();
+    d_.reset();
 }
 
 QStringList ReferenceDatabase::tableNames() const {
     QStringList names;
-    if (!d)
+    if (!d_)
         return names;
-    if (d->kind == Kind::Access)
-        return d->accessTables;
-    QSqlQuery q(d->sql());
+    if (d_->kind == Kind::Access)
+        return d_->accessTables;
+    QSqlQuery q(d_->sql());
     if (q.exec(
             QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")))
         while (q.next())
@@ -236,17 +236,17 @@ QStringList ReferenceDatabase::tableNames() const {
 
 QStringList ReferenceDatabase::columnNames(const QString &table) const {
     QStringList names;
-    if (!d)
+    if (!d_)
         return names;
-    if (d->kind == Kind::Access) {
+    if (d_->kind == Kind::Access) {
         QString why;
-        if (!InAccessFile<QStringList>("columns", d->accessPath, {table}, names, &why))
+        if (!InAccessFile<QStringList>("columns", d_->accessPath, {table}, names, &why))
             DiagnosticLog::failure(QStringLiteral("reference phonebook unreadable"),
-                                   QString::fromLocal8Bit(d->accessPath) +
+                                   QString::fromLocal8Bit(d_->accessPath) +
                                        QLatin1String(": the Access reader: ") + why);
         return names;
     }
-    const QSqlRecord record = d->sql().record(table);
+    const QSqlRecord record = d_->sql().record(table);
     for (int i = 0; i < record.count(); ++i)
         names << record.fieldName(i);
     return names;
@@ -256,19 +256,19 @@ std::optional<ReferenceRow>
 ReferenceDatabase::lookup(const QString &table, const QString &phoneField, const QString &nameField,
                           const QString &addressField, const QString &zipField,
                           const QString &number) const {
-    if (!d || table.isEmpty() || phoneField.isEmpty() || nameField.isEmpty())
+    if (!d_ || table.isEmpty() || phoneField.isEmpty() || nameField.isEmpty())
         return std::nullopt;
     const QStringList wanted = {phoneField, nameField, addressField, zipField};
-    if (d->kind == Kind::Access) {
+    if (d_->kind == Kind::Access) {
         // The columns are checked and the rows read in one visit of the child process.
         std::optional<ReferenceRow> found;
         QString why;
         const bool ok = InAccessFile<std::optional<ReferenceRow>>(
-            "lookup", d->accessPath, QStringList{table} + wanted + QStringList{number}, found,
+            "lookup", d_->accessPath, QStringList{table} + wanted + QStringList{number}, found,
             &why);
         if (!ok)
             DiagnosticLog::failure(QStringLiteral("reference phonebook unreadable"),
-                                   QString::fromLocal8Bit(d->accessPath) +
+                                   QString::fromLocal8Bit(d_->accessPath) +
                                        QLatin1String(": the Access reader: ") + why);
         return found;
     }
@@ -276,7 +276,7 @@ ReferenceDatabase::lookup(const QString &table, const QString &phoneField, const
     for (const QString &c : wanted)
         if (!c.isEmpty() && !columns.contains(c))
             return std::nullopt;
-    const QSqlDatabase s = d->sql();
+    const QSqlDatabase s = d_->sql();
     const auto id = [&](const QString &n) {
         return s.driver()->escapeIdentifier(n, QSqlDriver::FieldName);
     };
@@ -305,14 +305,14 @@ bool ReferenceDatabase::readRows(const ReferenceFields &fields, const ReferenceR
             *why = text;
         return false;
     };
-    if (!d)
+    if (!d_)
         return fail(QStringLiteral("not open"));
     if (fields.table.isEmpty() || fields.phone.isEmpty() || fields.name.isEmpty())
         return fail(QStringLiteral("no table, phone or name column chosen"));
     const QStringList wanted = {fields.phone, fields.name, fields.address, fields.zip};
-    if (d->kind == Kind::Access) {
+    if (d_->kind == Kind::Access) {
         const std::optional<QByteArray> bytes =
-            AskAccessReader("rows", d->accessPath, QStringList{fields.table} + wanted,
+            AskAccessReader("rows", d_->accessPath, QStringList{fields.table} + wanted,
                             accessTimeoutMs, why, cancelled);
         if (!bytes)
             return false;
@@ -329,7 +329,7 @@ bool ReferenceDatabase::readRows(const ReferenceFields &fields, const ReferenceR
     for (const QString &c : wanted)
         if (!c.isEmpty() && !columns.contains(c))
             return fail(QStringLiteral("no such table or column"));
-    const QSqlDatabase s = d->sql();
+    const QSqlDatabase s = d_->sql();
     const auto id = [&](const QString &n) {
         return s.driver()->escapeIdentifier(n, QSqlDriver::FieldName);
     };

@@ -65,5 +65,5 @@ public:
 
 private:
     struct Impl;
-    std::unique_ptr<Impl> d;
+    std::unique_ptr<Impl> d_;
 };

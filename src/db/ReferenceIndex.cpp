@@ -181,7 +181,7 @@ void ReferenceIndex::checkFile() {
     if (source_.isEmpty() || state_ == State::Building)
         return;
     const FileStamp now = FileStamp::of(source_.path);
-    if ((state_ == State::Ready && (!table_ || now != table_->stamp)) ||
+    if ((state_ == State::Ready && (!table_ || now != table_->stamp_)) ||
         (state_ == State::Failed && now != failedStamp_))
         startBuild();
 }
@@ -222,12 +222,12 @@ void ReferenceIndex::startBuild() {
     setState(State::Building);
     build->thread = std::thread([this, running, source, generation] {
         auto table = std::make_shared<ReferenceTable>();
-        table->source = source;
-        table->stamp = FileStamp::of(source.path);
+        table->source_ = source;
+        table->stamp_ = FileStamp::of(source.path);
         QString failure;
         bool ok = false;
         bool unreadable = true;
-        if (!table->stamp.exists) {
+        if (!table->stamp_.exists) {
             failure = QStringLiteral("no such file");
         } else {
             // The connection of this file is this thread's own, opened and closed here.
@@ -242,7 +242,7 @@ void ReferenceIndex::startBuild() {
                     AccessBuildTimeoutMs, &running->cancelled, &failure);
         }
         // A file written while it was read may hold rows of both versions: read it again.
-        if (ok && FileStamp::of(source.path) != table->stamp) {
+        if (ok && FileStamp::of(source.path) != table->stamp_) {
             ok = false;
             unreadable = false;
             failure = QStringLiteral("the file changed while it was read");
@@ -252,7 +252,7 @@ void ReferenceIndex::startBuild() {
             unreadable = false;
             failure = QStringLiteral("too many rows to index");
         }
-        const FileStamp stamp = table->stamp;
+        const FileStamp stamp = table->stamp_;
         if (!ok)
             table.reset();
         running->done = true;

@@ -53,8 +53,8 @@ public:
     // The memory held by the index, in bytes.
     qsizetype bytes() const;
 
-    ReferenceSource source;
-    FileStamp stamp; // the file as it was when reading began
+    ReferenceSource source_;
+    FileStamp stamp_; // the file as it was when reading began
 
 private:
     // Keys of up to 18 digits are held as a number: a leading 1, then the digits, so that

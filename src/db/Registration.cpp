@@ -1,20 +1,12 @@
 #include "db/Registration.h"
 
 #include "db/Database.h"
+#include "db/Phonebook.h"
 #include "phone/NumberKey.h"
 
-#include <QSqlQuery>
 #include <QVariant>
 
 namespace db {
-
-namespace {
-
-QVariant NullWhenEmpty(const QString &text) {
-    return text.isEmpty() ? QVariant() : QVariant(text);
-}
-
-} // namespace
 
 std::optional<qint32> RegisterToPhonebook(const Database &database,
                                           const CallerToRegister &caller) {
@@ -23,31 +15,18 @@ std::optional<qint32> RegisterToPhonebook(const Database &database,
     QSqlDatabase d = database.sqlDatabase();
     if (!d.transaction())
         return std::nullopt;
-    QSqlQuery q(d);
-    q.prepare(QStringLiteral("INSERT INTO 住所録 (氏名, 住所, その他, 郵便番号) "
-                             "VALUES (:name, :address, :remark, :zip)"));
-    q.bindValue(QStringLiteral(":name"),
-                caller.Name.isEmpty() ? QStringLiteral("No Name") : caller.Name);
-    q.bindValue(QStringLiteral(":address"), NullWhenEmpty(caller.Address));
-    q.bindValue(QStringLiteral(":remark"), NullWhenEmpty(caller.Remark));
-    q.bindValue(QStringLiteral(":zip"), NullWhenEmpty(caller.Zip));
-    bool ok = q.exec();
-    // The key of the row just stored, never "the last row" (another entry's after a failure).
-    const QVariant id = ok ? q.lastInsertId() : QVariant();
-    ok = ok && id.isValid() && !id.isNull();
-    if (ok) {
-        QSqlQuery n(d);
-        n.prepare(QStringLiteral("INSERT INTO 電話番号 (IDsub, 電番) VALUES (:id, :number)"));
-        n.bindValue(QStringLiteral(":id"), id);
-        n.bindValue(QStringLiteral(":number"), caller.Number);
-        ok = n.exec();
-    }
-    q.finish();
+    PhonebookEntry entry;
+    entry.name = caller.Name.isEmpty() ? QStringLiteral("No Name") : caller.Name;
+    entry.address = caller.Address;
+    entry.other = caller.Remark;
+    entry.zip = caller.Zip;
+    const std::optional<qint32> id = AddPhonebookEntry(database, entry);
+    const bool ok = id && AddPhonebookNumber(database, *id, caller.Number);
     if (!ok || !d.commit()) {
         d.rollback();
         return std::nullopt;
     }
-    return qint32(id.toLongLong());
+    return id;
 }
 
 RegistrationCheck CheckRegistrationFromMainWindow(const QString &number) {
@@ -77,11 +56,6 @@ std::optional<CallerToRegister> CallerOfHistoryRow(const Database &database, qin
     c.Remark = rows.field(QStringLiteral("メモ")).toString();
     c.Zip = rows.field(QStringLiteral("郵便番号")).toString();
     return c;
-}
-
-QString MemoOfHistoryRow(const Database &database, qint32 historyId) {
-    const std::optional<CallerToRegister> c = CallerOfHistoryRow(database, historyId);
-    return c ? c->Remark : QString();
 }
 
 QString RegistrationRefusalText(RegistrationCheck check) {

@@ -35,9 +35,6 @@ RegistrationCheck CheckRegistrationFromHistory(const Database &database, const Q
 // such row.
 std::optional<CallerToRegister> CallerOfHistoryRow(const Database &database, qint32 historyId);
 
-// The memo of a 着信履歴 row (empty when Null or when there is no such row).
-QString MemoOfHistoryRow(const Database &database, qint32 historyId);
-
 // The message that refuses a registration (empty for Allowed), and its title.
 QString RegistrationRefusalText(RegistrationCheck check);
 QString RegistrationRefusalTitle();

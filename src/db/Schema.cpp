@@ -180,11 +180,6 @@ QString phonebookEntriesByLetterSql() {
                           "WHERE (((住所録.索引インデックス) Like :Letter));");
 }
 
-QString phonebookNumbersSql() {
-    return QStringLiteral("SELECT 電話番号.TelID, 電話番号.IDsub, 電話番号.電番, 電話番号.摘要\r\n"
-                          "FROM 電話番号;\r\n");
-}
-
 QString phonebookNumbersOfEntrySql() {
     return QStringLiteral("SELECT 電話番号.IDsub, 電話番号.TelID, 電話番号.電番, 電話番号.摘要 "
                           "From 電話番号 Where (((電話番号.IDsub) =:ID)) "

@@ -48,7 +48,6 @@ QString storedQueryTable(const QString &name);
 QString historyListSql();              // all history rows, newest first
 QString phonebookEntriesSql();         // 氏名, ID of every entry
 QString phonebookEntriesByLetterSql(); // :Letter — entries of one index letter
-QString phonebookNumbersSql();         // every number row
 QString phonebookNumbersOfEntrySql();  // :ID — one entry's numbers by TelID
 QString phonebookHistoryOfEntrySql(); // :ID — 着信日時 (日時 CR 時間), メモ of one entry's calls
 

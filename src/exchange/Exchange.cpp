@@ -13,7 +13,7 @@ namespace exchange {
 
 namespace {
 
-int failed(QTextStream &err, const QString &message) {
+int Failed(QTextStream &err, const QString &message) {
     err << QStringLiteral("kolvane: ") << message << '\n';
     err.flush();
     return 1;
@@ -26,10 +26,10 @@ int RunExchange(const CommandLine &commandLine, QTextStream &out, QTextStream &e
     const QString file = commandLine.exchangeFile;
     // An export from a folder without a call database would make an empty one there first.
     if (commandLine.exchange != CommandLine::Exchange::ImportPhonebook && !QFileInfo::exists(path))
-        return failed(err, QStringLiteral("there is no call database (%1).").arg(path));
+        return Failed(err, QStringLiteral("there is no call database (%1).").arg(path));
     db::Database database(path);
     if (!database.isOpen())
-        return failed(
+        return Failed(
             err, QStringLiteral("cannot use %1: %2").arg(path, ProblemText(database.problem())));
 
     switch (commandLine.exchange) {
@@ -38,14 +38,14 @@ int RunExchange(const CommandLine &commandLine, QTextStream &out, QTextStream &e
     case CommandLine::Exchange::ExportHistory: {
         const ExportReport r = ExportHistoryCsv(database, {}, file);
         if (!r.ok)
-            return failed(err, r.error);
+            return Failed(err, r.error);
         out << QStringLiteral("%1 calls written to %2\n").arg(r.count).arg(file);
         break;
     }
     case CommandLine::Exchange::ExportPhonebook: {
         const ExportReport r = ExportPhonebookVCard(database, file);
         if (!r.ok)
-            return failed(err, r.error);
+            return Failed(err, r.error);
         out << QStringLiteral("%1 entries written to %2\n").arg(r.count).arg(file);
         break;
     }
@@ -56,11 +56,11 @@ int RunExchange(const CommandLine &commandLine, QTextStream &out, QTextStream &e
         for (const QString &number : r.duplicates)
             out << QStringLiteral("already in the phonebook, not added: ") << number << '\n';
         if (!r.ok)
-            return failed(err, r.error);
+            return Failed(err, r.error);
         out << QStringLiteral("%1 entries added from %2\n").arg(r.added).arg(file);
         // Cards that could not be read are bad input even when the others went in.
         if (!r.skipped.isEmpty())
-            return failed(err, QStringLiteral("%1 cards of %2 could not be read.")
+            return Failed(err, QStringLiteral("%1 cards of %2 could not be read.")
                                    .arg(r.skipped.size())
                                    .arg(file));
         break;

@@ -28,7 +28,7 @@ constexpr int ChunkBytes = 256 * 1024;
 
 // One field as RFC 4180 has it: quoted when it holds a comma, a double quote, CR or LF, its
 // quotes doubled. The text itself is kept as stored, line breaks included.
-void appendField(QByteArray &line, const QByteArray &field) {
+void AppendField(QByteArray &line, const QByteArray &field) {
     const bool quoted =
         field.contains(',') || field.contains('"') || field.contains('\r') || field.contains('\n');
     if (!quoted) {
@@ -45,7 +45,7 @@ void appendField(QByteArray &line, const QByteArray &field) {
 }
 
 // The history SELECT narrowed to one call, with its columns and order unchanged.
-QString oneCallSql() {
+QString OneCallSql() {
     QString sql = db::schema::historyListSql();
     const int order = sql.indexOf(QStringLiteral("ORDER BY"));
     return sql.left(order) + QStringLiteral("WHERE 着信履歴.履歴ID = :HistoryId");
@@ -63,7 +63,7 @@ public:
             if (c > 0)
                 chunk_ += ',';
             // A Null field reads as empty text.
-            appendField(chunk_, q.value(SelectColumn[c]).toString().toUtf8());
+            AppendField(chunk_, q.value(SelectColumn[c]).toString().toUtf8());
         }
         chunk_ += "\r\n";
         if (chunk_.size() >= ChunkBytes)
@@ -97,26 +97,25 @@ private:
     QByteArray chunk_;
 };
 
-ExportReport failed(const QString &message) {
+ExportReport Failed(const QString &message) {
     ExportReport r;
     r.error = message;
     return r;
 }
 
-} // namespace
-
-ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &historyIds,
-                              const QString &path, Wording w) {
+// Why the export may not be written to `path`: a folder, a missing folder, or the call
+// database itself; nullopt when it may.
+std::optional<QString> RefusedTarget(const db::Database &database, const QString &path, Wording w) {
     const QFileInfo target(path);
     if (target.isDir())
-        return failed(Words(w, QStringLiteral("cannot write %1: it is a folder."),
-                            QStringLiteral("%1 はフォルダです。"))
-                          .arg(path));
+        return Words(w, QStringLiteral("cannot write %1: it is a folder."),
+                     QStringLiteral("%1 はフォルダです。"))
+            .arg(path);
     const QString folder = target.absolutePath();
     if (!QFileInfo(folder).isDir())
-        return failed(Words(w, QStringLiteral("cannot write %1: there is no folder %2."),
-                            QStringLiteral("%1 に書き込めません。フォルダ %2 がありません。"))
-                          .arg(path, folder));
+        return Words(w, QStringLiteral("cannot write %1: there is no folder %2."),
+                     QStringLiteral("%1 に書き込めません。フォルダ %2 がありません。"))
+            .arg(path, folder);
     // Written over the call database (or its log), the export would replace the calls it holds.
     const QString databaseFile = QFileInfo(database.path()).canonicalFilePath();
     const QString canonicalTarget =
@@ -124,18 +123,54 @@ ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &hi
                         : QDir(QFileInfo(folder).canonicalFilePath()).filePath(target.fileName());
     for (const char *suffix : {"", "-wal", "-shm", "-journal"})
         if (!databaseFile.isEmpty() && canonicalTarget == databaseFile + QLatin1String(suffix))
-            return failed(Words(w,
-                                QStringLiteral("cannot write %1: it is the call database itself."),
-                                QStringLiteral("%1 は電話帳データベースそのものです。"))
-                              .arg(path));
+            return Words(w, QStringLiteral("cannot write %1: it is the call database itself."),
+                         QStringLiteral("%1 は電話帳データベースそのものです。"))
+                .arg(path);
+    return std::nullopt;
+}
+
+// Every call, or the calls named, newest first, as rows of the file; false when a read fails.
+bool WriteCalls(QSqlQuery &q, const QList<int> &historyIds, CsvOut *csv, int *count) {
+    bool read = true;
+    if (historyIds.isEmpty()) {
+        read = q.exec(db::schema::historyListSql());
+        while (read && q.next()) {
+            csv->row(q);
+            ++*count;
+        }
+    } else {
+        // Newest first, as the list shows them; a call named twice is written once.
+        QList<int> ids = historyIds;
+        std::sort(ids.begin(), ids.end(), std::greater<int>());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        read = q.prepare(OneCallSql());
+        for (int i = 0; read && i < ids.size(); ++i) {
+            q.bindValue(QStringLiteral(":HistoryId"), ids[i]);
+            read = q.exec();
+            // A call deleted since it was chosen is simply not written.
+            if (read && q.next()) {
+                csv->row(q);
+                ++*count;
+            }
+        }
+    }
+    return read;
+}
+
+} // namespace
+
+ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &historyIds,
+                              const QString &path, Wording w) {
+    if (const std::optional<QString> refusal = RefusedTarget(database, path, w))
+        return Failed(*refusal);
     if (!database.isOpen())
-        return failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
+        return Failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
                             QStringLiteral("%1 から着信履歴を読めません：%2"))
                           .arg(database.path(), ProblemText(database.problem())));
 
     CsvOut csv(path);
     if (!csv.ok())
-        return failed(Words(w, QStringLiteral("cannot write %1: %2"),
+        return Failed(Words(w, QStringLiteral("cannot write %1: %2"),
                             QStringLiteral("%1 に書き込めません：%2"))
                           .arg(path, csv.errorString()));
     csv.headings();
@@ -147,40 +182,18 @@ ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &hi
     QSqlQuery q(connection);
     q.setForwardOnly(true);
     int count = 0;
-    bool read = true;
-    if (historyIds.isEmpty()) {
-        read = q.exec(db::schema::historyListSql());
-        while (read && q.next()) {
-            csv.row(q);
-            ++count;
-        }
-    } else {
-        // Newest first, as the list shows them; a call named twice is written once.
-        QList<int> ids = historyIds;
-        std::sort(ids.begin(), ids.end(), std::greater<int>());
-        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-        read = q.prepare(oneCallSql());
-        for (int i = 0; read && i < ids.size(); ++i) {
-            q.bindValue(QStringLiteral(":HistoryId"), ids[i]);
-            read = q.exec();
-            // A call deleted since it was chosen is simply not written.
-            if (read && q.next()) {
-                csv.row(q);
-                ++count;
-            }
-        }
-    }
+    bool read = WriteCalls(q, historyIds, &csv, &count);
     read = read && !q.lastError().isValid();
     const QString readError = q.lastError().text();
     q.finish();
     if (snapshot)
         connection.rollback();
     if (!read)
-        return failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
+        return Failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
                             QStringLiteral("%1 から着信履歴を読めません：%2"))
                           .arg(database.path(), readError));
     if (!csv.commit())
-        return failed(Words(w, QStringLiteral("cannot write %1: %2"),
+        return Failed(Words(w, QStringLiteral("cannot write %1: %2"),
                             QStringLiteral("%1 に書き込めません：%2"))
                           .arg(path, csv.errorString()));
     ExportReport r;

@@ -1,29 +1,16 @@
 #include "exchange/VCard.h"
 
-#include "phone/NumberKey.h"
-#include "db/Database.h"
-#include "platform/AtomicFile.h"
 #include "platform/LegacyText.h"
 
-#include <QDate>
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QSet>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStringDecoder>
-#include <QVariant>
 
 namespace exchange {
 
 namespace {
 
-// A phonebook is small; a file far larger than any phonebook is not read into memory whole.
-constexpr qint64 kLargestFile = 64 * 1024 * 1024;
-
-// --- reading: bytes, lines, properties ---
+// Reading the format: bytes, lines, properties, cards.
 
 enum class Charset { Utf8, CodePage932, Latin1 };
 
@@ -298,12 +285,111 @@ QString KindOfLabel(const QString &label) {
     return QString();
 }
 
+// What a card says of the name and of how it is read, gathered before one is chosen.
+struct CardNames {
+    QString fn, nName, org;
+    QString reading, sortString, phonetic, irmc;
+    QString phoneticLast, phoneticFirst;
+    QString ownIndex;
+    bool ownIndexGiven = false;
+};
+
+// Takes a property of the name or of its reading; false for a property of another kind.
+bool ReadNameProperty(const Property &p, CardNames *names) {
+    const QByteArray &n = p.name;
+    if (n == "FN") {
+        if (names->fn.isEmpty())
+            names->fn = Unescape(p.value).trimmed();
+    } else if (n == "N") {
+        const QStringList parts = Components(p.value);
+        if (names->nName.isEmpty())
+            names->nName = JoinName(Component(parts, 0), Component(parts, 1));
+        for (const QByteArray &s : p.param("SORT-AS"))
+            if (names->reading.isEmpty())
+                names->reading = Decode(s, Charset::Utf8).trimmed();
+    } else if (n == "ORG") {
+        if (names->org.isEmpty())
+            names->org = JoinParts(Components(p.value));
+    } else if (n == "X-PHONETIC-LAST-NAME") {
+        names->phoneticLast = Unescape(p.value).trimmed();
+    } else if (n == "X-PHONETIC-FIRST-NAME") {
+        names->phoneticFirst = Unescape(p.value).trimmed();
+    } else if (n == "SORT-STRING") {
+        names->sortString = Unescape(p.value).trimmed();
+    } else if (n == "X-PHONETIC" || n == "X-FURIGANA" || n == "X-YOMI") {
+        names->phonetic = Unescape(p.value).trimmed();
+    } else if (n == "SOUND" && p.params.contains("TYPE") && p.hasType("X-IRMC-N")) {
+        // Japanese phones of the 2.1 years: the reading in the name's components.
+        const QStringList parts = Components(p.value);
+        names->irmc = JoinName(Component(parts, 0), Component(parts, 1));
+    } else if (n == "X-KOLVANE-INDEX") {
+        names->ownIndexGiven = true;
+        names->ownIndex = Unescape(p.value).trimmed();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The letter the entry is filed under: our own, else that of the reading, else of the name.
+QString IndexLetterOfCard(const CardNames &names, const QString &name) {
+    if (names.ownIndexGiven)
+        return names.ownIndex;
+    QString reading = names.reading;
+    if (!names.phoneticLast.isEmpty() || !names.phoneticFirst.isEmpty())
+        reading = JoinName(names.phoneticLast, names.phoneticFirst);
+    for (const QString &r : {names.sortString, names.phonetic, names.irmc})
+        if (reading.isEmpty())
+            reading = r;
+    const QString letter = IndexLetterOf(reading);
+    return letter.isEmpty() ? IndexLetterOf(name) : letter;
+}
+
+// Address and postal code of an ADR property, the address in Japanese order: region,
+// locality, street, then the building (extended part).
+void ReadAddress(const Property &p, VCardEntry *e) {
+    const QStringList parts = Components(p.value);
+    e->address = JoinParts({Component(parts, 4), Component(parts, 3), Component(parts, 2),
+                            Component(parts, 1), Component(parts, 0)});
+    e->zip = Component(parts, 5);
+}
+
+// The number of a TEL property with its kind (from its types, or the label of its group);
+// nullopt when it holds no number.
+std::optional<VCardNumber> NumberOfProperty(const Property &p,
+                                            const QHash<QByteArray, QString> &labels) {
+    QString number = Unescape(p.value).trimmed();
+    if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
+        number = number.mid(4);
+    if (number.isEmpty())
+        return std::nullopt;
+    QString kind = KindOfTypes(p);
+    if (!p.group.isEmpty() && labels.contains(p.group)) {
+        const QString labelled = KindOfLabel(labels.value(p.group));
+        if (!labelled.isEmpty())
+            kind = labelled;
+    }
+    return VCardNumber{number, kind};
+}
+
+// A BDAY property as the phonebook stores a birthday.
+QString BirthdayOfProperty(const Property &p) {
+    const QString value = Unescape(p.value).trimmed();
+    bool text = false;
+    for (const QByteArray &v : p.param("VALUE"))
+        text = text || v.compare("text", Qt::CaseInsensitive) == 0;
+    QString stored = text ? value : BirthdayOfVCard(value);
+    // An address book's way of saying "no year": a placeholder year 1604.
+    if (!p.param("X-APPLE-OMIT-YEAR").isEmpty() && stored.size() == 10 &&
+        stored.startsWith(QString::fromLatin1(p.param("X-APPLE-OMIT-YEAR").first())))
+        stored = stored.mid(5);
+    return stored;
+}
+
 // The phonebook's entry from the properties of one card; nullopt when it holds nothing.
 std::optional<VCardEntry> EntryOfCard(const QVector<Property> &card) {
     VCardEntry e;
-    QString fn, nName, reading, sortString, phonetic, irmc, ownIndex, org;
-    bool ownIndexGiven = false;
-    QString phoneticLast, phoneticFirst;
+    CardNames names;
     QStringList mails, notes;
     QHash<QByteArray, QString> labels;
     for (const Property &p : card)
@@ -311,170 +397,37 @@ std::optional<VCardEntry> EntryOfCard(const QVector<Property> &card) {
             labels.insert(p.group, Unescape(p.value));
     bool haveAddress = false;
     for (const Property &p : card) {
+        if (ReadNameProperty(p, &names))
+            continue;
         const QByteArray &n = p.name;
-        if (n == "FN") {
-            if (fn.isEmpty())
-                fn = Unescape(p.value).trimmed();
-        } else if (n == "N") {
-            const QStringList parts = Components(p.value);
-            if (nName.isEmpty())
-                nName = JoinName(Component(parts, 0), Component(parts, 1));
-            for (const QByteArray &s : p.param("SORT-AS"))
-                if (reading.isEmpty())
-                    reading = Decode(s, Charset::Utf8).trimmed();
-        } else if (n == "ORG") {
-            if (org.isEmpty())
-                org = JoinParts(Components(p.value));
-        } else if (n == "X-PHONETIC-LAST-NAME") {
-            phoneticLast = Unescape(p.value).trimmed();
-        } else if (n == "X-PHONETIC-FIRST-NAME") {
-            phoneticFirst = Unescape(p.value).trimmed();
-        } else if (n == "SORT-STRING") {
-            sortString = Unescape(p.value).trimmed();
-        } else if (n == "X-PHONETIC" || n == "X-FURIGANA" || n == "X-YOMI") {
-            phonetic = Unescape(p.value).trimmed();
-        } else if (n == "SOUND" && p.params.contains("TYPE") && p.hasType("X-IRMC-N")) {
-            // Japanese phones of the 2.1 years: the reading in the name's components.
-            const QStringList parts = Components(p.value);
-            irmc = JoinName(Component(parts, 0), Component(parts, 1));
-        } else if (n == "X-KOLVANE-INDEX") {
-            ownIndexGiven = true;
-            ownIndex = Unescape(p.value).trimmed();
-        } else if (n == "ADR") {
-            if (haveAddress)
-                continue;
+        if (n == "ADR" && !haveAddress) {
             haveAddress = true;
-            const QStringList parts = Components(p.value);
-            // Japanese order: region, locality, street, then the building (extended part).
-            e.address = JoinParts({Component(parts, 4), Component(parts, 3), Component(parts, 2),
-                                   Component(parts, 1), Component(parts, 0)});
-            e.zip = Component(parts, 5);
+            ReadAddress(p, &e);
         } else if (n == "TEL") {
-            QString number = Unescape(p.value).trimmed();
-            if (number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
-                number = number.mid(4);
-            if (number.isEmpty())
-                continue;
-            QString kind = KindOfTypes(p);
-            if (!p.group.isEmpty() && labels.contains(p.group)) {
-                const QString labelled = KindOfLabel(labels.value(p.group));
-                if (!labelled.isEmpty())
-                    kind = labelled;
-            }
-            e.numbers << VCardNumber{number, kind};
+            if (const std::optional<VCardNumber> number = NumberOfProperty(p, labels))
+                e.numbers << *number;
         } else if (n == "EMAIL") {
             QString mail = Unescape(p.value).trimmed();
             if (mail.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive))
                 mail = mail.mid(7);
             if (!mail.isEmpty())
                 mails << mail;
-        } else if (n == "BDAY") {
-            if (e.birthday.isEmpty()) {
-                const QString value = Unescape(p.value).trimmed();
-                bool text = false;
-                for (const QByteArray &v : p.param("VALUE"))
-                    text = text || v.compare("text", Qt::CaseInsensitive) == 0;
-                QString stored = text ? value : BirthdayOfVCard(value);
-                // An address book's way of saying "no year": a placeholder year 1604.
-                if (!p.param("X-APPLE-OMIT-YEAR").isEmpty() && stored.size() == 10 &&
-                    stored.startsWith(QString::fromLatin1(p.param("X-APPLE-OMIT-YEAR").first())))
-                    stored = stored.mid(5);
-                e.birthday = stored;
-            }
+        } else if (n == "BDAY" && e.birthday.isEmpty()) {
+            e.birthday = BirthdayOfProperty(p);
         } else if (n == "NOTE") {
             const QString note = Unescape(p.value);
             if (!note.trimmed().isEmpty())
                 notes << note;
         }
     }
-    e.name = !fn.isEmpty() ? fn : !nName.isEmpty() ? nName : org;
+    e.name = !names.fn.isEmpty() ? names.fn : !names.nName.isEmpty() ? names.nName : names.org;
     if (e.name.isEmpty() && e.numbers.isEmpty() && mails.isEmpty())
         return std::nullopt;
-    if (!phoneticLast.isEmpty() || !phoneticFirst.isEmpty())
-        reading = JoinName(phoneticLast, phoneticFirst);
-    for (const QString &r : {sortString, phonetic, irmc})
-        if (reading.isEmpty())
-            reading = r;
-    e.indexLetter = ownIndexGiven ? ownIndex : IndexLetterOf(reading);
-    if (!ownIndexGiven && e.indexLetter.isEmpty())
-        e.indexLetter = IndexLetterOf(e.name);
+    e.indexLetter = IndexLetterOfCard(names, e.name);
     e.mail1 = mails.value(0);
     e.mail2 = mails.value(1);
     e.other = notes.join(QLatin1Char('\n'));
     return e;
-}
-
-// --- writing ---
-
-QString Escape(const QString &text) {
-    QString out;
-    out.reserve(text.size());
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    for (const QChar c : t) {
-        if (c == QLatin1Char('\\'))
-            out += QLatin1String("\\\\");
-        else if (c == QLatin1Char('\n'))
-            out += QLatin1String("\\n");
-        else if (c == QLatin1Char(';'))
-            out += QLatin1String("\\;");
-        else if (c == QLatin1Char(','))
-            out += QLatin1String("\\,");
-        else
-            out += c;
-    }
-    return out;
-}
-
-// One content line, folded at 75 octets; a UTF-8 sequence is never cut.
-void AppendLine(QByteArray *out, const QString &line) {
-    const QByteArray bytes = line.toUtf8();
-    qsizetype start = 0;
-    int room = 75;
-    while (bytes.size() - start > room) {
-        qsizetype cut = start + room;
-        while (cut > start && (uchar(bytes.at(cut)) & 0xC0) == 0x80)
-            --cut;
-        out->append(bytes.mid(start, cut - start));
-        out->append("\r\n ");
-        start = cut;
-        room = 74; // the blank that starts a folded line counts
-    }
-    out->append(bytes.mid(start));
-    out->append("\r\n");
-}
-
-QString TypeOfKind(const QString &kind) {
-    if (kind == QStringLiteral("自宅"))
-        return QStringLiteral("HOME");
-    if (kind == QStringLiteral("携帯"))
-        return QStringLiteral("CELL");
-    if (kind == QStringLiteral("Ｆａｘ"))
-        return QStringLiteral("FAX");
-    if (kind == QStringLiteral("勤務先"))
-        return QStringLiteral("WORK");
-    return QString();
-}
-
-// "田中 太郎" → family 田中, given 太郎; one word is the family name alone.
-QStringList NameParts(const QString &name) {
-    static const QRegularExpression blank(QStringLiteral("[ \\x{3000}]+"));
-    const QString n = name.trimmed();
-    const QRegularExpressionMatch m = blank.match(n);
-    if (!m.hasMatch())
-        return {n, QString()};
-    return {n.left(m.capturedStart()), n.mid(m.capturedEnd())};
-}
-
-// --- the database ---
-
-QString SqlProblem(const QSqlQuery &q) {
-    return q.lastError().text();
-}
-
-QVariant NullWhenEmpty(const QString &text) {
-    return text.isEmpty() ? QVariant() : QVariant(text);
 }
 
 } // namespace
@@ -485,130 +438,74 @@ bool VCardEntry::operator==(const VCardEntry &o) const {
            numbers == o.numbers;
 }
 
-QString IndexLetterOf(const QString &reading) {
-    // The index letter of each full-width katakana ァ (U+30A1) … ヶ (U+30F6).
-    static const QString katakana = QString::fromUtf8("ｱｱｲｲｳｳｴｴｵｵ"
-                                                      "ｶｶｷｷｸｸｹｹｺｺ"
-                                                      "ｻｻｼｼｽｽｾｾｿｿ"
-                                                      "ﾀﾀﾁﾁﾂﾂﾂﾃﾃﾄﾄ"
-                                                      "ﾅﾆﾇﾈﾉ"
-                                                      "ﾊﾊﾊﾋﾋﾋﾌﾌﾌﾍﾍﾍﾎﾎﾎ"
-                                                      "ﾏﾐﾑﾒﾓ"
-                                                      "ﾔﾔﾕﾕﾖﾖ"
-                                                      "ﾗﾘﾙﾚﾛ"
-                                                      "ﾜﾜｲｴｦﾝｳｶｹ");
-    // Half-width small letters ｧ (U+FF67) … ｯ (U+FF6F).
-    static const QString halfSmall = QString::fromUtf8("ｱｲｳｴｵﾔﾕﾖﾂ");
-    const QString r = reading.trimmed();
-    if (r.isEmpty())
-        return QString();
-    char16_t c = r.front().unicode();
-    if (c >= 0x3041 && c <= 0x3096) // hiragana → katakana
-        c = char16_t(c + 0x60);
-    if (c >= 0x30A1 && c <= 0x30F6)
-        return katakana.mid(c - 0x30A1, 1);
-    if (c == 0xFF66 || (c >= 0xFF71 && c <= 0xFF9D))
-        return QString(QChar(c));
-    if (c >= 0xFF67 && c <= 0xFF6F)
-        return halfSmall.mid(c - 0xFF67, 1);
-    return QString();
+namespace {
+
+// The file's bytes without a byte order mark; UTF-16 (some phones write it) as UTF-8.
+QByteArray WithoutByteOrderMark(const QByteArray &input) {
+    if (input.startsWith("\xFF\xFE") || input.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(input.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
+                                                          : QStringConverter::Utf16BE);
+        const QString text = utf16.decode(QByteArrayView(input).sliced(2));
+        return text.toUtf8();
+    }
+    if (input.startsWith("\xEF\xBB\xBF"))
+        return input.mid(3);
+    return input;
 }
 
-QString BirthdayOfVCard(const QString &value) {
-    const QString v = value.trimmed();
-    static const QRegularExpression full(
-        QStringLiteral("^(\\d{4})-?(\\d{2})-?(\\d{2})(?:T[0-9:Z+\\-.]*)?$"));
-    static const QRegularExpression noYear(QStringLiteral("^--(\\d{2})-?(\\d{2})$"));
-    QRegularExpressionMatch m = full.match(v);
-    if (m.hasMatch()) {
-        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-        if (d.isValid())
-            return d.toString(QStringLiteral("yyyy/MM/dd"));
-        return v;
+struct PhysicalLine {
+    QByteArray text;
+    int number;
+};
+
+// Physical lines, each with its line number; CR LF, LF and CR all end a line.
+QVector<PhysicalLine> PhysicalLines(const QByteArray &bytes) {
+    QVector<PhysicalLine> physical;
+    qsizetype start = 0;
+    int number = 1;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        if (i == bytes.size() || bytes.at(i) == '\n' || bytes.at(i) == '\r') {
+            if (i < bytes.size() || start < i)
+                physical.push_back({bytes.mid(start, i - start), number++});
+            if (i + 1 < bytes.size() && bytes.at(i) == '\r' && bytes.at(i + 1) == '\n')
+                ++i;
+            start = i + 1;
+        }
     }
-    m = noYear.match(v);
-    if (m.hasMatch()) {
-        // A day of a leap year, so 29 February is a day too.
-        const QDate d(2000, m.captured(1).toInt(), m.captured(2).toInt());
-        if (d.isValid())
-            return d.toString(QStringLiteral("MM/dd"));
-    }
-    return v;
+    return physical;
 }
 
-QString VCardOfBirthday(const QString &stored) {
-    static const QRegularExpression full(
-        QStringLiteral("^(\\d{4})\\s*[/\\-.年]\\s*(\\d{1,2})\\s*[/\\-.月]\\s*(\\d{1,2})\\s*日?$"));
-    static const QRegularExpression compact(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})$"));
-    static const QRegularExpression noYear(
-        QStringLiteral("^(\\d{1,2})\\s*[/\\-.月]\\s*(\\d{1,2})\\s*日?$"));
-    const QString s = stored.trimmed();
-    QRegularExpressionMatch m = full.match(s);
-    if (!m.hasMatch())
-        m = compact.match(s);
-    if (m.hasMatch()) {
-        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-        return d.isValid() ? d.toString(QStringLiteral("yyyy-MM-dd")) : QString();
+// The content line that starts at physical line *i, with its folds undone; *i ends on its
+// last physical line.
+QByteArray ContentLine(const QVector<PhysicalLine> &physical, qsizetype *i) {
+    QByteArray line = physical.at(*i).text;
+    // Folded lines: a line that starts with a blank or a tab continues the one before.
+    while (*i + 1 < physical.size() && !physical.at(*i + 1).text.isEmpty() &&
+           (physical.at(*i + 1).text.at(0) == ' ' || physical.at(*i + 1).text.at(0) == '\t'))
+        line += physical.at(++*i).text.mid(1);
+    // Quoted-printable soft breaks (2.1): a value ending in "=" goes on in the next line.
+    if (line.left(line.indexOf(':')).toUpper().contains("QUOTED-PRINTABLE")) {
+        while (line.endsWith('=') && *i + 1 < physical.size()) {
+            line.chop(1);
+            line += physical.at(++*i).text;
+        }
     }
-    m = noYear.match(s);
-    if (m.hasMatch()) {
-        const QDate d(2000, m.captured(1).toInt(), m.captured(2).toInt());
-        return d.isValid() ? d.toString(QStringLiteral("--MMdd")) : QString();
-    }
-    return QString();
+    return line;
 }
+
+} // namespace
 
 VCardFile ParseVCards(const QByteArray &input) {
     VCardFile file;
-    QByteArray bytes = input;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        // Some phones write UTF-16 with its mark.
-        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
-                                                          : QStringConverter::Utf16BE);
-        const QString text = utf16.decode(QByteArrayView(bytes).sliced(2));
-        bytes = text.toUtf8();
-    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
-        bytes = bytes.mid(3);
-    }
+    const QByteArray bytes = WithoutByteOrderMark(input);
     const Charset fileCharset = IsUtf8(bytes) ? Charset::Utf8 : Charset::CodePage932;
-
-    // Physical lines, each with its line number; CR LF, LF and CR all end a line.
-    struct Line {
-        QByteArray text;
-        int number;
-    };
-    QVector<Line> physical;
-    {
-        qsizetype start = 0;
-        int number = 1;
-        for (qsizetype i = 0; i <= bytes.size(); ++i) {
-            if (i == bytes.size() || bytes.at(i) == '\n' || bytes.at(i) == '\r') {
-                if (i < bytes.size() || start < i)
-                    physical.push_back({bytes.mid(start, i - start), number++});
-                if (i + 1 < bytes.size() && bytes.at(i) == '\r' && bytes.at(i + 1) == '\n')
-                    ++i;
-                start = i + 1;
-            }
-        }
-    }
-
+    const QVector<PhysicalLine> physical = PhysicalLines(bytes);
     QVector<Property> card;
     bool inCard = false;
     int cardLine = 0;
     for (qsizetype i = 0; i < physical.size(); ++i) {
-        QByteArray line = physical.at(i).text;
         const int number = physical.at(i).number;
-        // Folded lines: a line that starts with a blank or a tab continues the one before.
-        while (i + 1 < physical.size() && !physical.at(i + 1).text.isEmpty() &&
-               (physical.at(i + 1).text.at(0) == ' ' || physical.at(i + 1).text.at(0) == '\t'))
-            line += physical.at(++i).text.mid(1);
-        // Quoted-printable soft breaks (2.1): a value ending in "=" goes on in the next line.
-        if (line.left(line.indexOf(':')).toUpper().contains("QUOTED-PRINTABLE")) {
-            while (line.endsWith('=') && i + 1 < physical.size()) {
-                line.chop(1);
-                line += physical.at(++i).text;
-            }
-        }
+        const QByteArray line = ContentLine(physical, &i);
         if (line.trimmed().isEmpty())
             continue;
         const std::optional<Property> p = ReadProperty(line, fileCharset);
@@ -639,52 +536,6 @@ VCardFile ParseVCards(const QByteArray &input) {
     return file;
 }
 
-QByteArray WriteVCards(const QVector<VCardEntry> &entries) {
-    QByteArray out;
-    for (const VCardEntry &e : entries) {
-        AppendLine(&out, QStringLiteral("BEGIN:VCARD"));
-        AppendLine(&out, QStringLiteral("VERSION:3.0"));
-        AppendLine(&out, QStringLiteral("FN:") + Escape(e.name));
-        const QStringList parts = NameParts(e.name);
-        AppendLine(&out,
-                   QStringLiteral("N:%1;%2;;;").arg(Escape(parts.at(0)), Escape(parts.at(1))));
-        // The phonebook keeps no reading, only the letter it is filed under: kept as our own
-        // property, which other programs pass over. Written empty too, so that an entry
-        // filed under no letter is not filed by its name when read back.
-        AppendLine(&out, QStringLiteral("X-KOLVANE-INDEX:") + Escape(e.indexLetter));
-        if (!e.address.isEmpty() || !e.zip.isEmpty())
-            AppendLine(&out,
-                       QStringLiteral("ADR:;;%1;;;%2;").arg(Escape(e.address), Escape(e.zip)));
-        int item = 0;
-        for (const VCardNumber &n : e.numbers) {
-            const QString type = TypeOfKind(n.kind);
-            if (!type.isEmpty()) {
-                AppendLine(&out, QStringLiteral("TEL;TYPE=%1:%2").arg(type, Escape(n.number)));
-            } else if (n.kind.isEmpty()) {
-                AppendLine(&out, QStringLiteral("TEL:") + Escape(n.number));
-            } else {
-                // A kind of the user's own words: the label address books show beside it.
-                const QString group = QStringLiteral("item%1.").arg(++item);
-                AppendLine(&out, group + QStringLiteral("TEL:") + Escape(n.number));
-                AppendLine(&out, group + QStringLiteral("X-ABLabel:") + Escape(n.kind));
-            }
-        }
-        for (const QString &mail : {e.mail1, e.mail2})
-            if (!mail.isEmpty())
-                AppendLine(&out, QStringLiteral("EMAIL;TYPE=INTERNET:") + Escape(mail));
-        if (!e.birthday.isEmpty()) {
-            const QString date = VCardOfBirthday(e.birthday);
-            AppendLine(&out, date.isEmpty()
-                                 ? QStringLiteral("BDAY;VALUE=text:") + Escape(e.birthday)
-                                 : QStringLiteral("BDAY:") + date);
-        }
-        if (!e.other.isEmpty())
-            AppendLine(&out, QStringLiteral("NOTE:") + Escape(e.other));
-        AppendLine(&out, QStringLiteral("END:VCARD"));
-    }
-    return out;
-}
-
 QString FaultText(const VCardFault &fault, Wording w) {
     switch (fault.kind) {
     case VCardFault::Kind::Truncated:
@@ -706,186 +557,6 @@ QString FaultText(const VCardFault &fault, Wording w) {
                          .arg(fault.line));
     }
     return QString();
-}
-
-ExportReport ExportPhonebookVCard(const db::Database &database, const QString &path, Wording w) {
-    ExportReport r;
-    if (!database.isOpen()) {
-        r.error = Words(w, QStringLiteral("the call database is not open."),
-                        QStringLiteral("電話帳のファイルを開けません。"));
-        return r;
-    }
-    QSqlQuery q(database.sqlDatabase());
-    QHash<qint32, QVector<VCardNumber>> numbers;
-    if (!q.exec(QStringLiteral("SELECT IDsub, 電番, 摘要 FROM 電話番号 ORDER BY TelID"))) {
-        r.error = SqlProblem(q);
-        return r;
-    }
-    while (q.next())
-        if (!q.value(1).toString().trimmed().isEmpty())
-            numbers[q.value(0).toInt()]
-                << VCardNumber{q.value(1).toString(), q.value(2).toString()};
-    QVector<VCardEntry> entries;
-    if (!q.exec(QStringLiteral("SELECT ID, 氏名, 索引インデックス, 住所, 郵便番号, 誕生日, "
-                               "Ｅメール1, Ｅメール2, その他 FROM 住所録 ORDER BY ID"))) {
-        r.error = SqlProblem(q);
-        return r;
-    }
-    while (q.next()) {
-        VCardEntry e;
-        e.name = q.value(1).toString();
-        e.indexLetter = q.value(2).toString();
-        e.address = q.value(3).toString();
-        e.zip = q.value(4).toString();
-        e.birthday = q.value(5).toString();
-        e.mail1 = q.value(6).toString();
-        e.mail2 = q.value(7).toString();
-        e.other = q.value(8).toString();
-        e.numbers = numbers.value(q.value(0).toInt());
-        entries << e;
-    }
-    q.finish();
-    if (!WriteFileAtomically(path, WriteVCards(entries))) {
-        r.error = Words(w, QStringLiteral("cannot write %1.").arg(path),
-                        QStringLiteral("%1 に書き込めません。").arg(path));
-        return r;
-    }
-    r.ok = true;
-    r.count = int(entries.size());
-    return r;
-}
-
-ImportReport ImportPhonebookVCard(const db::Database &database, const QString &path, Wording w) {
-    ImportReport r;
-    QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) {
-        r.error = Words(w, QStringLiteral("cannot read %1: %2").arg(path, f.errorString()),
-                        QStringLiteral("%1 を読めません。").arg(path));
-        return r;
-    }
-    if (f.size() > kLargestFile) {
-        r.error = Words(w, QStringLiteral("%1 is too large for a phonebook.").arg(path),
-                        QStringLiteral("%1 は電話帳としては大きすぎます。").arg(path));
-        return r;
-    }
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFile::NoError) {
-        r.error = Words(w, QStringLiteral("cannot read %1: %2").arg(path, f.errorString()),
-                        QStringLiteral("%1 を読めません。").arg(path));
-        return r;
-    }
-    const VCardFile cards = ParseVCards(bytes);
-    if (bytes.trimmed().isEmpty()) {
-        r.error = Words(w, QStringLiteral("%1 is empty.").arg(path),
-                        QStringLiteral("%1 は空です。").arg(path));
-        return r;
-    }
-    if (cards.cards == 0) {
-        r.error = Words(w, QStringLiteral("%1 is not a vCard file (no BEGIN:VCARD).").arg(path),
-                        QStringLiteral("%1 はvCardファイルではありません。").arg(path));
-        return r;
-    }
-    for (const VCardFault &fault : cards.faults)
-        r.skipped << FaultText(fault, w);
-    if (!database.isOpen()) {
-        r.error = Words(w, QStringLiteral("the call database is not open."),
-                        QStringLiteral("電話帳のファイルを開けません。"));
-        return r;
-    }
-
-    QSqlDatabase d = database.sqlDatabase();
-    QSqlQuery q(d);
-    // The write lock is taken before anything is read, so the numbers known below are still
-    // the numbers there when the cards are written (another program may be adding a caller).
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        r.error = Words(w, QStringLiteral("the phonebook is busy: %1").arg(SqlProblem(q)),
-                        QStringLiteral("電話帳が使用中です。しばらくしてからやり直してください。"));
-        return r;
-    }
-    const auto fail = [&](const QSqlQuery &failed) {
-        r.error =
-            Words(w, QStringLiteral("cannot write to the phonebook: %1").arg(SqlProblem(failed)),
-                  QStringLiteral("電話帳に書き込めません。何も追加しませんでした。"));
-        r.added = 0;
-        r.duplicates.clear();
-        QSqlQuery rollback(d);
-        rollback.exec(QStringLiteral("ROLLBACK"));
-        return r;
-    };
-
-    // Every number there by its digits, and every name.
-    QSet<QString> known;
-    QSet<QString> names;
-    if (!q.exec(QStringLiteral("SELECT 電番 FROM 電話番号")))
-        return fail(q);
-    while (q.next()) {
-        const QString key = NumberKey(q.value(0).toString());
-        if (!key.isEmpty())
-            known.insert(key);
-    }
-    if (!q.exec(QStringLiteral("SELECT 氏名 FROM 住所録")))
-        return fail(q);
-    while (q.next())
-        names.insert(q.value(0).toString().trimmed());
-
-    QSqlQuery entry(d), number(d);
-    entry.prepare(
-        QStringLiteral("INSERT INTO 住所録 (氏名, 索引インデックス, 住所, 郵便番号, 誕生日, "
-                       "Ｅメール1, Ｅメール2, その他) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    number.prepare(QStringLiteral("INSERT INTO 電話番号 (IDsub, 電番, 摘要) VALUES (?, ?, ?)"));
-    for (const VCardEntry &e : cards.entries) {
-        const QString name = e.name.trimmed().isEmpty() ? QStringLiteral("No Name") : e.name;
-        QVector<VCardNumber> fresh;
-        QStringList duplicates;
-        QSet<QString> keysOfCard;
-        for (const VCardNumber &n : e.numbers) {
-            const QString key = NumberKey(n.number);
-            if (!key.isEmpty() && keysOfCard.contains(key))
-                continue; // the same number twice in one card
-            keysOfCard.insert(key);
-            if (!key.isEmpty() && known.contains(key))
-                duplicates << QStringLiteral("%1 (%2)").arg(n.number, name);
-            else
-                fresh << n;
-        }
-        r.duplicates << duplicates;
-        // The same person again (a file read twice): an entry of this name is there and the
-        // card brings no new number.
-        if (fresh.isEmpty() && names.contains(name.trimmed())) {
-            if (e.numbers.isEmpty())
-                r.duplicates << Words(
-                    w, QStringLiteral("%1 (no number; the name is there)").arg(name),
-                    QStringLiteral("%1（番号なし・同じ名前があります）").arg(name));
-            continue;
-        }
-        const QString fields[] = {name,       e.indexLetter, e.address, e.zip,
-                                  e.birthday, e.mail1,       e.mail2,   e.other};
-        for (int i = 0; i < 8; ++i)
-            entry.bindValue(i, i == 0 ? QVariant(fields[i]) : NullWhenEmpty(fields[i]));
-        if (!entry.exec())
-            return fail(entry);
-        const QVariant id = entry.lastInsertId();
-        for (const VCardNumber &n : fresh) {
-            // Kept as the card writes it, as a number typed in the window is: a call finds it
-            // by its digits.
-            const QString key = NumberKey(n.number);
-            number.bindValue(0, id);
-            number.bindValue(1, n.number);
-            number.bindValue(2, NullWhenEmpty(n.kind));
-            if (!number.exec())
-                return fail(number);
-            if (!key.isEmpty())
-                known.insert(key);
-        }
-        names.insert(name.trimmed());
-        ++r.added;
-    }
-    entry.finish();
-    number.finish();
-    if (!q.exec(QStringLiteral("COMMIT")))
-        return fail(q);
-    r.ok = true;
-    return r;
 }
 
 } // namespace exchange

@@ -43,6 +43,8 @@ void addCall(const Database &d, int id, const QString &number, const QString &na
 
 } // namespace
 
+Q_DECLARE_METATYPE(db::PhonebookEntry)
+
 class RegistrationTest : public QObject {
     Q_OBJECT
 private slots:
@@ -238,6 +240,85 @@ private slots:
         QCOMPARE(numbers[0].Kind, QStringLiteral("自宅"));
         QCOMPARE(numbers[1].Number, QStringLiteral("2"));
         QVERIFY(numbers[0].TelId < numbers[1].TelId);
+    }
+
+    // Every field goes to its column; an empty one is stored Null.
+    void addsEntryAndNumber_data() {
+        QTest::addColumn<PhonebookEntry>("entry");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("every field") << PhonebookEntry{"山田 太郎",    "ﾔ",          "千葉県柏市",
+                                                       "277-0852",     "1970/01/02", "a@example.jp",
+                                                       "b@example.jp", "取引先"}
+                                     << "04-7123-4567"
+                                     << "自宅";
+        QTest::newRow("name only")
+            << PhonebookEntry{"佐藤", {}, {}, {}, {}, {}, {}, {}} << "0312345678"
+            << "";
+        QTest::newRow("nothing") << PhonebookEntry{} << QString() << "";
+        QTest::newRow("empty number kept") << PhonebookEntry{} << QStringLiteral("") << "";
+    }
+
+    void addsEntryAndNumber() {
+        QFETCH(PhonebookEntry, entry);
+        QFETCH(QString, number);
+        QFETCH(QString, kind);
+        Database d(path_);
+        addEntry(d, QStringLiteral("先客"));
+        QString whyNot;
+        const auto id = AddPhonebookEntry(d, entry, &whyNot);
+        QVERIFY2(id, qPrintable(whyNot));
+        const auto tel = AddPhonebookNumber(d, *id, number, kind, &whyNot);
+        QVERIFY2(tel, qPrintable(whyNot));
+        QSqlQuery q(d.sqlDatabase());
+        QVERIFY(q.exec(QStringLiteral("SELECT 氏名, 索引インデックス, 住所, 郵便番号, 誕生日, "
+                                      "Ｅメール1, Ｅメール2, その他 FROM 住所録 WHERE ID = %1")
+                           .arg(*id)));
+        QVERIFY(q.next());
+        const QString fields[] = {entry.name,     entry.indexLetter, entry.address, entry.zip,
+                                  entry.birthday, entry.mail1,       entry.mail2,   entry.other};
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(q.value(i).isNull(), fields[i].isEmpty());
+            QCOMPARE(q.value(i).toString(), fields[i]);
+        }
+        QVERIFY(q.exec(
+            QStringLiteral("SELECT IDsub, 電番, 摘要 FROM 電話番号 WHERE TelID = %1").arg(*tel)));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), *id);
+        QCOMPARE(q.value(1).isNull(), number.isNull());
+        QCOMPARE(q.value(1).toString(), number);
+        QCOMPARE(q.value(2).isNull(), kind.isEmpty());
+        QCOMPARE(q.value(2).toString(), kind);
+    }
+
+    // A refused row is no row, and the caller is told why.
+    void refusedAddSaysWhy() {
+        Database d(path_);
+        const int a = addEntry(d, QStringLiteral("A"));
+        QSqlQuery q(d.sqlDatabase());
+        QVERIFY(q.exec("CREATE TRIGGER refuse BEFORE INSERT ON 住所録 "
+                       "BEGIN SELECT RAISE(ABORT, 'entries full'); END"));
+        QVERIFY(q.exec("CREATE TRIGGER refuseNumber BEFORE INSERT ON 電話番号 "
+                       "BEGIN SELECT RAISE(ABORT, 'numbers full'); END"));
+        QString whyNot;
+        QVERIFY(!AddPhonebookEntry(d, PhonebookEntry{"B", {}, {}, {}, {}, {}, {}, {}}, &whyNot));
+        QVERIFY2(whyNot.contains(QStringLiteral("entries full")), qPrintable(whyNot));
+        QVERIFY(!AddPhonebookNumber(d, a, QStringLiteral("0311112222"), {}, &whyNot));
+        QVERIFY2(whyNot.contains(QStringLiteral("numbers full")), qPrintable(whyNot));
+        QCOMPARE(countOf(d, "SELECT COUNT(*) FROM 住所録"), 1);
+        QCOMPARE(countOf(d, "SELECT COUNT(*) FROM 電話番号"), 0);
+    }
+
+    void closedDatabaseAddsNothing() {
+        QFile foreign(path_);
+        QVERIFY(foreign.open(QIODevice::WriteOnly));
+        foreign.write("not a database at all, just text");
+        foreign.close();
+        Database d(path_);
+        QString whyNot;
+        QVERIFY(!AddPhonebookEntry(d, PhonebookEntry{"x", {}, {}, {}, {}, {}, {}, {}}, &whyNot));
+        QVERIFY(!whyNot.isEmpty());
+        QVERIFY(!AddPhonebookNumber(d, 1, QStringLiteral("0311112222")));
     }
 
     void numberRowLife() {

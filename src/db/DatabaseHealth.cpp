@@ -1,0 +1,224 @@
+#include "db/DatabaseHealth.h"
+
+#include "db/Connection.h"
+#include "db/Schema.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+#include <QSqlDriver>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <sqlite3.h>
+
+namespace db {
+
+// Whether the file holds the three tables with every field the program uses.
+bool IsKolvaneDatabase(const QSqlDatabase &d) {
+    for (const QString &table : schema::tableNames()) {
+        const QSqlRecord record = d.record(table);
+        for (const QString &field : schema::fieldNames(table))
+            if (!record.contains(field))
+                return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Damage inside the file (a page of junk among the rows) shows only when every page is
+// read, and writing into such a file can spread it. Reading a large history through takes
+// a moment, so it is done when this run first opens the file, and again only when the file
+// has changed since one of our connections last had it (someone else wrote to it).
+struct FileState {
+    qint64 size = -1;
+    QDateTime modified;
+    bool operator==(const FileState &o) const { return size == o.size && modified == o.modified; }
+};
+
+QMutex intactFilesMutex;
+QHash<QString, FileState> intactFiles; // by absolute path: as our connections last left it
+
+FileState StateOf(const QString &absolutePath) {
+    const QFileInfo info(absolutePath);
+    return {info.size(), info.lastModified()};
+}
+
+} // namespace
+
+bool KnownIntact(const QString &absolutePath) {
+    const QMutexLocker lock(&intactFilesMutex);
+    const auto it = intactFiles.constFind(absolutePath);
+    return it != intactFiles.constEnd() && *it == StateOf(absolutePath);
+}
+
+void RememberIntact(const QString &absolutePath) {
+    const QMutexLocker lock(&intactFilesMutex);
+    intactFiles.insert(absolutePath, StateOf(absolutePath));
+}
+
+void ForgetIntact(const QString &absolutePath) {
+    const QMutexLocker lock(&intactFilesMutex);
+    intactFiles.remove(absolutePath);
+}
+
+bool IsIntact(const QSqlDatabase &d) {
+    QSqlQuery q(d);
+    return q.exec(QStringLiteral("PRAGMA quick_check(1)")) && q.next() &&
+           q.value(0).toString() == QLatin1String("ok");
+}
+
+// Whether 電話番号 has its number keys as this program keeps them: the column, and the
+// triggers and index exactly as numberKeyStatements() makes them (older or other definitions
+// would leave keys that do not match ours).
+bool NumberKeysInPlace(const QSqlDatabase &d) {
+    if (!d.record(QStringLiteral("電話番号")).contains(QStringLiteral("電番キー")))
+        return false;
+    QSqlQuery q(d);
+    if (!q.exec(QStringLiteral("SELECT sql FROM sqlite_master WHERE tbl_name = '電話番号' "
+                               "AND type IN ('trigger', 'index')")))
+        return false;
+    QStringList present;
+    while (q.next())
+        present << q.value(0).toString();
+    for (const QString &statement : schema::numberKeyStatements())
+        if (!present.contains(statement))
+            return false;
+    return true;
+}
+
+// Gives a file made before number keys (or with other ones) the column, its triggers and
+// index, and the key of every number row, in one transaction: all of it or nothing. A file
+// that cannot be written now (read only, another writer) stays as it is; its numbers are
+// then found only as written, and the next opening tries again.
+bool GiveNumberKeys(QSqlDatabase &d) {
+    QSqlQuery q(d);
+    // Another writer is not waited for long: this may be a call being looked up.
+    q.exec(QStringLiteral("PRAGMA busy_timeout = 250"));
+    bool ok = d.transaction();
+    if (ok && !d.record(QStringLiteral("電話番号")).contains(QStringLiteral("電番キー")))
+        ok = q.exec(QStringLiteral("ALTER TABLE 電話番号 ADD COLUMN 電番キー TEXT"));
+    for (const char *drop : {"DROP TRIGGER IF EXISTS 電話番号_電番キー_追加",
+                             "DROP TRIGGER IF EXISTS 電話番号_電番キー_変更",
+                             "DROP INDEX IF EXISTS 電話番号_電番キー"})
+        ok = ok && q.exec(QString::fromUtf8(drop));
+    // The keys before the index, so the index is built once rather than row by row.
+    ok = ok && q.exec(schema::numberKeyFillSql());
+    for (const QString &statement : schema::numberKeyStatements())
+        ok = ok && q.exec(statement);
+    q.finish();
+    ok = ok && d.commit();
+    if (!ok)
+        d.rollback();
+    q.exec(QStringLiteral("PRAGMA busy_timeout = 2000"));
+    return ok && NumberKeysInPlace(d);
+}
+
+// Whether closing the connection may fold the log into the file (SQLite does so when the last
+// connection to a file closes). That costs two syncs of the disk; the call path must not pay
+// them for every call, and a file not judged sound must not be written. Only through the very
+// SQLite library that Qt's driver runs on.
+bool FoldLogOnClose(const QSqlDatabase &d, bool fold) {
+    const QVariant v = d.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3 *handle = *static_cast<sqlite3 *const *>(v.constData());
+    QSqlQuery version(d);
+    if (!handle || !version.exec(QStringLiteral("SELECT sqlite_version()")) || !version.next() ||
+        version.value(0).toString() != QLatin1String(sqlite3_libversion()))
+        return false;
+    int set = -1;
+    return sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, fold ? 0 : 1, &set) ==
+               SQLITE_OK &&
+           set == (fold ? 0 : 1);
+}
+
+namespace {
+
+// The log is folded into the file when a connection closing last finds it this large: about
+// a hundred calls, so a call pays the two syncs of that only now and then. (A log that no
+// connection keeps open is read through again by the next one, so it must not grow long.)
+const qint64 kFoldLogAt = 1024 * 1024;
+
+} // namespace
+
+// Closes one of our connections. A log that holds nothing is removed with it (nothing is
+// written to the file for that); a log with a few frames stays beside the file.
+void CloseConnection(QSqlDatabase &d, const QString &absolutePath) {
+    const qint64 log = QFileInfo(absolutePath + QStringLiteral("-wal")).size();
+    if (d.isOpen() && (log == 0 || log >= kFoldLogAt))
+        FoldLogOnClose(d, true);
+    d.close();
+}
+
+namespace {
+
+// A connection that cannot change the file in any way: read only and immutable (no lock
+// taken, no -shm made, the log neither replayed nor folded in).
+class UnchangingConnection {
+public:
+    explicit UnchangingConnection(const QString &absolutePath) : name_(NextConnectionName()) {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        QUrl url = QUrl::fromLocalFile(absolutePath);
+        url.setQuery(QStringLiteral("mode=ro&immutable=1"));
+        d.setDatabaseName(url.toString(QUrl::FullyEncoded));
+        d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+        d.open();
+    }
+    ~UnchangingConnection() {
+        ConnectionNamed(name_).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    QSqlDatabase database() const { return ConnectionNamed(name_); }
+
+private:
+    QString name_;
+};
+
+} // namespace
+
+// Whether a file that is there is a Kolvane database, decided without writing to it or to its
+// -wal and -shm. The tables are read from the file itself. A file that holds no table at all
+// but has a log (one of ours right after it was made, before its tables reached the file) is
+// judged on a private copy of the two, where the log can be replayed.
+bool HoldsKolvaneTables(const QString &absolutePath) {
+    bool empty = false;
+    {
+        const UnchangingConnection c(absolutePath);
+        const QSqlDatabase d = c.database();
+        if (!d.isOpen())
+            return false;
+        if (IsKolvaneDatabase(d))
+            return true;
+        QSqlQuery q(d);
+        empty = q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && q.next() &&
+                q.value(0).toInt() == 0;
+    }
+    const QString log = absolutePath + QStringLiteral("-wal");
+    if (!empty || QFileInfo(log).size() <= 0)
+        return false;
+    const QTemporaryDir folder;
+    const QString copy = folder.filePath(QStringLiteral("judged.db"));
+    const auto writable = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!folder.isValid() || !QFile::copy(absolutePath, copy) ||
+        !QFile::copy(log, copy + QStringLiteral("-wal")) ||
+        !QFile::setPermissions(copy, writable) ||
+        !QFile::setPermissions(copy + QStringLiteral("-wal"), writable))
+        return false;
+    const QString name = NextConnectionName();
+    bool ours = false;
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        d.setDatabaseName(copy);
+        ours = d.open() && IsKolvaneDatabase(d);
+        d.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ours;
+}
+
+} // namespace db

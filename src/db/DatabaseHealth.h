@@ -1,0 +1,35 @@
+#pragma once
+
+// What a file is before and while a connection has it: a Kolvane database or not, intact or
+// damaged, with number keys or without, and when its log is folded in. Inside db/ only.
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace db {
+
+// Whether the file holds the three tables with every field the program uses.
+bool IsKolvaneDatabase(const QSqlDatabase &d);
+// Whether a file that is there is a Kolvane database, decided without writing to it or to its
+// -wal and -shm.
+bool HoldsKolvaneTables(const QString &absolutePath);
+
+// Whether every page of the file reads (a quick check of the whole file).
+bool IsIntact(const QSqlDatabase &d);
+// Whether the file is as our connections last left it after it was found intact: the whole
+// file need not be read again.
+bool KnownIntact(const QString &absolutePath);
+void RememberIntact(const QString &absolutePath);
+void ForgetIntact(const QString &absolutePath);
+
+// Whether 電話番号 has its number keys as this program keeps them.
+bool NumberKeysInPlace(const QSqlDatabase &d);
+// Gives a file made before number keys (or with other ones) the keys, all or nothing.
+bool GiveNumberKeys(QSqlDatabase &d);
+
+// Whether closing the connection may fold the log into the file; false when it cannot be set.
+bool FoldLogOnClose(const QSqlDatabase &d, bool fold);
+// Closes one of our connections, folding the log in when it is empty or long.
+void CloseConnection(QSqlDatabase &d, const QString &absolutePath);
+
+} // namespace db

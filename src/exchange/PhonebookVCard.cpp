@@ -1,0 +1,240 @@
+#include "exchange/VCard.h"
+
+#include "db/Database.h"
+#include "db/Phonebook.h"
+#include "phone/NumberKey.h"
+#include "platform/AtomicFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+// The phonebook of Kolvane.mdb to and from vCard files.
+
+namespace exchange {
+
+namespace {
+
+// A phonebook is small; a file far larger than any phonebook is not read into memory whole.
+constexpr qint64 kLargestFile = 64 * 1024 * 1024;
+
+QString SqlProblem(const QSqlQuery &q) {
+    return q.lastError().text();
+}
+
+QString CannotRead(const QString &path, const QFile &f, Wording w) {
+    return Words(w, QStringLiteral("cannot read %1: %2").arg(path, f.errorString()),
+                 QStringLiteral("%1 を読めません。").arg(path));
+}
+
+// The bytes of the file; nullopt, with the reason in the report, when it cannot be read whole.
+std::optional<QByteArray> ReadWholeFile(const QString &path, Wording w, ImportReport *r) {
+    QFile f(path);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) {
+        r->error = CannotRead(path, f, w);
+        return std::nullopt;
+    }
+    if (f.size() > kLargestFile) {
+        r->error = Words(w, QStringLiteral("%1 is too large for a phonebook.").arg(path),
+                         QStringLiteral("%1 は電話帳としては大きすぎます。").arg(path));
+        return std::nullopt;
+    }
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFile::NoError) {
+        r->error = CannotRead(path, f, w);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// Whether the file holds cards at all; the cards that could not be read are reported.
+bool HoldsCards(const QByteArray &bytes, const VCardFile &cards, const QString &path, Wording w,
+                ImportReport *r) {
+    if (bytes.trimmed().isEmpty()) {
+        r->error = Words(w, QStringLiteral("%1 is empty.").arg(path),
+                         QStringLiteral("%1 は空です。").arg(path));
+        return false;
+    }
+    if (cards.cards == 0) {
+        r->error = Words(w, QStringLiteral("%1 is not a vCard file (no BEGIN:VCARD).").arg(path),
+                         QStringLiteral("%1 はvCardファイルではありません。").arg(path));
+        return false;
+    }
+    for (const VCardFault &fault : cards.faults)
+        r->skipped << FaultText(fault, w);
+    return true;
+}
+
+// What the phonebook holds already: every number by its digits, and every name.
+struct KnownCallers {
+    QSet<QString> numbers;
+    QSet<QString> names;
+};
+
+bool ReadKnownCallers(QSqlQuery &q, KnownCallers *known) {
+    if (!q.exec(QStringLiteral("SELECT 電番 FROM 電話番号")))
+        return false;
+    while (q.next()) {
+        const QString key = NumberKey(q.value(0).toString());
+        if (!key.isEmpty())
+            known->numbers.insert(key);
+    }
+    if (!q.exec(QStringLiteral("SELECT 氏名 FROM 住所録")))
+        return false;
+    while (q.next())
+        known->names.insert(q.value(0).toString().trimmed());
+    return true;
+}
+
+// The numbers of the card not in the phonebook yet, each once; those already there are
+// reported as duplicates.
+QVector<VCardNumber> FreshNumbers(const VCardEntry &e, const QString &name,
+                                  const KnownCallers &known, QStringList *duplicates) {
+    QVector<VCardNumber> fresh;
+    QSet<QString> keysOfCard;
+    for (const VCardNumber &n : e.numbers) {
+        const QString key = NumberKey(n.number);
+        if (!key.isEmpty() && keysOfCard.contains(key))
+            continue; // the same number twice in one card
+        keysOfCard.insert(key);
+        if (!key.isEmpty() && known.numbers.contains(key))
+            *duplicates << QStringLiteral("%1 (%2)").arg(n.number, name);
+        else
+            fresh << n;
+    }
+    return fresh;
+}
+
+// Adds the card as an entry with its fresh numbers, unless it is the same person again.
+// False, with the database's reason, when a row is refused.
+bool AddCard(const db::Database &database, const VCardEntry &e, Wording w, KnownCallers *known,
+             ImportReport *r, QString *whyNot) {
+    const QString name = e.name.trimmed().isEmpty() ? QStringLiteral("No Name") : e.name;
+    const QVector<VCardNumber> fresh = FreshNumbers(e, name, *known, &r->duplicates);
+    // The same person again (a file read twice): an entry of this name is there and the card
+    // brings no new number.
+    if (fresh.isEmpty() && known->names.contains(name.trimmed())) {
+        if (e.numbers.isEmpty())
+            r->duplicates << Words(w, QStringLiteral("%1 (no number; the name is there)").arg(name),
+                                   QStringLiteral("%1（番号なし・同じ名前があります）").arg(name));
+        return true;
+    }
+    const db::PhonebookEntry entry{name,       e.indexLetter, e.address, e.zip,
+                                   e.birthday, e.mail1,       e.mail2,   e.other};
+    const std::optional<qint32> id = db::AddPhonebookEntry(database, entry, whyNot);
+    if (!id)
+        return false;
+    for (const VCardNumber &n : fresh) {
+        // Kept as the card writes it, as a number typed in the window is: a call finds it by
+        // its digits.
+        if (!db::AddPhonebookNumber(database, *id, n.number, n.kind, whyNot))
+            return false;
+        const QString key = NumberKey(n.number);
+        if (!key.isEmpty())
+            known->numbers.insert(key);
+    }
+    known->names.insert(name.trimmed());
+    ++r->added;
+    return true;
+}
+
+} // namespace
+
+ExportReport ExportPhonebookVCard(const db::Database &database, const QString &path, Wording w) {
+    ExportReport r;
+    if (!database.isOpen()) {
+        r.error = Words(w, QStringLiteral("the call database is not open."),
+                        QStringLiteral("電話帳のファイルを開けません。"));
+        return r;
+    }
+    QSqlQuery q(database.sqlDatabase());
+    QHash<qint32, QVector<VCardNumber>> numbers;
+    if (!q.exec(QStringLiteral("SELECT IDsub, 電番, 摘要 FROM 電話番号 ORDER BY TelID"))) {
+        r.error = SqlProblem(q);
+        return r;
+    }
+    while (q.next())
+        if (!q.value(1).toString().trimmed().isEmpty())
+            numbers[q.value(0).toInt()]
+                << VCardNumber{q.value(1).toString(), q.value(2).toString()};
+    QVector<VCardEntry> entries;
+    if (!q.exec(QStringLiteral("SELECT ID, 氏名, 索引インデックス, 住所, 郵便番号, 誕生日, "
+                               "Ｅメール1, Ｅメール2, その他 FROM 住所録 ORDER BY ID"))) {
+        r.error = SqlProblem(q);
+        return r;
+    }
+    while (q.next()) {
+        VCardEntry e;
+        e.name = q.value(1).toString();
+        e.indexLetter = q.value(2).toString();
+        e.address = q.value(3).toString();
+        e.zip = q.value(4).toString();
+        e.birthday = q.value(5).toString();
+        e.mail1 = q.value(6).toString();
+        e.mail2 = q.value(7).toString();
+        e.other = q.value(8).toString();
+        e.numbers = numbers.value(q.value(0).toInt());
+        entries << e;
+    }
+    q.finish();
+    if (!WriteFileAtomically(path, WriteVCards(entries))) {
+        r.error = Words(w, QStringLiteral("cannot write %1.").arg(path),
+                        QStringLiteral("%1 に書き込めません。").arg(path));
+        return r;
+    }
+    r.ok = true;
+    r.count = int(entries.size());
+    return r;
+}
+
+ImportReport ImportPhonebookVCard(const db::Database &database, const QString &path, Wording w) {
+    ImportReport r;
+    const std::optional<QByteArray> bytes = ReadWholeFile(path, w, &r);
+    if (!bytes)
+        return r;
+    const VCardFile cards = ParseVCards(*bytes);
+    if (!HoldsCards(*bytes, cards, path, w, &r))
+        return r;
+    if (!database.isOpen()) {
+        r.error = Words(w, QStringLiteral("the call database is not open."),
+                        QStringLiteral("電話帳のファイルを開けません。"));
+        return r;
+    }
+
+    QSqlDatabase d = database.sqlDatabase();
+    QSqlQuery q(d);
+    // The write lock is taken before anything is read, so the numbers known below are still
+    // the numbers there when the cards are written (another program may be adding a caller).
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        r.error = Words(w, QStringLiteral("the phonebook is busy: %1").arg(SqlProblem(q)),
+                        QStringLiteral("電話帳が使用中です。しばらくしてからやり直してください。"));
+        return r;
+    }
+    // Every readable card goes in, or none.
+    const auto fail = [&](const QString &problem) {
+        r.error = Words(w, QStringLiteral("cannot write to the phonebook: %1").arg(problem),
+                        QStringLiteral("電話帳に書き込めません。何も追加しませんでした。"));
+        r.added = 0;
+        r.duplicates.clear();
+        QSqlQuery rollback(d);
+        rollback.exec(QStringLiteral("ROLLBACK"));
+        return r;
+    };
+    KnownCallers known;
+    if (!ReadKnownCallers(q, &known))
+        return fail(SqlProblem(q));
+    QString whyNot;
+    for (const VCardEntry &e : cards.entries)
+        if (!AddCard(database, e, w, &known, &r, &whyNot))
+            return fail(whyNot);
+    if (!q.exec(QStringLiteral("COMMIT")))
+        return fail(SqlProblem(q));
+    r.ok = true;
+    return r;
+}
+
+} // namespace exchange
