@@ -28,22 +28,22 @@ class TrayIcon;
 class KolvaneApp : public QObject {
     Q_OBJECT
 public:
-    // Loads the main window (which reads the settings); start() shows it.
+    // Loads the main window (which reads the settings); Start() shows it.
     explicit KolvaneApp(QObject *parent = nullptr);
     ~KolvaneApp() override;
 
-    void start();
+    void Start();
     // As the main window's close button: settings written, then the program ends.
-    void requestClose();
+    void RequestClose();
 
     RunState &state() { return state_; }
     TaLink &link() { return *link_; }
     CallHandler &callHandler() { return *handler_; }
-    TrayIcon &trayIcon() { return *Picture8; }
+    TrayIcon &trayIcon() { return *tray_; }
     RingPlayer &ringPlayer() { return *ring_; }
-    MainWindow *mainWindow() const { return form1_; }
+    MainWindow *mainWindow() const { return mainWindow_; }
     // The open call-history window; null while it is closed (HistoryWindowOpen).
-    HistoryWindow *historyWindow() const { return form2_; }
+    HistoryWindow *historyWindow() const { return historyWindow_; }
 
     // Opens the port of the settings and sends the TA its set-up command. On failure the
     // set-up panel is asked for (SettingsFileFound emptied, the activation run again).
@@ -75,13 +75,13 @@ private:
     void ReconnectTerminalAdapter();
     bool AwaitingRememberedDevice() const;
     // The main window's commands that open other windows.
-    void CommandRequested(MainWindow::Command item);
+    void OnCommandRequested(MainWindow::Command item);
     void OpenHistoryWindow();
     void CloseHistoryWindow();
     void OpenPhonebookWindow();
     void OpenAboutWindow();
     void RegisterCallerFromMainWindow();
-    void MainWindowUnloaded();
+    void OnMainWindowUnloaded();
 
     // --- the phonebook window (Form3) and registration from a call ---
     void ClosePhonebookWindow();
@@ -94,13 +94,13 @@ private:
     RunState state_;
     TaLink *link_ = nullptr;
     CallHandler *handler_ = nullptr;
-    TrayIcon *Picture8 = nullptr;
+    TrayIcon *tray_ = nullptr;
     RingPlayer *ring_ = nullptr;
-    QPointer<MainWindow> form1_;
+    QPointer<MainWindow> mainWindow_;
     QTimer reconnect_;
-    QPointer<HistoryWindow> form2_;
-    QPointer<ReferenceWindow> form4_;
-    QPointer<PhonebookWindow> form3_;
+    QPointer<HistoryWindow> historyWindow_;
+    QPointer<ReferenceWindow> referenceWindow_;
+    QPointer<PhonebookWindow> phonebookWindow_;
 
     // --- database compaction and the About window ---
 public:
@@ -110,7 +110,7 @@ public:
     AboutWindow *aboutWindow() const;
 
 private:
-    void CompactionDone(bool ok, const QString &failure);
+    void OnCompactionDone(bool ok, const QString &failure);
     QPointer<db::CompactionJob> compaction_;
-    QPointer<AboutWindow> form5_;
+    QPointer<AboutWindow> aboutWindow_;
 };

@@ -16,8 +16,8 @@ class CallHandlerTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
+        desktop_.reset();
+        desktop_ = std::make_unique<TestDesktop>();
     }
 
     void handled_data() {
@@ -135,15 +135,15 @@ private slots:
         CallHandler handler(state);
         QSignalSpy ring(&handler, &CallHandler::ringRequested);
         QSignalSpy handledSpy(&handler, &CallHandler::callHandled);
-        handler.MSComm1_OnComm(QByteArray("\r\nOK\r\n"));
+        handler.HandleBlock(QByteArray("\r\nOK\r\n"));
         QCOMPARE(handledSpy.size(), 0);
-        handler.MSComm1_OnComm(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+        handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
         QCOMPARE(handledSpy.size(), 1);
         state.changeSettings([](Settings &s) { s.RingOn = 1; });
-        handler.MSComm1_OnComm(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+        handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
         QCOMPARE(ring.size(), 0);
         state.changeSettings([](Settings &s) { s.RingFile = QStringLiteral("a.wav"); });
-        handler.MSComm1_OnComm(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+        handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
         QCOMPARE(ring.size(), 1);
         QCOMPARE(state.call.HistoryId, 2);
     }
@@ -191,8 +191,9 @@ private slots:
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
 };
 
 QTEST_GUILESS_MAIN(CallHandlerTest)
+#include "support/TestDesktop.h"
 #include "tst_callhandler.moc"

@@ -45,23 +45,19 @@ class CallPathTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
+        desktop_ = std::make_unique<TestDesktop>();
         sim_ = std::make_unique<TaSim>();
         QVERIFY(!sim_->device().isEmpty());
         settings_ = Settings();
         settings_.ShowDate = 0;
         settings_.PortName = sim_->device();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
     }
 
     void cleanup() {
         app_.reset();
         window_ = nullptr;
         sim_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
+        desktop_.reset();
     }
 
     void shownAndStored_data() {
@@ -163,8 +159,8 @@ private slots:
         auto *clockDisplay = window_->findChild<DigitalClock *>();
         QCOMPARE(clockDisplay->text(), clock);
         QVERIFY(clockDisplay->highlight());
-        QVERIFY(!window_->timer(1).isActive());
-        QVERIFY(window_->timer(2).isActive());
+        QVERIFY(!window_->clockTick().isActive());
+        QVERIFY(window_->callDisplayEnd().isActive());
 
         ImageButton *registerButton = button("Picture4(9)");
         QCOMPARE(registerButton->isEnabled(), !known && !ReasonText(QString::fromLatin1(field)));
@@ -289,17 +285,17 @@ private slots:
         QFETCH(int, showDate);
         settings_.ShowDate = qint16(showDate);
         startWindow();
-        QCOMPARE(window_->timer(2).interval(), 5000);
-        window_->timer(2).setInterval(50);
+        QCOMPARE(window_->callDisplayEnd().interval(), 5000);
+        window_->callDisplayEnd().setInterval(50);
         QVERIFY(ring("0471234567"));
         const QString time = app_->state().call.CallTime;
-        QTRY_VERIFY(!window_->timer(2).isActive());
+        QTRY_VERIFY(!window_->callDisplayEnd().isActive());
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．      ( ") + time + " )");
         QCOMPARE(label("Label5")->palette().color(QPalette::WindowText), QColor(255, 128, 0));
         QCOMPARE(label("Label6")->text(), QStringLiteral("0471234567"));
         auto *clockDisplay = window_->findChild<DigitalClock *>();
         QVERIFY(!clockDisplay->highlight());
-        QCOMPARE(window_->timer(1).isActive(), showDate == 0);
+        QCOMPARE(window_->clockTick().isActive(), showDate == 0);
         if (showDate)
             QCOMPARE(clockDisplay->text(), QDate::currentDate().toString("yyyy-MM-dd"));
     }
@@ -333,20 +329,20 @@ private slots:
         startWindow();
         QTRY_VERIFY(!window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{"tray add Zelmora"});
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
 
         QVERIFY(ring("0471234567"));
         QVERIFY(window_->isVisible());
         QVERIFY(!window_->isMinimized());
         QCOMPARE(Recorder::take(), QStringList{"tray remove"});
-        QVERIFY(window_->timer(3).isActive());
-        QCOMPARE(window_->timer(3).interval(), 60000);
+        QVERIFY(window_->returnToTray().isActive());
+        QCOMPARE(window_->returnToTray().interval(), 60000);
 
-        window_->timer(3).setInterval(50);
+        window_->returnToTray().setInterval(50);
         QTRY_VERIFY(!window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{"tray add コルベーン！"});
         QCOMPARE(app_->trayIcon().tip(), QStringLiteral("コルベーン！"));
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
 
         for (auto reason :
              {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick})
@@ -355,8 +351,8 @@ private slots:
         app_->trayIcon().activate(QSystemTrayIcon::Trigger);
         QVERIFY(window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{"tray remove"});
-        QCOMPARE(window_->timer(3).interval(), 60000);
-        QVERIFY(window_->timer(3).isActive());
+        QCOMPARE(window_->returnToTray().interval(), 60000);
+        QVERIFY(window_->returnToTray().isActive());
     }
 
     void trayDelayKeepsToItsRange_data() {
@@ -376,15 +372,15 @@ private slots:
         settings_.TrayDelaySeconds = qint16(seconds);
         startWindow();
         QVERIFY(ring("0471234567"));
-        QVERIFY(window_->timer(3).isActive());
-        QCOMPARE(window_->timer(3).interval(), interval);
+        QVERIFY(window_->returnToTray().isActive());
+        QCOMPARE(window_->returnToTray().interval(), interval);
         QCOMPARE(app_->state().settings().TrayDelaySeconds, qint16(seconds));
     }
 
     void withoutTrayModeNoReturnToTray() {
         startWindow();
         QVERIFY(ring("0471234567"));
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
         QVERIFY(window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{});
     }
@@ -418,8 +414,8 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("not a database at all\r\n"));
         // The user is told that calls are not recorded, and why, when the call display ends.
-        app_->mainWindow()->timer(2).setInterval(10);
-        QTRY_VERIFY(!app_->mainWindow()->timer(2).isActive());
+        app_->mainWindow()->callDisplayEnd().setInterval(10);
+        QTRY_VERIFY(!app_->mainWindow()->callDisplayEnd().isActive());
         QCOMPARE(fullText(label("Label5")),
                  QStringLiteral("着信履歴に記録できません（Kolvaneのデータベースではありません）"));
     }
@@ -457,15 +453,15 @@ private slots:
         }
         QSqlDatabase::removeDatabase(QStringLiteral("locker"));
         QCOMPARE(history().size(), 0);
-        window_->timer(2).setInterval(10);
-        QTRY_VERIFY(!window_->timer(2).isActive());
+        window_->callDisplayEnd().setInterval(10);
+        QTRY_VERIFY(!window_->callDisplayEnd().isActive());
         QCOMPARE(fullText(label("Label5")),
                  QStringLiteral("着信履歴に記録できません（使用中です）"));
         QVERIFY(ring("0471234567"));
         QCOMPARE(label("Label7")->text(), QStringLiteral("山田 太郎"));
         QCOMPARE(history().size(), 1);
         // Stored again: the idle line is the usual one.
-        QTRY_VERIFY(!window_->timer(2).isActive());
+        QTRY_VERIFY(!window_->callDisplayEnd().isActive());
         QVERIFY(label("Label5")->text().startsWith(QStringLiteral("待機中．．．")));
     }
 
@@ -610,7 +606,7 @@ private slots:
     // A TA behind a USB adapter is unplugged and plugged in again under the same device: the
     // program opens it again by itself, sends the set-up command and records the next call.
     void unpluggedTaComesBack() {
-        const QString link = dir_->filePath(QStringLiteral("ttyUSB0"));
+        const QString link = desktop_->file(QStringLiteral("ttyUSB0"));
         QVERIFY(QFile::link(sim_->device(), link));
         settings_.PortName = link;
         startWindow();
@@ -671,13 +667,13 @@ private slots:
 private:
     // A run whose TA is behind the symbolic link `ttyUSB0`, which opens and ends.
     QString runOnceThroughLink() {
-        const QString link = dir_->filePath(QStringLiteral("ttyUSB0"));
+        const QString link = desktop_->file(QStringLiteral("ttyUSB0"));
         [&] {
             QVERIFY(QFile::link(sim_->device(), link));
             settings_.PortName = link;
             startWindow();
             QVERIFY(app_->link().isOpen());
-            app_->requestClose();
+            app_->RequestClose();
         }();
         app_.reset();
         return link;
@@ -743,7 +739,7 @@ private:
         return rows;
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<TaSim> sim_;
     std::unique_ptr<KolvaneApp> app_;
     MainWindow *window_ = nullptr;
@@ -751,4 +747,5 @@ private:
 };
 
 QTEST_MAIN(CallPathTest)
+#include "support/TestDesktop.h"
 #include "tst_callpath.moc"

@@ -52,16 +52,12 @@ class CompactionCommandTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
+        desktop_ = std::make_unique<TestDesktop>();
         sim_ = std::make_unique<TaSim>();
         QVERIFY(!sim_->device().isEmpty());
         settings_ = Settings();
         settings_.ShowDate = 0;
         settings_.PortName = sim_->device();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
-        Dialogs::resetForTest();
         {
             db::Database d(file("Kolvane.mdb"));
             QVERIFY(d.isOpen());
@@ -81,9 +77,7 @@ private slots:
         Compaction::failNextRunAtForTest(Compaction::Step::None);
         app_.reset();
         sim_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
-        Dialogs::resetForTest();
+        desktop_.reset();
     }
 
     void confirmationAskedAsTheProgramAsks() {
@@ -255,17 +249,15 @@ private slots:
     }
 
 private:
-    QString file(const char *name) const {
-        return QDir(dir_->path()).filePath(QString::fromLatin1(name));
-    }
+    QString file(const char *name) const { return desktop_->file(QString::fromLatin1(name)); }
     QByteArray bytes(const char *name) const {
         QFile f(file(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     QMap<QString, QByteArray> folder() const {
         QMap<QString, QByteArray> files;
-        for (const QString &name : QDir(dir_->path()).entryList(QDir::Files)) {
-            QFile f(QDir(dir_->path()).filePath(name));
+        for (const QString &name : QDir(desktop_->folder()).entryList(QDir::Files)) {
+            QFile f(desktop_->file(name));
             if (f.open(QIODevice::ReadOnly))
                 files.insert(name, QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1));
         }
@@ -314,7 +306,7 @@ private:
     int numbersIn(const char *name) const { return countIn(name, QStringLiteral("電話番号")); }
     int historyIn(const char *name) const { return countIn(name, QStringLiteral("着信履歴")); }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<TaSim> sim_;
     std::unique_ptr<KolvaneApp> app_;
     MainWindow *window_ = nullptr;
@@ -322,4 +314,5 @@ private:
 };
 
 QTEST_MAIN(CompactionCommandTest)
+#include "support/TestDesktop.h"
 #include "tst_compactioncommand.moc"

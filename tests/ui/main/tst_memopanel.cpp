@@ -39,10 +39,7 @@ class MemoPanelTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
+        desktop_ = std::make_unique<TestDesktop>();
         sim_ = std::make_unique<TaSim>();
         QVERIFY(!sim_->device().isEmpty());
         Settings s;
@@ -61,8 +58,7 @@ private slots:
     void cleanup() {
         app_.reset();
         sim_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
+        desktop_.reset();
     }
 
     // Opened for the first call, a second call arrives, save: the memo goes to the first.
@@ -204,11 +200,12 @@ private:
         return q.value(0);
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<TaSim> sim_;
     std::unique_ptr<KolvaneApp> app_;
     MainWindow *window_ = nullptr;
 };
 
 QTEST_MAIN(MemoPanelTest)
+#include "support/TestDesktop.h"
 #include "tst_memopanel.moc"

@@ -39,11 +39,7 @@ class SettingsPanelTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
-        FileChooser::resetForTest();
+        desktop_ = std::make_unique<TestDesktop>();
         sim_ = std::make_unique<TaSim>();
         QVERIFY(!sim_->device().isEmpty());
     }
@@ -53,9 +49,7 @@ private slots:
         window_ = nullptr;
         sim_.reset();
         other_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
-        FileChooser::resetForTest();
+        desktop_.reset();
     }
 
     // The settings button lays both panels out below the title area, loaded from memory.
@@ -75,12 +69,12 @@ private slots:
         s.RingFile = QStringLiteral("/x/鳴る, 音.wav");
         start(s);
         window_->StartReturnToTray();
-        QCOMPARE(window_->timer(3).isActive(), trayMode == 1);
+        QCOMPARE(window_->returnToTray().isActive(), trayMode == 1);
 
         click("Picture4(1)");
         QCOMPARE(window_->height(), OpenHeight);
         QCOMPARE(window_->width(), 289);
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
         QVERIFY(child<QWidget>("Picture9")->isVisible());
         QVERIFY(child<QWidget>("Picture10")->isVisible());
         QCOMPARE(child<QWidget>("Picture9")->geometry(), QRect(15, 45, 255, 194));
@@ -134,7 +128,7 @@ private slots:
         QVERIFY(!child<QWidget>("Picture9")->isVisible());
         QVERIFY(!child<QWidget>("Picture10")->isVisible());
         QVERIFY(child<QWidget>("Picture3")->isVisible());
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
         // Opened again: the values in memory, not what was typed.
         click("Picture4(1)");
         QCOMPARE(child<QLineEdit>("Text4")->text(), QStringLiteral("20"));
@@ -235,8 +229,8 @@ private slots:
         type("Text4", typed);
         click("Picture12(0)");
         QCOMPARE(app_->state().settings().TrayMode, qint16(1));
-        QVERIFY(window_->timer(3).isActive());
-        QCOMPARE(window_->timer(3).interval(), oldDelay * 1000);
+        QVERIFY(window_->returnToTray().isActive());
+        QCOMPARE(window_->returnToTray().interval(), oldDelay * 1000);
         QCOMPARE(int(app_->state().settings().TrayDelaySeconds), newDelay);
     }
 
@@ -248,7 +242,7 @@ private slots:
         QTest::mouseClick(child<QRadioButton>("Option1(0)"), Qt::LeftButton);
         click("Picture12(0)");
         QCOMPARE(app_->state().settings().TrayMode, qint16(0));
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
     }
 
     // The spin control steps the delay within 10 ... 600.
@@ -358,7 +352,7 @@ private slots:
     // port that does not open keeps it in sight.
     void setupAfterAPortThatDoesNotOpen() {
         Settings s;
-        s.PortName = dir_->filePath(QStringLiteral("no-such-tty"));
+        s.PortName = desktop_->file(QStringLiteral("no-such-tty"));
         QVERIFY(WriteSettingsFile(iniPath(), s));
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
@@ -367,7 +361,7 @@ private slots:
         QVERIFY(app_->state().SettingsFileFound.isEmpty());
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), s.PortName);
         QVERIFY(child<QWidget>("Picture10")->isVisible());
-        typeInCombo(dir_->filePath(QStringLiteral("still-none")));
+        typeInCombo(desktop_->file(QStringLiteral("still-none")));
         click("Picture12(0)");
         QVERIFY(app_->state().FirstActivation);
         QVERIFY(app_->state().SettingsPanelOpen);
@@ -401,7 +395,7 @@ private slots:
         start(linked());
         QTRY_VERIFY(sim_->received().contains(Setup));
         click("Picture4(1)");
-        typeInCombo(dir_->filePath(QStringLiteral("gone")));
+        typeInCombo(desktop_->file(QStringLiteral("gone")));
         click("Picture12(0)");
         QVERIFY(!app_->link().isOpen());
         QVERIFY(!app_->state().SettingsPanelOpen);
@@ -468,7 +462,7 @@ private:
         }
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<TaSim> sim_;
     std::unique_ptr<TaSim> other_;
     std::unique_ptr<KolvaneApp> app_;
@@ -476,4 +470,5 @@ private:
 };
 
 QTEST_MAIN(SettingsPanelTest)
+#include "support/TestDesktop.h"
 #include "tst_settingspanel.moc"

@@ -15,8 +15,8 @@ class StartupTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_.reset(new QTemporaryDir);
-        Program::AppFolder = dir_->path();
+        desktop_.reset();
+        desktop_ = std::make_unique<TestDesktop>();
     }
 
     void noSettingsFileGivesDefaultsAndSetupPanel() {
@@ -132,8 +132,9 @@ private slots:
     }
 
 private:
-    QScopedPointer<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
 };
 
 QTEST_MAIN(StartupTest)
+#include "support/TestDesktop.h"
 #include "tst_startup.moc"

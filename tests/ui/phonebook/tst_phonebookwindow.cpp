@@ -701,7 +701,7 @@ private slots:
         auto *termination = TerminationSignals::install(app_.get());
         QVERIFY(termination);
         connect(termination, &TerminationSignals::terminationRequested, app_.get(),
-                &KolvaneApp::requestClose);
+                &KolvaneApp::RequestClose);
         QSignalSpy finished(app_.get(), &KolvaneApp::finished);
         pressOn(app_->mainWindow(), "Picture4(4)");
         PhonebookWindow *w = app_->phonebookWindow();
