@@ -2,35 +2,41 @@
 
 #include "callerid/CallHandler.h"
 #include "callerid/TaLink.h"
-#include "db/Compaction.h"
-#include "db/Database.h"
-#include "db/Registration.h"
-#include "platform/desktop/Dialogs.h"
+#include "callerid/TaLinkKeeper.h"
 #include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/TrayIcon.h"
-#include "settings/LastPort.h"
 #include "settings/Program.h"
+#include "settings/SettingsStore.h"
 #include "ui/about/AboutWindow.h"
 #include "ui/chrome/Pictures.h"
+#include "ui/chrome/WindowChrome.h"
 #include "ui/phonebook/PhonebookWindow.h"
 #include "ui/refdb/ReferenceWindow.h"
 
-#include <QApplication>
-#include <QEvent>
-
 #include <QDir>
-#include <QFileInfo>
-#include <QTimer>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 
-KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
+KolvaneApp::KolvaneApp(QObject *parent)
+    : QObject(parent), registration_(state_, {[this] { ClosePhonebookWindow(); },
+                                              [this] { OpenPhonebookWindow(); }}) {
+    // The program's folder is the current directory for every relative file name.
+    QDir::setCurrent(Program::AppFolder);
+    LoadSettings();
     link_ = new TaLink(this);
+    linkKeeper_ = new TaLinkKeeper(state_, *link_, this);
     handler_ = new CallHandler(state_, this);
     ring_ = new RingPlayer(this);
     tray_ = new TrayIcon(TrayPicture(), this);
+    compaction_ = new CompactionCommand(state_, *link_, this);
 
     mainWindow_ = new MainWindow(state_);
-    connect(mainWindow_, &MainWindow::linkSetupRequested, this, &KolvaneApp::InitTerminalAdapter);
+    mainWindow_->ShowSettingsFileNotice(settingsFileDamaged_);
+    connect(mainWindow_, &MainWindow::linkSetupRequested, linkKeeper_,
+            &TaLinkKeeper::InitTerminalAdapter);
     connect(mainWindow_, &MainWindow::trayRequested, this, &KolvaneApp::SendToTray);
+    connect(mainWindow_, &MainWindow::closing, this, &KolvaneApp::SaveSettings);
     connect(mainWindow_, &MainWindow::unloaded, this, &KolvaneApp::OnMainWindowUnloaded);
     // A left click, or "表示" from the icon's menu where the desktop offers only a menu.
     const auto showFromTray = [this] {
@@ -40,27 +46,55 @@ KolvaneApp::KolvaneApp(QObject *parent) : QObject(parent) {
     connect(tray_, &TrayIcon::leftButtonDown, this, showFromTray);
     connect(tray_, &TrayIcon::showRequested, this, showFromTray);
     connect(tray_, &TrayIcon::exitRequested, this, &KolvaneApp::RequestClose);
-    // A port that goes away while open is said on the status line until the link is up again.
-    // A TA behind a USB adapter goes away when unplugged or when the computer sleeps, and
-    // comes back under the same device: it is tried again until it opens.
-    reconnect_.setInterval(ReconnectMs);
-    connect(&reconnect_, &QTimer::timeout, this, &KolvaneApp::ReconnectTerminalAdapter);
-    connect(link_, &TaLink::portLost, this, [this] {
-        mainWindow_->ShowLinkLost();
-        reconnect_.start();
-    });
     // Ring off stops a ring that is playing.
     connect(&state_, &RunState::settingsChanged, this, [this] {
         if (state_.settings().RingOn == 0)
             ring_->stop();
     });
     connect(mainWindow_, &MainWindow::commandRequested, this, &KolvaneApp::OnCommandRequested);
-    connect(mainWindow_, &MainWindow::linkRestartRequested, this, &KolvaneApp::InitTerminalAdapter);
+    // Applied settings are written, then the port closed and the TA set up again.
+    connect(mainWindow_, &MainWindow::linkRestartRequested, this, [this] {
+        SaveSettings();
+        linkKeeper_->InitTerminalAdapter();
+    });
     connect(mainWindow_, &MainWindow::referenceSettingsRequested, this,
             &KolvaneApp::OpenReferenceWindow);
     mainWindow_->installEventFilter(this);
     connect(mainWindow_, &MainWindow::compactionRequested, this, &KolvaneApp::CompactCallDatabase);
+    WireLink();
     WireCallPath();
+}
+
+void KolvaneApp::LoadSettings() {
+    // A damaged file behaves like a missing one: defaults (keeping where the TA is), and no TA
+    // link at first activation; the user is told, and the file is kept beside before the
+    // first write over it.
+    Settings settings = state_.settings();
+    settings.ShowDate = 0;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    SettingsStore::Screen twips;
+    twips.widthTwips = WindowChrome::PixelsToTwipsX(area.width());
+    twips.heightTwips = WindowChrome::PixelsToTwipsY(area.height());
+    twips.mainPanelHeightTwips = MainFaces::MainPanelHeight;
+    const SettingsFileState read = SettingsStore().Load(settings, twips);
+    state_.setSettingsFileFound(read == SettingsFileState::Read ? SettingsStore::FileName()
+                                                                : QString());
+    settingsFileDamaged_ = read == SettingsFileState::Damaged;
+    state_.setSettings(settings);
+}
+
+void KolvaneApp::SaveSettings() {
+    SettingsStore().Save(state_.settings());
+}
+
+void KolvaneApp::WireLink() {
+    // A port that goes away while open is said on the status line until the link is up again.
+    connect(linkKeeper_, &TaLinkKeeper::linkUp, mainWindow_, &MainWindow::ShowLinkUp);
+    connect(linkKeeper_, &TaLinkKeeper::linkLost, mainWindow_, &MainWindow::ShowLinkLost);
+    // The set-up panel opens through the first activation, run again.
+    connect(linkKeeper_, &TaLinkKeeper::setupNeeded, mainWindow_,
+            &MainWindow::MainWindowActivation);
 }
 
 // --- the reference-database window (Form4) ---
@@ -110,7 +144,7 @@ void KolvaneApp::OnCommandRequested(MainWindow::Command item) {
         OpenAboutWindow();
         break;
     case MainFaces::Register:
-        RegisterCallerFromMainWindow();
+        registration_.RegisterCallerFromMainWindow(mainWindow_);
         break;
     default:
         // The settings and memo panels belong to the main window itself.
@@ -179,64 +213,8 @@ bool KolvaneApp::eventFilter(QObject *watched, QEvent *event) {
     return QObject::eventFilter(watched, event);
 }
 
-namespace {
-
-void RefuseRegistration(QWidget *parent, db::RegistrationCheck check) {
-    Dialogs::Tell(parent, db::RegistrationRefusalText(check), db::RegistrationRefusalTitle(),
-                  Dialogs::Icon::Question, Dialogs::Modality::System);
-}
-
-} // namespace
-
-void KolvaneApp::RegisterToPhonebook(const db::CallerToRegister &caller) {
-    ClosePhonebookWindow();
-    QCoreApplication::processEvents();
-    {
-        db::Database database(Program::DatabasePath());
-        db::RegisterToPhonebook(database, caller);
-    }
-    // Opening shows the last entry: the one just made.
-    OpenPhonebookWindow();
-}
-
-void KolvaneApp::RegisterCallerFromMainWindow() {
-    const IncomingCall &call = state_.call;
-    const db::RegistrationCheck check = db::CheckRegistrationFromMainWindow(call.Number);
-    if (check != db::RegistrationCheck::Allowed) {
-        RefuseRegistration(mainWindow_, check);
-        return;
-    }
-    db::CallerToRegister caller;
-    caller.Number = call.Number;
-    caller.Name = call.CallerName;
-    caller.Address = call.CallerAddress;
-    caller.Zip = call.CallerZip;
-    // The remark is the memo box's text when the memo panel holds this call, typed but not
-    // saved yet included; else the memo stored with the call.
-    caller.Remark = mainWindow_->MemoTextOf(call.HistoryId);
-    if (caller.Remark.isNull()) {
-        db::Database database(Program::DatabasePath());
-        const auto row = db::CallerOfHistoryRow(database, call.HistoryId);
-        if (row && row->Number == call.Number)
-            caller.Remark = row->Remark;
-    }
-    RegisterToPhonebook(caller);
-}
-
 void KolvaneApp::RegisterCallerFromHistory(qint32 historyId) {
-    std::optional<db::CallerToRegister> caller;
-    db::RegistrationCheck check = db::RegistrationCheck::NotNumeric;
-    {
-        db::Database database(Program::DatabasePath());
-        caller = db::CallerOfHistoryRow(database, historyId);
-        if (caller)
-            check = db::CheckRegistrationFromHistory(database, caller->Number);
-    }
-    if (check != db::RegistrationCheck::Allowed) {
-        RefuseRegistration(QApplication::activeWindow(), check);
-        return;
-    }
-    RegisterToPhonebook(*caller);
+    registration_.RegisterCallerFromHistory(historyId);
 }
 
 // --- the About window (Form5) ---
@@ -264,38 +242,7 @@ void KolvaneApp::OpenAboutWindow() {
 // --- database compaction ---
 
 void KolvaneApp::CompactCallDatabase() {
-    // A double-click while a compaction runs does nothing.
-    if (state_.CompactionBusy)
-        return;
-    if (!Dialogs::Confirm(mainWindow_,
-                          QStringLiteral("Zelmoraの電話帳データベースを最適化します。"),
-                          QStringLiteral("最適化の確認"), Dialogs::Icon::Question) ||
-        state_.CompactionBusy)
-        return;
-    // The call path waits; the status line says so, and the history and phonebook windows close
-    // themselves (saving what they hold), releasing the file.
-    state_.CompactionBusy = true;
-    state_.announceCompactionStarting();
-    // Compacted off this thread, once the closed windows are gone.
-    compaction_ = new db::CompactionJob(Program::AppFolder, this);
-    connect(compaction_, &db::CompactionJob::finished, this, &KolvaneApp::OnCompactionDone);
-    QTimer::singleShot(0, compaction_, &db::CompactionJob::start);
-}
-
-void KolvaneApp::OnCompactionDone(bool ok, const QString &failure) {
-    if (compaction_)
-        compaction_->deleteLater();
-    state_.CompactionBusy = false;
-    state_.announceCompactionFinished();
-    // A report that came meanwhile is handled now, not at the next call (whose read would
-    // hold both reports and keep only the first).
-    link_->ReceiveWaiting();
-    if (!ok) {
-        Dialogs::Tell(mainWindow_,
-                      QStringLiteral("電話帳データベースを最適化できませんでした。\n") + failure +
-                          QStringLiteral("\n電話帳データベースは最適化する前のまま使えます。"),
-                      QStringLiteral("Kolvane"), Dialogs::Icon::Exclamation);
-    }
+    compaction_->CompactCallDatabase(mainWindow_);
 }
 
 void KolvaneApp::Start() {
@@ -305,53 +252,6 @@ void KolvaneApp::Start() {
 void KolvaneApp::RequestClose() {
     if (mainWindow_)
         mainWindow_->close();
-}
-
-bool KolvaneApp::InitTerminalAdapter() {
-    QDir::setCurrent(Program::AppFolder);
-    // A second set-up (new port settings) starts from a closed port and sends the command again.
-    link_->close();
-    link_->setLinkUp(false);
-    const Settings &settings = state_.settings();
-    if (!link_->open(settings)) {
-        if (AwaitingRememberedDevice()) {
-            // As if it were unplugged just after the start: the activation is done (no set-up
-            // panel, no second trip to the tray), and the device is tried until it comes.
-            state_.FirstActivation = false;
-            mainWindow_->ShowLinkLost();
-            reconnect_.start();
-            return false;
-        }
-        state_.SettingsFileFound.clear();
-        mainWindow_->MainWindowActivation();
-        // After a link that once worked the activation shows nothing: the status line says
-        // the link is down rather than still reading "waiting".
-        if (!state_.FirstActivation)
-            mainWindow_->ShowLinkLost();
-        return false;
-    }
-    reconnect_.stop();
-    if (!settings.PortName.isEmpty())
-        LastPort::remember(settings.PortName);
-    mainWindow_->ShowLinkUp();
-    state_.FirstActivation = false;
-    link_->setLinkUp(true);
-    return true;
-}
-
-bool KolvaneApp::AwaitingRememberedDevice() const {
-    // Only at start, with settings read from the file, and only for the very device that opened
-    // in an earlier run and is now absent. A device that is there but will not open, or a
-    // port never opened before, still leads to the set-up panel.
-    const QString device = state_.settings().PortName;
-    return state_.FirstActivation && !state_.SettingsFileFound.isEmpty() && !device.isEmpty() &&
-           device == LastPort::read() && !QFileInfo::exists(device);
-}
-
-void KolvaneApp::ReconnectTerminalAdapter() {
-    // Opening a device that is not there fails at once: the window never waits for it.
-    if (!link_->isOpen())
-        InitTerminalAdapter();
 }
 
 // --- tray ---
@@ -379,10 +279,9 @@ void KolvaneApp::BringBackFromTray() {
 }
 
 void KolvaneApp::OnMainWindowUnloaded() {
-    reconnect_.stop();
+    linkKeeper_->Stop();
     CloseHistoryWindow();
     ring_->stop();
-    link_->close();
     tray_->remove();
     if (referenceWindow_)
         referenceWindow_->close();

@@ -1,5 +1,6 @@
 #include "callerid/CallHandler.h"
 
+#include "callerid/CallReport.h"
 #include "db/Database.h"
 #include "platform/Clock.h"
 #include "platform/DiagnosticLog.h"
@@ -18,7 +19,7 @@ CallHandler::CallHandler(RunState &state, QObject *parent) : QObject(parent), st
 
 bool CallHandler::ReceiveGate() {
     // While the database is compacted nothing is read; the report waits in the buffer.
-    if (state_.CompactionBusy)
+    if (state_.compactionBusy())
         return false;
     // A new read starts from an empty caller.
     ClearCaller();
@@ -26,7 +27,7 @@ bool CallHandler::ReceiveGate() {
 }
 
 void CallHandler::ClearCaller() {
-    IncomingCall &call = state_.call;
+    IncomingCall &call = state_.call();
     call.CallerName.clear();
     call.CallerAddress.clear();
     call.CallerZip.clear();
@@ -52,7 +53,7 @@ void CallHandler::HandleBlock(const QByteArray &block) {
 }
 
 void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime &when) {
-    IncomingCall &call = state_.call;
+    IncomingCall &call = state_.call();
     // When it came.
     call.CallTime = JapaneseTimeText(when);
     call.CallDate = JapaneseDateText(when);

@@ -5,6 +5,7 @@
 #include "runstate/RunState.h"
 #include "settings/Program.h"
 #include "support/PhonebookRows.h"
+#include "support/TestDesktop.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -108,9 +109,9 @@ private slots:
         QCOMPARE(rows.field(QStringLiteral("電番")).toString(), storedNumber);
         QCOMPARE(rows.field(QStringLiteral("氏名")).isNull(), name.isEmpty());
         QCOMPARE(rows.field(QStringLiteral("氏名")).toString(), name);
-        QCOMPARE(rows.field(QStringLiteral("着信者ID")).toInt(), state.call.CallerId);
+        QCOMPARE(rows.field(QStringLiteral("着信者ID")).toInt(), state.call().CallerId);
         if (field.startsWith(QLatin1String("0471234567")))
-            QCOMPARE(state.call.CallerId, yamada);
+            QCOMPARE(state.call().CallerId, yamada);
         QVERIFY(!rows.moveNext());
     }
 
@@ -118,15 +119,15 @@ private slots:
     void receiveGate() {
         RunState state;
         CallHandler handler(state);
-        state.call.CallerName = QStringLiteral("前の人");
-        state.call.CallerId = 7;
-        state.CompactionBusy = true;
+        state.call().CallerName = QStringLiteral("前の人");
+        state.call().CallerId = 7;
+        state.setCompactionBusy(true);
         QVERIFY(!handler.ReceiveGate());
-        QCOMPARE(state.call.CallerId, 7);
-        state.CompactionBusy = false;
+        QCOMPARE(state.call().CallerId, 7);
+        state.setCompactionBusy(false);
         QVERIFY(handler.ReceiveGate());
-        QCOMPARE(state.call.CallerId, 0);
-        QVERIFY(state.call.CallerName.isEmpty());
+        QCOMPARE(state.call().CallerId, 0);
+        QVERIFY(state.call().CallerName.isEmpty());
     }
 
     // No ring without both a ring file and RingOn; a block that is no report does nothing.
@@ -145,7 +146,7 @@ private slots:
         state.changeSettings([](Settings &s) { s.RingFile = QStringLiteral("a.wav"); });
         handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
         QCOMPARE(ring.size(), 1);
-        QCOMPARE(state.call.HistoryId, 2);
+        QCOMPARE(state.call().HistoryId, 2);
     }
 
     // The reference phonebook the settings name is indexed on the handler's own: a caller
@@ -179,7 +180,7 @@ private slots:
         handler.HandleIncomingCall(QStringLiteral("0300074321"), QDateTime::currentDateTime());
         QCOMPARE(shown.NameLine, QStringLiteral("Alfreds Futterkiste"));
         QCOMPARE(shown.AddressLine, QStringLiteral("Obere Str. 57"));
-        QCOMPARE(state.call.CallerZip, QStringLiteral("12209"));
+        QCOMPARE(state.call().CallerZip, QStringLiteral("12209"));
         QVERIFY(!shown.InPhonebook);
 
         // Reference lookups off: nothing is indexed and nothing named.
@@ -195,5 +196,4 @@ private:
 };
 
 QTEST_GUILESS_MAIN(CallHandlerTest)
-#include "support/TestDesktop.h"
 #include "tst_callhandler.moc"

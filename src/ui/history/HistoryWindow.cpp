@@ -65,7 +65,7 @@ HistoryWindow::HistoryWindow(RunState &state, QWidget *mainWindow)
     });
     connect(&state, &RunState::compactionStarting, this, &QWidget::close);
     connect(&state, &RunState::historyWritable, this, &HistoryWindow::ShowHistoryWritable);
-    ShowHistoryWritable(state.CallHistoryProblem);
+    ShowHistoryWritable(state.callHistoryProblem());
 }
 
 void HistoryWindow::ShowHistoryWritable(const QString &problem) {

@@ -2,12 +2,12 @@
 #include "ui/main/SettingsPanel.h"
 
 #include "callerid/CallLookup.h"
+#include "callerid/CallReport.h"
 #include "db/Database.h"
 #include "platform/Clock.h"
 #include "platform/desktop/Shell.h"
 #include "runstate/RunState.h"
 #include "settings/Program.h"
-#include "settings/SettingsFile.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/chrome/Pictures.h"
 #include "ui/chrome/WindowChrome.h"
@@ -16,12 +16,8 @@
 #include "ui/main/MemoPanel.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <algorithm>
 #include <optional>
 
@@ -84,7 +80,7 @@ MainWindow::MainWindow(RunState &state, QWidget *parent)
     connect(&returnToTray_, &QTimer::timeout, this, &MainWindow::OnReturnToTray);
 
     BuildLayout();
-    FormLoad();
+    Load();
     WatchCompaction();
 }
 
@@ -93,7 +89,20 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildLayout() {
-    // Title area.
+    BuildTitleArea();
+    // The main panel.
+    mainPanel_ = new QWidget(this);
+    mainPanel_->setObjectName(QStringLiteral("Picture3"));
+    PlaceTwips(mainPanel_, 225, 615, 3855, MainPanelHeight);
+    addDragSurface(mainPanel_);
+    BuildClock();
+    BuildCallDisplay();
+    BuildCommandButtons();
+    BuildMemoPanel();
+    BuildSettingsPanel();
+}
+
+void MainWindow::BuildTitleArea() {
     auto *icon = new QLabel(this);
     icon->setPixmap(TitleIcon());
     PlaceTwips(icon, 240, 180, 360, 360);
@@ -121,13 +130,9 @@ void MainWindow::BuildLayout() {
     closeButton_->setPressedFace(ClosePressed);
     closeButton_->move(TwipsToPixelsX(3735), TwipsToPixelsY(225));
     connect(closeButton_, &ImageButton::clicked, this, &QWidget::close);
+}
 
-    // The main panel.
-    mainPanel_ = new QWidget(this);
-    mainPanel_->setObjectName(QStringLiteral("Picture3"));
-    PlaceTwips(mainPanel_, 225, 615, 3855, MainPanelHeight);
-    addDragSurface(mainPanel_);
-
+void MainWindow::BuildClock() {
     // The bevelled frames lie behind the clock and the call lines.
     const auto bevel = [this](const char *name, int left, int top, int width, int height) {
         auto *frame = new BevelPanel(mainPanel_);
@@ -158,7 +163,9 @@ void MainWindow::BuildLayout() {
     // A release outside shows the faces of the mode in force.
     clockModeButtons_[0]->setNormalFace([this] { return TimeButtonFace(); });
     clockModeButtons_[1]->setNormalFace([this] { return DateButtonFace(); });
+}
 
+void MainWindow::BuildCallDisplay() {
     callDisplay_ = new QWidget(mainPanel_);
     callDisplay_->setObjectName(QStringLiteral("Picture14"));
     PlaceTwips(callDisplay_, 90, 765, 3045, 1515);
@@ -172,7 +179,9 @@ void MainWindow::BuildLayout() {
     numberLine_ = CallLine(callDisplay_, "Label6", 360, 390, 11, true);
     nameLine_ = CallLine(callDisplay_, "Label7", 780, 390, 11, true);
     addressLine_ = CallLine(callDisplay_, "Label8", 1200, 300, 9, false);
+}
 
+void MainWindow::BuildCommandButtons() {
     for (int i = 0; i < CommandCount; ++i) {
         ImageButton *button =
             MakeFaceButton(Commands[i], 35, 35, mainPanel_, QStringLiteral("Picture4(%1)").arg(i));
@@ -182,45 +191,25 @@ void MainWindow::BuildLayout() {
     commandButtons_[KeepOnTop]->setNormalFace([this] { return KeepOnTopFace(); });
     commandButtons_[RingOnOff]->setNormalFace([this] { return RingFace(); });
     commandButtons_[Memo]->setNormalFace(
-        [this] { return state_.MemoPanelOpen ? MemoPanelShown : MemoReady; });
+        [this] { return memoPanelOpen_ ? MemoPanelShown : MemoReady; });
     commandButtons_[Memo]->setDisabledFace(MemoDisabled);
     commandButtons_[Register]->setDisabledFace(RegisterDisabled);
-    BuildMemoPanel();
-    BuildSettingsPanel();
 }
 
-void MainWindow::FormLoad() {
-    // The program's folder is the current directory for every relative file name.
-    QDir::setCurrent(Program::AppFolder);
-    // No caption bar: a skinned window is made without one and paints its own frame.
-    Settings settings = state_.settings();
-    settings.ShowDate = 0;
+void MainWindow::Load() {
+    // No caption bar: a skinned window is made without one and paints its own frame. The
+    // program has read the settings before.
     CreateSpinControl();
-    state_.FirstActivation = true;
-
-    // A damaged file behaves like a missing one: defaults (keeping where the TA is), and no TA
-    // link at first activation; the user is told, and the file is kept beside before the
-    // first write over it.
-    const QRect screen = QGuiApplication::primaryScreen()
-                             ? QGuiApplication::primaryScreen()->geometry()
-                             : QRect(0, 0, 1024, 768);
-    const SettingsFileState read =
-        LoadSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings,
-                         WindowChrome::PixelsToTwipsX(screen.width()),
-                         WindowChrome::PixelsToTwipsY(screen.height()), MainPanelHeight);
-    state_.SettingsFileFound =
-        read == SettingsFileState::Read ? QStringLiteral("Kolvane.ini") : QString();
-    ShowSettingsFileNotice(read == SettingsFileState::Damaged);
-    state_.setSettings(settings);
+    state_.setFirstActivation(true);
     LoadButtonFaces();
     // The first opening of a run reads the call database through for damage; done here, it
     // does not delay the first call (and a fresh install has its database from the start).
     const db::Database calls(Program::DatabasePath());
     state_.announceHistoryWritable(db::ProblemText(calls.problem()));
-    if (!state_.CallHistoryProblem.isEmpty())
+    if (!state_.callHistoryProblem().isEmpty())
         ShowIdleStatus(QString());
-    // Place the window.
     // A position saved for a screen that is gone is shown on the screen there is.
+    const Settings &settings = state_.settings();
     const QRect saved(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
                       TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
     setGeometry(QRect(WindowChrome::VisiblePosition(saved), saved.size()));
@@ -293,14 +282,18 @@ void MainWindow::CreateSpinControl() {
     settingsPanel_->CreateSpinControl();
 }
 
+bool MainWindow::setupPanelOpen() const {
+    return settingsPanel_->setupOpen();
+}
+
 void MainWindow::OpenSetupPanel() {
     settingsPanel_->OpenForSetup();
 }
 
 void MainWindow::MainWindowActivation() {
-    if (!state_.FirstActivation)
+    if (!state_.firstActivation())
         return;
-    if (!state_.SettingsFileFound.isEmpty()) {
+    if (!state_.settingsFileFound().isEmpty()) {
         // InitTerminalAdapter: on failure it empties SettingsFileFound and comes back here.
         emit linkSetupRequested();
         if (state_.settings().TrayMode == 1)
@@ -342,7 +335,7 @@ void MainWindow::ShowCallHandled() {
     // The display ends later; the window returns to the tray; the memo is offered.
     callDisplayEnd_.start();
     StartReturnToTray();
-    if (!state_.MemoPanelOpen) {
+    if (!memoPanelOpen_) {
         commandButtons_[Memo]->setFace(MemoReady);
         commandButtons_[Memo]->setEnabled(true);
     }
@@ -355,7 +348,7 @@ void MainWindow::OnCallDisplayEnd() {
         clock_->setText(TodayOnClock());
     else
         clockTick_.start();
-    ShowIdleStatus(StatusLine(Waiting, state_.call.CallTime));
+    ShowIdleStatus(StatusLine(Waiting, state_.call().CallTime));
 }
 
 void MainWindow::ShowIdleStatus(const QString &waiting) {
@@ -363,12 +356,12 @@ void MainWindow::ShowIdleStatus(const QString &waiting) {
     palette.setColor(QPalette::WindowText, IdleColour);
     statusLine_->setPalette(palette);
     // A call keeps its red status; the notice replaces the idle line when the display ends.
-    if (state_.CallHistoryProblem.isEmpty()) {
+    if (state_.callHistoryProblem().isEmpty()) {
         statusLine_->setText(waiting);
         statusLine_->setToolTip(QString());
     } else {
         ShowFitted(statusLine_, QStringLiteral("着信履歴に記録できません（") +
-                                    state_.CallHistoryProblem + QStringLiteral("）"));
+                                    state_.callHistoryProblem() + QStringLiteral("）"));
     }
 }
 
@@ -400,7 +393,7 @@ void MainWindow::ShowStatus(const QColor &colour, const QString &what) {
     QPalette palette = statusLine_->palette();
     palette.setColor(QPalette::WindowText, colour);
     statusLine_->setPalette(palette);
-    statusLine_->setText(StatusLine(what, state_.call.CallTime));
+    statusLine_->setText(StatusLine(what, state_.call().CallTime));
 }
 
 // --- tray ---
@@ -447,7 +440,7 @@ void MainWindow::CommandClicked(int item) {
         OpenDateTimeSettings();
         break;
     case Memo:
-        if (state_.MemoPanelOpen)
+        if (memoPanelOpen_)
             HideMemoPanel();
         else
             ShowMemoPanel();
@@ -506,10 +499,10 @@ void MainWindow::BuildMemoPanel() {
 }
 
 void MainWindow::ShowMemoPanel() {
-    state_.MemoPanelOpen = true;
+    memoPanelOpen_ = true;
     commandButtons_[Memo]->setFace(MemoPanelShown);
     // The panel keeps the call it opens for.
-    memoPanel_->Load(state_.call.HistoryId);
+    memoPanel_->Load(state_.call().HistoryId);
     // The window widens for the panel.
     memoPanel_->move(TwipsToPixelsX(MemoPanel::Left), TwipsToPixelsY(MemoPanel::Top));
     const Settings &s = state_.settings();
@@ -530,7 +523,7 @@ void MainWindow::HideMemoPanel() {
     const Settings &s = state_.settings();
     setGeometry(TwipsToPixelsX(s.MainLeft), TwipsToPixelsY(s.MainTop), TwipsToPixelsX(WindowWidth),
                 height());
-    state_.MemoPanelOpen = false;
+    memoPanelOpen_ = false;
     commandButtons_[Memo]->setFace(MemoReady);
 }
 
@@ -564,24 +557,25 @@ void MainWindow::showEvent(QShowEvent *event) {
     SkinnedWindow::showEvent(event);
     // Without a window manager a shown window may never be activated; the first show counts.
     QTimer::singleShot(0, this, [this] {
-        if (!state_.SettingsPanelOpen)
+        if (!settingsPanel_->setupOpen())
             MainWindowActivation();
     });
 }
 
 void MainWindow::changeEvent(QEvent *event) {
     SkinnedWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !state_.SettingsPanelOpen)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        !settingsPanel_->setupOpen())
         MainWindowActivation();
 }
 
 void MainWindow::QueryUnload() {
-    QDir::setCurrent(Program::AppFolder);
     state_.changeSettings([this](Settings &s) {
         s.MainLeft = WindowChrome::PixelsToTwipsX(x());
         s.MainTop = WindowChrome::PixelsToTwipsY(y());
     });
-    WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), state_.settings());
+    // The program writes the settings, the window's place included.
+    emit closing();
 }
 
 void MainWindow::Unload() {

@@ -18,8 +18,8 @@ struct CallDisplay;
 // Form1: the main window. It lays out the clock, the call lines and the commands, shows what
 // the call path reports, and runs its own commands; what belongs to the whole program (the TA
 // link, the tray, the ring, other windows) it asks of the program object through its signals.
-// Load reads the settings, the first activation asks for the TA link or opens the set-up
-// panel, and closing writes the settings back.
+// The first activation asks for the TA link or opens the set-up panel; closing records the
+// window's place for the program to write with the settings.
 class MainWindow : public SkinnedWindow {
     Q_OBJECT
 public:
@@ -29,6 +29,11 @@ public:
     ~MainWindow() override;
 
     void MainWindowActivation();
+    // A Kolvane.ini that did not read at start: said above the set-up panel until applied.
+    void ShowSettingsFileNotice(bool damaged);
+    bool memoPanelOpen() const { return memoPanelOpen_; }
+    // The set-up panel (the settings panel alone, on the port) is open.
+    bool setupPanelOpen() const;
     void QueryUnload();
     void Unload();
     // The clock's second tick, the end of a call's display, and the return to the tray.
@@ -60,6 +65,8 @@ public:
     enum class TrayOrder { IconFirst, WindowFirst };
 
 signals:
+    // Closing: the settings, the window's place included, are to be written.
+    void closing();
     void unloaded();
     // The first activation with settings read: bring up the TA link (InitTerminalAdapter).
     void linkSetupRequested();
@@ -80,7 +87,14 @@ protected:
 
 private:
     void BuildLayout();
-    void FormLoad();
+    // The icon, the logo, the tray and close buttons.
+    void BuildTitleArea();
+    // The clock in its frame and its time and date buttons.
+    void BuildClock();
+    // The status line and the number, name and address lines on their black display.
+    void BuildCallDisplay();
+    void BuildCommandButtons();
+    void Load();
     // The up-down control of the settings panel's delay box.
     void CreateSpinControl();
     void BuildSettingsPanel();
@@ -93,7 +107,6 @@ private:
     void ShowStatus(const QColor &colour, const QString &what);
     // The status line between calls: a notice when there is one, else what is given.
     void ShowIdleStatus(const QString &waiting);
-    void ShowSettingsFileNotice(bool damaged);
     int TrayDelayMs() const;
     void ShowClockMode();
 
@@ -130,6 +143,7 @@ private:
     void BuildMemoPanel();
     void SaveMemoPanel();
     MemoPanel *memoPanel_ = nullptr;
+    bool memoPanelOpen_ = false;
     // The settings and set-up panels (Picture9, Picture10).
     SettingsPanel *settingsPanel_ = nullptr;
     // --- database compaction ---

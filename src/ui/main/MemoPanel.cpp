@@ -45,10 +45,10 @@ MemoPanel::MemoPanel(QWidget *parent) : QFrame(parent) {
         b->setFace(faces[i][1]);
         b->setToolTip(QString::fromUtf8(tips[i]));
         b->move(w - 8 - (2 - i) * 75 - (1 - i) * 6, h - 40);
-        buttons_[i] = b;
+        saveCloseButtons_[i] = b;
     }
-    connect(buttons_[0], &ImageButton::clicked, this, &MemoPanel::saveClicked);
-    connect(buttons_[1], &ImageButton::clicked, this, &MemoPanel::closeClicked);
+    connect(saveCloseButtons_[0], &ImageButton::clicked, this, &MemoPanel::saveClicked);
+    connect(saveCloseButtons_[1], &ImageButton::clicked, this, &MemoPanel::closeClicked);
     hide();
 }
 

@@ -13,7 +13,7 @@ class MemoPanel : public QFrame {
 public:
     // Twips: the panel's place in the main window and its size.
     static constexpr int Left = 4100, Top = 725, Width = 3250, Height = 2830;
-    // buttons_(0) save and (1) close: 75 x 35 pixels.
+    // The save button Picture17(0) and the close button (1): 75 x 35 pixels.
     static constexpr int SavePressed = 203, SaveNormal = 204;
     static constexpr int ClosePressed = 201, CloseNormal = 202;
 
@@ -37,5 +37,5 @@ private:
     QLabel *numberLine_ = nullptr;
     QLabel *nameLine_ = nullptr;
     QPlainTextEdit *memoText_ = nullptr;
-    ImageButton *buttons_[2] = {};
+    ImageButton *saveCloseButtons_[2] = {};
 };

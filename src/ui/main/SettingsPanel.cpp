@@ -204,7 +204,7 @@ void SettingsPanel::LoadControls() {
 }
 
 void SettingsPanel::OpenForSetup() {
-    state_.SettingsPanelOpen = true;
+    setupOpen_ = true;
     host_.mainPanel->hide();
     // The port box shows the port that did not open; empty when none was ever chosen.
     FillPortList();
@@ -234,7 +234,7 @@ void SettingsPanel::ChooseRingFile() {
 }
 
 void SettingsPanel::Apply() {
-    if (!state_.SettingsPanelOpen) {
+    if (!setupOpen_) {
         // The return to the tray is armed with the delay in force before this apply.
         if (trayModeOptions_[0]->isChecked()) {
             state_.changeSettings([](Settings &s) { s.TrayMode = 0; });
@@ -262,20 +262,20 @@ void SettingsPanel::Apply() {
         state_.changeSettings([&](Settings &s) { EnteredValues::ApplyPortText(s, port); });
         host_.mainPanel->show();
         lowerPanel_->hide();
-        state_.SettingsPanelOpen = false;
+        setupOpen_ = false;
         emit linkRestartRequested();
     }
     applyCancelButtons_[0]->setFace(ApplyNormal);
     Close();
     // A port that did not open while the link has never been up asked for the set-up panel
     // again: it stays in sight rather than waiting for the next activation of the window.
-    if (state_.SettingsPanelOpen && state_.FirstActivation)
+    if (setupOpen_ && state_.firstActivation())
         OpenForSetup();
 }
 
 void SettingsPanel::Cancel() {
     applyCancelButtons_[1]->setFace(CancelNormal);
-    if (state_.SettingsPanelOpen) {
+    if (setupOpen_) {
         emit closeRequested();
         return;
     }

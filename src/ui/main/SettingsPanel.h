@@ -44,6 +44,8 @@ public:
     // The first activation without usable settings (or with a port that did not open).
     void OpenForSetup();
     bool isShown() const;
+    // Open as the set-up panel: the program waits for a port that opens.
+    bool setupOpen() const { return setupOpen_; }
 
 signals:
     // The port is to be closed and the TA set up again (InitTerminalAdapter).
@@ -84,4 +86,5 @@ private:
     QComboBox *portBox_ = nullptr;
     ImageButton *applyCancelButtons_[2] = {};
     UpDown *spin_ = nullptr;
+    bool setupOpen_ = false;
 };

@@ -3,6 +3,7 @@
 #include "app/KolvaneApp.h"
 #include "callerid/CallHandler.h"
 #include "callerid/TaLink.h"
+#include "callerid/TaLinkKeeper.h"
 #include "db/Database.h"
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/TrayIcon.h"
@@ -10,6 +11,7 @@
 #include "settings/SettingsFile.h"
 #include "support/PhonebookRows.h"
 #include "support/TaSim.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/controls/DigitalClock.h"
 #include "ui/main/MainWindow.h"
@@ -177,9 +179,9 @@ private slots:
         QCOMPARE(row.name, name.isEmpty() ? QVariant() : QVariant(name));
         QCOMPARE(row.address, address.isEmpty() ? QVariant() : QVariant(address));
         QCOMPARE(row.zip, storedZip);
-        QCOMPARE(row.date.toString(), app_->state().call.CallDate);
-        QCOMPARE(row.time.toString(), app_->state().call.CallTime);
-        QCOMPARE(row.callerId.toInt(), app_->state().call.CallerId);
+        QCOMPARE(row.date.toString(), app_->state().call().CallDate);
+        QCOMPARE(row.time.toString(), app_->state().call().CallTime);
+        QCOMPARE(row.callerId.toInt(), app_->state().call().CallerId);
         if (field.startsWith("0471234567"))
             QCOMPARE(row.callerId.toInt(), yamada);
     }
@@ -253,7 +255,7 @@ private slots:
         QCOMPARE(rows.at(1).id.toInt(), 42);
         QCOMPARE(rows.at(1).number.toString(), QStringLiteral("0471111111"));
         QCOMPARE(rows.at(2).id.toInt(), 43);
-        QCOMPARE(app_->state().call.HistoryId, 43);
+        QCOMPARE(app_->state().call().HistoryId, 43);
     }
 
     // An empty table has no largest id: the first row of a run gets 0, the next 1.
@@ -269,7 +271,7 @@ private slots:
 
     void openMemoPanelKeepsMemoButton() {
         startWindow();
-        app_->state().MemoPanelOpen = true;
+        window_->ShowMemoPanel();
         QVERIFY(ring("0471234567"));
         QVERIFY(!button("Picture4(5)")->isEnabled());
         QCOMPARE(button("Picture4(5)")->shownFace(), 113);
@@ -288,7 +290,7 @@ private slots:
         QCOMPARE(window_->callDisplayEnd().interval(), 5000);
         window_->callDisplayEnd().setInterval(50);
         QVERIFY(ring("0471234567"));
-        const QString time = app_->state().call.CallTime;
+        const QString time = app_->state().call().CallTime;
         QTRY_VERIFY(!window_->callDisplayEnd().isActive());
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．      ( ") + time + " )");
         QCOMPARE(label("Label5")->palette().color(QPalette::WindowText), QColor(255, 128, 0));
@@ -469,14 +471,14 @@ private slots:
     void compactionHoldsTheReport() {
         startWindow();
         QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
-        app_->state().CompactionBusy = true;
+        app_->state().setCompactionBusy(true);
         sim_->send("0471234567\n");
         QTest::qWait(600);
         QCOMPARE(handled.size(), 0);
-        app_->state().CompactionBusy = false;
+        app_->state().setCompactionBusy(false);
         sim_->send("raw:0d0a\n");
         QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 1, 5000);
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
+        QCOMPARE(app_->state().call().Number, QStringLiteral("0471234567"));
     }
 
     // Texts longer than the call lines are cut with "…" at a character, never in the middle
@@ -518,7 +520,7 @@ private slots:
         sim_->send("0471234567\nP\n0312345678/12 0312349876\n");
         QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 3, 5000);
         QCOMPARE(read.size(), 1);
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0312345678"));
+        QCOMPARE(app_->state().call().Number, QStringLiteral("0312345678"));
         QCOMPARE(label("Label6")->text(), QStringLiteral("0312345678"));
         const QList<HistoryRow> rows = history();
         QCOMPARE(rows.size(), 3);
@@ -542,7 +544,7 @@ private slots:
     // A second set-up (new port settings) sends the command again and the link stays usable.
     void secondSetupSendsTheCommandAgain() {
         startWindow();
-        QVERIFY(app_->InitTerminalAdapter());
+        QVERIFY(app_->linkKeeper().InitTerminalAdapter());
         QTRY_COMPARE(sim_->received(), QByteArray("at$a16=1\rat$a16=1\r"));
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
         QVERIFY(ring("0471234567"));
@@ -565,11 +567,11 @@ private slots:
         QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings_));
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
-        QCOMPARE(app_->state().SettingsFileFound, QStringLiteral("Kolvane.ini"));
+        QCOMPARE(app_->state().settingsFileFound(), QStringLiteral("Kolvane.ini"));
         window_->show();
-        QTRY_VERIFY(app_->state().SettingsPanelOpen);
-        QVERIFY(app_->state().SettingsFileFound.isEmpty());
-        QVERIFY(app_->state().FirstActivation);
+        QTRY_VERIFY(app_->mainWindow()->setupPanelOpen());
+        QVERIFY(app_->state().settingsFileFound().isEmpty());
+        QVERIFY(app_->state().firstActivation());
         QVERIFY(!app_->link().isOpen());
         // The set-up panel over the hidden main panel.
         QVERIFY(window_->findChild<QWidget *>(QStringLiteral("Picture10"))->isVisible());
@@ -597,10 +599,10 @@ private slots:
         QVERIFY(window_->isVisible());
         sim_ = std::make_unique<TaSim>();
         app_->state().changeSettings([&](Settings &s) { s.PortName = sim_->device(); });
-        QVERIFY(app_->InitTerminalAdapter());
+        QVERIFY(app_->linkKeeper().InitTerminalAdapter());
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
         QVERIFY(ring("0471234567"));
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
+        QCOMPARE(app_->state().call().Number, QStringLiteral("0471234567"));
     }
 
     // A TA behind a USB adapter is unplugged and plugged in again under the same device: the
@@ -614,13 +616,13 @@ private slots:
         // program's terminal at once, so the name is taken away too).
         sim_->kill();
         QVERIFY(QFile::remove(link));
-        QTRY_VERIFY_WITH_TIMEOUT(app_->reconnecting(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(app_->linkKeeper().reconnecting(), 5000);
         QCOMPARE(label("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
         QCOMPARE(label("Label5")->toolTip(), QStringLiteral("再接続を待っています．．．"));
         // Gone for a while: the tries fail quietly, without a message box or a set-up panel.
-        QTest::qWait(KolvaneApp::ReconnectMs + 500);
-        QVERIFY(app_->reconnecting());
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QTest::qWait(TaLinkKeeper::ReconnectMs + 500);
+        QVERIFY(app_->linkKeeper().reconnecting());
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QVERIFY(!app_->link().isOpen());
         plugInAgain(link);
     }
@@ -638,14 +640,14 @@ private slots:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY_WITH_TIMEOUT(app_->reconnecting(), 5000);
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QTRY_VERIFY_WITH_TIMEOUT(app_->linkKeeper().reconnecting(), 5000);
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QCOMPARE(label("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
         // Another activation of the window (the user brings it up) does not start over.
         window_->activateWindow();
-        QTest::qWait(KolvaneApp::ReconnectMs + 500);
-        QVERIFY(!app_->state().SettingsPanelOpen);
-        QVERIFY(app_->reconnecting());
+        QTest::qWait(TaLinkKeeper::ReconnectMs + 500);
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
+        QVERIFY(app_->linkKeeper().reconnecting());
 
         plugInAgain(link);
     }
@@ -660,8 +662,8 @@ private slots:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY(app_->state().SettingsPanelOpen);
-        QVERIFY(!app_->reconnecting());
+        QTRY_VERIFY(app_->mainWindow()->setupPanelOpen());
+        QVERIFY(!app_->linkKeeper().reconnecting());
     }
 
 private:
@@ -684,8 +686,8 @@ private:
     void plugInAgain(const QString &link) {
         sim_ = std::make_unique<TaSim>();
         QVERIFY(QFile::link(sim_->device(), link));
-        QTRY_VERIFY_WITH_TIMEOUT(app_->link().isOpen(), 3 * KolvaneApp::ReconnectMs);
-        QVERIFY(!app_->reconnecting());
+        QTRY_VERIFY_WITH_TIMEOUT(app_->link().isOpen(), 3 * TaLinkKeeper::ReconnectMs);
+        QVERIFY(!app_->linkKeeper().reconnecting());
         QTRY_COMPARE_WITH_TIMEOUT(sim_->received(), TaLink::SetupCommand, 2000);
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
         QVERIFY(ring("0471234567"));
@@ -697,7 +699,7 @@ private:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY_WITH_TIMEOUT(!app_->state().FirstActivation, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!app_->state().firstActivation(), 5000);
     }
 
     bool ring(const QByteArray &field) {
@@ -747,5 +749,4 @@ private:
 };
 
 QTEST_MAIN(CallPathTest)
-#include "support/TestDesktop.h"
 #include "tst_callpath.moc"

@@ -13,6 +13,7 @@
 #include "settings/SettingsFile.h"
 #include "support/PhonebookRows.h"
 #include "support/TaSim.h"
+#include "support/TestDesktop.h"
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>
@@ -70,7 +71,7 @@ private slots:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY_WITH_TIMEOUT(!app_->state().FirstActivation, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!app_->state().firstActivation(), 5000);
     }
 
     void cleanup() {
@@ -97,7 +98,7 @@ private slots:
     void logoDoesNotCompact() {
         doubleClick(1);
         QVERIFY(Dialogs::takeAsked().isEmpty());
-        QVERIFY(!app_->state().CompactionBusy);
+        QVERIFY(!app_->state().compactionBusy());
     }
 
     void cancelLeavesEveryFile() {
@@ -105,7 +106,7 @@ private slots:
         Dialogs::setNextAnswer(Dialogs::Answer::Cancel);
         doubleClick(0);
         QTest::qWait(300);
-        QVERIFY(!app_->state().CompactionBusy);
+        QVERIFY(!app_->state().compactionBusy());
         QCOMPARE(folder(), before);
     }
 
@@ -122,7 +123,7 @@ private slots:
         doubleClick(0);
         QVERIFY(pressed);
         QTest::qWait(300);
-        QVERIFY(!app_->state().CompactionBusy);
+        QVERIFY(!app_->state().compactionBusy());
         QCOMPARE(folder(), before);
     }
 
@@ -132,14 +133,14 @@ private slots:
         QSignalSpy finished(&app_->state(), &RunState::compactionFinished);
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         doubleClick(0);
-        QVERIFY(app_->state().CompactionBusy);
+        QVERIFY(app_->state().compactionBusy());
         QCOMPARE(starting.size(), 1);
         QCOMPARE(label5(), QStringLiteral("電話帳を最適化します。"));
         // A second double-click meanwhile does nothing.
         doubleClick(0);
         QCOMPARE(Dialogs::takeAsked().size(), 1);
         QVERIFY(finished.wait(20000));
-        QVERIFY(!app_->state().CompactionBusy);
+        QVERIFY(!app_->state().compactionBusy());
         QCOMPARE(label5(), QStringLiteral("待機中．．．"));
         QCOMPARE(bytes("KolvaneOLD.mdb"), old);
         QVERIFY(!QFileInfo::exists(file("KolvaneNEW.mdb")));
@@ -185,7 +186,7 @@ private slots:
         doubleClick(0);
         QVERIFY(finished.wait(20000));
         QCOMPARE(Dialogs::takeAsked().size(), 2);
-        QVERIFY(!app_->state().CompactionBusy);
+        QVERIFY(!app_->state().compactionBusy());
         QCOMPARE(label5(), QStringLiteral("待機中．．．"));
         QCOMPARE(bytes("Kolvane.mdb"), before);
         QVERIFY(!QFileInfo::exists(file("KolvaneNEW.mdb")));
@@ -225,7 +226,7 @@ private slots:
             QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
             Dialogs::setNextAnswer(Dialogs::Answer::Ok);
             doubleClick(0);
-            QVERIFY(app_->state().CompactionBusy);
+            QVERIFY(app_->state().compactionBusy());
             sim_->send("0471234503\n");
             QTest::qWait(1000);
             QCOMPARE(handled.size(), 0);
@@ -238,13 +239,13 @@ private slots:
         QVERIFY(finished.wait(20000));
         QVERIFY2(Dialogs::takeAsked().size() == 1, "no failure message");
         QVERIFY(handled.size() == 1 || handled.wait(5000));
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234503"));
+        QCOMPARE(app_->state().call().Number, QStringLiteral("0471234503"));
         QCOMPARE(label("Label7")->text(), QStringLiteral("名前3"));
         QCOMPARE(historyIn("Kolvane.mdb"), 1);
         QVERIFY(QFileInfo::exists(file("KolvaneOLD.mdb")));
         // The next call is a call of its own.
         QVERIFY(ring("0471234504"));
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234504"));
+        QCOMPARE(app_->state().call().Number, QStringLiteral("0471234504"));
         QCOMPARE(historyIn("Kolvane.mdb"), 2);
     }
 
@@ -314,5 +315,4 @@ private:
 };
 
 QTEST_MAIN(CompactionCommandTest)
-#include "support/TestDesktop.h"
 #include "tst_compactioncommand.moc"

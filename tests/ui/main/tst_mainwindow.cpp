@@ -6,6 +6,7 @@
 #include "platform/desktop/TrayIcon.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/controls/DigitalClock.h"
 #include "ui/main/MainWindow.h"
@@ -246,5 +247,4 @@ private:
 };
 
 QTEST_MAIN(MainWindowTest)
-#include "support/TestDesktop.h"
 #include "tst_mainwindow.moc"

@@ -11,6 +11,7 @@
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/TaSim.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/main/MainWindow.h"
 
@@ -86,7 +87,7 @@ private slots:
         QCOMPARE(child<QLineEdit>("Text5")->text(), s.RingFile);
         // The device path is in force: the port box shows it.
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), sim_->device());
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         nothingClipped();
 
         // The option buttons enable the delay.
@@ -326,7 +327,7 @@ private slots:
         window_ = app_->mainWindow();
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_));
-        QTRY_VERIFY(app_->state().SettingsPanelOpen);
+        QTRY_VERIFY(app_->mainWindow()->setupPanelOpen());
         QVERIFY(child<QWidget>("Picture10")->isVisible());
         QVERIFY(!child<QWidget>("Picture9")->isVisible());
         QVERIFY(!child<QWidget>("Picture3")->isVisible());
@@ -336,8 +337,8 @@ private slots:
         typeInCombo(sim_->device());
         click("Picture12(0)");
         QTRY_COMPARE_WITH_TIMEOUT(sim_->received(), Setup, 5000);
-        QVERIFY(!app_->state().FirstActivation);
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->state().firstActivation());
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QVERIFY(child<QWidget>("Picture3")->isVisible());
         QVERIFY(!child<QWidget>("Picture10")->isVisible());
         QCOMPARE(window_->height(), ClosedHeight);
@@ -357,20 +358,20 @@ private slots:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY(app_->state().SettingsPanelOpen);
-        QVERIFY(app_->state().SettingsFileFound.isEmpty());
+        QTRY_VERIFY(app_->mainWindow()->setupPanelOpen());
+        QVERIFY(app_->state().settingsFileFound().isEmpty());
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), s.PortName);
         QVERIFY(child<QWidget>("Picture10")->isVisible());
         typeInCombo(desktop_->file(QStringLiteral("still-none")));
         click("Picture12(0)");
-        QVERIFY(app_->state().FirstActivation);
-        QVERIFY(app_->state().SettingsPanelOpen);
+        QVERIFY(app_->state().firstActivation());
+        QVERIFY(app_->mainWindow()->setupPanelOpen());
         QVERIFY(child<QWidget>("Picture10")->isVisible());
         QVERIFY(!child<QWidget>("Picture3")->isVisible());
         typeInCombo(sim_->device());
         click("Picture12(0)");
         QTRY_COMPARE_WITH_TIMEOUT(sim_->received(), Setup, 5000);
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QVERIFY(child<QWidget>("Picture3")->isVisible());
     }
 
@@ -380,7 +381,7 @@ private slots:
         window_ = app_->mainWindow();
         QSignalSpy finished(app_.get(), &KolvaneApp::finished);
         window_->show();
-        QTRY_VERIFY(app_->state().SettingsPanelOpen);
+        QTRY_VERIFY(app_->mainWindow()->setupPanelOpen());
         QVERIFY(!QFile::exists(iniPath()));
         click("Picture12(1)");
         QCOMPARE(finished.size(), 1);
@@ -398,7 +399,7 @@ private slots:
         typeInCombo(desktop_->file(QStringLiteral("gone")));
         click("Picture12(0)");
         QVERIFY(!app_->link().isOpen());
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QVERIFY(!child<QWidget>("Picture10")->isVisible());
         QCOMPARE(child<QLabel>("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
     }
@@ -415,7 +416,7 @@ private:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY(!app_->state().FirstActivation);
+        QTRY_VERIFY(!app_->state().firstActivation());
         if (s.TrayMode == 1) {
             // In tray mode the window goes to the tray at start; a click on the icon brings it.
             QTRY_VERIFY(!window_->isVisible());
@@ -470,5 +471,4 @@ private:
 };
 
 QTEST_MAIN(SettingsPanelTest)
-#include "support/TestDesktop.h"
 #include "tst_settingspanel.moc"

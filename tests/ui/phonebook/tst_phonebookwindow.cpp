@@ -606,7 +606,7 @@ private slots:
         startApp();
         showCall(QStringLiteral("0612345678"), QString(), 1);
         // A withheld call leaves the button as the call before set it.
-        app_->state().call.Number = QStringLiteral("ユーザ拒否");
+        app_->state().call().Number = QStringLiteral("ユーザ拒否");
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         pressOn(app_->mainWindow(), "Picture4(9)");
         const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
@@ -847,7 +847,7 @@ private:
 
     // A call as the call path leaves it: recorded, shown, the register button enabled.
     void showCall(const QString &number, const QString &name, int historyId) {
-        IncomingCall &call = app_->state().call;
+        IncomingCall &call = app_->state().call();
         call = IncomingCall();
         call.Number = number;
         call.CallerName = name;
