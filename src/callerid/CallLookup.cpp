@@ -1,5 +1,6 @@
 #include "callerid/CallLookup.h"
 
+#include "callerid/CallReport.h"
 #include "db/Database.h"
 #include "db/ReferenceDatabase.h"
 #include "db/ReferenceIndex.h"

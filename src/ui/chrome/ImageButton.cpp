@@ -85,6 +85,6 @@ ImageButton *MakeFaceButton(const FaceButton &button, int hitWidth, int hitHeigh
     b->setToolTip(QString::fromUtf8(button.tip));
     b->setPressedFace(button.pressed);
     b->setFace(button.normal);
-    b->move(TwipsToPixelsX(button.left), TwipsToPixelsY(button.top));
+    b->move(WindowChrome::TwipsToPixelsX(button.left), WindowChrome::TwipsToPixelsY(button.top));
     return b;
 }

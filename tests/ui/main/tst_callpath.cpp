@@ -2,6 +2,7 @@
 // looked up in the phonebook and a reference file, shown, rung and stored.
 #include "app/KolvaneApp.h"
 #include "callerid/CallHandler.h"
+#include "callerid/CallReport.h"
 #include "callerid/TaLink.h"
 #include "callerid/TaLinkKeeper.h"
 #include "db/Database.h"
