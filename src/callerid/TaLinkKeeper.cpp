@@ -33,10 +33,11 @@ bool TaLinkKeeper::InitTerminalAdapter() {
             return false;
         }
         state_.setSettingsFileFound(QString());
-        emit setupNeeded();
-        // After a link that once worked the activation shows nothing: the status line says
-        // the link is down rather than still reading "waiting".
-        if (!state_.firstActivation())
+        // After a link that once worked there is no set-up panel: the status line says the
+        // link is down rather than still reading "waiting".
+        if (state_.firstActivation())
+            emit setupNeeded();
+        else
             emit linkLost();
         return false;
     }

@@ -20,9 +20,10 @@ public:
 
     TaLinkKeeper(RunState &state, TaLink &link, QObject *parent = nullptr);
 
-    // Opens the port of the settings and sends the TA its set-up command. On failure the
-    // set-up is asked for (SettingsFileFound emptied, setupNeeded), unless the remembered device
-    // is only missing: then it is waited for.
+    // Opens the port of the settings and sends the TA its set-up command. On failure
+    // SettingsFileFound is emptied and, at the first activation, the set-up is asked for
+    // (setupNeeded), unless the remembered device is only missing: then it is waited for.
+    // Later the link is said lost.
     bool InitTerminalAdapter();
     // The program ends: no more tries, the port closed.
     void Stop();
@@ -34,7 +35,7 @@ signals:
     // The port went away (or the remembered device is not there yet), or a new set-up failed
     // after the link had once been up.
     void linkLost();
-    // The port did not open: the first activation is run again, which opens the set-up panel.
+    // The port did not open at the first activation: the set-up panel is wanted.
     void setupNeeded();
 
 private:

@@ -53,7 +53,7 @@ private slots:
         program.setProgram(QStringLiteral(KOLVANE_BINARY));
         program.setArguments({QStringLiteral("--folder"), dir.path()});
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.Start();
+        program.start();
         QVERIFY(program.waitForStarted(10000));
         // The link is up once the TA has been sent its set-up command.
         QTRY_VERIFY_WITH_TIMEOUT(sim.received().contains("at$a16=1\r"), 10000);

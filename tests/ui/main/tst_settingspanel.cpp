@@ -185,6 +185,28 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(other_->received(), Setup + Setup, 5000);
     }
 
+    // Applied settings are written to Kolvane.ini at once (the window's place too); cancelled
+    // ones leave the file as it was.
+    void applyWritesTheFile_data() {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("apply") << QByteArray("Picture12(0)") << true;
+        QTest::newRow("cancel") << QByteArray("Picture12(1)") << false;
+    }
+
+    void applyWritesTheFile() {
+        QFETCH(QByteArray, button);
+        QFETCH(bool, written);
+        start(linked());
+        click("Picture4(1)");
+        type("Text5", "/y/applied.wav");
+        click(button.constData());
+        Settings onDisk;
+        QVERIFY(ReadSettingsFile(iniPath(), onDisk));
+        QCOMPARE(onDisk.RingFile == QStringLiteral("/y/applied.wav"), written);
+        QCOMPARE(onDisk.PortName, sim_->device());
+    }
+
     // Choosing a port number clears the device path; the new value is written on close.
     void numberChoiceClearsThePath() {
         start(linked());
