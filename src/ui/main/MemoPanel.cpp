@@ -9,8 +9,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-namespace {} // namespace
-
 MemoPanel::MemoPanel(QWidget *parent) : QFrame(parent) {
     setObjectName(QStringLiteral("Picture15"));
     setFrameShape(QFrame::StyledPanel);
