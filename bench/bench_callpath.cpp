@@ -131,11 +131,11 @@ int main(int argc, char **argv) {
     clock.start();
     KolvaneApp program;
     MainWindow &window = *program.mainWindow();
-    program.start();
-    while (program.state().FirstActivation && clock.elapsed() < 10000)
+    program.Start();
+    while (program.state().firstActivation() && clock.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     startUp.add(clock.nsecsElapsed());
-    if (program.state().FirstActivation) {
+    if (program.state().firstActivation()) {
         out << "the TA link did not come up on " << device << "\n";
         return 1;
     }

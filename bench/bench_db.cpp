@@ -156,7 +156,7 @@ bool benchCallDatabase(const QString &dataDir, int calls) {
     {
         Program::AppFolder = work.path();
         RunState state;
-        state.call.HistoryId = historyId;
+        state.call().HistoryId = historyId;
         CallHandler handler(state);
         Figures handled;
         for (int n = 0; n < calls; ++n) {
@@ -167,7 +167,7 @@ bool benchCallDatabase(const QString &dataDir, int calls) {
             handler.ReceiveGate();
             handler.HandleIncomingCall(number, QDateTime::currentDateTime());
             handled.add(t.nsecsElapsed());
-            if ((state.call.CallerId != 0) != (n % 2 == 0))
+            if ((state.call().CallerId != 0) != (n % 2 == 0))
                 ++wrongLookups;
         }
         printRow(QStringLiteral("CallHandler, half known (no window)"), handled);

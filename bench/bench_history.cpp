@@ -147,7 +147,7 @@ void runSize(int calls, int runs, const QString &dataDir, const QString &seed) {
         program.callHandler().HandleIncomingCall(QStringLiteral("0312345678"), Clock::now());
         paintRows(w);
         call.add(t.nsecsElapsed());
-        if (w->model()->historyId(0) != program.state().call.HistoryId ||
+        if (w->model()->historyId(0) != program.state().call().HistoryId ||
             w->grid()->currentIndex().row() != 0)
             out << "  the new call is not at the top!\n";
         t.start();

@@ -1,116 +1,95 @@
 #pragma once
 
+#include "app/CompactionCommand.h"
+#include "app/RegistrationCommand.h"
 #include "runstate/RunState.h"
 #include "ui/history/HistoryWindow.h"
 #include "ui/main/MainWindow.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
-namespace db {
-class CompactionJob;
-}
 class AboutWindow;
 class CallHandler;
 class ReferenceWindow;
 class PhonebookWindow;
-namespace db {
-struct CallerToRegister;
-}
 class RingPlayer;
 class TaLink;
+class TaLinkKeeper;
 class TrayIcon;
 
-// The program: the run state, the TA link, the call handler, the tray icon, the ring player
-// and the windows. Windows ask for what the user wants through their signals and the program
-// carries it out here; they hear of changes through the run state.
+// The program: the run state, the settings file, the TA link and its keeper, the call
+// handler, the tray icon, the ring player, the commands and the windows. Windows ask for what
+// the user wants through their signals and the program carries it out here; they hear of
+// changes through the run state.
 class KolvaneApp : public QObject {
     Q_OBJECT
 public:
-    // Loads the main window (which reads the settings); start() shows it.
+    // Reads the settings (Kolvane.ini) and loads the main window; Start() shows it.
     explicit KolvaneApp(QObject *parent = nullptr);
     ~KolvaneApp() override;
 
-    void start();
+    void Start();
     // As the main window's close button: settings written, then the program ends.
-    void requestClose();
+    void RequestClose();
 
     RunState &state() { return state_; }
     TaLink &link() { return *link_; }
+    TaLinkKeeper &linkKeeper() { return *linkKeeper_; }
     CallHandler &callHandler() { return *handler_; }
-    TrayIcon &trayIcon() { return *Picture8; }
+    TrayIcon &trayIcon() { return *tray_; }
     RingPlayer &ringPlayer() { return *ring_; }
-    MainWindow *mainWindow() const { return form1_; }
+    MainWindow *mainWindow() const { return mainWindow_; }
     // The open call-history window; null while it is closed (HistoryWindowOpen).
-    HistoryWindow *historyWindow() const { return form2_; }
-
-    // Opens the port of the settings and sends the TA its set-up command. On failure the
-    // set-up panel is asked for (SettingsFileFound emptied, the activation run again).
-    bool InitTerminalAdapter();
-
-    // The TA's port went away, or the device that opened in an earlier run is missing at start:
-    // the same device is tried again every ReconnectMs, quietly.
-    static constexpr int ReconnectMs = 2000;
-    bool reconnecting() const { return reconnect_.isActive(); }
+    HistoryWindow *historyWindow() const { return historyWindow_; }
+    // The open phonebook window, or null.
+    PhonebookWindow *phonebookWindow() const;
+    AboutWindow *aboutWindow() const;
 
     void SendToTray(const QString &tip, MainWindow::TrayOrder order);
     void BringBackFromTray();
 
-    // --- the phonebook window (Form3) and registration from a call ---
-    // The open phonebook window, or null.
-    PhonebookWindow *phonebookWindow() const;
-    // The history window's register command for its row 履歴ID historyId: refused for a
-    // withheld call or a number already in the phonebook, else registered and shown.
+    // The history window's register command for its row 履歴ID historyId.
     void RegisterCallerFromHistory(qint32 historyId);
+    // The double-click on the title icon: asks, then compacts Kolvane.mdb.
+    void CompactCallDatabase();
 
 signals:
     // The main window has unloaded: the program ends.
     void finished();
 
 private:
-    // The settings panel's request for the reference-database window.
-    void OpenReferenceWindow();
+    void LoadSettings();
+    void SaveSettings();
+    void WireLink();
     void WireCallPath();
-    void ReconnectTerminalAdapter();
-    bool AwaitingRememberedDevice() const;
     // The main window's commands that open other windows.
-    void CommandRequested(MainWindow::Command item);
+    void OnCommandRequested(MainWindow::Command item);
+    void OnMainWindowUnloaded();
     void OpenHistoryWindow();
     void CloseHistoryWindow();
     void OpenPhonebookWindow();
-    void OpenAboutWindow();
-    void RegisterCallerFromMainWindow();
-    void MainWindowUnloaded();
-
-    // --- the phonebook window (Form3) and registration from a call ---
     void ClosePhonebookWindow();
-    // Adds the caller to the phonebook and shows them there (the open window closed first).
-    void RegisterToPhonebook(const db::CallerToRegister &caller);
+    void OpenAboutWindow();
+    // The settings panel's request for the reference-database window.
+    void OpenReferenceWindow();
     // The phonebook window writes its edits and its place before the main window's close
     // writes the settings.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     RunState state_;
     TaLink *link_ = nullptr;
+    TaLinkKeeper *linkKeeper_ = nullptr;
     CallHandler *handler_ = nullptr;
-    TrayIcon *Picture8 = nullptr;
+    TrayIcon *tray_ = nullptr;
     RingPlayer *ring_ = nullptr;
-    QPointer<MainWindow> form1_;
-    QTimer reconnect_;
-    QPointer<HistoryWindow> form2_;
-    QPointer<ReferenceWindow> form4_;
-    QPointer<PhonebookWindow> form3_;
-
-    // --- database compaction and the About window ---
-public:
-    // The double-click on the title icon: asks, then compacts Kolvane.mdb off the window's
-    // thread while the call path waits; the windows that hold the file close themselves.
-    void CompactCallDatabase();
-    AboutWindow *aboutWindow() const;
-
-private:
-    void CompactionDone(bool ok, const QString &failure);
-    QPointer<db::CompactionJob> compaction_;
-    QPointer<AboutWindow> form5_;
+    RegistrationCommand registration_;
+    CompactionCommand *compaction_ = nullptr;
+    // Kolvane.ini did not read at start: the main window says so.
+    bool settingsFileDamaged_ = false;
+    QPointer<MainWindow> mainWindow_;
+    QPointer<HistoryWindow> historyWindow_;
+    QPointer<ReferenceWindow> referenceWindow_;
+    QPointer<PhonebookWindow> phonebookWindow_;
+    QPointer<AboutWindow> aboutWindow_;
 };

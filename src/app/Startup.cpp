@@ -130,7 +130,7 @@ int Main(int argc, char **argv) {
     QObject::connect(&kolvane, &KolvaneApp::finished, &app, &QCoreApplication::quit);
     if (termination)
         QObject::connect(termination, &TerminationSignals::terminationRequested, &kolvane,
-                         &KolvaneApp::requestClose);
-    kolvane.start();
+                         &KolvaneApp::RequestClose);
+    kolvane.Start();
     return app.exec();
 }

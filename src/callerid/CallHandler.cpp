@@ -18,16 +18,16 @@ CallHandler::CallHandler(RunState &state, QObject *parent) : QObject(parent), st
 }
 
 bool CallHandler::ReceiveGate() {
-    // 1: while the database is compacted nothing is read; the report waits in the buffer.
-    if (state_.CompactionBusy)
+    // While the database is compacted nothing is read; the report waits in the buffer.
+    if (state_.compactionBusy())
         return false;
-    // 2
+    // A new read starts from an empty caller.
     ClearCaller();
     return true;
 }
 
 void CallHandler::ClearCaller() {
-    IncomingCall &call = state_.call;
+    IncomingCall &call = state_.call();
     call.CallerName.clear();
     call.CallerAddress.clear();
     call.CallerZip.clear();
@@ -35,8 +35,8 @@ void CallHandler::ClearCaller() {
     call.CallerId = 0;
 }
 
-void CallHandler::MSComm1_OnComm(const QByteArray &block) {
-    // 6: every report of the read is a call, handled in turn; the display ends on the last.
+void CallHandler::HandleBlock(const QByteArray &block) {
+    // Every report of the read is a call, handled in turn; the display ends on the last.
     bool first = true;
     for (const QString &report : SplitCallReports(DecodeSerialBlock(block))) {
         const std::optional<QString> field = ParseCallReport(report);
@@ -53,33 +53,33 @@ void CallHandler::MSComm1_OnComm(const QByteArray &block) {
 }
 
 void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime &when) {
-    IncomingCall &call = state_.call;
-    // 7
+    IncomingCall &call = state_.call();
+    // When it came.
     call.CallTime = JapaneseTimeText(when);
     call.CallDate = JapaneseDateText(when);
-    // 10
+    // Who calls.
     call.Number = CallerNumberOfField(callerField);
-    // 8, 9, 11, 12
+    // The window comes out and shows the call arriving.
     emit callArriving(call);
 
     // One connection for the call's lookup and its history row.
     db::Database database(Program::DatabasePath());
-    // 13: a reason letter is shown as its text and not looked up.
+    // A reason letter is shown as its text and not looked up.
     if (!ReasonText(call.Number)) {
-        // 15: own phonebook; 17: the reference phonebook fills what is still empty.
+        // Own phonebook first; the reference phonebook fills what is still empty.
         LookUpOwnPhonebook(database, call);
         LookUpReferencePhonebook(state_.settings(), call, &referenceIndex_);
     }
-    // 13-20
+    // The call lines.
     const CallDisplay display = DescribeCall(call);
     emit callerShown(display);
 
-    // 21: ring
+    // The ring
     const Settings &settings = state_.settings();
     if (!settings.RingFile.isEmpty() && settings.RingOn == 1)
         emit ringRequested(settings.RingFile);
 
-    // 22: history row; 23: an open history window shows it.
+    // The history row; an open history window shows it.
     if (AppendHistoryRow(database, call, display)) {
         state_.announceHistoryWritable(QString());
         state_.announceHistoryChanged();
@@ -94,6 +94,6 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
     }
     database.close();
 
-    // 24-26
+    // The display timers.
     emit callHandled(call);
 }

@@ -23,25 +23,25 @@ public:
     // The index of the reference phonebook the settings name, kept up to date with them.
     ReferenceIndex &referenceIndex() { return referenceIndex_; }
 
-    // Receive event, steps 1-2: false while the database is compacted (the bytes stay in the
+    // Receive event, before the read: false while the database is compacted (the bytes stay in the
     // port's buffer); otherwise the last caller's details are cleared for the read.
     bool ReceiveGate();
     // Receive event, from the block read: each call report in it is handled in turn, anything
     // else ignored.
-    void MSComm1_OnComm(const QByteArray &block);
-    // Steps 7-26 for the caller field of one report, received at `when`.
+    void HandleBlock(const QByteArray &block);
+    // The whole call for the caller field of one report, received at `when`.
     void HandleIncomingCall(const QString &callerField, const QDateTime &when);
 
 signals:
-    // Steps 8-12: bring the window out, clear the call lines, the red status, the clock held.
+    // Bring the window out, clear the call lines, the red status, the clock held.
     void callArriving(const IncomingCall &call);
-    // Steps 13-20: the number, name and address lines, the clock text, the register button.
+    // The number, name and address lines, the clock text, the register button.
     void callerShown(const CallDisplay &display);
-    // Step 21: RingFile is set and RingOn is 1.
+    // RingFile is set and RingOn is 1.
     void ringRequested(const QString &ringFile);
-    // (Step 22's outcome goes to the run state: historyWritable, with the reason when the row
-    // could not be stored.)
-    // Steps 24-26, after the row (step 22) and the history windows (step 23).
+    // (Whether the row was stored goes to the run state: historyWritable, with the reason when the
+    // row could not be stored.) The display timers, after the row is stored and the history windows
+    // are told.
     void callHandled(const IncomingCall &call);
 
 private:

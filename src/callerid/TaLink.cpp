@@ -13,8 +13,8 @@ TaLink::TaLink(QObject *parent) : QObject(parent), comm_(new SerialControl(this)
     settle_.setInterval(SettleMs);
     // A coarse timer may fire up to 5 % early and read a report before its end has come.
     settle_.setTimerType(Qt::PreciseTimer);
-    connect(&settle_, &QTimer::timeout, this, &TaLink::onSettled);
-    connect(comm_, &SerialControl::received, this, &TaLink::onReceived);
+    connect(&settle_, &QTimer::timeout, this, &TaLink::OnSettled);
+    connect(comm_, &SerialControl::received, this, &TaLink::OnReceived);
     connect(comm_, &SerialControl::lost, this, [this] {
         settle_.stop();
         emit portLost();
@@ -72,7 +72,7 @@ void TaLink::ReceiveWaiting() {
     comm_->raiseWaitingReceive();
 }
 
-void TaLink::onReceived() {
+void TaLink::OnReceived() {
     // Bytes arriving during the wait are taken by the read that is already due.
     if (settle_.isActive())
         return;
@@ -81,18 +81,18 @@ void TaLink::onReceived() {
     if (linkUp_)
         settle_.start();
     else
-        readBlock();
+        ReadBlock();
 }
 
-void TaLink::onSettled() {
+void TaLink::OnSettled() {
     // The wait does not block the window, so compaction may have begun meanwhile; the bytes
     // then wait for the next receive event, as they would have at its start.
     if (gate_ && !gate_())
         return;
-    readBlock();
+    ReadBlock();
 }
 
-void TaLink::readBlock() {
+void TaLink::ReadBlock() {
     comm_->setInputLen(0);
     if (comm_->commEvent() != SerialControl::ComEvReceive)
         return;

@@ -9,7 +9,7 @@ struct Settings;
 class SerialControl;
 
 // The serial link to the TA (the serial control MSComm1): the port half of
-// InitTerminalAdapter and of the receive event MSComm1_OnComm. The program object keeps the
+// InitTerminalAdapter and of the receive event (MSComm1_OnComm). The link keeper holds the
 // rest of the set-up, the call handler the rest of the receive event.
 class TaLink : public QObject {
     Q_OBJECT
@@ -49,9 +49,9 @@ signals:
     void portLost();
 
 private:
-    void onReceived();
-    void onSettled();
-    void readBlock();
+    void OnReceived();
+    void OnSettled();
+    void ReadBlock();
 
     SerialControl *comm_;
     QTimer settle_;

@@ -20,26 +20,27 @@ public:
     // setSettings on a copy changed by edit: state.changeSettings([](Settings &s) { ... }).
     void changeSettings(const std::function<void(Settings &)> &edit);
 
-    // The last call (HistoryId included): the memo and the display timers use its values.
-    IncomingCall call;
+    // The last call (HistoryId included): the memo and the display timers use its values; the
+    // call handler fills it in.
+    const IncomingCall &call() const { return call_; }
+    IncomingCall &call() { return call_; }
 
     // The database is being compacted: the call path leaves the port's bytes waiting.
-    bool CompactionBusy = false;
-    // The main window's memo panel is open on a call of its own.
-    bool MemoPanelOpen = false;
+    bool compactionBusy() const { return compactionBusy_; }
+    void setCompactionBusy(bool busy) { compactionBusy_ = busy; }
     // The TA link has not yet come up in this run.
-    bool FirstActivation = true;
-    // The settings panel (or the set-up panel) is open on the main window.
-    bool SettingsPanelOpen = false;
+    bool firstActivation() const { return firstActivation_; }
+    void setFirstActivation(bool first) { firstActivation_ = first; }
     // "Kolvane.ini" when the settings file was found and read; empty sends the first
     // activation to the set-up panel.
-    QString SettingsFileFound;
+    const QString &settingsFileFound() const { return settingsFileFound_; }
+    void setSettingsFileFound(const QString &name) { settingsFileFound_ = name; }
 
     // Why calls are not being recorded in the call history (empty: they are), as the last
     // call or the load found it.
-    QString CallHistoryProblem;
+    const QString &callHistoryProblem() const { return callHistoryProblem_; }
     void announceHistoryWritable(const QString &problem) {
-        CallHistoryProblem = problem;
+        callHistoryProblem_ = problem;
         emit historyWritable(problem);
     }
 
@@ -57,4 +58,9 @@ signals:
 
 private:
     Settings settings_;
+    IncomingCall call_;
+    bool compactionBusy_ = false;
+    bool firstActivation_ = true;
+    QString settingsFileFound_;
+    QString callHistoryProblem_;
 };

@@ -5,6 +5,7 @@
 #include "runstate/RunState.h"
 #include "settings/Program.h"
 #include "support/PhonebookRows.h"
+#include "support/TestDesktop.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -16,8 +17,8 @@ class CallHandlerTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
+        desktop_.reset();
+        desktop_ = std::make_unique<TestDesktop>();
     }
 
     void handled_data() {
@@ -108,9 +109,9 @@ private slots:
         QCOMPARE(rows.field(QStringLiteral("電番")).toString(), storedNumber);
         QCOMPARE(rows.field(QStringLiteral("氏名")).isNull(), name.isEmpty());
         QCOMPARE(rows.field(QStringLiteral("氏名")).toString(), name);
-        QCOMPARE(rows.field(QStringLiteral("着信者ID")).toInt(), state.call.CallerId);
+        QCOMPARE(rows.field(QStringLiteral("着信者ID")).toInt(), state.call().CallerId);
         if (field.startsWith(QLatin1String("0471234567")))
-            QCOMPARE(state.call.CallerId, yamada);
+            QCOMPARE(state.call().CallerId, yamada);
         QVERIFY(!rows.moveNext());
     }
 
@@ -118,15 +119,15 @@ private slots:
     void receiveGate() {
         RunState state;
         CallHandler handler(state);
-        state.call.CallerName = QStringLiteral("前の人");
-        state.call.CallerId = 7;
-        state.CompactionBusy = true;
+        state.call().CallerName = QStringLiteral("前の人");
+        state.call().CallerId = 7;
+        state.setCompactionBusy(true);
         QVERIFY(!handler.ReceiveGate());
-        QCOMPARE(state.call.CallerId, 7);
-        state.CompactionBusy = false;
+        QCOMPARE(state.call().CallerId, 7);
+        state.setCompactionBusy(false);
         QVERIFY(handler.ReceiveGate());
-        QCOMPARE(state.call.CallerId, 0);
-        QVERIFY(state.call.CallerName.isEmpty());
+        QCOMPARE(state.call().CallerId, 0);
+        QVERIFY(state.call().CallerName.isEmpty());
     }
 
     // No ring without both a ring file and RingOn; a block that is no report does nothing.
@@ -135,17 +136,17 @@ private slots:
         CallHandler handler(state);
         QSignalSpy ring(&handler, &CallHandler::ringRequested);
         QSignalSpy handledSpy(&handler, &CallHandler::callHandled);
-        handler.MSComm1_OnComm(QByteArray("\r\nOK\r\n"));
+        handler.HandleBlock(QByteArray("\r\nOK\r\n"));
         QCOMPARE(handledSpy.size(), 0);
-        handler.MSComm1_OnComm(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+        handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
         QCOMPARE(handledSpy.size(), 1);
         state.changeSettings([](Settings &s) { s.RingOn = 1; });
-        handler.MSComm1_OnComm(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+        handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
         QCOMPARE(ring.size(), 0);
         state.changeSettings([](Settings &s) { s.RingFile = QStringLiteral("a.wav"); });
-        handler.MSComm1_OnComm(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+        handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
         QCOMPARE(ring.size(), 1);
-        QCOMPARE(state.call.HistoryId, 2);
+        QCOMPARE(state.call().HistoryId, 2);
     }
 
     // The reference phonebook the settings name is indexed on the handler's own: a caller
@@ -179,7 +180,7 @@ private slots:
         handler.HandleIncomingCall(QStringLiteral("0300074321"), QDateTime::currentDateTime());
         QCOMPARE(shown.NameLine, QStringLiteral("Alfreds Futterkiste"));
         QCOMPARE(shown.AddressLine, QStringLiteral("Obere Str. 57"));
-        QCOMPARE(state.call.CallerZip, QStringLiteral("12209"));
+        QCOMPARE(state.call().CallerZip, QStringLiteral("12209"));
         QVERIFY(!shown.InPhonebook);
 
         // Reference lookups off: nothing is indexed and nothing named.
@@ -191,7 +192,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
 };
 
 QTEST_GUILESS_MAIN(CallHandlerTest)

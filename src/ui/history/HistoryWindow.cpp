@@ -67,7 +67,7 @@ HistoryWindow::HistoryWindow(RunState &state, QWidget *mainWindow)
     });
     connect(&state_, &RunState::compactionStarting, this, &QWidget::close);
     connect(&state_, &RunState::historyWritable, this, &HistoryWindow::OnHistoryWritable);
-    OnHistoryWritable(state_.CallHistoryProblem);
+    OnHistoryWritable(state_.callHistoryProblem());
 }
 
 void HistoryWindow::OnHistoryWritable(const QString &problem) {

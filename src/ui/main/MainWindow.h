@@ -18,8 +18,8 @@ struct CallDisplay;
 // Form1: the main window. It lays out the clock, the call lines and the commands, shows what
 // the call path reports, and runs its own commands; what belongs to the whole program (the TA
 // link, the tray, the ring, other windows) it asks of the program object through its signals.
-// Load reads the settings, the first activation asks for the TA link or opens the set-up
-// panel, and closing writes the settings back.
+// The first activation asks for the TA link or opens the set-up panel; closing records the
+// window's place for the program to write with the settings.
 class MainWindow : public SkinnedWindow {
     Q_OBJECT
 public:
@@ -29,9 +29,17 @@ public:
     ~MainWindow() override;
 
     void MainWindowActivation();
+    // A Kolvane.ini that did not read at start: said above the set-up panel until applied.
+    void ShowSettingsFileNotice(bool damaged);
+    bool memoPanelOpen() const { return memoPanelOpen_; }
+    // The set-up panel (the settings panel alone, on the port) is open.
+    bool setupPanelOpen() const;
     void QueryUnload();
     void Unload();
-    QTimer &timer(int number);
+    // The clock's second tick, the end of a call's display, and the return to the tray.
+    QTimer &clockTick() { return clockTick_; }
+    QTimer &callDisplayEnd() { return callDisplayEnd_; }
+    QTimer &returnToTray() { return returnToTray_; }
 
     // The TA link is up (InitTerminalAdapter succeeded).
     void ShowLinkUp();
@@ -42,10 +50,10 @@ public:
     void ShowCallArriving();
     void ShowCaller(const CallDisplay &display);
     void ShowCallHandled();
-    // Timer3 back to the tray after the tray delay, in tray mode.
+    // Arms the return to the tray after the tray delay, in tray mode.
     void StartReturnToTray();
 
-    // The memo panel Picture15 on the last call: opened and closed by the memo button.
+    // The memo panel (Picture15) on the last call: opened and closed by the memo button.
     void ShowMemoPanel();
     void HideMemoPanel();
     // The memo box's text when the panel holds the call `historyId` (saved or not); null
@@ -53,10 +61,12 @@ public:
     QString MemoTextOf(qint32 historyId) const;
 
     // How the window goes into the notification area: the icon before the window hides (from
-    // the activation and Timer3) or after (the title-bar button).
+    // the activation and the return to the tray) or after (the title-bar button).
     enum class TrayOrder { IconFirst, WindowFirst };
 
 signals:
+    // Closing: the settings, the window's place included, are to be written.
+    void closing();
     void unloaded();
     // The first activation with settings read: bring up the TA link (InitTerminalAdapter).
     void linkSetupRequested();
@@ -77,20 +87,26 @@ protected:
 
 private:
     void BuildLayout();
-    void FormLoad();
+    // The icon, the logo, the tray and close buttons.
+    void BuildTitleArea();
+    // The clock in its frame and its time and date buttons.
+    void BuildClock();
+    // The status line and the number, name and address lines on their black display.
+    void BuildCallDisplay();
+    void BuildCommandButtons();
+    void Load();
     // The up-down control of the settings panel's delay box.
     void CreateSpinControl();
     void BuildSettingsPanel();
     void LoadButtonFaces();
     void OpenSetupPanel();
 
-    void Timer1_Timer();
-    void Timer2_Timer();
-    void Timer3_Timer();
+    void OnClockTick();
+    void OnCallDisplayEnd();
+    void OnReturnToTray();
     void ShowStatus(const QColor &colour, const QString &what);
     // The status line between calls: a notice when there is one, else what is given.
     void ShowIdleStatus(const QString &waiting);
-    void ShowSettingsFileNotice(bool damaged);
     int TrayDelayMs() const;
     void ShowClockMode();
 
@@ -102,23 +118,23 @@ private:
     int TimeButtonFace() const;
     int DateButtonFace() const;
 
-    RunState &state;
-    QTimer Timer1;
-    QTimer Timer2;
-    QTimer Timer3;
+    RunState &state_;
+    QTimer clockTick_;
+    QTimer callDisplayEnd_;
+    QTimer returnToTray_;
 
-    QWidget *Image1[2] = {};
-    ImageButton *Picture7 = nullptr;
-    ImageButton *Picture5 = nullptr;
-    QWidget *Picture3 = nullptr;
-    QWidget *Picture14 = nullptr;
-    DigitalClock *CtlDigital1 = nullptr;
-    ImageButton *Picture6[2] = {};
-    ImageButton *Picture4[MainFaces::CommandCount] = {};
-    QLabel *Label5 = nullptr;
-    QLabel *Label6 = nullptr;
-    QLabel *Label7 = nullptr;
-    QLabel *Label8 = nullptr;
+    QWidget *titlePictures_[2] = {};
+    ImageButton *trayButton_ = nullptr;
+    ImageButton *closeButton_ = nullptr;
+    QWidget *mainPanel_ = nullptr;
+    QWidget *callDisplay_ = nullptr;
+    DigitalClock *clock_ = nullptr;
+    ImageButton *clockModeButtons_[2] = {};
+    ImageButton *commandButtons_[MainFaces::CommandCount] = {};
+    QLabel *statusLine_ = nullptr;
+    QLabel *numberLine_ = nullptr;
+    QLabel *nameLine_ = nullptr;
+    QLabel *addressLine_ = nullptr;
     bool unloaded_ = false;
     // A Kolvane.ini that could not be read: said until the settings are applied.
     QLabel *settingsNotice_ = nullptr;
@@ -126,7 +142,8 @@ private:
     // The memo panel.
     void BuildMemoPanel();
     void SaveMemoPanel();
-    MemoPanel *Picture15 = nullptr;
+    MemoPanel *memoPanel_ = nullptr;
+    bool memoPanelOpen_ = false;
     // The settings and set-up panels (Picture9, Picture10).
     SettingsPanel *settingsPanel_ = nullptr;
     // --- database compaction ---
@@ -138,6 +155,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Label5 says while the call database is compacted.
+    // The status line says so while the call database is compacted.
     void WatchCompaction();
 };

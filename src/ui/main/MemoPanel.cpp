@@ -9,10 +9,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-namespace {
-
-} // namespace
-
 MemoPanel::MemoPanel(QWidget *parent) : QFrame(parent) {
     setObjectName(QStringLiteral("Picture15"));
     setFrameShape(QFrame::StyledPanel);
@@ -32,12 +28,12 @@ MemoPanel::MemoPanel(QWidget *parent) : QFrame(parent) {
         label->setGeometry(8, top, w - 16, 18);
         return label;
     };
-    Label12 = line("Label12", 6, false);
-    Label11 = line("Label11", 26, true);
-    Label10 = line("Label10", 46, true);
-    Text1 = new QPlainTextEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(8, 68, w - 16, h - 68 - 45);
+    dateLine_ = line("Label12", 6, false);
+    numberLine_ = line("Label11", 26, true);
+    nameLine_ = line("Label10", 46, true);
+    memoText_ = new QPlainTextEdit(this);
+    memoText_->setObjectName(QStringLiteral("Text1"));
+    memoText_->setGeometry(8, 68, w - 16, h - 68 - 45);
     const int faces[2][2] = {{SavePressed, SaveNormal}, {ClosePressed, CloseNormal}};
     const char *tips[2] = {"メモを登録する。", "メモを閉じる。"};
     for (int i = 0; i < 2; ++i) {
@@ -47,31 +43,30 @@ MemoPanel::MemoPanel(QWidget *parent) : QFrame(parent) {
         b->setFace(faces[i][1]);
         b->setToolTip(QString::fromUtf8(tips[i]));
         b->move(w - 8 - (2 - i) * 75 - (1 - i) * 6, h - 40);
-        Picture17[i] = b;
+        saveCloseButtons_[i] = b;
     }
-    connect(Picture17[0], &ImageButton::clicked, this, &MemoPanel::saveClicked);
-    connect(Picture17[1], &ImageButton::clicked, this, &MemoPanel::closeClicked);
+    connect(saveCloseButtons_[0], &ImageButton::clicked, this, &MemoPanel::saveClicked);
+    connect(saveCloseButtons_[1], &ImageButton::clicked, this, &MemoPanel::closeClicked);
     hide();
 }
 
 void MemoPanel::Load(qint32 historyId) {
-    // 1
-    MemoHistoryId = historyId;
-    // 2-4
+    memoHistoryId_ = historyId;
+    // Its date, time, number, name and memo.
     db::Database database(Program::DatabasePath());
-    const std::optional<db::CallMemo> memo = db::ReadCallMemo(database, MemoHistoryId);
+    const std::optional<db::CallMemo> memo = db::ReadCallMemo(database, memoHistoryId_);
     database.close();
     if (!memo)
         return;
-    Label12->setText(memo->Date + QStringLiteral("  ") + memo->Time);
-    Label11->setText(QStringLiteral("着信番号：") + memo->Number);
-    Label10->setText(QStringLiteral("着信者名：") + memo->Name);
-    Text1->setPlainText(memo->Memo);
+    dateLine_->setText(memo->Date + QStringLiteral("  ") + memo->Time);
+    numberLine_->setText(QStringLiteral("着信番号：") + memo->Number);
+    nameLine_->setText(QStringLiteral("着信者名：") + memo->Name);
+    memoText_->setPlainText(memo->Memo);
 }
 
 bool MemoPanel::Save() {
     db::Database database(Program::DatabasePath());
-    const bool written = db::WriteCallMemo(database, MemoHistoryId, Text1->toPlainText());
+    const bool written = db::WriteCallMemo(database, memoHistoryId_, memoText_->toPlainText());
     database.close();
     return written;
 }

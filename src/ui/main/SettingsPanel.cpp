@@ -63,7 +63,7 @@ const QString NoRingTip = QStringLiteral("着信音が設定されてません�
 } // namespace
 
 SettingsPanel::SettingsPanel(RunState &state, const Host &host)
-    : QObject(host.window), state(state), host(host) {
+    : QObject(host.window), state_(state), host_(host) {
     Build();
 }
 
@@ -73,61 +73,65 @@ void SettingsPanel::Build() {
 }
 
 void SettingsPanel::BuildUpperPanel() {
-    Picture9 = Panel(host.window, "Picture9");
-    PlaceTwips(Picture9, PanelLeft, UpperPanelTop, PanelWidth, UpperPanelHeight);
-    Decoration(Picture9, "BevelPanel3", 0, 0, PanelWidth, 2310);
-    Decoration(Picture9, "BevelPanel4", 0, 2355, PanelWidth, 555);
+    upperPanel_ = Panel(host_.window, "Picture9");
+    PlaceTwips(upperPanel_, PanelLeft, UpperPanelTop, PanelWidth, UpperPanelHeight);
+    Decoration(upperPanel_, "BevelPanel3", 0, 0, PanelWidth, 2310);
+    Decoration(upperPanel_, "BevelPanel4", 0, 2355, PanelWidth, 555);
 
-    Frame1 = Named(new QGroupBox(QStringLiteral("着信ウインドウ設定"), Picture9),
-                   QStringLiteral("Frame1"));
-    PlaceTwips(Frame1, 90, 60, 3645, 2190);
-    Option1[0] = Named(new QRadioButton(QStringLiteral("待機時も常時表示"), Frame1),
-                       QStringLiteral("Option1(0)"));
-    PlaceTwips(Option1[0], 150, 270, 3400, 285);
-    Option1[1] = Named(new QRadioButton(QStringLiteral("待機時は、システムトレーに入れる"), Frame1),
-                       QStringLiteral("Option1(1)"));
-    PlaceTwips(Option1[1], 150, 570, 3400, 285);
+    windowFrame_ = Named(new QGroupBox(QStringLiteral("着信ウインドウ設定"), upperPanel_),
+                         QStringLiteral("Frame1"));
+    PlaceTwips(windowFrame_, 90, 60, 3645, 2190);
+    trayModeOptions_[0] = Named(new QRadioButton(QStringLiteral("待機時も常時表示"), windowFrame_),
+                                QStringLiteral("Option1(0)"));
+    PlaceTwips(trayModeOptions_[0], 150, 270, 3400, 285);
+    trayModeOptions_[1] =
+        Named(new QRadioButton(QStringLiteral("待機時は、システムトレーに入れる"), windowFrame_),
+              QStringLiteral("Option1(1)"));
+    PlaceTwips(trayModeOptions_[1], 150, 570, 3400, 285);
     for (int i = 0; i < 2; ++i)
-        connect(Option1[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
+        connect(trayModeOptions_[i], &QRadioButton::clicked, this,
+                [this, i] { OnTrayModeClicked(i); });
 
-    Label1 = Caption(Frame1, "Label1", "表示時間　着信から");
-    PlaceTwips(Label1, 420, 930, 1560, 285);
-    // Picture11 holds the delay box and its spin control.
-    Picture11 = Named(new QWidget(Frame1), QStringLiteral("Picture11"));
-    PlaceTwips(Picture11, 1980, 885, 960, 360);
-    Text4 = Named(new QLineEdit(Picture11), QStringLiteral("Text4"));
-    Text4->setGeometry(0, 0, Picture11->width(), Picture11->height());
-    Text4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label2 = Caption(Frame1, "Label2", "秒間");
-    PlaceTwips(Label2, 3000, 930, 570, 285);
+    delayCaption_ = Caption(windowFrame_, "Label1", "表示時間　着信から");
+    PlaceTwips(delayCaption_, 420, 930, 1560, 285);
+    // The delay box and its spin control share one holder.
+    delayBox_ = Named(new QWidget(windowFrame_), QStringLiteral("Picture11"));
+    PlaceTwips(delayBox_, 1980, 885, 960, 360);
+    delayText_ = Named(new QLineEdit(delayBox_), QStringLiteral("Text4"));
+    delayText_->setGeometry(0, 0, delayBox_->width(), delayBox_->height());
+    delayText_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    secondsCaption_ = Caption(windowFrame_, "Label2", "秒間");
+    PlaceTwips(secondsCaption_, 3000, 930, 570, 285);
 
-    Label3 = Caption(Frame1, "Label3", "着信時の再生音（*.wav；*.midi）");
-    PlaceTwips(Label3, 150, 1365, 3400, 285);
-    Text5 = Named(new QLineEdit(Frame1), QStringLiteral("Text5"));
-    PlaceTwips(Text5, 150, 1680, 3000, 360);
-    Command1 = Named(new QPushButton(QStringLiteral("..."), Frame1), QStringLiteral("Command1"));
-    PlaceTwips(Command1, 3180, 1680, 390, 360);
-    connect(Command1, &QPushButton::clicked, this, &SettingsPanel::Command1_Click);
+    ringCaption_ = Caption(windowFrame_, "Label3", "着信時の再生音（*.wav；*.midi）");
+    PlaceTwips(ringCaption_, 150, 1365, 3400, 285);
+    ringFileText_ = Named(new QLineEdit(windowFrame_), QStringLiteral("Text5"));
+    PlaceTwips(ringFileText_, 150, 1680, 3000, 360);
+    chooseRingButton_ =
+        Named(new QPushButton(QStringLiteral("..."), windowFrame_), QStringLiteral("Command1"));
+    PlaceTwips(chooseRingButton_, 3180, 1680, 390, 360);
+    connect(chooseRingButton_, &QPushButton::clicked, this, &SettingsPanel::ChooseRingFile);
 
-    Command2 = Named(new QPushButton(QStringLiteral("参照データベースの設定"), Picture9),
-                     QStringLiteral("Command2"));
-    PlaceTwips(Command2, 600, 2445, 2625, 390);
-    connect(Command2, &QPushButton::clicked, this, &SettingsPanel::referenceSettingsRequested);
+    referenceButton_ = Named(new QPushButton(QStringLiteral("参照データベースの設定"), upperPanel_),
+                             QStringLiteral("Command2"));
+    PlaceTwips(referenceButton_, 600, 2445, 2625, 390);
+    connect(referenceButton_, &QPushButton::clicked, this,
+            &SettingsPanel::referenceSettingsRequested);
 }
 
 void SettingsPanel::BuildLowerPanel() {
-    Picture10 = Panel(host.window, "Picture10");
-    PlaceTwips(Picture10, PanelLeft, UpperPanelTop + UpperPanelHeight, PanelWidth,
+    lowerPanel_ = Panel(host_.window, "Picture10");
+    PlaceTwips(lowerPanel_, PanelLeft, UpperPanelTop + UpperPanelHeight, PanelWidth,
                LowerPanelHeight);
-    Frame2 = Named(new QGroupBox(QStringLiteral("ＴＡとの接続ポート設定"), Picture10),
-                   QStringLiteral("Frame2"));
-    PlaceTwips(Frame2, 90, 0, 3645, 780);
-    Label4 = Caption(Frame2, "Label4", "ＴＡとの接続ポート");
-    PlaceTwips(Label4, 120, 345, 1845, 285);
-    Combo1 = Named(new QComboBox(Frame2), QStringLiteral("Combo1"));
-    Combo1->setEditable(true);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    PlaceTwips(Combo1, 1980, 300, 1545, 360);
+    portFrame_ = Named(new QGroupBox(QStringLiteral("ＴＡとの接続ポート設定"), lowerPanel_),
+                       QStringLiteral("Frame2"));
+    PlaceTwips(portFrame_, 90, 0, 3645, 780);
+    portCaption_ = Caption(portFrame_, "Label4", "ＴＡとの接続ポート");
+    PlaceTwips(portCaption_, 120, 345, 1845, 285);
+    portBox_ = Named(new QComboBox(portFrame_), QStringLiteral("Combo1"));
+    portBox_->setEditable(true);
+    portBox_->setInsertPolicy(QComboBox::NoInsert);
+    PlaceTwips(portBox_, 1980, 300, 1545, 360);
 
     const struct {
         int left, pressed, normal;
@@ -135,144 +139,143 @@ void SettingsPanel::BuildLowerPanel() {
     } buttons[2] = {{ApplyLeft, ApplyPressed, ApplyNormal, "設定を有効にする。"},
                     {CancelLeft, CancelPressed, CancelNormal, "キャンセル"}};
     for (int i = 0; i < 2; ++i) {
-        auto *b = Named(new ImageButton(ButtonWidth, ButtonHeight, Picture10),
+        auto *b = Named(new ImageButton(ButtonWidth, ButtonHeight, lowerPanel_),
                         QStringLiteral("Picture12(%1)").arg(i));
         b->setToolTip(QString::fromUtf8(buttons[i].tip));
         b->setPressedFace(buttons[i].pressed);
         b->setFace(buttons[i].normal);
         b->move(TwipsToPixelsX(buttons[i].left), TwipsToPixelsY(ButtonsTop));
-        Picture12[i] = b;
+        applyCancelButtons_[i] = b;
     }
-    connect(Picture12[0], &ImageButton::clicked, this, &SettingsPanel::Apply);
-    connect(Picture12[1], &ImageButton::clicked, this, &SettingsPanel::Cancel);
+    connect(applyCancelButtons_[0], &ImageButton::clicked, this, &SettingsPanel::Apply);
+    connect(applyCancelButtons_[1], &ImageButton::clicked, this, &SettingsPanel::Cancel);
 }
 
 void SettingsPanel::CreateSpinControl() {
-    if (spin)
+    if (spin_)
         return;
-    spin = Named(new UpDown(Picture11), QStringLiteral("UpDown"));
-    spin->setRange(DelayLower, DelayUpper);
-    spin->setPosition(DelayInitial);
-    spin->setBuddy(Text4);
+    spin_ = Named(new UpDown(delayBox_), QStringLiteral("UpDown"));
+    spin_->setRange(DelayLower, DelayUpper);
+    spin_->setPosition(DelayInitial);
+    spin_->setBuddy(delayText_);
 }
 
 void SettingsPanel::FillPortList() {
     // The numbered ports first, then every serial device present with its description.
-    Combo1->clear();
+    portBox_->clear();
     for (int n = 1; n <= PortNumbersOffered; ++n)
-        Combo1->addItem(QString::number(n));
+        portBox_->addItem(QString::number(n));
     for (const QSerialPortInfo &port : QSerialPortInfo::availablePorts())
-        Combo1->addItem(EnteredValues::DeviceEntry(port.systemLocation(), port.description()),
-                        port.systemLocation());
+        portBox_->addItem(EnteredValues::DeviceEntry(port.systemLocation(), port.description()),
+                          port.systemLocation());
 }
 
 bool SettingsPanel::isShown() const {
-    return Picture10->isVisible();
+    return lowerPanel_->isVisible();
 }
 
 void SettingsPanel::Open() {
-    // 1: the window does not go to the tray while the user edits.
-    host.Timer3->setInterval(0);
-    host.Timer3->stop();
-    // 2-3
-    Picture9->move(TwipsToPixelsX(PanelLeft), TwipsToPixelsY(UpperPanelTop));
-    Picture10->move(TwipsToPixelsX(PanelLeft), TwipsToPixelsY(UpperPanelHeight + UpperPanelTop));
-    host.window->resize(TwipsToPixelsX(MainFaces::WindowWidth),
-                        TwipsToPixelsY(UpperPanelHeight + UpperPanelTop + LowerPanelHeight +
-                                       WindowHeightBelowPanels));
-    // 4-5
+    // The window does not go to the tray while the user edits.
+    host_.returnToTray->setInterval(0);
+    host_.returnToTray->stop();
+    // Both panels over the main panel, the window tall enough.
+    upperPanel_->move(TwipsToPixelsX(PanelLeft), TwipsToPixelsY(UpperPanelTop));
+    lowerPanel_->move(TwipsToPixelsX(PanelLeft), TwipsToPixelsY(UpperPanelHeight + UpperPanelTop));
+    host_.window->resize(TwipsToPixelsX(MainFaces::WindowWidth),
+                         TwipsToPixelsY(UpperPanelHeight + UpperPanelTop + LowerPanelHeight +
+                                        WindowHeightBelowPanels));
+    // The controls show the settings in force.
     LoadControls();
-    // 6
-    Picture9->show();
-    Picture10->show();
-    Picture9->raise();
-    Picture10->raise();
+    upperPanel_->show();
+    lowerPanel_->show();
+    upperPanel_->raise();
+    lowerPanel_->raise();
 }
 
 void SettingsPanel::LoadControls() {
-    const Settings &s = state.settings();
+    const Settings &s = state_.settings();
     const int chosen = s.TrayMode != 0 ? 1 : 0;
-    Option1[chosen]->setChecked(true);
-    Option1_Click(chosen);
-    Text4->setText(QString::number(s.TrayDelaySeconds));
-    Text5->setText(s.RingFile);
+    trayModeOptions_[chosen]->setChecked(true);
+    OnTrayModeClicked(chosen);
+    delayText_->setText(QString::number(s.TrayDelaySeconds));
+    ringFileText_->setText(s.RingFile);
     FillPortList();
-    Combo1->setEditText(EnteredValues::PortText(s));
+    portBox_->setEditText(EnteredValues::PortText(s));
 }
 
 void SettingsPanel::OpenForSetup() {
-    state.SettingsPanelOpen = true;
-    host.Picture3->hide();
+    setupOpen_ = true;
+    host_.mainPanel->hide();
     // The port box shows the port that did not open; empty when none was ever chosen.
     FillPortList();
-    const Settings &s = state.settings();
-    Combo1->setEditText(s.PortName.isEmpty() && s.PortNumber == 0 ? QString()
-                                                                  : EnteredValues::PortText(s));
-    Picture10->move(TwipsToPixelsX(PanelLeft), TwipsToPixelsY(SetupPanelTop));
-    Picture10->show();
-    Picture10->raise();
+    const Settings &s = state_.settings();
+    portBox_->setEditText(s.PortName.isEmpty() && s.PortNumber == 0 ? QString()
+                                                                    : EnteredValues::PortText(s));
+    lowerPanel_->move(TwipsToPixelsX(PanelLeft), TwipsToPixelsY(SetupPanelTop));
+    lowerPanel_->show();
+    lowerPanel_->raise();
 }
 
-void SettingsPanel::Option1_Click(int index) {
+void SettingsPanel::OnTrayModeClicked(int index) {
     const bool tray = index == 1;
-    Label1->setEnabled(tray);
-    Label2->setEnabled(tray);
-    Text4->setEnabled(tray);
+    delayCaption_->setEnabled(tray);
+    secondsCaption_->setEnabled(tray);
+    delayText_->setEnabled(tray);
     // The arrows go with their box: they would otherwise change a delay that is not used.
-    if (spin)
-        spin->setEnabled(tray);
+    if (spin_)
+        spin_->setEnabled(tray);
 }
 
-void SettingsPanel::Command1_Click() {
-    host.Label5->clear();
+void SettingsPanel::ChooseRingFile() {
+    host_.statusLine->clear();
     // A cancelled chooser empties the box, as it always has.
-    Text5->setText(
-        FileChooser::OpenFileWithPreview(host.window, QStringLiteral("WAVEファイル(*.wav)")));
+    ringFileText_->setText(
+        FileChooser::OpenFileWithPreview(host_.window, QStringLiteral("WAVEファイル(*.wav)")));
 }
 
 void SettingsPanel::Apply() {
-    if (!state.SettingsPanelOpen) {
-        // 1: the return to the tray is armed with the delay in force before this apply.
-        if (Option1[0]->isChecked()) {
-            state.changeSettings([](Settings &s) { s.TrayMode = 0; });
+    if (!setupOpen_) {
+        // The return to the tray is armed with the delay in force before this apply.
+        if (trayModeOptions_[0]->isChecked()) {
+            state_.changeSettings([](Settings &s) { s.TrayMode = 0; });
         } else {
-            state.changeSettings([](Settings &s) { s.TrayMode = 1; });
-            if (host.startReturnToTray)
-                host.startReturnToTray();
+            state_.changeSettings([](Settings &s) { s.TrayMode = 1; });
+            if (host_.startReturnToTray)
+                host_.startReturnToTray();
         }
-        // 2-3
-        const auto delay = EnteredValues::LeadingNumber16(Text4->text());
-        const QString ring = Text5->text();
-        state.changeSettings([&](Settings &s) {
+        // The delay and the ring sound.
+        const auto delay = EnteredValues::LeadingNumber16(delayText_->text());
+        const QString ring = ringFileText_->text();
+        state_.changeSettings([&](Settings &s) {
             if (delay)
                 s.TrayDelaySeconds = *delay;
             s.RingFile = ring;
         });
-        // 4
-        host.ringButton->setToolTip(ring.isEmpty() ? NoRingTip : RingTip);
-        // 5-7: the program closes the port before it opens the new one.
-        const QString port = Combo1->currentText();
-        state.changeSettings([&](Settings &s) { EnteredValues::ApplyPortText(s, port); });
+        // The ring button tells of a missing sound.
+        host_.ringButton->setToolTip(ring.isEmpty() ? NoRingTip : RingTip);
+        // The port: the program closes the port before it opens the new one.
+        const QString port = portBox_->currentText();
+        state_.changeSettings([&](Settings &s) { EnteredValues::ApplyPortText(s, port); });
         emit linkRestartRequested();
     } else {
-        const QString port = Combo1->currentText();
-        state.changeSettings([&](Settings &s) { EnteredValues::ApplyPortText(s, port); });
-        host.Picture3->show();
-        Picture10->hide();
-        state.SettingsPanelOpen = false;
+        const QString port = portBox_->currentText();
+        state_.changeSettings([&](Settings &s) { EnteredValues::ApplyPortText(s, port); });
+        host_.mainPanel->show();
+        lowerPanel_->hide();
+        setupOpen_ = false;
         emit linkRestartRequested();
     }
-    Picture12[0]->setFace(ApplyNormal);
+    applyCancelButtons_[0]->setFace(ApplyNormal);
     Close();
     // A port that did not open while the link has never been up asked for the set-up panel
     // again: it stays in sight rather than waiting for the next activation of the window.
-    if (state.SettingsPanelOpen && state.FirstActivation)
+    if (setupOpen_ && state_.firstActivation())
         OpenForSetup();
 }
 
 void SettingsPanel::Cancel() {
-    Picture12[1]->setFace(CancelNormal);
-    if (state.SettingsPanelOpen) {
+    applyCancelButtons_[1]->setFace(CancelNormal);
+    if (setupOpen_) {
         emit closeRequested();
         return;
     }
@@ -280,10 +283,10 @@ void SettingsPanel::Cancel() {
 }
 
 void SettingsPanel::Close() {
-    host.window->resize(TwipsToPixelsX(MainFaces::WindowWidth),
-                        TwipsToPixelsY(WindowChrome::PixelsToTwipsY(host.Picture3->height()) +
-                                       WindowHeightBesideMainPanel));
-    host.Picture3->show();
-    Picture9->hide();
-    Picture10->hide();
+    host_.window->resize(TwipsToPixelsX(MainFaces::WindowWidth),
+                         TwipsToPixelsY(WindowChrome::PixelsToTwipsY(host_.mainPanel->height()) +
+                                        WindowHeightBesideMainPanel));
+    host_.mainPanel->show();
+    upperPanel_->hide();
+    lowerPanel_->hide();
 }

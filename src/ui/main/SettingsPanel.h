@@ -15,8 +15,8 @@ class ImageButton;
 class RunState;
 class UpDown;
 
-// The main window's settings: the upper panel Picture9 (tray behaviour, delay, ring sound,
-// the way to the reference-database window) and the lower panel Picture10 (the TA's port,
+// The main window's settings: the upper panel (Picture9: tray behaviour, delay, ring sound,
+// the way to the reference-database window) and the lower panel (Picture10: the TA's port,
 // apply and cancel). Opened by the settings button with both panels, or alone as the
 // set-up panel when the first activation finds no usable settings. Applying stores the
 // values in the run state and asks for the TA link again.
@@ -26,29 +26,31 @@ public:
     // What of the main window the panel works on.
     struct Host {
         QWidget *window = nullptr;
-        QWidget *Picture3 = nullptr;
-        QLabel *Label5 = nullptr;
+        QWidget *mainPanel = nullptr;
+        QLabel *statusLine = nullptr;
         // Picture4(3): its tooltip reminds of a missing ring sound.
         QWidget *ringButton = nullptr;
-        QTimer *Timer3 = nullptr;
-        // Arms Timer3 with the delay in force, in tray mode.
+        QTimer *returnToTray = nullptr;
+        // Arms returnToTray with the delay in force, in tray mode.
         std::function<void()> startReturnToTray;
     };
 
-    SettingsPanel(RunState &state, const Host &host);
+    SettingsPanel(RunState &state_, const Host &host_);
 
-    // Load step 5: the up-down control on Text4.
+    // At load: the up-down control on the delay box.
     void CreateSpinControl();
     // The settings button.
     void Open();
     // The first activation without usable settings (or with a port that did not open).
     void OpenForSetup();
     bool isShown() const;
+    // Open as the set-up panel: the program waits for a port that opens.
+    bool setupOpen() const { return setupOpen_; }
 
 signals:
     // The port is to be closed and the TA set up again (InitTerminalAdapter).
     void linkRestartRequested();
-    // Command2: the reference-database window.
+    // The button Command2: the reference-database window.
     void referenceSettingsRequested();
     // Cancel in set-up mode: the program ends.
     void closeRequested();
@@ -59,29 +61,30 @@ private:
     void BuildLowerPanel();
     void FillPortList();
     void LoadControls();
-    void Option1_Click(int index);
-    void Command1_Click();
+    void OnTrayModeClicked(int index);
+    void ChooseRingFile();
     void Apply();
     void Cancel();
     void Close();
 
-    RunState &state;
-    Host host;
-    QWidget *Picture9 = nullptr;
-    QWidget *Picture10 = nullptr;
-    QWidget *Picture11 = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    QGroupBox *Frame2 = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *Label4 = nullptr;
-    QLineEdit *Text4 = nullptr;
-    QLineEdit *Text5 = nullptr;
-    QRadioButton *Option1[2] = {};
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QComboBox *Combo1 = nullptr;
-    ImageButton *Picture12[2] = {};
-    UpDown *spin = nullptr;
+    RunState &state_;
+    Host host_;
+    QWidget *upperPanel_ = nullptr;
+    QWidget *lowerPanel_ = nullptr;
+    QWidget *delayBox_ = nullptr;
+    QGroupBox *windowFrame_ = nullptr;
+    QGroupBox *portFrame_ = nullptr;
+    QLabel *delayCaption_ = nullptr;
+    QLabel *secondsCaption_ = nullptr;
+    QLabel *ringCaption_ = nullptr;
+    QLabel *portCaption_ = nullptr;
+    QLineEdit *delayText_ = nullptr;
+    QLineEdit *ringFileText_ = nullptr;
+    QRadioButton *trayModeOptions_[2] = {};
+    QPushButton *chooseRingButton_ = nullptr;
+    QPushButton *referenceButton_ = nullptr;
+    QComboBox *portBox_ = nullptr;
+    ImageButton *applyCancelButtons_[2] = {};
+    UpDown *spin_ = nullptr;
+    bool setupOpen_ = false;
 };

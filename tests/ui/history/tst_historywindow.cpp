@@ -627,7 +627,7 @@ private:
         sim_ = std::make_unique<TaSim>();
         QVERIFY(!sim_->device().isEmpty());
         start(sim_->device());
-        QTRY_VERIFY(!app_->state().FirstActivation);
+        QTRY_VERIFY(!app_->state().firstActivation());
     }
 
     void call(const QByteArray &field) { sim_->send(field + "\n"); }

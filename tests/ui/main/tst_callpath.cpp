@@ -4,6 +4,7 @@
 #include "callerid/CallHandler.h"
 #include "callerid/CallReport.h"
 #include "callerid/TaLink.h"
+#include "callerid/TaLinkKeeper.h"
 #include "db/Database.h"
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/TrayIcon.h"
@@ -11,6 +12,7 @@
 #include "settings/SettingsFile.h"
 #include "support/PhonebookRows.h"
 #include "support/TaSim.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/controls/DigitalClock.h"
 #include "ui/main/MainWindow.h"
@@ -46,23 +48,19 @@ class CallPathTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
+        desktop_ = std::make_unique<TestDesktop>();
         sim_ = std::make_unique<TaSim>();
         QVERIFY(!sim_->device().isEmpty());
         settings_ = Settings();
         settings_.ShowDate = 0;
         settings_.PortName = sim_->device();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
     }
 
     void cleanup() {
         app_.reset();
         window_ = nullptr;
         sim_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
+        desktop_.reset();
     }
 
     void shownAndStored_data() {
@@ -164,8 +162,8 @@ private slots:
         auto *clockDisplay = window_->findChild<DigitalClock *>();
         QCOMPARE(clockDisplay->text(), clock);
         QVERIFY(clockDisplay->highlight());
-        QVERIFY(!window_->timer(1).isActive());
-        QVERIFY(window_->timer(2).isActive());
+        QVERIFY(!window_->clockTick().isActive());
+        QVERIFY(window_->callDisplayEnd().isActive());
 
         ImageButton *registerButton = button("Picture4(9)");
         QCOMPARE(registerButton->isEnabled(), !known && !ReasonText(QString::fromLatin1(field)));
@@ -182,9 +180,9 @@ private slots:
         QCOMPARE(row.name, name.isEmpty() ? QVariant() : QVariant(name));
         QCOMPARE(row.address, address.isEmpty() ? QVariant() : QVariant(address));
         QCOMPARE(row.zip, storedZip);
-        QCOMPARE(row.date.toString(), app_->state().call.CallDate);
-        QCOMPARE(row.time.toString(), app_->state().call.CallTime);
-        QCOMPARE(row.callerId.toInt(), app_->state().call.CallerId);
+        QCOMPARE(row.date.toString(), app_->state().call().CallDate);
+        QCOMPARE(row.time.toString(), app_->state().call().CallTime);
+        QCOMPARE(row.callerId.toInt(), app_->state().call().CallerId);
         if (field.startsWith("0471234567"))
             QCOMPARE(row.callerId.toInt(), yamada);
     }
@@ -258,7 +256,7 @@ private slots:
         QCOMPARE(rows.at(1).id.toInt(), 42);
         QCOMPARE(rows.at(1).number.toString(), QStringLiteral("0471111111"));
         QCOMPARE(rows.at(2).id.toInt(), 43);
-        QCOMPARE(app_->state().call.HistoryId, 43);
+        QCOMPARE(app_->state().call().HistoryId, 43);
     }
 
     // An empty table has no largest id: the first row of a run gets 0, the next 1.
@@ -274,7 +272,7 @@ private slots:
 
     void openMemoPanelKeepsMemoButton() {
         startWindow();
-        app_->state().MemoPanelOpen = true;
+        window_->ShowMemoPanel();
         QVERIFY(ring("0471234567"));
         QVERIFY(!button("Picture4(5)")->isEnabled());
         QCOMPARE(button("Picture4(5)")->shownFace(), 113);
@@ -290,17 +288,17 @@ private slots:
         QFETCH(int, showDate);
         settings_.ShowDate = qint16(showDate);
         startWindow();
-        QCOMPARE(window_->timer(2).interval(), 5000);
-        window_->timer(2).setInterval(50);
+        QCOMPARE(window_->callDisplayEnd().interval(), 5000);
+        window_->callDisplayEnd().setInterval(50);
         QVERIFY(ring("0471234567"));
-        const QString time = app_->state().call.CallTime;
-        QTRY_VERIFY(!window_->timer(2).isActive());
+        const QString time = app_->state().call().CallTime;
+        QTRY_VERIFY(!window_->callDisplayEnd().isActive());
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．      ( ") + time + " )");
         QCOMPARE(label("Label5")->palette().color(QPalette::WindowText), QColor(255, 128, 0));
         QCOMPARE(label("Label6")->text(), QStringLiteral("0471234567"));
         auto *clockDisplay = window_->findChild<DigitalClock *>();
         QVERIFY(!clockDisplay->highlight());
-        QCOMPARE(window_->timer(1).isActive(), showDate == 0);
+        QCOMPARE(window_->clockTick().isActive(), showDate == 0);
         if (showDate)
             QCOMPARE(clockDisplay->text(), QDate::currentDate().toString("yyyy-MM-dd"));
     }
@@ -334,20 +332,20 @@ private slots:
         startWindow();
         QTRY_VERIFY(!window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{"tray add Zelmora"});
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
 
         QVERIFY(ring("0471234567"));
         QVERIFY(window_->isVisible());
         QVERIFY(!window_->isMinimized());
         QCOMPARE(Recorder::take(), QStringList{"tray remove"});
-        QVERIFY(window_->timer(3).isActive());
-        QCOMPARE(window_->timer(3).interval(), 60000);
+        QVERIFY(window_->returnToTray().isActive());
+        QCOMPARE(window_->returnToTray().interval(), 60000);
 
-        window_->timer(3).setInterval(50);
+        window_->returnToTray().setInterval(50);
         QTRY_VERIFY(!window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{"tray add コルベーン！"});
         QCOMPARE(app_->trayIcon().tip(), QStringLiteral("コルベーン！"));
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
 
         for (auto reason :
              {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick})
@@ -356,8 +354,8 @@ private slots:
         app_->trayIcon().activate(QSystemTrayIcon::Trigger);
         QVERIFY(window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{"tray remove"});
-        QCOMPARE(window_->timer(3).interval(), 60000);
-        QVERIFY(window_->timer(3).isActive());
+        QCOMPARE(window_->returnToTray().interval(), 60000);
+        QVERIFY(window_->returnToTray().isActive());
     }
 
     void trayDelayKeepsToItsRange_data() {
@@ -377,15 +375,15 @@ private slots:
         settings_.TrayDelaySeconds = qint16(seconds);
         startWindow();
         QVERIFY(ring("0471234567"));
-        QVERIFY(window_->timer(3).isActive());
-        QCOMPARE(window_->timer(3).interval(), interval);
+        QVERIFY(window_->returnToTray().isActive());
+        QCOMPARE(window_->returnToTray().interval(), interval);
         QCOMPARE(app_->state().settings().TrayDelaySeconds, qint16(seconds));
     }
 
     void withoutTrayModeNoReturnToTray() {
         startWindow();
         QVERIFY(ring("0471234567"));
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
         QVERIFY(window_->isVisible());
         QCOMPARE(Recorder::take(), QStringList{});
     }
@@ -419,8 +417,8 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("not a database at all\r\n"));
         // The user is told that calls are not recorded, and why, when the call display ends.
-        app_->mainWindow()->timer(2).setInterval(10);
-        QTRY_VERIFY(!app_->mainWindow()->timer(2).isActive());
+        app_->mainWindow()->callDisplayEnd().setInterval(10);
+        QTRY_VERIFY(!app_->mainWindow()->callDisplayEnd().isActive());
         QCOMPARE(fullText(label("Label5")),
                  QStringLiteral("着信履歴に記録できません（Kolvaneのデータベースではありません）"));
     }
@@ -458,15 +456,15 @@ private slots:
         }
         QSqlDatabase::removeDatabase(QStringLiteral("locker"));
         QCOMPARE(history().size(), 0);
-        window_->timer(2).setInterval(10);
-        QTRY_VERIFY(!window_->timer(2).isActive());
+        window_->callDisplayEnd().setInterval(10);
+        QTRY_VERIFY(!window_->callDisplayEnd().isActive());
         QCOMPARE(fullText(label("Label5")),
                  QStringLiteral("着信履歴に記録できません（使用中です）"));
         QVERIFY(ring("0471234567"));
         QCOMPARE(label("Label7")->text(), QStringLiteral("山田 太郎"));
         QCOMPARE(history().size(), 1);
         // Stored again: the idle line is the usual one.
-        QTRY_VERIFY(!window_->timer(2).isActive());
+        QTRY_VERIFY(!window_->callDisplayEnd().isActive());
         QVERIFY(label("Label5")->text().startsWith(QStringLiteral("待機中．．．")));
     }
 
@@ -474,14 +472,14 @@ private slots:
     void compactionHoldsTheReport() {
         startWindow();
         QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
-        app_->state().CompactionBusy = true;
+        app_->state().setCompactionBusy(true);
         sim_->send("0471234567\n");
         QTest::qWait(600);
         QCOMPARE(handled.size(), 0);
-        app_->state().CompactionBusy = false;
+        app_->state().setCompactionBusy(false);
         sim_->send("raw:0d0a\n");
         QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 1, 5000);
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
+        QCOMPARE(app_->state().call().Number, QStringLiteral("0471234567"));
     }
 
     // Texts longer than the call lines are cut with "…" at a character, never in the middle
@@ -523,7 +521,7 @@ private slots:
         sim_->send("0471234567\nP\n0312345678/12 0312349876\n");
         QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 3, 5000);
         QCOMPARE(read.size(), 1);
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0312345678"));
+        QCOMPARE(app_->state().call().Number, QStringLiteral("0312345678"));
         QCOMPARE(label("Label6")->text(), QStringLiteral("0312345678"));
         const QList<HistoryRow> rows = history();
         QCOMPARE(rows.size(), 3);
@@ -547,7 +545,7 @@ private slots:
     // A second set-up (new port settings) sends the command again and the link stays usable.
     void secondSetupSendsTheCommandAgain() {
         startWindow();
-        QVERIFY(app_->InitTerminalAdapter());
+        QVERIFY(app_->linkKeeper().InitTerminalAdapter());
         QTRY_COMPARE(sim_->received(), QByteArray("at$a16=1\rat$a16=1\r"));
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
         QVERIFY(ring("0471234567"));
@@ -570,11 +568,11 @@ private slots:
         QVERIFY(WriteSettingsFile(Program::filePath(QStringLiteral("Kolvane.ini")), settings_));
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
-        QCOMPARE(app_->state().SettingsFileFound, QStringLiteral("Kolvane.ini"));
+        QCOMPARE(app_->state().settingsFileFound(), QStringLiteral("Kolvane.ini"));
         window_->show();
-        QTRY_VERIFY(app_->state().SettingsPanelOpen);
-        QVERIFY(app_->state().SettingsFileFound.isEmpty());
-        QVERIFY(app_->state().FirstActivation);
+        QTRY_VERIFY(app_->mainWindow()->setupPanelOpen());
+        QVERIFY(app_->state().settingsFileFound().isEmpty());
+        QVERIFY(app_->state().firstActivation());
         QVERIFY(!app_->link().isOpen());
         // The set-up panel over the hidden main panel.
         QVERIFY(window_->findChild<QWidget *>(QStringLiteral("Picture10"))->isVisible());
@@ -602,16 +600,16 @@ private slots:
         QVERIFY(window_->isVisible());
         sim_ = std::make_unique<TaSim>();
         app_->state().changeSettings([&](Settings &s) { s.PortName = sim_->device(); });
-        QVERIFY(app_->InitTerminalAdapter());
+        QVERIFY(app_->linkKeeper().InitTerminalAdapter());
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
         QVERIFY(ring("0471234567"));
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234567"));
+        QCOMPARE(app_->state().call().Number, QStringLiteral("0471234567"));
     }
 
     // A TA behind a USB adapter is unplugged and plugged in again under the same device: the
     // program opens it again by itself, sends the set-up command and records the next call.
     void unpluggedTaComesBack() {
-        const QString link = dir_->filePath(QStringLiteral("ttyUSB0"));
+        const QString link = desktop_->file(QStringLiteral("ttyUSB0"));
         QVERIFY(QFile::link(sim_->device(), link));
         settings_.PortName = link;
         startWindow();
@@ -619,13 +617,13 @@ private slots:
         // program's terminal at once, so the name is taken away too).
         sim_->kill();
         QVERIFY(QFile::remove(link));
-        QTRY_VERIFY_WITH_TIMEOUT(app_->reconnecting(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(app_->linkKeeper().reconnecting(), 5000);
         QCOMPARE(label("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
         QCOMPARE(label("Label5")->toolTip(), QStringLiteral("再接続を待っています．．．"));
         // Gone for a while: the tries fail quietly, without a message box or a set-up panel.
-        QTest::qWait(KolvaneApp::ReconnectMs + 500);
-        QVERIFY(app_->reconnecting());
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QTest::qWait(TaLinkKeeper::ReconnectMs + 500);
+        QVERIFY(app_->linkKeeper().reconnecting());
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QVERIFY(!app_->link().isOpen());
         plugInAgain(link);
     }
@@ -643,14 +641,14 @@ private slots:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY_WITH_TIMEOUT(app_->reconnecting(), 5000);
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QTRY_VERIFY_WITH_TIMEOUT(app_->linkKeeper().reconnecting(), 5000);
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QCOMPARE(label("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
         // Another activation of the window (the user brings it up) does not start over.
         window_->activateWindow();
-        QTest::qWait(KolvaneApp::ReconnectMs + 500);
-        QVERIFY(!app_->state().SettingsPanelOpen);
-        QVERIFY(app_->reconnecting());
+        QTest::qWait(TaLinkKeeper::ReconnectMs + 500);
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
+        QVERIFY(app_->linkKeeper().reconnecting());
 
         plugInAgain(link);
     }
@@ -665,20 +663,20 @@ private slots:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY(app_->state().SettingsPanelOpen);
-        QVERIFY(!app_->reconnecting());
+        QTRY_VERIFY(app_->mainWindow()->setupPanelOpen());
+        QVERIFY(!app_->linkKeeper().reconnecting());
     }
 
 private:
     // A run whose TA is behind the symbolic link `ttyUSB0`, which opens and ends.
     QString runOnceThroughLink() {
-        const QString link = dir_->filePath(QStringLiteral("ttyUSB0"));
+        const QString link = desktop_->file(QStringLiteral("ttyUSB0"));
         [&] {
             QVERIFY(QFile::link(sim_->device(), link));
             settings_.PortName = link;
             startWindow();
             QVERIFY(app_->link().isOpen());
-            app_->requestClose();
+            app_->RequestClose();
         }();
         app_.reset();
         return link;
@@ -689,8 +687,8 @@ private:
     void plugInAgain(const QString &link) {
         sim_ = std::make_unique<TaSim>();
         QVERIFY(QFile::link(sim_->device(), link));
-        QTRY_VERIFY_WITH_TIMEOUT(app_->link().isOpen(), 3 * KolvaneApp::ReconnectMs);
-        QVERIFY(!app_->reconnecting());
+        QTRY_VERIFY_WITH_TIMEOUT(app_->link().isOpen(), 3 * TaLinkKeeper::ReconnectMs);
+        QVERIFY(!app_->linkKeeper().reconnecting());
         QTRY_COMPARE_WITH_TIMEOUT(sim_->received(), TaLink::SetupCommand, 2000);
         QCOMPARE(label("Label5")->text(), QStringLiteral("待機中．．．"));
         QVERIFY(ring("0471234567"));
@@ -702,7 +700,7 @@ private:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY_WITH_TIMEOUT(!app_->state().FirstActivation, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!app_->state().firstActivation(), 5000);
     }
 
     bool ring(const QByteArray &field) {
@@ -744,7 +742,7 @@ private:
         return rows;
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<TaSim> sim_;
     std::unique_ptr<KolvaneApp> app_;
     MainWindow *window_ = nullptr;

@@ -13,6 +13,7 @@
 #include "settings/SettingsFile.h"
 #include "support/PhonebookRows.h"
 #include "support/TaSim.h"
+#include "support/TestDesktop.h"
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>
@@ -52,16 +53,12 @@ class CompactionCommandTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
+        desktop_ = std::make_unique<TestDesktop>();
         sim_ = std::make_unique<TaSim>();
         QVERIFY(!sim_->device().isEmpty());
         settings_ = Settings();
         settings_.ShowDate = 0;
         settings_.PortName = sim_->device();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
-        Dialogs::resetForTest();
         {
             db::Database d(file("Kolvane.mdb"));
             QVERIFY(d.isOpen());
@@ -74,16 +71,14 @@ private slots:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY_WITH_TIMEOUT(!app_->state().FirstActivation, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!app_->state().firstActivation(), 5000);
     }
 
     void cleanup() {
         Compaction::failNextRunAtForTest(Compaction::Step::None);
         app_.reset();
         sim_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
-        Dialogs::resetForTest();
+        desktop_.reset();
     }
 
     void confirmationAskedAsTheProgramAsks() {
@@ -103,7 +98,7 @@ private slots:
     void logoDoesNotCompact() {
         doubleClick(1);
         QVERIFY(Dialogs::takeAsked().isEmpty());
-        QVERIFY(!app_->state().CompactionBusy);
+        QVERIFY(!app_->state().compactionBusy());
     }
 
     void cancelLeavesEveryFile() {
@@ -111,7 +106,7 @@ private slots:
         Dialogs::setNextAnswer(Dialogs::Answer::Cancel);
         doubleClick(0);
         QTest::qWait(300);
-        QVERIFY(!app_->state().CompactionBusy);
+        QVERIFY(!app_->state().compactionBusy());
         QCOMPARE(folder(), before);
     }
 
@@ -128,7 +123,7 @@ private slots:
         doubleClick(0);
         QVERIFY(pressed);
         QTest::qWait(300);
-        QVERIFY(!app_->state().CompactionBusy);
+        QVERIFY(!app_->state().compactionBusy());
         QCOMPARE(folder(), before);
     }
 
@@ -138,14 +133,14 @@ private slots:
         QSignalSpy finished(&app_->state(), &RunState::compactionFinished);
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         doubleClick(0);
-        QVERIFY(app_->state().CompactionBusy);
+        QVERIFY(app_->state().compactionBusy());
         QCOMPARE(starting.size(), 1);
         QCOMPARE(label5(), QStringLiteral("電話帳を最適化します。"));
         // A second double-click meanwhile does nothing.
         doubleClick(0);
         QCOMPARE(Dialogs::takeAsked().size(), 1);
         QVERIFY(finished.wait(20000));
-        QVERIFY(!app_->state().CompactionBusy);
+        QVERIFY(!app_->state().compactionBusy());
         QCOMPARE(label5(), QStringLiteral("待機中．．．"));
         QCOMPARE(bytes("KolvaneOLD.mdb"), old);
         QVERIFY(!QFileInfo::exists(file("KolvaneNEW.mdb")));
@@ -191,7 +186,7 @@ private slots:
         doubleClick(0);
         QVERIFY(finished.wait(20000));
         QCOMPARE(Dialogs::takeAsked().size(), 2);
-        QVERIFY(!app_->state().CompactionBusy);
+        QVERIFY(!app_->state().compactionBusy());
         QCOMPARE(label5(), QStringLiteral("待機中．．．"));
         QCOMPARE(bytes("Kolvane.mdb"), before);
         QVERIFY(!QFileInfo::exists(file("KolvaneNEW.mdb")));
@@ -231,7 +226,7 @@ private slots:
             QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
             Dialogs::setNextAnswer(Dialogs::Answer::Ok);
             doubleClick(0);
-            QVERIFY(app_->state().CompactionBusy);
+            QVERIFY(app_->state().compactionBusy());
             sim_->send("0471234503\n");
             QTest::qWait(1000);
             QCOMPARE(handled.size(), 0);
@@ -244,28 +239,26 @@ private slots:
         QVERIFY(finished.wait(20000));
         QVERIFY2(Dialogs::takeAsked().size() == 1, "no failure message");
         QVERIFY(handled.size() == 1 || handled.wait(5000));
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234503"));
+        QCOMPARE(app_->state().call().Number, QStringLiteral("0471234503"));
         QCOMPARE(label("Label7")->text(), QStringLiteral("名前3"));
         QCOMPARE(historyIn("Kolvane.mdb"), 1);
         QVERIFY(QFileInfo::exists(file("KolvaneOLD.mdb")));
         // The next call is a call of its own.
         QVERIFY(ring("0471234504"));
-        QCOMPARE(app_->state().call.Number, QStringLiteral("0471234504"));
+        QCOMPARE(app_->state().call().Number, QStringLiteral("0471234504"));
         QCOMPARE(historyIn("Kolvane.mdb"), 2);
     }
 
 private:
-    QString file(const char *name) const {
-        return QDir(dir_->path()).filePath(QString::fromLatin1(name));
-    }
+    QString file(const char *name) const { return desktop_->file(QString::fromLatin1(name)); }
     QByteArray bytes(const char *name) const {
         QFile f(file(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     QMap<QString, QByteArray> folder() const {
         QMap<QString, QByteArray> files;
-        for (const QString &name : QDir(dir_->path()).entryList(QDir::Files)) {
-            QFile f(QDir(dir_->path()).filePath(name));
+        for (const QString &name : QDir(desktop_->folder()).entryList(QDir::Files)) {
+            QFile f(desktop_->file(name));
             if (f.open(QIODevice::ReadOnly))
                 files.insert(name, QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1));
         }
@@ -314,7 +307,7 @@ private:
     int numbersIn(const char *name) const { return countIn(name, QStringLiteral("電話番号")); }
     int historyIn(const char *name) const { return countIn(name, QStringLiteral("着信履歴")); }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<TaSim> sim_;
     std::unique_ptr<KolvaneApp> app_;
     MainWindow *window_ = nullptr;

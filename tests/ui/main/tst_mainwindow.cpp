@@ -6,6 +6,7 @@
 #include "platform/desktop/TrayIcon.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/controls/DigitalClock.h"
 #include "ui/main/MainWindow.h"
@@ -19,10 +20,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
+        desktop_ = std::make_unique<TestDesktop>();
         Settings s;
         s.ShowDate = 0;
         s.AlwaysOnTop = 0;
@@ -40,8 +38,7 @@ private slots:
     void cleanup() {
         app_.reset();
         window_ = nullptr;
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
+        desktop_.reset();
     }
 
     void buttonsStartWithTheirFacesAndTips_data() {
@@ -167,7 +164,7 @@ private slots:
         ImageButton *time = button("Picture6(0)");
         ImageButton *date = button("Picture6(1)");
         auto *clockDisplay = window_->findChild<DigitalClock *>();
-        QVERIFY(window_->timer(1).isActive());
+        QVERIFY(window_->clockTick().isActive());
 
         QTest::mousePress(date, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(date->shownFace(), 191);
@@ -175,7 +172,7 @@ private slots:
         QCOMPARE(app_->state().settings().ShowDate, qint16(1));
         QCOMPARE(time->shownFace(), 190);
         QCOMPARE(date->shownFace(), 191);
-        QVERIFY(!window_->timer(1).isActive());
+        QVERIFY(!window_->clockTick().isActive());
         const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
         QCOMPARE(clockDisplay->text(), today);
 
@@ -183,7 +180,7 @@ private slots:
         click(date);
         QCOMPARE(app_->state().settings().ShowDate, qint16(1));
         QCOMPARE(date->shownFace(), 191);
-        QVERIFY(!window_->timer(1).isActive());
+        QVERIFY(!window_->clockTick().isActive());
 
         QTest::mousePress(time, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(time->shownFace(), 189);
@@ -191,7 +188,7 @@ private slots:
         QCOMPARE(app_->state().settings().ShowDate, qint16(0));
         QCOMPARE(time->shownFace(), 189);
         QCOMPARE(date->shownFace(), 192);
-        QVERIFY(window_->timer(1).isActive());
+        QVERIFY(window_->clockTick().isActive());
         QTRY_VERIFY_WITH_TIMEOUT(clockDisplay->text().contains(QLatin1Char(':')), 2000);
     }
 
@@ -213,7 +210,7 @@ private slots:
         // With TrayMode 0 the window stays out after a click on the icon.
         app_->trayIcon().activate(QSystemTrayIcon::Trigger);
         QVERIFY(window_->isVisible());
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
     }
 
     void exitWritesTheSettings_data() {
@@ -244,7 +241,7 @@ private:
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(5, 5));
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<KolvaneApp> app_;
     MainWindow *window_ = nullptr;
 };

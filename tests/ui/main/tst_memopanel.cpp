@@ -7,6 +7,7 @@
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/TaSim.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/chrome/WindowChrome.h"
 #include "ui/history/HistoryModel.h"
@@ -39,10 +40,7 @@ class MemoPanelTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
+        desktop_ = std::make_unique<TestDesktop>();
         sim_ = std::make_unique<TaSim>();
         QVERIFY(!sim_->device().isEmpty());
         Settings s;
@@ -55,14 +53,13 @@ private slots:
         window_ = app_->mainWindow();
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_));
-        QTRY_VERIFY(!app_->state().FirstActivation);
+        QTRY_VERIFY(!app_->state().firstActivation());
     }
 
     void cleanup() {
         app_.reset();
         sim_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
+        desktop_.reset();
     }
 
     // Opened for the first call, a second call arrives, save: the memo goes to the first.
@@ -70,7 +67,7 @@ private slots:
         call("0312345678");
         ImageButton *memo = button("Picture4(5)");
         QTRY_VERIFY(memo->isEnabled());
-        const qint32 first = app_->state().call.HistoryId;
+        const qint32 first = app_->state().call().HistoryId;
         QWidget *panel = window_->findChild<QWidget *>("Picture15");
         QVERIFY(!panel->isVisible());
         QCOMPARE(window_->width(), TwipsToPixelsX(4335));
@@ -79,7 +76,7 @@ private slots:
         QCOMPARE(memo->shownFace(), 105);
         QTest::mouseRelease(memo, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(memo->shownFace(), 105);
-        QVERIFY(app_->state().MemoPanelOpen);
+        QVERIFY(app_->mainWindow()->memoPanelOpen());
         QVERIFY(panel->isVisible());
         QCOMPARE(window_->geometry(), QRect(TwipsToPixelsX(1500), TwipsToPixelsY(900),
                                             TwipsToPixelsX(7600), window_->height()));
@@ -94,7 +91,7 @@ private slots:
         typeText(text, QStringLiteral("折り返し <i>'明日'</i>"));
 
         call("0398765432");
-        QTRY_VERIFY(app_->state().call.HistoryId != first);
+        QTRY_VERIFY(app_->state().call().HistoryId != first);
         // The panel and its button stay as they were.
         QCOMPARE(label("Label11"), QStringLiteral("着信番号：0312345678"));
         QCOMPARE(memo->shownFace(), 105);
@@ -103,11 +100,11 @@ private slots:
         QTest::mouseClick(panel->findChild<ImageButton *>("Picture17(0)"), Qt::LeftButton, {},
                           QPoint(75, 35));
         QVERIFY(!panel->isVisible());
-        QVERIFY(!app_->state().MemoPanelOpen);
+        QVERIFY(!app_->mainWindow()->memoPanelOpen());
         QCOMPARE(memo->shownFace(), 106);
         QCOMPARE(window_->width(), TwipsToPixelsX(4335));
         QCOMPARE(memoOf(first), QVariant(QStringLiteral("折り返し <i>'明日'</i>")));
-        QCOMPARE(memoOf(app_->state().call.HistoryId), QVariant());
+        QCOMPARE(memoOf(app_->state().call().HistoryId), QVariant());
     }
 
     // The memo shows in an open history window at once.
@@ -129,7 +126,7 @@ private slots:
         call("0312345678");
         ImageButton *memo = button("Picture4(5)");
         QTRY_VERIFY(memo->isEnabled());
-        const qint32 id = app_->state().call.HistoryId;
+        const qint32 id = app_->state().call().HistoryId;
         QWidget *panel = window_->findChild<QWidget *>("Picture15");
         auto *text = panel->findChild<QPlainTextEdit *>("Text1");
 
@@ -147,7 +144,7 @@ private slots:
         text->setPlainText(QStringLiteral("これも書かない"));
         QTest::mouseClick(memo, Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!panel->isVisible());
-        QVERIFY(!app_->state().MemoPanelOpen);
+        QVERIFY(!app_->mainWindow()->memoPanelOpen());
         QCOMPARE(memoOf(id), QVariant());
     }
 
@@ -173,7 +170,7 @@ private slots:
         QFETCH(int, face);
         call("0312345678");
         QTRY_VERIFY(button("Picture4(5)")->isEnabled());
-        const qint32 id = app_->state().call.HistoryId;
+        const qint32 id = app_->state().call().HistoryId;
         QTest::mouseClick(button("Picture4(5)"), Qt::LeftButton, {}, QPoint(5, 5));
         window_->findChild<QPlainTextEdit *>("Text1")->setPlainText(QStringLiteral("x"));
         ImageButton *b = button(name);
@@ -182,7 +179,7 @@ private slots:
         QTest::mouseRelease(b, mouseButton, {}, release);
         QCOMPARE(b->shownFace(), face);
         QVERIFY(window_->findChild<QWidget *>("Picture15")->isVisible());
-        QVERIFY(app_->state().MemoPanelOpen);
+        QVERIFY(app_->mainWindow()->memoPanelOpen());
         QCOMPARE(memoOf(id), QVariant());
     }
 
@@ -204,7 +201,7 @@ private:
         return q.value(0);
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<TaSim> sim_;
     std::unique_ptr<KolvaneApp> app_;
     MainWindow *window_ = nullptr;

@@ -11,6 +11,7 @@
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/TaSim.h"
+#include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/main/MainWindow.h"
 
@@ -39,11 +40,7 @@ class SettingsPanelTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        Program::AppFolder = dir_->path();
-        Recorder::start();
-        TrayIcon::setAvailableForTest(true);
-        FileChooser::resetForTest();
+        desktop_ = std::make_unique<TestDesktop>();
         sim_ = std::make_unique<TaSim>();
         QVERIFY(!sim_->device().isEmpty());
     }
@@ -53,9 +50,7 @@ private slots:
         window_ = nullptr;
         sim_.reset();
         other_.reset();
-        Recorder::stop();
-        TrayIcon::setAvailableForTest(std::nullopt);
-        FileChooser::resetForTest();
+        desktop_.reset();
     }
 
     // The settings button lays both panels out below the title area, loaded from memory.
@@ -75,12 +70,12 @@ private slots:
         s.RingFile = QStringLiteral("/x/鳴る, 音.wav");
         start(s);
         window_->StartReturnToTray();
-        QCOMPARE(window_->timer(3).isActive(), trayMode == 1);
+        QCOMPARE(window_->returnToTray().isActive(), trayMode == 1);
 
         click("Picture4(1)");
         QCOMPARE(window_->height(), OpenHeight);
         QCOMPARE(window_->width(), 289);
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
         QVERIFY(child<QWidget>("Picture9")->isVisible());
         QVERIFY(child<QWidget>("Picture10")->isVisible());
         QCOMPARE(child<QWidget>("Picture9")->geometry(), QRect(15, 45, 255, 194));
@@ -92,7 +87,7 @@ private slots:
         QCOMPARE(child<QLineEdit>("Text5")->text(), s.RingFile);
         // The device path is in force: the port box shows it.
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), sim_->device());
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         nothingClipped();
 
         // The option buttons enable the delay.
@@ -134,7 +129,7 @@ private slots:
         QVERIFY(!child<QWidget>("Picture9")->isVisible());
         QVERIFY(!child<QWidget>("Picture10")->isVisible());
         QVERIFY(child<QWidget>("Picture3")->isVisible());
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
         // Opened again: the values in memory, not what was typed.
         click("Picture4(1)");
         QCOMPARE(child<QLineEdit>("Text4")->text(), QStringLiteral("20"));
@@ -190,6 +185,28 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(other_->received(), Setup + Setup, 5000);
     }
 
+    // Applied settings are written to Kolvane.ini at once (the window's place too); cancelled
+    // ones leave the file as it was.
+    void applyWritesTheFile_data() {
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("apply") << QByteArray("Picture12(0)") << true;
+        QTest::newRow("cancel") << QByteArray("Picture12(1)") << false;
+    }
+
+    void applyWritesTheFile() {
+        QFETCH(QByteArray, button);
+        QFETCH(bool, written);
+        start(linked());
+        click("Picture4(1)");
+        type("Text5", "/y/applied.wav");
+        click(button.constData());
+        Settings onDisk;
+        QVERIFY(ReadSettingsFile(iniPath(), onDisk));
+        QCOMPARE(onDisk.RingFile == QStringLiteral("/y/applied.wav"), written);
+        QCOMPARE(onDisk.PortName, sim_->device());
+    }
+
     // Choosing a port number clears the device path; the new value is written on close.
     void numberChoiceClearsThePath() {
         start(linked());
@@ -235,8 +252,8 @@ private slots:
         type("Text4", typed);
         click("Picture12(0)");
         QCOMPARE(app_->state().settings().TrayMode, qint16(1));
-        QVERIFY(window_->timer(3).isActive());
-        QCOMPARE(window_->timer(3).interval(), oldDelay * 1000);
+        QVERIFY(window_->returnToTray().isActive());
+        QCOMPARE(window_->returnToTray().interval(), oldDelay * 1000);
         QCOMPARE(int(app_->state().settings().TrayDelaySeconds), newDelay);
     }
 
@@ -248,7 +265,7 @@ private slots:
         QTest::mouseClick(child<QRadioButton>("Option1(0)"), Qt::LeftButton);
         click("Picture12(0)");
         QCOMPARE(app_->state().settings().TrayMode, qint16(0));
-        QVERIFY(!window_->timer(3).isActive());
+        QVERIFY(!window_->returnToTray().isActive());
     }
 
     // The spin control steps the delay within 10 ... 600.
@@ -332,7 +349,7 @@ private slots:
         window_ = app_->mainWindow();
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_));
-        QTRY_VERIFY(app_->state().SettingsPanelOpen);
+        QTRY_VERIFY(app_->mainWindow()->setupPanelOpen());
         QVERIFY(child<QWidget>("Picture10")->isVisible());
         QVERIFY(!child<QWidget>("Picture9")->isVisible());
         QVERIFY(!child<QWidget>("Picture3")->isVisible());
@@ -342,8 +359,8 @@ private slots:
         typeInCombo(sim_->device());
         click("Picture12(0)");
         QTRY_COMPARE_WITH_TIMEOUT(sim_->received(), Setup, 5000);
-        QVERIFY(!app_->state().FirstActivation);
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->state().firstActivation());
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QVERIFY(child<QWidget>("Picture3")->isVisible());
         QVERIFY(!child<QWidget>("Picture10")->isVisible());
         QCOMPARE(window_->height(), ClosedHeight);
@@ -358,25 +375,25 @@ private slots:
     // port that does not open keeps it in sight.
     void setupAfterAPortThatDoesNotOpen() {
         Settings s;
-        s.PortName = dir_->filePath(QStringLiteral("no-such-tty"));
+        s.PortName = desktop_->file(QStringLiteral("no-such-tty"));
         QVERIFY(WriteSettingsFile(iniPath(), s));
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY(app_->state().SettingsPanelOpen);
-        QVERIFY(app_->state().SettingsFileFound.isEmpty());
+        QTRY_VERIFY(app_->mainWindow()->setupPanelOpen());
+        QVERIFY(app_->state().settingsFileFound().isEmpty());
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), s.PortName);
         QVERIFY(child<QWidget>("Picture10")->isVisible());
-        typeInCombo(dir_->filePath(QStringLiteral("still-none")));
+        typeInCombo(desktop_->file(QStringLiteral("still-none")));
         click("Picture12(0)");
-        QVERIFY(app_->state().FirstActivation);
-        QVERIFY(app_->state().SettingsPanelOpen);
+        QVERIFY(app_->state().firstActivation());
+        QVERIFY(app_->mainWindow()->setupPanelOpen());
         QVERIFY(child<QWidget>("Picture10")->isVisible());
         QVERIFY(!child<QWidget>("Picture3")->isVisible());
         typeInCombo(sim_->device());
         click("Picture12(0)");
         QTRY_COMPARE_WITH_TIMEOUT(sim_->received(), Setup, 5000);
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QVERIFY(child<QWidget>("Picture3")->isVisible());
     }
 
@@ -386,7 +403,7 @@ private slots:
         window_ = app_->mainWindow();
         QSignalSpy finished(app_.get(), &KolvaneApp::finished);
         window_->show();
-        QTRY_VERIFY(app_->state().SettingsPanelOpen);
+        QTRY_VERIFY(app_->mainWindow()->setupPanelOpen());
         QVERIFY(!QFile::exists(iniPath()));
         click("Picture12(1)");
         QCOMPARE(finished.size(), 1);
@@ -401,10 +418,10 @@ private slots:
         start(linked());
         QTRY_VERIFY(sim_->received().contains(Setup));
         click("Picture4(1)");
-        typeInCombo(dir_->filePath(QStringLiteral("gone")));
+        typeInCombo(desktop_->file(QStringLiteral("gone")));
         click("Picture12(0)");
         QVERIFY(!app_->link().isOpen());
-        QVERIFY(!app_->state().SettingsPanelOpen);
+        QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QVERIFY(!child<QWidget>("Picture10")->isVisible());
         QCOMPARE(child<QLabel>("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
     }
@@ -421,7 +438,7 @@ private:
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
-        QTRY_VERIFY(!app_->state().FirstActivation);
+        QTRY_VERIFY(!app_->state().firstActivation());
         if (s.TrayMode == 1) {
             // In tray mode the window goes to the tray at start; a click on the icon brings it.
             QTRY_VERIFY(!window_->isVisible());
@@ -468,7 +485,7 @@ private:
         }
     }
 
-    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
     std::unique_ptr<TaSim> sim_;
     std::unique_ptr<TaSim> other_;
     std::unique_ptr<KolvaneApp> app_;

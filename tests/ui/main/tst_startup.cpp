@@ -4,6 +4,7 @@
 #include "callerid/CallHandler.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
+#include "support/TestDesktop.h"
 #include "ui/main/MainWindow.h"
 
 #include <QFile>
@@ -15,8 +16,8 @@ class StartupTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        dir_.reset(new QTemporaryDir);
-        Program::AppFolder = dir_->path();
+        desktop_.reset();
+        desktop_ = std::make_unique<TestDesktop>();
     }
 
     void noSettingsFileGivesDefaultsAndSetupPanel() {
@@ -24,7 +25,7 @@ private slots:
         MainWindow &w = *app.mainWindow();
         QCOMPARE(app.state().settings().ShowDate, qint16(1));
         QCOMPARE(app.state().settings().TrayDelaySeconds, qint16(20));
-        QVERIFY(app.state().SettingsFileFound.isEmpty());
+        QVERIFY(app.state().settingsFileFound().isEmpty());
         // Centred for a width of 4335 and the main panel's height plus 200 (halves to even).
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QCOMPARE(app.state().settings().MainLeft,
@@ -33,8 +34,8 @@ private slots:
                  qint32(std::nearbyint((screen.height() * 15 - 2940 - 200) / 2.0)));
         QCOMPARE(w.width(), 289);
         w.show();
-        QTRY_VERIFY(app.state().SettingsPanelOpen);
-        QVERIFY(app.state().FirstActivation);
+        QTRY_VERIFY(app.mainWindow()->setupPanelOpen());
+        QVERIFY(app.state().firstActivation());
     }
 
     void goodFileIsInForceAndCloseWritesPosition() {
@@ -96,7 +97,7 @@ private slots:
         f.close();
         {
             KolvaneApp app;
-            QVERIFY(app.state().SettingsFileFound.isEmpty());
+            QVERIFY(app.state().settingsFileFound().isEmpty());
             QCOMPARE(app.state().settings().PortName, s.PortName);
             QCOMPARE(app.state().settings().PortSettings, s.PortSettings);
             QVERIFY(app.state().settings().RefDatabasePath.isEmpty());
@@ -126,13 +127,13 @@ private slots:
         f.write(bytes);
         f.close();
         KolvaneApp app;
-        QVERIFY(app.state().SettingsFileFound.isEmpty());
+        QVERIFY(app.state().settingsFileFound().isEmpty());
         QCOMPARE(app.state().settings().PortNumber, qint16(4));
         QCOMPARE(app.state().settings().ShowDate, qint16(1));
     }
 
 private:
-    QScopedPointer<QTemporaryDir> dir_;
+    std::unique_ptr<TestDesktop> desktop_;
 };
 
 QTEST_MAIN(StartupTest)

@@ -627,7 +627,7 @@ private slots:
         startApp();
         showCall(QStringLiteral("0612345678"), QString(), 1);
         // A withheld call leaves the button as the call before set it.
-        app_->state().call.Number = QStringLiteral("ユーザ拒否");
+        app_->state().call().Number = QStringLiteral("ユーザ拒否");
         Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         pressOn(app_->mainWindow(), "Picture4(9)");
         const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
@@ -722,7 +722,7 @@ private slots:
         auto *termination = TerminationSignals::install(app_.get());
         QVERIFY(termination);
         connect(termination, &TerminationSignals::terminationRequested, app_.get(),
-                &KolvaneApp::requestClose);
+                &KolvaneApp::RequestClose);
         QSignalSpy finished(app_.get(), &KolvaneApp::finished);
         pressOn(app_->mainWindow(), "Picture4(4)");
         PhonebookWindow *w = app_->phonebookWindow();
@@ -868,7 +868,7 @@ private:
 
     // A call as the call path leaves it: recorded, shown, the register button enabled.
     void showCall(const QString &number, const QString &name, int historyId) {
-        IncomingCall &call = app_->state().call;
+        IncomingCall &call = app_->state().call();
         call = IncomingCall();
         call.Number = number;
         call.CallerName = name;

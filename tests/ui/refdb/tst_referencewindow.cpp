@@ -343,7 +343,7 @@ private slots:
             KolvaneApp app;
             MainWindow *main = app.mainWindow();
             main->show();
-            QTRY_VERIFY(!app.state().FirstActivation);
+            QTRY_VERIFY(!app.state().firstActivation());
             QTest::mouseClick(main->findChild<ImageButton *>("Picture4(1)"), Qt::LeftButton, {},
                               QPoint(5, 5));
             QTest::mouseClick(main->findChild<QPushButton *>("Command2"), Qt::LeftButton);
