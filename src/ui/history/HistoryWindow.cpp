@@ -212,8 +212,6 @@ void HistoryWindow::BuildMemoEditor() {
 }
 
 void HistoryWindow::Load() {
-    // The program's folder is the current directory for every relative file name.
-    QDir::setCurrent(Program::AppFolder);
     // Any fault in the file gives all eleven defaults.
     ReadHistoryLayoutFile(LayoutPath(), layout_);
     // The on-top command shows and applies the stored choice.

@@ -75,8 +75,6 @@ std::optional<qint32> PhonebookWindow::numberId(int line) const {
 
 void PhonebookWindow::LoadWindow() {
     openAtLastPending_ = true;
-    // The file is named by its full path; the folder stays the current one for the others.
-    QDir::setCurrent(Program::AppFolder);
     if (keptOnTop_)
         WindowChrome::ApplyTopMost(this, true, nullptr, false);
     historyList_->setColumnWidth(0, TwipsToPixelsX(HistoryDateColumnWidth));
