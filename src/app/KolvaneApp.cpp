@@ -5,11 +5,13 @@
 #include "callerid/TaLinkKeeper.h"
 #include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/TrayIcon.h"
+#include "settings/HelpPages.h"
 #include "settings/Program.h"
 #include "settings/SettingsStore.h"
 #include "ui/about/AboutWindow.h"
 #include "ui/chrome/Pictures.h"
 #include "ui/chrome/WindowChrome.h"
+#include "ui/help/HelpWindow.h"
 #include "ui/phonebook/PhonebookWindow.h"
 #include "ui/refdb/ReferenceWindow.h"
 
@@ -32,6 +34,7 @@ KolvaneApp::KolvaneApp(QObject *parent)
     compaction_ = new CompactionCommand(state_, *link_, this);
 
     mainWindow_ = new MainWindow(state_);
+    WatchHelp(mainWindow_);
     mainWindow_->ShowSettingsFileNotice(settingsFileDamaged_);
     connect(mainWindow_, &MainWindow::linkSetupRequested, linkKeeper_,
             &TaLinkKeeper::InitTerminalAdapter);
@@ -103,6 +106,7 @@ void KolvaneApp::OpenReferenceWindow() {
     // Modeless; a second request brings the open one to the front.
     if (!referenceWindow_) {
         referenceWindow_ = new ReferenceWindow(state_);
+        WatchHelp(referenceWindow_);
         referenceWindow_->setAttribute(Qt::WA_DeleteOnClose);
     }
     referenceWindow_->show();
@@ -116,6 +120,7 @@ KolvaneApp::~KolvaneApp() {
     // The windows unload first, while the link and the tray they release are still here.
     CloseHistoryWindow();
     delete mainWindow_;
+    delete helpWindow_;
 }
 
 void KolvaneApp::WireCallPath() {
@@ -158,6 +163,7 @@ void KolvaneApp::OpenHistoryWindow() {
     // A second press brings the open window to the front.
     if (!historyWindow_) {
         historyWindow_ = new HistoryWindow(state_, mainWindow_);
+        WatchHelp(historyWindow_);
         connect(historyWindow_, &HistoryWindow::registerRequested, this,
                 &KolvaneApp::RegisterCallerFromHistory);
         historyWindow_->show();
@@ -185,6 +191,7 @@ void KolvaneApp::OpenPhonebookWindow() {
         return;
     }
     phonebookWindow_ = new PhonebookWindow(state_);
+    WatchHelp(phonebookWindow_);
     phonebookWindow_->setAttribute(Qt::WA_DeleteOnClose);
     PhonebookWindow *opened = phonebookWindow_;
     connect(opened, &PhonebookWindow::unloaded, this, [this, opened] {
@@ -231,6 +238,7 @@ void KolvaneApp::OpenAboutWindow() {
         return;
     }
     aboutWindow_ = new AboutWindow(AboutWindow::Texts::FromBuild(), mainWindow_);
+    WatchHelp(aboutWindow_);
     aboutWindow_->setWindowFlag(Qt::Window, true);
     aboutWindow_->setWindowModality(Qt::WindowModal);
     const QRect main = mainWindow_->geometry();
@@ -240,6 +248,25 @@ void KolvaneApp::OpenAboutWindow() {
 }
 
 // --- database compaction ---
+
+HelpWindow *KolvaneApp::helpWindow() const {
+    return helpWindow_;
+}
+
+void KolvaneApp::WatchHelp(SkinnedWindow *window) {
+    connect(window, &SkinnedWindow::helpRequested, this, &KolvaneApp::OpenHelp);
+}
+
+void KolvaneApp::OpenHelp(const QString &page) {
+    // A window of its own, not a child of the asking one: a modal window (About) leaves it
+    // usable, and it stays open when the asking window closes.
+    if (!helpWindow_)
+        helpWindow_ = new HelpWindow;
+    helpWindow_->ShowPage(HelpPages::Page(page));
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
+}
 
 void KolvaneApp::CompactCallDatabase() {
     compaction_->CompactCallDatabase(mainWindow_);

@@ -10,6 +10,8 @@
 #include <QPointer>
 
 class AboutWindow;
+class HelpWindow;
+class SkinnedWindow;
 class CallHandler;
 class ReferenceWindow;
 class PhonebookWindow;
@@ -45,6 +47,8 @@ public:
     // The open phonebook window, or null.
     PhonebookWindow *phonebookWindow() const;
     AboutWindow *aboutWindow() const;
+    // The open help window, or null.
+    HelpWindow *helpWindow() const;
 
     void SendToTray(const QString &tip, MainWindow::TrayOrder order);
     void BringBackFromTray();
@@ -71,6 +75,9 @@ private:
     void OpenPhonebookWindow();
     void ClosePhonebookWindow();
     void OpenAboutWindow();
+    // The help window on `page` (a name of the help folder); F1 of any window asks for it.
+    void OpenHelp(const QString &page);
+    void WatchHelp(SkinnedWindow *window);
     // The settings panel's request for the reference-database window.
     void OpenReferenceWindow();
     // The phonebook window writes its edits and its place before the main window's close
@@ -92,4 +99,5 @@ private:
     QPointer<ReferenceWindow> referenceWindow_;
     QPointer<PhonebookWindow> phonebookWindow_;
     QPointer<AboutWindow> aboutWindow_;
+    QPointer<HelpWindow> helpWindow_;
 };

@@ -38,4 +38,8 @@ QString MainPage(const QStringList &folders) {
     return folders.isEmpty() ? name : QDir(folders.first()).filePath(name);
 }
 
+QString Page(const QString &name, const QStringList &folders) {
+    return QFileInfo(MainPage(folders)).dir().filePath(name);
+}
+
 } // namespace HelpPages

@@ -13,5 +13,7 @@ QStringList Folders();
 // "main.htm" of the first of `folders` that has it; when none has, the one of the first
 // folder (opening it then shows the desktop's own "not found").
 QString MainPage(const QStringList &folders = Folders());
+// The page `name` ("history.htm") beside the main page that MainPage finds.
+QString Page(const QString &name, const QStringList &folders = Folders());
 
 } // namespace HelpPages

@@ -3,7 +3,6 @@
 #include "BuildInfo.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Shell.h"
-#include "settings/HelpPages.h"
 #include "ui/about/AboutFaces.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/chrome/Pictures.h"
@@ -143,8 +142,8 @@ void AboutWindow::OpenMail() {
 }
 
 void AboutWindow::OpenHelp() {
-    // A missing page is the desktop's to report, as when the page cannot be shown.
-    Shell::OpenUrl(QUrl::fromLocalFile(HelpPages::MainPage()));
+    // The program shows the help itself: a computer without a browser has it too.
+    requestHelp();
 }
 
 void AboutWindow::ShowLinkFailure(const QString &secondLine) {

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QShortcut>
 #include <QWindow>
 
 namespace {
@@ -25,6 +26,23 @@ bool ContinueDrag(QMouseEvent *event) {
     }
     manualDrag.window->move(event->globalPosition().toPoint() - manualDrag.grabOffset);
     return true;
+}
+// The help page that tells of each window; the settings panel lives in the main window and
+// the reference phonebook is part of the set-up.
+QString HelpPageOf(WindowKind kind) {
+    switch (kind) {
+    case WindowKind::Main:
+        return QStringLiteral("window.htm");
+    case WindowKind::History:
+        return QStringLiteral("history.htm");
+    case WindowKind::Phonebook:
+        return QStringLiteral("phonebook.htm");
+    case WindowKind::ReferenceDatabase:
+        return QStringLiteral("setup.htm");
+    case WindowKind::About:
+        break;
+    }
+    return QStringLiteral("main.htm");
 }
 } // namespace
 
@@ -85,12 +103,16 @@ void ApplyTopMost(QWidget *window, bool onTop, QWidget *mainWindow, bool mainAlw
 
 } // namespace WindowChrome
 
-SkinnedWindow::SkinnedWindow(WindowKind kind, QWidget *parent) : QWidget(parent), kind_(kind) {
+SkinnedWindow::SkinnedWindow(WindowKind kind, QWidget *parent)
+    : QWidget(parent), kind_(kind), helpPage_(HelpPageOf(kind)) {
     WindowChrome::RemoveCaption(this);
     const QSize min = WindowChrome::MinimumSizeTwips(kind);
     if (!min.isEmpty())
         setMinimumSize(WindowChrome::TwipsToPixelsX(min.width()),
                        WindowChrome::TwipsToPixelsY(min.height()));
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, &SkinnedWindow::requestHelp);
 }
 
 void SkinnedWindow::addDragSurface(QWidget *surface) {

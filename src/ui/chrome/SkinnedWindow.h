@@ -18,6 +18,16 @@ public:
     // Makes `surface` (a child) move the window on a left-button drag.
     void addDragSurface(QWidget *surface);
 
+    // The help page about this window ("history.htm"): F1 asks for it.
+    void setHelpPage(const QString &page) { helpPage_ = page; }
+    QString helpPage() const { return helpPage_; }
+    // Asks for this window's help page, as F1 does.
+    void requestHelp() { emit helpRequested(helpPage_); }
+
+signals:
+    // The program shows the help page `page` (a name of the help folder).
+    void helpRequested(const QString &page);
+
 protected:
     void paintEvent(QPaintEvent *) override;
     void resizeEvent(QResizeEvent *) override;
@@ -28,6 +38,7 @@ protected:
 
 private:
     WindowKind kind_;
+    QString helpPage_;
 };
 
 namespace WindowChrome {
