@@ -40,7 +40,6 @@ public:
     TaLinkKeeper &linkKeeper() { return *linkKeeper_; }
     CallHandler &callHandler() { return *handler_; }
     TrayIcon &trayIcon() { return *tray_; }
-    RingPlayer &ringPlayer() { return *ring_; }
     MainWindow *mainWindow() const { return mainWindow_; }
     // The open call-history window; null while it is closed (HistoryWindowOpen).
     HistoryWindow *historyWindow() const { return historyWindow_; }
