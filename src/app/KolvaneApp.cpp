@@ -3,6 +3,9 @@
 #include "callerid/CallHandler.h"
 #include "callerid/TaLink.h"
 #include "callerid/TaLinkKeeper.h"
+#include "db/Compaction.h"
+#include "db/Database.h"
+#include "platform/DiagnosticLog.h"
 #include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/TrayIcon.h"
 #include "settings/HelpPages.h"
@@ -25,6 +28,11 @@ KolvaneApp::KolvaneApp(QObject *parent)
                                               [this] { OpenPhonebookWindow(); }}) {
     // The program's folder is the current directory for every relative file name.
     QDir::setCurrent(Program::AppFolder);
+    // A compaction cut short may have left the calls under another name: they are taken back
+    // before anything could make an empty Kolvane.mdb.
+    const QString takenBack = db::TakeBackCallDatabase(Program::AppFolder).message;
+    if (!takenBack.isEmpty())
+        DiagnosticLog::note(takenBack);
     LoadSettings();
     link_ = new TaLink(this);
     linkKeeper_ = new TaLinkKeeper(state_, *link_, this);
@@ -36,6 +44,8 @@ KolvaneApp::KolvaneApp(QObject *parent)
     mainWindow_ = new MainWindow(state_);
     WatchHelp(mainWindow_);
     mainWindow_->ShowSettingsFileNotice(settingsFileDamaged_);
+    if (!takenBack.isEmpty())
+        mainWindow_->ShowStartNotice(takenBack);
     connect(mainWindow_, &MainWindow::linkSetupRequested, linkKeeper_,
             &TaLinkKeeper::InitTerminalAdapter);
     connect(mainWindow_, &MainWindow::trayRequested, this, &KolvaneApp::SendToTray);
@@ -121,6 +131,9 @@ KolvaneApp::~KolvaneApp() {
     CloseHistoryWindow();
     delete mainWindow_;
     delete helpWindow_;
+    // The run's calls go into Kolvane.mdb itself: a copy of that one file holds every call, and
+    // no log is left beside it (which a backup put back in its place would be read with).
+    db::CheckpointDatabase(Program::DatabasePath());
 }
 
 void KolvaneApp::WireCallPath() {

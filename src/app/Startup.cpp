@@ -1,9 +1,12 @@
 #include "app/Startup.h"
 
 #include "app/KolvaneApp.h"
+#include "db/Compaction.h"
 #include "exchange/Exchange.h"
 #include "platform/DiagnosticLog.h"
 #include "platform/TerminationSignals.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/ProgramLock.h"
 #include "settings/CommandLine.h"
 #include "settings/Program.h"
 #include "ui/chrome/WindowChrome.h"
@@ -78,6 +81,10 @@ int transfer(int argc, char **argv) {
         return 2;
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // As at the window's start: a transfer never makes an empty file beside the calls.
+    const QString takenBack = db::TakeBackCallDatabase(Program::AppFolder).message;
+    if (!takenBack.isEmpty())
+        err << takenBack << '\n';
     return exchange::RunExchange(c, out, err);
 }
 
@@ -116,6 +123,17 @@ int Main(int argc, char **argv) {
         return finish(commandLine);
     if (!useAppFolder(commandLine))
         return 2;
+    // One program per folder: a second one would show its set-up panel over the first and
+    // write its own settings over the first one's at close. It writes nothing and ends.
+    ProgramLock programLock(Program::AppFolder);
+    const ProgramLock::Outcome locked = programLock.acquire();
+    if (locked != ProgramLock::Outcome::Acquired) {
+        std::fputs("kolvane: Kolvane is already running for this folder.\n", stderr);
+        if (locked == ProgramLock::Outcome::AlreadyRunning)
+            Dialogs::Tell(nullptr, QStringLiteral("Kolvaneは既に起動しています。"),
+                          QStringLiteral("Kolvane"), Dialogs::Icon::Exclamation);
+        return 1;
+    }
     if (!commandLine.logFile.isEmpty() && !DiagnosticLog::open(commandLine.logFile)) {
         std::fprintf(stderr, "kolvane: cannot write the log file %s.\n",
                      commandLine.logFile.toLocal8Bit().constData());
@@ -128,6 +146,8 @@ int Main(int argc, char **argv) {
 
     KolvaneApp kolvane;
     QObject::connect(&kolvane, &KolvaneApp::finished, &app, &QCoreApplication::quit);
+    QObject::connect(&programLock, &ProgramLock::showRequested, &kolvane,
+                     &KolvaneApp::BringBackFromTray);
     if (termination)
         QObject::connect(termination, &TerminationSignals::terminationRequested, &kolvane,
                          &KolvaneApp::RequestClose);

@@ -106,9 +106,9 @@ bool AppendHistoryRow(const db::Database &database, IncomingCall &call,
         return false;
     db::RowSet largest = database.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
     const QVariant maximum = largest.field(QStringLiteral("履歴IDの最大"));
-    // An empty table has no largest id: the id of the last call stands (0 in a fresh run).
-    if (!maximum.isNull())
-        call.HistoryId = maximum.toInt() + 1;
+    // Ids start at 1 (a row 0 could never take a memo). An empty table has no largest id: the
+    // next after the last call's, so a memo still open on a deleted call never lands here.
+    call.HistoryId = maximum.isNull() ? qMax(call.HistoryId, 0) + 1 : maximum.toInt() + 1;
     largest.close();
 
     db::RowSet history = database.openTable(QStringLiteral("着信履歴"));

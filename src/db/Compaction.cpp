@@ -1,6 +1,8 @@
 #include "db/Compaction.h"
 
 #include "db/Database.h"
+#include "db/DatabaseHealth.h"
+#include "platform/FileIdentity.h"
 #include "settings/Program.h"
 
 #include <QAtomicInt>
@@ -27,10 +29,16 @@ const QStringList SideFileEndings = {QStringLiteral("-wal"), QStringLiteral("-sh
                                      QStringLiteral("-journal")};
 
 std::atomic<Compaction::Step> injectedFailure{Compaction::Step::None};
+std::atomic<Compaction::Step> abandonAfter{Compaction::Step::None};
 
 bool Injected(Compaction::Step step) {
     Compaction::Step expected = step;
     return injectedFailure.compare_exchange_strong(expected, Compaction::Step::None);
+}
+
+bool Abandoned(Compaction::Step step) {
+    Compaction::Step expected = step;
+    return abandonAfter.compare_exchange_strong(expected, Compaction::Step::None);
 }
 
 // A connection of this thread to an existing file (never created), released on destruction.
@@ -137,6 +145,21 @@ bool IntegrityOk(const QSqlDatabase &d, QString *detail) {
     return false;
 }
 
+// A whole Kolvane database: every page reads and the program's tables are there.
+bool WholeKolvaneFile(const QString &path, QString *detail) {
+    Connection c(path);
+    if (!c.isOpen()) {
+        *detail = c.lastError();
+        return false;
+    }
+    if (!IntegrityOk(c.database(), detail))
+        return false;
+    if (IsKolvaneDatabase(c.database()))
+        return true;
+    *detail = QStringLiteral("not a Kolvane database");
+    return false;
+}
+
 bool RemoveIfThere(const QString &path) {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
@@ -197,6 +220,10 @@ void Compaction::failNextRunAtForTest(Step step) {
     injectedFailure = step;
 }
 
+void Compaction::abandonNextRunAfterForTest(Step step) {
+    abandonAfter = step;
+}
+
 bool Compaction::fail(Step step, const QString &what, const QString &detail) {
     failedStep_ = step;
     failure_ = what;
@@ -206,6 +233,16 @@ bool Compaction::fail(Step step, const QString &what, const QString &detail) {
 }
 
 bool Compaction::RemoveLeftovers() {
+    // A copy or backup may be the only whole file of the calls (the file itself damaged or
+    // replaced): nothing goes before Kolvane.mdb has passed its check.
+    if (QFileInfo::exists(copyPath()) || QFileInfo::exists(backupPath())) {
+        QString detail;
+        if (!WholeKolvaneFile(databasePath(), &detail))
+            return fail(Step::RemoveLeftovers,
+                        QStringLiteral("「Kolvane.mdb」の検査で誤りが見つかりました。"
+                                       "「KolvaneNEW.mdb」と「KolvaneOLD.mdb」は残してあります。"),
+                        detail);
+    }
     for (const QString &path : {copyPath(), backupPath()}) {
         // A side file left beside a removed database would be taken for the next file's own.
         for (const QString &ending : SideFileEndings)
@@ -274,14 +311,15 @@ bool Compaction::PutCopyInPlace() {
         (now.size() != copiedSize_ || now.lastModified().toMSecsSinceEpoch() != copiedModified_))
         return fail(Step::SetAsideOld,
                     QStringLiteral("「Kolvane.mdb」が最適化の間に書き換えられました。"));
-    // The file set aside as the backup.
-    if (Injected(Step::SetAsideOld) || !QFile::rename(databasePath(), backupPath()))
-        return fail(
-            Step::SetAsideOld,
-            QStringLiteral("「Kolvane.mdb」の名前を「KolvaneOLD.mdb」に変えられませんでした。"));
-    // The copy in its place; when that is refused, the file goes back.
-    if (Injected(Step::PutCopyInPlace) || !QFile::rename(copyPath(), databasePath())) {
-        QFile::rename(backupPath(), databasePath());
+    // The backup is a second name of the file; Kolvane.mdb itself stays where it is.
+    if (Injected(Step::SetAsideOld) || !LinkFile(databasePath(), backupPath()))
+        return fail(Step::SetAsideOld,
+                    QStringLiteral("「Kolvane.mdb」を「KolvaneOLD.mdb」として残せませんでした。"));
+    if (Abandoned(Step::SetAsideOld))
+        return false;
+    // The copy takes the name in one step; when that is refused, the backup name goes again.
+    if (Injected(Step::PutCopyInPlace) || !RenameOver(copyPath(), databasePath())) {
+        QFile::remove(backupPath());
         return fail(
             Step::PutCopyInPlace,
             QStringLiteral("「KolvaneNEW.mdb」の名前を「Kolvane.mdb」に変えられませんでした。"));
@@ -300,14 +338,65 @@ bool Compaction::Run() {
     failure_.clear();
     if (!RemoveLeftovers())
         return false;
-    if (!WriteCompactedCopy() || !PutCopyInPlace()) {
-        RemoveCopy();
+    if (Abandoned(Step::RemoveLeftovers))
+        return false;
+    const bool copied = WriteCompactedCopy();
+    if (copied && Abandoned(Step::CheckCopy))
+        return false;
+    if (!copied || !PutCopyInPlace()) {
+        if (failedStep_ != Step::None)
+            RemoveCopy();
         return false;
     }
+    if (Abandoned(Step::PutCopyInPlace))
+        return false;
     // The first opening of a file reads it through for damage; done here, off the window's
-    // thread, the next call does not wait for it.
-    const Database firstOpening(databasePath());
+    // thread, the next call does not wait for it. Its log is folded in: no -wal or -shm stay.
+    CheckpointDatabase(databasePath());
     return true;
+}
+
+namespace {
+
+// Kolvane.mdb again from `from`, when that is whole; a damaged one is kept out of the way.
+bool TakeBackFrom(const QString &from, const QString &to, QStringList *kept) {
+    if (!QFileInfo(from).isFile())
+        return false;
+    QString detail;
+    if (WholeKolvaneFile(from, &detail))
+        return RenameOver(from, to);
+    const QString aside = from + QStringLiteral(".damaged");
+    if (!QFileInfo::exists(aside) && RenameOver(from, aside))
+        *kept << QFileInfo(aside).fileName();
+    return false;
+}
+
+} // namespace
+
+TakeBack TakeBackCallDatabase(const QString &folder) {
+    const Compaction names(folder);
+    TakeBack result;
+    if (QFileInfo::exists(names.databasePath()) || QFileInfo(names.databasePath()).isSymLink())
+        return result;
+    QStringList kept;
+    // The copy first: it was checked whole before anything was renamed, and holds every call.
+    if (TakeBackFrom(names.copyPath(), names.databasePath(), &kept)) {
+        result.outcome = TakeBack::Outcome::FromCopy;
+        result.message = QStringLiteral(
+            "「Kolvane.mdb」がなかったため、最適化したコピー「KolvaneNEW.mdb」を戻しました。");
+    } else if (TakeBackFrom(names.backupPath(), names.databasePath(), &kept)) {
+        result.outcome = TakeBack::Outcome::FromBackup;
+        result.message = QStringLiteral(
+            "「Kolvane.mdb」がなかったため、バックアップ「KolvaneOLD.mdb」を戻しました。");
+    } else {
+        result.outcome =
+            kept.isEmpty() ? TakeBack::Outcome::NothingToTake : TakeBack::Outcome::NoneIntact;
+    }
+    if (!kept.isEmpty())
+        result.message += (result.message.isEmpty() ? QString() : QStringLiteral("\n")) +
+                          QStringLiteral("壊れていたため「%1」として残しました。")
+                              .arg(kept.join(QStringLiteral("」「")));
+    return result;
 }
 
 CompactionJob::CompactionJob(const QString &folder, QObject *parent)

@@ -8,9 +8,10 @@ class QThread;
 namespace db {
 
 // Compaction of the call database in its folder: "Kolvane.mdb" is rewritten into a fresh
-// "KolvaneNEW.mdb", the copy is checked, the file becomes "KolvaneOLD.mdb" (the one backup
-// kept) and the copy takes its name. A step that fails leaves "Kolvane.mdb" in place,
-// unchanged and usable, and says what failed.
+// "KolvaneNEW.mdb", the copy is checked, the file gets a second name "KolvaneOLD.mdb" (the one
+// backup kept) and the copy is renamed over "Kolvane.mdb" in one step, so "Kolvane.mdb" is
+// there at every instant, even when the program is killed midway. A step that fails leaves
+// "Kolvane.mdb" in place, unchanged and usable, and says what failed.
 class Compaction {
 public:
     enum class Step { None, RemoveLeftovers, WriteCopy, CheckCopy, SetAsideOld, PutCopyInPlace };
@@ -21,14 +22,16 @@ public:
     QString copyPath() const;     // KolvaneNEW.mdb
     QString backupPath() const;   // KolvaneOLD.mdb
 
-    // Removing leftovers: a copy left by an interrupted run and the previous backup are removed.
+    // Removing leftovers: a copy left by an interrupted run and the previous backup are removed,
+    // once Kolvane.mdb itself has been checked (they may be all that is left of the calls).
     bool RemoveLeftovers();
     // Writing the copy: every table, index and row written afresh into the copy, with the same page
     // size, encoding and journal, and the copy checked (integrity, schema, row counts) before it
     // may replace anything. Writers are held off meanwhile, so no row is left behind.
     bool WriteCompactedCopy();
-    // Putting the copy in place: the two renames, when no one has written to the file since it was
-    // copied and its log is folded in; when the second rename is refused the first is undone.
+    // Putting the copy in place: the backup name linked to the file, then the copy renamed over
+    // it, when no one has written to the file since it was copied and its log is folded in; when
+    // the rename is refused the backup name goes again.
     bool PutCopyInPlace();
     // A partial or refused copy is removed.
     void RemoveCopy();
@@ -40,8 +43,11 @@ public:
     QString failure() const { return failure_; }
 
     // Tests: the next run fails at `step` as if the system had refused it (the copy is still
-    // written for WriteCopy, and the first rename done for PutCopyInPlace).
+    // written for WriteCopy, and the backup linked for PutCopyInPlace).
     static void failNextRunAtForTest(Step step);
+    // Tests: the next run stops for good once `step` is done, undoing nothing, as when the
+    // program is killed there.
+    static void abandonNextRunAfterForTest(Step step);
 
 private:
     bool fail(Step step, const QString &what, const QString &detail = QString());
@@ -54,6 +60,20 @@ private:
     Step failedStep_ = Step::None;
     QString failure_;
 };
+
+// What the start found when "Kolvane.mdb" was missing.
+struct TakeBack {
+    enum class Outcome { NothingMissing, FromCopy, FromBackup, NoneIntact, NothingToTake };
+    Outcome outcome = Outcome::NothingMissing;
+    // What was done, for the user and the log; empty when nothing was.
+    QString message;
+};
+
+// At start, before anything opens the call database: when "Kolvane.mdb" is missing but a
+// compaction left "KolvaneNEW.mdb" or "KolvaneOLD.mdb", the first that passes its integrity
+// check becomes "Kolvane.mdb" again, so no empty file is made beside the calls. One that fails
+// is kept as "<name>.damaged", out of the next compaction's way.
+TakeBack TakeBackCallDatabase(const QString &folder);
 
 // Runs a Compaction off the window's thread, so the windows keep working while a large file
 // is copied; finished() comes back on the thread that started it.

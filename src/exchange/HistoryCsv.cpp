@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "exchange/ExportTarget.h"
 #include "platform/AtomicFile.h"
 
 #include <QDir>
@@ -103,32 +104,6 @@ ExportReport Failed(const QString &message) {
     return r;
 }
 
-// Why the export may not be written to `path`: a folder, a missing folder, or the call
-// database itself; nullopt when it may.
-std::optional<QString> RefusedTarget(const db::Database &database, const QString &path, Wording w) {
-    const QFileInfo target(path);
-    if (target.isDir())
-        return Words(w, QStringLiteral("cannot write %1: it is a folder."),
-                     QStringLiteral("%1 はフォルダです。"))
-            .arg(path);
-    const QString folder = target.absolutePath();
-    if (!QFileInfo(folder).isDir())
-        return Words(w, QStringLiteral("cannot write %1: there is no folder %2."),
-                     QStringLiteral("%1 に書き込めません。フォルダ %2 がありません。"))
-            .arg(path, folder);
-    // Written over the call database (or its log), the export would replace the calls it holds.
-    const QString databaseFile = QFileInfo(database.path()).canonicalFilePath();
-    const QString canonicalTarget =
-        target.exists() ? target.canonicalFilePath()
-                        : QDir(QFileInfo(folder).canonicalFilePath()).filePath(target.fileName());
-    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
-        if (!databaseFile.isEmpty() && canonicalTarget == databaseFile + QLatin1String(suffix))
-            return Words(w, QStringLiteral("cannot write %1: it is the call database itself."),
-                         QStringLiteral("%1 は電話帳データベースそのものです。"))
-                .arg(path);
-    return std::nullopt;
-}
-
 // Every call, or the calls named, newest first, as rows of the file; false when a read fails.
 bool WriteCalls(QSqlQuery &q, const QList<int> &historyIds, CsvOut *csv, int *count) {
     bool read = true;
@@ -161,14 +136,15 @@ bool WriteCalls(QSqlQuery &q, const QList<int> &historyIds, CsvOut *csv, int *co
 
 ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &historyIds,
                               const QString &path, Wording w) {
-    if (const std::optional<QString> refusal = RefusedTarget(database, path, w))
-        return Failed(*refusal);
+    const ExportTarget target = CheckExportTarget(path, w, database.path());
+    if (!target.allowed())
+        return Failed(target.refusal);
     if (!database.isOpen())
         return Failed(Words(w, QStringLiteral("cannot read the call history from %1: %2"),
                             QStringLiteral("%1 から着信履歴を読めません：%2"))
                           .arg(database.path(), ProblemText(database.problem())));
 
-    CsvOut csv(path);
+    CsvOut csv(target.writePath);
     if (!csv.ok())
         return Failed(Words(w, QStringLiteral("cannot write %1: %2"),
                             QStringLiteral("%1 に書き込めません：%2"))

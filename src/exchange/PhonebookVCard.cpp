@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Phonebook.h"
+#include "exchange/ExportTarget.h"
 #include "phone/NumberKey.h"
 #include "platform/AtomicFile.h"
 
@@ -146,6 +147,11 @@ bool AddCard(const db::Database &database, const VCardEntry &e, Wording w, Known
 
 ExportReport ExportPhonebookVCard(const db::Database &database, const QString &path, Wording w) {
     ExportReport r;
+    const ExportTarget target = CheckExportTarget(path, w, database.path());
+    if (!target.allowed()) {
+        r.error = target.refusal;
+        return r;
+    }
     if (!database.isOpen()) {
         r.error = Words(w, QStringLiteral("the call database is not open."),
                         QStringLiteral("電話帳のファイルを開けません。"));
@@ -181,7 +187,7 @@ ExportReport ExportPhonebookVCard(const db::Database &database, const QString &p
         entries << e;
     }
     q.finish();
-    if (!WriteFileAtomically(path, WriteVCards(entries))) {
+    if (!WriteFileAtomically(target.writePath, WriteVCards(entries))) {
         r.error = Words(w, QStringLiteral("cannot write %1.").arg(path),
                         QStringLiteral("%1 に書き込めません。").arg(path));
         return r;

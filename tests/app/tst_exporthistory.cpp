@@ -12,6 +12,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -173,6 +175,103 @@ private slots:
         QVERIFY(QFileInfo(dir.filePath("afolder")).isDir());
         QCOMPARE(QDir(folder).entryList(QDir::Files), profileBefore);
         QCOMPARE(hashOf(mdb), before);
+    }
+
+    // Both exports, from the command line, against the program's own files under any name and
+    // against files that are not regular: refused with status 1, nothing changed. A symbolic
+    // link to a file of the user's is followed and stays a link.
+    void targets_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("target"); // "@" is the temporary folder, "P" the profile
+        QTest::addColumn<QString>(
+            "make"); // what is there first: "file", "fifo", "link:T", "hard:T"
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QString h = "--export-history", p = "--export-phonebook";
+        QTest::newRow("vCard over the database") << p << "P/Kolvane.mdb"
+                                                 << "" << 1 << "call database itself";
+        QTest::newRow("CSV over the settings") << h << "P/Kolvane.ini"
+                                               << "file" << 1 << "own file Kolvane.ini";
+        QTest::newRow("CSV as a new settings file") << h << "P/Kolvane.ini"
+                                                    << "" << 1 << "own file Kolvane.ini";
+        QTest::newRow("CSV over the history layout") << h << "@/profile/../profile/Rireki.ini"
+                                                     << "file" << 1 << "own file Rireki.ini";
+        QTest::newRow("vCard over the port file") << p << "P/Kolvane.port"
+                                                  << "file" << 1 << "own file Kolvane.port";
+        QTest::newRow("vCard through a link to the database")
+            << p << "@/link.vcf"
+            << "link:P/Kolvane.mdb" << 1 << "call database itself";
+        QTest::newRow("CSV through a hard link to the backup")
+            << h << "@/hard.csv"
+            << "hard:P/KolvaneOLD.mdb" << 1 << "own file KolvaneOLD.mdb";
+        QTest::newRow("CSV over the log") << h << "P/Kolvane.mdb-wal"
+                                          << "file" << 1 << "call database itself";
+        QTest::newRow("CSV into a FIFO") << h << "@/fifo"
+                                         << "fifo" << 1 << "not a regular file";
+        QTest::newRow("vCard into a device") << p << "/dev/null"
+                                             << "" << 1 << "not a regular file";
+        QTest::newRow("CSV through a link to a file") << h << "@/link.csv"
+                                                      << "link:@/real.csv" << 0 << "";
+        QTest::newRow("vCard through a link to a new file") << p << "@/link.vcf"
+                                                            << "link:@/new.vcf" << 0 << "";
+    }
+    void targets() {
+        QFETCH(QString, option);
+        QFETCH(QString, target);
+        QFETCH(QString, make);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("profile");
+        const auto place = [&](QString t) {
+            return t.replace("P/", folder + "/").replace("@", dir.path());
+        };
+        target = place(target);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(seed(folder + "/Kolvane.mdb", 3));
+        QVERIFY(db::CheckpointDatabase(folder + "/Kolvane.mdb"));
+        QVERIFY(QFile::copy(folder + "/Kolvane.mdb", folder + "/KolvaneOLD.mdb"));
+        QFile(place("@/real.csv")).open(QIODevice::WriteOnly);
+        if (make == "file")
+            QVERIFY(QFile(target).open(QIODevice::WriteOnly));
+        else if (make == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+        else if (make.startsWith("link:"))
+            QVERIFY(QFile::link(place(make.mid(5)), target));
+        else if (make.startsWith("hard:"))
+            QCOMPARE(::link(QFile::encodeName(place(make.mid(5))).constData(),
+                            QFile::encodeName(target).constData()),
+                     0);
+        // The database's own log and index change with any reading; what they hold is checked.
+        const auto ownFiles = [&] {
+            QMap<QString, QByteArray> files;
+            for (const QString &name : QDir(folder).entryList(QDir::Files))
+                if (!name.endsWith("-wal") && !name.endsWith("-shm"))
+                    files[name] = hashOf(folder + "/" + name);
+            return files;
+        };
+        const QMap<QString, QByteArray> before = ownFiles();
+        const QFileInfo targetBefore(target);
+
+        const Run r = kolvane({"--folder", folder, option, target}, dir.filePath("data"));
+        QVERIFY2(r.status == status, qPrintable(r.err));
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        if (status != 0) {
+            QCOMPARE(ownFiles(), before);
+            if (targetBefore.isFile()) {
+                QFile written(target);
+                QVERIFY(written.open(QIODevice::ReadOnly));
+                const QByteArray bytes = written.readAll();
+                QVERIFY(!bytes.contains("日時,時間") && !bytes.contains("BEGIN:VCARD"));
+            }
+            QCOMPARE(QFileInfo(target).isSymLink(), targetBefore.isSymLink());
+            QCOMPARE(QFileInfo(target).isFile(), targetBefore.isFile());
+            return;
+        }
+        // The link stays a link; the file it leads to holds the export.
+        QVERIFY(QFileInfo(target).isSymLink());
+        QVERIFY(QFileInfo(QFileInfo(target).symLinkTarget()).isFile());
+        QVERIFY(QFileInfo(place("@/real.csv")).size() > 0 || option == "--export-phonebook");
     }
 
     void refusesAReadOnlyFolder() {

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -103,7 +104,7 @@ private slots:
         db::Database d(Program::DatabasePath());
         db::RowSet rows = d.openTable(QStringLiteral("着信履歴"));
         QVERIFY(rows.moveFirst());
-        QCOMPARE(rows.field(QStringLiteral("履歴ID")).toInt(), 0);
+        QCOMPARE(rows.field(QStringLiteral("履歴ID")).toInt(), 1);
         QCOMPARE(rows.field(QStringLiteral("日時")).toString(), QStringLiteral("2026/12/08"));
         QCOMPARE(rows.field(QStringLiteral("時間")).toString(), QStringLiteral("9:05:07"));
         QCOMPARE(rows.field(QStringLiteral("電番")).toString(), storedNumber);
@@ -146,7 +147,43 @@ private slots:
         state.changeSettings([](Settings &s) { s.RingFile = QStringLiteral("a.wav"); });
         handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
         QCOMPARE(ring.size(), 1);
-        QCOMPARE(state.call().HistoryId, 2);
+        QCOMPARE(state.call().HistoryId, 3);
+    }
+
+    // The id of a stored call: 1 for the first call of a new history, the next after the
+    // largest otherwise, and never one a deleted call of this run had.
+    void historyIds_data() {
+        QTest::addColumn<QList<int>>("stored"); // ids in the table before the calls
+        QTest::addColumn<bool>("emptiedBetween");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("new history") << QList<int>() << false << QList<int>{1, 2};
+        QTest::newRow("after stored calls") << QList<int>{4, 9} << false << QList<int>{10, 11};
+        QTest::newRow("history emptied") << QList<int>{4} << true << QList<int>{5, 6};
+    }
+    void historyIds() {
+        QFETCH(QList<int>, stored);
+        QFETCH(bool, emptiedBetween);
+        QFETCH(QList<int>, expected);
+        {
+            db::Database d(Program::DatabasePath());
+            QSqlQuery q(d.sqlDatabase());
+            for (int id : stored)
+                QVERIFY(q.exec(QStringLiteral("INSERT INTO 着信履歴 (履歴ID, 日時) VALUES (%1, "
+                                              "'2026/01/01')")
+                                   .arg(id)));
+        }
+        RunState state;
+        CallHandler handler(state);
+        QList<int> ids;
+        for (int i = 0; i < 2; ++i) {
+            handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+            ids << state.call().HistoryId;
+            if (emptiedBetween) {
+                db::Database d(Program::DatabasePath());
+                QVERIFY(QSqlQuery(d.sqlDatabase()).exec(QStringLiteral("DELETE FROM 着信履歴")));
+            }
+        }
+        QCOMPARE(ids, expected);
     }
 
     // The reference phonebook the settings name is indexed on the handler's own: a caller

@@ -19,6 +19,7 @@
 using db::Compaction;
 
 Q_DECLARE_METATYPE(Compaction::Step)
+Q_DECLARE_METATYPE(db::TakeBack::Outcome)
 
 namespace {
 
@@ -107,6 +108,7 @@ private slots:
     }
     void cleanup() {
         Compaction::failNextRunAtForTest(Compaction::Step::None);
+        Compaction::abandonNextRunAfterForTest(Compaction::Step::None);
         dir_.reset();
     }
 
@@ -117,6 +119,9 @@ private slots:
         Compaction c(dir_->path());
         QVERIFY2(c.Run(), qPrintable(c.failure()));
         QCOMPARE(c.failedStep(), Compaction::Step::None);
+        // Nothing beside the file: it alone holds every row.
+        QVERIFY(!QFileInfo::exists(path() + QStringLiteral("-wal")));
+        QVERIFY(!QFileInfo::exists(path() + QStringLiteral("-shm")));
         QVERIFY(!QFileInfo::exists(file("KolvaneNEW.mdb")));
         QCOMPARE(bytesOf(file("KolvaneOLD.mdb")), oldBytes);
         // Deleted rows leave free pages behind; the copy has none.
@@ -216,6 +221,101 @@ private slots:
         QCOMPARE(contentOf(path()), content);
     }
 
+    // Killed at any point of a compaction, the program finds Kolvane.mdb whole at its next start
+    // (nothing to take back), and the next compaction keeps every call.
+    void killedMidwayKeepsEveryCall_data() {
+        QTest::addColumn<Compaction::Step>("after");
+        QTest::newRow("leftovers removed") << Compaction::Step::RemoveLeftovers;
+        QTest::newRow("copy written and checked") << Compaction::Step::CheckCopy;
+        QTest::newRow("backup linked") << Compaction::Step::SetAsideOld;
+        QTest::newRow("copy in place") << Compaction::Step::PutCopyInPlace;
+    }
+    void killedMidwayKeepsEveryCall() {
+        QFETCH(Compaction::Step, after);
+        const Content before = contentOf(path());
+        Compaction::abandonNextRunAfterForTest(after);
+        Compaction killed(dir_->path());
+        killed.Run();
+        QVERIFY(QFileInfo(path()).isFile());
+        QCOMPARE(db::TakeBackCallDatabase(dir_->path()).outcome,
+                 db::TakeBack::Outcome::NothingMissing);
+        QCOMPARE(contentOf(path()), before);
+        Compaction next(dir_->path());
+        QVERIFY2(next.Run(), qPrintable(next.failure()));
+        QCOMPARE(contentOf(path()), before);
+        QCOMPARE(contentOf(file("KolvaneOLD.mdb")), before);
+    }
+
+    // A folder without Kolvane.mdb but with what a cut-short compaction leaves: the first whole
+    // file is taken back (the copy before the backup); a damaged one is kept aside, never
+    // removed, and no empty file is made while a whole one is there.
+    void startTakesTheCallsBack_data() {
+        QTest::addColumn<QString>("copy");
+        QTest::addColumn<QString>("backup");
+        QTest::addColumn<db::TakeBack::Outcome>("outcome");
+        QTest::addColumn<QStringList>("kept");
+        using O = db::TakeBack::Outcome;
+        QTest::newRow("both whole") << "whole"
+                                    << "whole" << O::FromCopy << QStringList();
+        QTest::newRow("copy alone") << "whole"
+                                    << "none" << O::FromCopy << QStringList();
+        QTest::newRow("backup alone") << "none"
+                                      << "whole" << O::FromBackup << QStringList();
+        QTest::newRow("copy damaged")
+            << "junk"
+            << "whole" << O::FromBackup << QStringList{"KolvaneNEW.mdb.damaged"};
+        QTest::newRow("both damaged")
+            << "junk"
+            << "junk" << O::NoneIntact
+            << QStringList{"KolvaneNEW.mdb.damaged", "KolvaneOLD.mdb.damaged"};
+        QTest::newRow("nothing left") << "none"
+                                      << "none" << O::NothingToTake << QStringList();
+    }
+    void startTakesTheCallsBack() {
+        QFETCH(QString, copy);
+        QFETCH(QString, backup);
+        QFETCH(db::TakeBack::Outcome, outcome);
+        QFETCH(QStringList, kept);
+        const Content before = contentOf(path());
+        for (const auto &[state, name] : {std::pair{copy, QStringLiteral("KolvaneNEW.mdb")},
+                                          std::pair{backup, QStringLiteral("KolvaneOLD.mdb")}}) {
+            if (state == QLatin1String("whole"))
+                QVERIFY(QFile::copy(path(), file(name)));
+            else if (state == QLatin1String("junk"))
+                writeJunk(file(name));
+        }
+        QVERIFY(QFile::remove(path()));
+        const db::TakeBack back = db::TakeBackCallDatabase(dir_->path());
+        QCOMPARE(back.outcome, outcome);
+        for (const QString &name : kept)
+            QVERIFY2(QFileInfo::exists(file(name)), qPrintable(name));
+        if (outcome == db::TakeBack::Outcome::FromCopy ||
+            outcome == db::TakeBack::Outcome::FromBackup) {
+            QVERIFY(back.message.contains(outcome == db::TakeBack::Outcome::FromCopy
+                                              ? QStringLiteral("KolvaneNEW.mdb")
+                                              : QStringLiteral("KolvaneOLD.mdb")));
+            QCOMPARE(contentOf(path()), before);
+            Compaction next(dir_->path());
+            QVERIFY2(next.Run(), qPrintable(next.failure()));
+            QCOMPARE(contentOf(path()), before);
+        } else {
+            QVERIFY(!QFileInfo::exists(path()));
+            QCOMPARE(back.message.isEmpty(), kept.isEmpty());
+        }
+    }
+
+    // Leftovers stay while Kolvane.mdb itself fails its check: they may hold the only calls.
+    void leftoversStayBesideADamagedFile() {
+        QVERIFY(QFile::copy(path(), file("KolvaneNEW.mdb")));
+        QVERIFY(QFile::copy(path(), file("KolvaneOLD.mdb")));
+        damage(path());
+        Compaction c(dir_->path());
+        QVERIFY(!c.Run());
+        QCOMPARE(c.failedStep(), Compaction::Step::RemoveLeftovers);
+        QVERIFY(QFileInfo::exists(file("KolvaneNEW.mdb")));
+        QVERIFY(QFileInfo::exists(file("KolvaneOLD.mdb")));
+    }
+
     // A leftover that cannot be removed (a folder of that name) stops before anything else.
     void leftoverThatCannotBeRemoved() {
         QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("KolvaneNEW.mdb/inside")));
@@ -230,14 +330,7 @@ private slots:
 
     // A file damaged inside cannot be copied whole: the copy fails and is removed.
     void damagedFileIsNotReplaced() {
-        {
-            QFile f(path());
-            QVERIFY(f.open(QIODevice::ReadWrite));
-            const qint64 size = f.size();
-            QVERIFY(size > 8 * 4096);
-            f.seek(size / 2 / 4096 * 4096);
-            f.write(QByteArray(4096 * 2, '\xA5'));
-        }
+        damage(path());
         const QByteArray before = bytesOf(path());
         Compaction c(dir_->path());
         QVERIFY(!c.Run());
@@ -295,6 +388,15 @@ private slots:
 private:
     QString file(const QString &name) const { return QDir(dir_->path()).filePath(name); }
     QString path() const { return file(QStringLiteral("Kolvane.mdb")); }
+
+    static void damage(const QString &path) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        const qint64 size = f.size();
+        QVERIFY(size > 8 * 4096);
+        f.seek(size / 2 / 4096 * 4096);
+        f.write(QByteArray(4096 * 2, '\xA5'));
+    }
 
     static void writeJunk(const QString &path) {
         QFile f(path);

@@ -459,6 +459,8 @@ void HistoryWindow::Unload() {
     WriteHistoryLayoutFile(LayoutPath(), layout_);
     // Compaction needs the file closed everywhere.
     model_->release();
+    // The calls go into Kolvane.mdb itself: a copy of the file alone then holds them all.
+    db::CheckpointDatabase(Program::DatabasePath());
 }
 
 void HistoryWindow::closeEvent(QCloseEvent *event) {

@@ -306,6 +306,7 @@ void MainWindow::MainWindowActivation() {
 // --- the call path, as the call handler reports it ---
 
 void MainWindow::ShowCallArriving() {
+    startNotice_.clear();
     // The call lines empty.
     statusLine_->clear();
     numberLine_->clear();
@@ -356,13 +357,20 @@ void MainWindow::ShowIdleStatus(const QString &waiting) {
     palette.setColor(QPalette::WindowText, IdleColour);
     statusLine_->setPalette(palette);
     // A call keeps its red status; the notice replaces the idle line when the display ends.
-    if (state_.callHistoryProblem().isEmpty()) {
+    if (state_.callHistoryProblem().isEmpty() && !startNotice_.isEmpty()) {
+        ShowFitted(statusLine_, startNotice_);
+    } else if (state_.callHistoryProblem().isEmpty()) {
         statusLine_->setText(waiting);
         statusLine_->setToolTip(QString());
     } else {
         ShowFitted(statusLine_, QStringLiteral("着信履歴に記録できません（") +
                                     state_.callHistoryProblem() + QStringLiteral("）"));
     }
+}
+
+void MainWindow::ShowStartNotice(const QString &text) {
+    startNotice_ = text;
+    ShowIdleStatus(QString());
 }
 
 void MainWindow::ShowSettingsFileNotice(bool damaged) {

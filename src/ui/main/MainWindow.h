@@ -31,6 +31,9 @@ public:
     void MainWindowActivation();
     // A Kolvane.ini that did not read at start: said above the set-up panel until applied.
     void ShowSettingsFileNotice(bool damaged);
+    // What the start did to the program's files (a call database taken back): on the status
+    // line while the program waits, until the first call.
+    void ShowStartNotice(const QString &text);
     bool memoPanelOpen() const { return memoPanelOpen_; }
     // The set-up panel (the settings panel alone, on the port) is open.
     bool setupPanelOpen() const;
@@ -132,6 +135,7 @@ private:
     ImageButton *clockModeButtons_[2] = {};
     ImageButton *commandButtons_[MainFaces::CommandCount] = {};
     QLabel *statusLine_ = nullptr;
+    QString startNotice_;
     QLabel *numberLine_ = nullptr;
     QLabel *nameLine_ = nullptr;
     QLabel *addressLine_ = nullptr;

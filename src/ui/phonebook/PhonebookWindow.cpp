@@ -134,6 +134,8 @@ void PhonebookWindow::Unload() {
     historyModel_->clear();
     cursor_.reset();
     connection_.reset();
+    // The edits go into Kolvane.mdb itself: a copy of the file alone then holds them all.
+    db::CheckpointDatabase(Program::DatabasePath());
     emit unloaded();
 }
 

@@ -207,8 +207,8 @@ private slots:
         QCOMPARE(asked.size(), 2);
         QCOMPARE(asked[1].icon, Dialogs::Icon::Exclamation);
         QCOMPARE(asked[1].buttons, Dialogs::Buttons::Ok);
-        QVERIFY(
-            asked[1].text.contains(QStringLiteral("「Kolvane.mdb」の名前を「KolvaneOLD.mdb」")));
+        QVERIFY(asked[1].text.contains(
+            QStringLiteral("「Kolvane.mdb」を「KolvaneOLD.mdb」として残せません")));
         QVERIFY(asked[1].text.contains(QStringLiteral("最適化する前のまま")));
     }
 

@@ -2,13 +2,16 @@
 // where the window stands, and what the close writes.
 #include "app/KolvaneApp.h"
 #include "callerid/CallHandler.h"
+#include "db/Database.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/TestDesktop.h"
 #include "ui/main/MainWindow.h"
+#include "ui/phonebook/PhonebookWindow.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -130,6 +133,71 @@ private slots:
         QVERIFY(app.state().settingsFileFound().isEmpty());
         QCOMPARE(app.state().settings().PortNumber, qint16(4));
         QCOMPARE(app.state().settings().ShowDate, qint16(1));
+    }
+
+    // Calls a cut-short compaction left as KolvaneNEW.mdb come back as Kolvane.mdb, and the
+    // status line says so; no empty file is made beside them.
+    void startTakesBackTheCallsOfACompaction() {
+        {
+            db::Database d(desktop_->file(QStringLiteral("Kolvane.mdb")));
+            QVERIFY(d.isOpen());
+            QSqlQuery q(d.sqlDatabase());
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO 着信履歴 (履歴ID, 日時, 電番) VALUES "
+                                          "(7, '2026/01/02', '0312345678')")));
+        }
+        QVERIFY(db::CheckpointDatabase(desktop_->file(QStringLiteral("Kolvane.mdb"))));
+        QVERIFY(QFile::rename(desktop_->file(QStringLiteral("Kolvane.mdb")),
+                              desktop_->file(QStringLiteral("KolvaneNEW.mdb"))));
+        KolvaneApp app;
+        auto *status = app.mainWindow()->findChild<QLabel *>(QStringLiteral("Label5"));
+        QVERIFY(status);
+        QVERIFY2(status->toolTip().contains(QStringLiteral("KolvaneNEW.mdb")),
+                 qPrintable(status->toolTip()));
+        QVERIFY(!QFileInfo::exists(desktop_->file(QStringLiteral("KolvaneNEW.mdb"))));
+        db::Database d(desktop_->file(QStringLiteral("Kolvane.mdb")));
+        QSqlQuery q(d.sqlDatabase());
+        QVERIFY(q.exec(QStringLiteral("SELECT 電番 FROM 着信履歴 WHERE 履歴ID = 7")) && q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("0312345678"));
+    }
+
+    // After the program ends, and after the history or phonebook window lets go of the file,
+    // Kolvane.mdb alone holds every call: no log is left beside it.
+    void closeLeavesOneFile_data() {
+        QTest::addColumn<QString>("closing");
+        QTest::newRow("the program") << "program";
+        QTest::newRow("the history window") << "history";
+        QTest::newRow("the phonebook window") << "phonebook";
+    }
+    void closeLeavesOneFile() {
+        QFETCH(QString, closing);
+        const QString mdb = desktop_->file(QStringLiteral("Kolvane.mdb"));
+        {
+            KolvaneApp app;
+            app.callHandler().HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
+            QVERIFY(QFileInfo(mdb + QStringLiteral("-wal")).size() > 0);
+            if (closing != QLatin1String("program")) {
+                emit app.mainWindow()->commandRequested(closing == QLatin1String("history")
+                                                            ? MainFaces::History
+                                                            : MainFaces::Phonebook);
+                QWidget *window = closing == QLatin1String("history")
+                                      ? static_cast<QWidget *>(app.historyWindow())
+                                      : static_cast<QWidget *>(app.phonebookWindow());
+                QVERIFY(window);
+                window->close();
+                QVERIFY(!QFileInfo::exists(mdb + QStringLiteral("-wal")));
+                QVERIFY(!QFileInfo::exists(mdb + QStringLiteral("-shm")));
+            }
+            app.mainWindow()->close();
+        }
+        QVERIFY(!QFileInfo::exists(mdb + QStringLiteral("-wal")));
+        QVERIFY(!QFileInfo::exists(mdb + QStringLiteral("-shm")));
+        // A copy of the one file holds the call.
+        const QString copy = desktop_->file(QStringLiteral("copy.mdb"));
+        QVERIFY(QFile::copy(mdb, copy));
+        db::Database d(copy);
+        QSqlQuery q(d.sqlDatabase());
+        QVERIFY(q.exec(QStringLiteral("SELECT 電番 FROM 着信履歴")) && q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("0312345678"));
     }
 
 private:
