@@ -88,7 +88,7 @@ QString dataTag(const QString &extra) {
 // Kolvane.mdb made by the program itself, then filled in one transaction: 50 000 entries
 // with two numbers each (inserted in a scattered order, as years of registration leave
 // them) and a million calls, two thirds of them from known numbers.
-bool buildCallDatabase(const QString &path) {
+bool buildCallDatabase(const QString &path, int historyRows) {
     const QString partial = path + QStringLiteral(".part");
     QFile::remove(partial);
     QFile::remove(partial + QStringLiteral("-wal"));
@@ -137,16 +137,20 @@ bool buildCallDatabase(const QString &path) {
     return QFile::rename(partial, path);
 }
 
-QString CallDatabaseSeed(const QString &dataDir) {
-    const QString seed =
-        QDir(dataDir).filePath(QStringLiteral("Kolvane-%1.mdb").arg(dataTag(QStringLiteral("v1"))));
+QString CallDatabaseSeed(const QString &dataDir, int historyRows) {
+    const QString seed = QDir(dataDir).filePath(
+        historyRows == ::historyRows
+            ? QStringLiteral("Kolvane-%1.mdb").arg(dataTag(QStringLiteral("v1")))
+            : QStringLiteral("Kolvane-%1-%2.mdb")
+                  .arg(dataTag(QStringLiteral("v1")))
+                  .arg(historyRows));
     if (!QFile::exists(seed)) {
         out << "Building " << seed << " (" << phonebookNumbers << " numbers, " << historyRows
             << " calls) ...";
         out.flush();
         QElapsedTimer t;
         t.start();
-        if (!buildCallDatabase(seed)) {
+        if (!buildCallDatabase(seed, historyRows)) {
             out << " failed\n";
             return QString();
         }
@@ -155,15 +159,52 @@ QString CallDatabaseSeed(const QString &dataDir) {
     return seed;
 }
 
-bool ParseBenchArguments(const QStringList &args, QString &dataDir, int &calls) {
+bool FillHistory(const QString &path, int rows) {
+    QElapsedTimer t;
+    t.start();
+    db::Database d(path);
+    QSqlDatabase s = d.sqlDatabase();
+    if (!d.isOpen() || !s.transaction())
+        return false;
+    QSqlQuery q(s);
+    const bool ok =
+        q.prepare(QStringLiteral(
+            "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c LIMIT :rows) "
+            "INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, 着信者ID) "
+            "SELECT b + x, printf('%04d/%02d/%02d', 2000 + x / 70000, x / 6000 % 12 + 1, "
+            "x / 200 % 28 + 1), printf('%02d:%02d:%02d', x / 3600 % 24, x / 60 % 60, x % 60), "
+            "'03' || (10000000 + x % 9000000), '利用者' || (x % 50000), "
+            "'東京都千代田区千代田' || (x % 50000) || '番地', 0 "
+            "FROM c, (SELECT COALESCE(MAX(履歴ID), 0) AS b FROM 着信履歴)")) &&
+        (q.bindValue(QStringLiteral(":rows"), rows), q.exec());
+    if (!ok) {
+        out << "SQL failed: " << q.lastError().text() << "\n";
+        s.rollback();
+        return false;
+    }
+    q.finish();
+    if (!s.commit())
+        return false;
+    if (t.elapsed() > 1000)
+        out << "  (" << rows << " calls generated in " << t.elapsed() << " ms)\n";
+    return true;
+}
+
+bool ParseBenchArguments(const QStringList &args, QString &dataDir, int &calls, QList<int> *rows) {
     for (int i = 1; i < args.size(); ++i) {
+        if (rows && args[i] == QLatin1String("--rows") && i + 1 < args.size()) {
+            rows->clear();
+            for (const QString &n : args[++i].split(QLatin1Char(',')))
+                rows->append(std::max(0, n.toInt()));
+            continue;
+        }
         if (args[i] == QLatin1String("--data") && i + 1 < args.size()) {
             dataDir = args[++i];
         } else if (args[i] == QLatin1String("--calls") && i + 1 < args.size()) {
             calls = std::max(1, args[++i].toInt());
         } else {
-            out << "usage: " << QFileInfo(args.value(0)).fileName()
-                << " [--data DIR] [--calls N]\n";
+            out << "usage: " << QFileInfo(args.value(0)).fileName() << " [--data DIR] [--calls N]"
+                << (rows ? " [--rows N,N,...]" : "") << "\n";
             return false;
         }
     }

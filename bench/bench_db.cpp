@@ -209,6 +209,45 @@ bool benchCallDatabase(const QString &dataDir, int calls) {
     return ok;
 }
 
+// The whole call as the program does it (the call handler from the caller field on, half
+// known numbers) at each size of the history, on a fresh copy of a generated file.
+bool benchCallSizes(const QString &dataDir, int calls, const QList<int> &sizes) {
+    printHeader(QStringLiteral("Whole call by the call handler, by history size (%1 numbers)")
+                    .arg(phonebookNumbers));
+    bool ok = true;
+    for (const int rows : sizes) {
+        const QString seed = CallDatabaseSeed(dataDir, rows);
+        QTemporaryDir work(QDir(dataDir).filePath(QStringLiteral("run-XXXXXX")));
+        const QString path = work.filePath(QStringLiteral("Kolvane.mdb"));
+        if (seed.isEmpty() || !work.isValid() || !QFile::copy(seed, path))
+            return false;
+        Program::AppFolder = work.path();
+        RunState state;
+        CallHandler handler(state);
+        Figures handled;
+        int wrong = 0;
+        // One call first: the first opening of a run reads the file through.
+        handler.ReceiveGate();
+        handler.HandleIncomingCall(unknownNumber(1), QDateTime::currentDateTime());
+        for (int n = 0; n < calls; ++n) {
+            const int i = int((qint64(n) * 7919 + 54321) % phonebookNumbers);
+            const QString number = n % 2 == 0 ? phonebookNumber(i) : unknownNumber(i);
+            QElapsedTimer t;
+            t.start();
+            handler.ReceiveGate();
+            handler.HandleIncomingCall(number, QDateTime::currentDateTime());
+            handled.add(t.nsecsElapsed());
+            if ((state.call().CallerId != 0) != (n % 2 == 0) ||
+                !state.callHistoryProblem().isEmpty())
+                ++wrong;
+        }
+        printRow(QStringLiteral("%1 history rows").arg(rows), handled,
+                 wrong ? QStringLiteral("WRONG %1").arg(wrong) : QString());
+        ok = ok && wrong == 0;
+    }
+    return ok;
+}
+
 // A file made before number keys whose numbers were all typed with hyphens ("03-1000-0000"):
 // what its first opening costs (every number given its key), then calls reported by the TA as
 // digits, which only the key finds.
@@ -447,7 +486,8 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QString dataDir = QStringLiteral(KOLVANE_BENCH_DATA_DIR);
     int calls = 50;
-    if (!ParseBenchArguments(app.arguments(), dataDir, calls))
+    QList<int> sizes{10000, 1000000};
+    if (!ParseBenchArguments(app.arguments(), dataDir, calls, &sizes))
         return 2;
     if (!QDir().mkpath(dataDir)) {
         out << "cannot make " << dataDir << "\n";
@@ -456,7 +496,10 @@ int main(int argc, char **argv) {
     out << "bench_db: " << calls << " calls per case; data in " << dataDir << "\n";
     QElapsedTimer total;
     total.start();
-    const bool callOk = benchCallDatabase(dataDir, calls);
+    const bool sizesOk = benchCallSizes(dataDir, calls, sizes);
+    if (qEnvironmentVariableIsSet("KOLVANE_BENCH_ONLY_SIZES"))
+        return sizesOk ? 0 : 1;
+    const bool callOk = benchCallDatabase(dataDir, calls) && sizesOk;
     const bool typedOk = benchTypedNumbers(dataDir, calls);
     const bool refOk = benchReferences(dataDir, calls);
     out << "\nbench_db: " << total.elapsed() / 1000.0 << " s\n";

@@ -1,6 +1,7 @@
 #include "callerid/CallHandler.h"
 
 #include "callerid/CallReport.h"
+#include "db/CallStatements.h"
 #include "db/Database.h"
 #include "platform/Clock.h"
 #include "platform/DiagnosticLog.h"
@@ -15,6 +16,9 @@ CallHandler::CallHandler(RunState &state, QObject *parent) : QObject(parent), st
     const auto follow = [this] { referenceIndex_.setSource(ReferenceSourceOf(state_.settings())); };
     connect(&state_, &RunState::settingsChanged, this, follow);
     follow();
+    // Compaction copies and replaces the file: it must be closed everywhere first. The next
+    // call opens the new file.
+    connect(&state_, &RunState::compactionStarting, this, [this] { connection_.close(); });
 }
 
 bool CallHandler::ReceiveGate() {
@@ -62,16 +66,25 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
     // The window comes out and shows the call arriving.
     emit callArriving(call);
 
-    // One connection for the call's lookup and its history row.
-    db::Database database(Program::DatabasePath());
+    // The handler's own connection, kept from call to call; the call's work in one
+    // transaction, the row stored before the window shows the caller.
+    db::CallStatements *statements = connection_.use(Program::DatabasePath());
+    const bool inTransaction = statements && statements->begin();
     // A reason letter is shown as its text and not looked up.
     if (!ReasonText(call.Number)) {
         // Own phonebook first; the reference phonebook fills what is still empty.
-        LookUpOwnPhonebook(database, call);
+        if (statements)
+            LookUpOwnPhonebook(*statements, call);
         LookUpReferencePhonebook(state_.settings(), call, &referenceIndex_);
     }
-    // The call lines.
     const CallDisplay display = DescribeCall(call);
+    bool stored = statements && AppendHistoryRow(*statements, call, display);
+    if (inTransaction && stored)
+        stored = statements->commit();
+    else if (inTransaction)
+        statements->rollback();
+
+    // The call lines.
     emit callerShown(display);
 
     // The ring
@@ -80,19 +93,18 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
         emit ringRequested(settings.RingFile);
 
     // The history row; an open history window shows it.
-    if (AppendHistoryRow(database, call, display)) {
+    if (stored) {
         state_.announceHistoryWritable(QString());
         state_.announceHistoryChanged();
     } else {
         // An open file that refuses the row is held by another program (or its folder
         // refuses the log); a file that did not open says why itself.
-        const QString reason =
-            db::ProblemText(database.isOpen() ? db::Database::Problem::Busy : database.problem());
+        const QString reason = db::ProblemText(connection_.isOpen() ? db::Database::Problem::Busy
+                                                                    : connection_.problem());
         DiagnosticLog::failure(QStringLiteral("call not stored"),
-                               database.path() + QStringLiteral(": ") + reason);
+                               connection_.path() + QStringLiteral(": ") + reason);
         state_.announceHistoryWritable(reason);
     }
-    database.close();
 
     // The display timers.
     emit callHandled(call);

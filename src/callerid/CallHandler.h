@@ -1,6 +1,7 @@
 #pragma once
 
 #include "callerid/CallLookup.h"
+#include "db/CallStatements.h"
 #include "db/ReferenceIndex.h"
 
 #include <QObject>
@@ -49,4 +50,5 @@ private:
 
     RunState &state_;
     ReferenceIndex referenceIndex_;
+    db::CallConnection connection_;
 };

@@ -1,6 +1,7 @@
 #include "callerid/CallLookup.h"
 
 #include "callerid/CallReport.h"
+#include "db/CallStatements.h"
 #include "db/Database.h"
 #include "db/ReferenceDatabase.h"
 #include "db/ReferenceIndex.h"
@@ -21,26 +22,23 @@ QString CallerNumberOfField(const QString &field) {
     return field.left(end);
 }
 
-void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call) {
-    if (!database.isOpen())
+void LookUpOwnPhonebook(db::CallStatements &statements, IncomingCall &call) {
+    const std::optional<db::NumberFound> number = statements.findNumber(call.Number);
+    if (!number)
         return;
-    db::Query byNumber = database.storedQuery(QStringLiteral("TELNOsach"));
-    byNumber.setParameter(QStringLiteral("TelNo"), call.Number);
-    db::RowSet numbers = byNumber.openRows();
-    if (!numbers.moveFirst())
+    call.CallerId = number->entryId;
+    call.NumberRemark = number->remark;
+    const std::optional<db::EntryFound> entry = statements.findEntry(call.CallerId);
+    if (!entry)
         return;
-    call.CallerId = numbers.field(QStringLiteral("IDsub")).toInt();
-    call.NumberRemark = numbers.field(QStringLiteral("摘要")).toString();
-    numbers.close();
+    call.CallerName = entry->name;
+    call.CallerAddress = entry->address;
+    call.CallerZip = entry->zip;
+}
 
-    db::Query entry = database.storedQuery(QStringLiteral("VALsach"));
-    entry.setParameter(QStringLiteral("IDs"), call.CallerId);
-    db::RowSet entries = entry.openRows();
-    if (!entries.moveFirst())
-        return;
-    call.CallerName = entries.field(QStringLiteral("氏名")).toString();
-    call.CallerAddress = entries.field(QStringLiteral("住所")).toString();
-    call.CallerZip = entries.field(QStringLiteral("郵便番号")).toString();
+void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call) {
+    db::CallStatements statements(database);
+    LookUpOwnPhonebook(statements, call);
 }
 
 ReferenceSource ReferenceSourceOf(const Settings &settings) {
@@ -100,31 +98,28 @@ CallDisplay DescribeCall(const IncomingCall &call) {
     return display;
 }
 
+bool AppendHistoryRow(db::CallStatements &statements, IncomingCall &call,
+                      const CallDisplay &display) {
+    // Ids start at 1 (a row 0 could never take a memo). An empty table has no largest id: the
+    // next after the last call's, so a memo still open on a deleted call never lands here.
+    const std::optional<qint32> largest = statements.largestHistoryId();
+    call.HistoryId = largest ? *largest + 1 : qMax(call.HistoryId, 0) + 1;
+    db::HistoryRecord row;
+    row.id = call.HistoryId;
+    row.date = call.CallDate;
+    row.time = call.CallTime;
+    row.number = IsNumeric(call.Number) ? call.Number : display.NumberLine;
+    row.name = display.NameLine;
+    row.address = display.AddressLine;
+    row.zip = call.CallerZip;
+    row.callerId = call.CallerId;
+    return statements.appendHistory(row);
+}
+
 bool AppendHistoryRow(const db::Database &database, IncomingCall &call,
                       const CallDisplay &display) {
     if (!database.isOpen())
         return false;
-    db::RowSet largest = database.storedQuery(QStringLiteral("Q_履歴の最大")).openRows();
-    const QVariant maximum = largest.field(QStringLiteral("履歴IDの最大"));
-    // Ids start at 1 (a row 0 could never take a memo). An empty table has no largest id: the
-    // next after the last call's, so a memo still open on a deleted call never lands here.
-    call.HistoryId = maximum.isNull() ? qMax(call.HistoryId, 0) + 1 : maximum.toInt() + 1;
-    largest.close();
-
-    db::RowSet history = database.openTable(QStringLiteral("着信履歴"));
-    if (!history.addNew())
-        return false;
-    history.setField(QStringLiteral("履歴ID"), call.HistoryId);
-    history.setField(QStringLiteral("日時"), call.CallDate);
-    history.setField(QStringLiteral("時間"), call.CallTime);
-    history.setField(QStringLiteral("電番"),
-                     IsNumeric(call.Number) ? call.Number : display.NumberLine);
-    if (!display.NameLine.isEmpty())
-        history.setField(QStringLiteral("氏名"), display.NameLine);
-    if (!display.AddressLine.isEmpty())
-        history.setField(QStringLiteral("住所"), display.AddressLine);
-    if (!call.CallerZip.isEmpty())
-        history.setField(QStringLiteral("郵便番号"), call.CallerZip);
-    history.setField(QStringLiteral("着信者ID"), call.CallerId);
-    return history.update();
+    db::CallStatements statements(database);
+    return AppendHistoryRow(statements, call, display);
 }

@@ -7,7 +7,8 @@ struct ReferenceSource;
 class ReferenceIndex;
 namespace db {
 class Database;
-}
+class CallStatements;
+} // namespace db
 
 // The database half of a call report: who the caller is, and the history row that records
 // the call. The main window keeps the display; these only read and write the files, so every
@@ -22,6 +23,8 @@ QString CallerNumberOfField(const QString &field);
 // TELNOsach for call.Number, then VALsach for the entry found: CallerId, NumberRemark,
 // CallerName, CallerAddress, CallerZip. A number not in the phonebook leaves them as they are.
 void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call);
+// The same on statements kept from call to call (the call handler's connection).
+void LookUpOwnPhonebook(db::CallStatements &statements, IncomingCall &call);
 
 // The reference phonebook of the settings, when enabled: fills the name, address and postal
 // code that are still empty. By the index when it is built for the settings' file as it is
@@ -52,3 +55,5 @@ CallDisplay DescribeCall(const IncomingCall &call);
 // shown; name, address and postal code as shown, only when not empty. Sets call.HistoryId.
 // False when the row could not be stored.
 bool AppendHistoryRow(const db::Database &database, IncomingCall &call, const CallDisplay &display);
+bool AppendHistoryRow(db::CallStatements &statements, IncomingCall &call,
+                      const CallDisplay &display);

@@ -285,6 +285,10 @@ bool Compaction::WriteCompactedCopy() {
     QString detail;
     if (Injected(Step::CheckCopy) || !IntegrityOk(copy.database(), &detail))
         return fail(Step::CheckCopy, badCopy, detail);
+    // The number of calls the file keeps leaves compaction equal to the rows, whatever an
+    // outside tool did to it (a file without the count has no such table: nothing is done).
+    QSqlQuery(copy.database())
+        .exec(QStringLiteral("UPDATE 着信履歴件数 SET 件数 = (SELECT COUNT(*) FROM 着信履歴)"));
     // The copy is written with a rollback journal; it takes the file's journal back.
     if (original.journalMode == QLatin1String("wal")) {
         QSqlQuery q(copy.database());

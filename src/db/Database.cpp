@@ -72,7 +72,13 @@ bool CreateTables(QSqlDatabase &d, QSqlQuery &q) {
 
 } // namespace
 
-Database::Database(const QString &path) : path_(path) {
+Database::Database(const QString &path) : Database(path, false) {}
+
+Database::Problem Database::Judge(const QString &path) {
+    return Database(path, true).problem();
+}
+
+Database::Database(const QString &path, bool judgeOnly) : path_(path) {
     connection_ = NextConnectionName();
     const QFileInfo info(path);
     const QString absolute = info.absoluteFilePath();
@@ -102,6 +108,14 @@ Database::Database(const QString &path) : path_(path) {
         // The tables go into the file itself, where the next opening looks for them.
         q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
     }
+    // Judged only: ours and writable, nothing read through and nothing changed.
+    if (judgeOnly) {
+        if (!IsKolvaneDatabase(d))
+            problem_ = Problem::NotOurs;
+        q.finish();
+        CloseConnection(d, absolute);
+        return;
+    }
     if (!IsKolvaneDatabase(d) || (!fresh && !KnownIntact(absolute) && !IsIntact(d))) {
         problem_ = IsKolvaneDatabase(d) ? Problem::Damaged : Problem::NotOurs;
         ForgetIntact(absolute);
@@ -112,6 +126,7 @@ Database::Database(const QString &path) : path_(path) {
     RememberIntact(absolute);
     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     numberKeys_ = NumberKeysInPlace(d) || GiveNumberKeys(d);
+    historyCount_ = HistoryCountInPlace(d) || GiveHistoryCount(d);
     // A committed call then costs no sync of the disk and survives a crash of the program;
     // the log is synced when it is folded into the file (every 1000 pages).
     if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() &&

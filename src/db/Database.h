@@ -85,10 +85,18 @@ public:
     // made before number keys gets them when it is first opened; one that cannot be changed
     // then finds numbers only as written.
     bool hasNumberKeys() const { return open_ && numberKeys_; }
+    // Whether the file keeps the number of calls (着信履歴件数, kept by its triggers). A file
+    // made before it gets it when it is first opened; one that cannot be changed then has its
+    // calls counted.
+    bool hasHistoryCount() const { return open_ && historyCount_; }
 
     // Why the file cannot be used, when it cannot.
     enum class Problem { None, NotWritable, NotOurs, Damaged, Busy };
     Problem problem() const { return problem_; }
+    // Why the file cannot be used, told without reading it through (a moment at any size):
+    // a foreign or unwritable file at once; damage inside only by an opening (the first of a
+    // run reads the whole file). A missing file is made, as an opening makes it.
+    static Problem Judge(const QString &path);
     QString path() const { return path_; }
     // The connection, for the models of windows that stay open (QSqlQueryModel); release
     // every model on it before this object goes.
@@ -103,10 +111,12 @@ public:
     void close();
 
 private:
+    Database(const QString &path, bool judgeOnly);
     QString path_;
     QString connection_;
     bool open_ = false;
     bool numberKeys_ = false;
+    bool historyCount_ = false;
     Problem problem_ = Problem::None;
 };
 

@@ -118,6 +118,60 @@ bool GiveNumberKeys(QSqlDatabase &d) {
     return ok && NumberKeysInPlace(d);
 }
 
+namespace {
+
+// Whether every one of the statements is in the file's schema as written.
+bool StatementsInPlace(const QSqlDatabase &d, const QString &table, const QStringList &statements) {
+    QSqlQuery q(d);
+    if (!q.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE tbl_name = ?")))
+        return false;
+    q.addBindValue(table);
+    if (!q.exec())
+        return false;
+    QStringList present;
+    while (q.next())
+        present << q.value(0).toString();
+    for (const QString &statement : statements)
+        if (!present.contains(statement))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool HistoryCountInPlace(const QSqlDatabase &d) {
+    const QStringList statements = schema::historyCountStatements();
+    // The table's own statement, then the triggers (which belong to 着信履歴).
+    if (!StatementsInPlace(d, QStringLiteral("着信履歴件数"), statements.mid(0, 1)) ||
+        !StatementsInPlace(d, QStringLiteral("着信履歴"), statements.mid(1)))
+        return false;
+    QSqlQuery q(d);
+    return q.exec(QStringLiteral("SELECT COUNT(*) FROM 着信履歴件数")) && q.next() &&
+           q.value(0).toInt() == 1;
+}
+
+bool GiveHistoryCount(QSqlDatabase &d) {
+    QSqlQuery q(d);
+    // Another writer is not waited for long: this may be a call being looked up.
+    q.exec(QStringLiteral("PRAGMA busy_timeout = 250"));
+    bool ok = d.transaction();
+    for (const char *drop :
+         {"DROP TRIGGER IF EXISTS 着信履歴件数_追加", "DROP TRIGGER IF EXISTS 着信履歴件数_削除",
+          "DROP TABLE IF EXISTS 着信履歴件数"})
+        ok = ok && q.exec(QString::fromUtf8(drop));
+    const QStringList statements = schema::historyCountStatements();
+    ok = ok && q.exec(statements.first()) &&
+         q.exec(QStringLiteral("INSERT INTO 着信履歴件数 (件数) SELECT COUNT(*) FROM 着信履歴"));
+    for (const QString &statement : statements.mid(1))
+        ok = ok && q.exec(statement);
+    q.finish();
+    ok = ok && d.commit();
+    if (!ok)
+        d.rollback();
+    q.exec(QStringLiteral("PRAGMA busy_timeout = 2000"));
+    return ok && HistoryCountInPlace(d);
+}
+
 // Whether closing the connection may fold the log into the file (SQLite does so when the last
 // connection to a file closes). That costs two syncs of the disk; the call path must not pay
 // them for every call, and a file not judged sound must not be written. Only through the very

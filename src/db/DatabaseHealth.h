@@ -27,6 +27,12 @@ bool NumberKeysInPlace(const QSqlDatabase &d);
 // Gives a file made before number keys (or with other ones) the keys, all or nothing.
 bool GiveNumberKeys(QSqlDatabase &d);
 
+// Whether 着信履歴件数 is there with its one row and its triggers as this program makes them.
+bool HistoryCountInPlace(const QSqlDatabase &d);
+// Gives a file made before the kept count (or with another one) the table, its row (the
+// calls counted once) and its triggers, all or nothing.
+bool GiveHistoryCount(QSqlDatabase &d);
+
 // Whether closing the connection may fold the log into the file; false when it cannot be set.
 bool FoldLogOnClose(const QSqlDatabase &d, bool fold);
 // Closes one of our connections, folding the log in when it is empty or long.

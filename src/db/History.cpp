@@ -1,6 +1,7 @@
 #include "db/History.h"
 
 #include "db/Database.h"
+#include "db/Schema.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -71,8 +72,11 @@ void HistoryList::refresh() {
         return;
     QSqlQuery q(db_->sqlDatabase());
     q.setForwardOnly(true);
-    if (q.exec(QStringLiteral("SELECT COUNT(*) FROM 着信履歴")) && q.next())
-        count_ = q.value(0).toInt();
+    // The count the file keeps costs one row; only a file without it is counted through.
+    if (q.exec(db_->hasHistoryCount() ? schema::historyCountSql()
+                                      : QStringLiteral("SELECT COUNT(*) FROM 着信履歴")) &&
+        q.next())
+        count_ = std::max(0, q.value(0).toInt());
 }
 
 const HistoryRow *HistoryList::row(int index) {

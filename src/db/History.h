@@ -37,7 +37,7 @@ public:
 
     bool isOpen() const;
     // Counts the calls again and forgets every page read: the next rows asked for are read
-    // anew. Costs a count, never a read of the whole table.
+    // anew. Reads the count the file keeps (a file without it is counted through).
     void refresh();
     int rowCount() const { return count_; }
     // The row at `index` (0 = newest); null when out of range or unreadable.

@@ -28,7 +28,25 @@ QStringList createStatements() {
                QStringLiteral("CREATE INDEX 電話番号_IDsub ON 電話番号(IDsub)"),
                QStringLiteral("CREATE INDEX 着信履歴_着信者ID ON 着信履歴(着信者ID)"),
            } +
-           numberKeyStatements();
+           numberKeyStatements() + historyCountStatements() +
+           QStringList{QStringLiteral("INSERT INTO 着信履歴件数 (件数) VALUES (0)")};
+}
+
+QStringList historyCountStatements() {
+    // The number of calls, kept by the file itself as rows come and go: the history window
+    // sizes its list from it instead of counting the whole table. Compared with the file's
+    // own on every opening, like the number key's.
+    return QStringList{
+        QStringLiteral("CREATE TABLE 着信履歴件数 (件数 INTEGER NOT NULL)"),
+        QStringLiteral("CREATE TRIGGER 着信履歴件数_追加 AFTER INSERT ON 着信履歴 "
+                       "BEGIN UPDATE 着信履歴件数 SET 件数 = 件数 + 1; END"),
+        QStringLiteral("CREATE TRIGGER 着信履歴件数_削除 AFTER DELETE ON 着信履歴 "
+                       "BEGIN UPDATE 着信履歴件数 SET 件数 = 件数 - 1; END"),
+    };
+}
+
+QString historyCountSql() {
+    return QStringLiteral("SELECT 件数 FROM 着信履歴件数");
 }
 
 QString numberKeySql(const QString &operand) {

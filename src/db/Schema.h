@@ -25,6 +25,12 @@ QStringList numberKeyStatements();
 // Sets 電番キー of every number row whose key is missing or stale.
 QString numberKeyFillSql();
 
+// The one-row table 着信履歴件数 and the triggers that keep its 件数 the number of 着信履歴
+// rows on every insert and delete (part of createStatements(), with its row).
+QStringList historyCountStatements();
+// The number of calls as the table keeps it.
+QString historyCountSql();
+
 // Tables every Kolvane database holds, with the fields the program reads and writes in
 // column order (電話番号 also holds 電番キー, which only the database itself writes).
 QStringList tableNames();

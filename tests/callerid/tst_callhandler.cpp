@@ -1,6 +1,7 @@
 // The call handler alone, without a window: a caller field and a database in, the display
 // texts, the ring and the history row out, in the order the main window shows them.
 #include "callerid/CallHandler.h"
+#include "db/Compaction.h"
 #include "db/Database.h"
 #include "runstate/RunState.h"
 #include "settings/Program.h"
@@ -114,6 +115,58 @@ private slots:
         if (field.startsWith(QLatin1String("0471234567")))
             QCOMPARE(state.call().CallerId, yamada);
         QVERIFY(!rows.moveNext());
+    }
+
+    // The handler keeps its connection from call to call, lets the file go for compaction and
+    // stores the next call in the compacted file; a file put in place of the one it had
+    // open (removed, or brought back from elsewhere) gets the next call too.
+    void keptConnectionFollowsTheFile_data() {
+        QTest::addColumn<QString>("between");
+        QTest::newRow("compaction") << "compaction";
+        QTest::newRow("file removed") << "removed";
+        QTest::newRow("file replaced") << "replaced";
+    }
+
+    void keptConnectionFollowsTheFile() {
+        QFETCH(QString, between);
+        const QString path = Program::DatabasePath();
+        RunState state;
+        CallHandler handler(state);
+        const QDateTime when(QDate(2026, 12, 8), QTime(9, 5, 7));
+        QVERIFY(handler.ReceiveGate());
+        handler.HandleIncomingCall(QStringLiteral("0471111111"), when);
+        QVERIFY(state.callHistoryProblem().isEmpty());
+        if (between == QLatin1String("compaction")) {
+            state.announceCompactionStarting();
+            db::Compaction compaction(Program::AppFolder);
+            QVERIFY2(compaction.Run(), qPrintable(compaction.failure()));
+            state.announceCompactionFinished();
+        } else {
+            const QString other = path + QStringLiteral(".other");
+            {
+                db::Database elsewhere(other);
+                QVERIFY(elsewhere.isOpen());
+            }
+            QVERIFY(db::CheckpointDatabase(other));
+            for (const char *side : {"", "-wal", "-shm"})
+                QFile::remove(path + QLatin1String(side));
+            if (between == QLatin1String("replaced"))
+                QVERIFY(QFile::rename(other, path));
+        }
+        QVERIFY(handler.ReceiveGate());
+        handler.HandleIncomingCall(QStringLiteral("0472222222"), when);
+        QVERIFY(state.callHistoryProblem().isEmpty());
+
+        db::Database d(path);
+        QSqlQuery q(d.sqlDatabase());
+        QVERIFY(q.exec(QStringLiteral("SELECT 電番 FROM 着信履歴 ORDER BY 履歴ID")));
+        QStringList numbers;
+        while (q.next())
+            numbers << q.value(0).toString();
+        const QStringList expected = between == QLatin1String("compaction")
+                                         ? QStringList{"0471111111", "0472222222"}
+                                         : QStringList{"0472222222"};
+        QCOMPARE(numbers, expected);
     }
 
     // The gate clears the last caller's details, and holds the call back during compaction.

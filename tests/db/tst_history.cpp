@@ -1,4 +1,5 @@
 // The history list read a page at a time, memos through Q_履歴メモ, and the deletes.
+#include "db/Compaction.h"
 #include "db/Database.h"
 #include "db/History.h"
 #include "db/Schema.h"
@@ -189,6 +190,62 @@ private slots:
         QVERIFY(!db::ReadCallMemo(d, 2));
         QVERIFY(!db::WriteCallMemo(d, 2, QStringLiteral("x")));
         QCOMPARE(idsBySelect(d), QVector<int>{1});
+    }
+
+    // The count the file keeps equals COUNT(*) after every way rows come and go, in a file
+    // made with it and in one made before it (given the count at its first opening).
+    void keptCountIsTheRowCount_data() {
+        QTest::addColumn<bool>("older");
+        QTest::addColumn<QString>("change");
+        for (const bool older : {false, true}) {
+            const char *file = older ? "older file, " : "";
+            for (const char *change : {"added", "one deleted", "all deleted", "compacted"})
+                QTest::newRow(qPrintable(QString::fromLatin1(file) + QLatin1String(change)))
+                    << older << QString::fromLatin1(change);
+        }
+    }
+
+    void keptCountIsTheRowCount() {
+        QFETCH(bool, older);
+        QFETCH(QString, change);
+        {
+            db::Database d(path_);
+            QVERIFY(d.hasHistoryCount());
+            addCalls(d, {3, 5, 8, 13, 21});
+            if (older) {
+                QSqlQuery q(d.sqlDatabase());
+                for (const char *drop :
+                     {"DROP TRIGGER 着信履歴件数_追加", "DROP TRIGGER 着信履歴件数_削除",
+                      "DROP TABLE 着信履歴件数"})
+                    QVERIFY(q.exec(QString::fromUtf8(drop)));
+                addCalls(d, {34, 55});
+            }
+        }
+        db::Database d(path_);
+        QVERIFY(d.hasHistoryCount());
+        if (change == QLatin1String("added"))
+            addCalls(d, {89, 144});
+        else if (change == QLatin1String("one deleted"))
+            QVERIFY(db::DeleteHistoryRow(d, 8));
+        else if (change == QLatin1String("all deleted"))
+            QVERIFY(db::DeleteAllHistory(d));
+        QSqlQuery q(d.sqlDatabase());
+        if (change == QLatin1String("compacted")) {
+            // An outside tool left the count wrong: compaction sets it right.
+            QVERIFY(q.exec(QStringLiteral("UPDATE 着信履歴件数 SET 件数 = 999")));
+            d.close();
+            QVERIFY(db::CheckpointDatabase(path_));
+            db::Compaction compaction(dir_->path());
+            QVERIFY2(compaction.Run(), qPrintable(compaction.failure()));
+        }
+        db::Database after(path_);
+        QSqlQuery counted(after.sqlDatabase());
+        QVERIFY(counted.exec(QStringLiteral("SELECT (SELECT 件数 FROM 着信履歴件数), "
+                                            "(SELECT COUNT(*) FROM 着信履歴)")));
+        QVERIFY(counted.next());
+        QCOMPARE(counted.value(0).toInt(), counted.value(1).toInt());
+        db::HistoryList list(path_);
+        QCOMPARE(list.rowCount(), counted.value(1).toInt());
     }
 
     void deletes() {

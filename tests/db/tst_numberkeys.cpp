@@ -1,12 +1,12 @@
 // Numbers found by their digits however they were typed: the key the file's own triggers keep
 // in 電話番号.電番キー, a file made before it, and files that cannot be given it.
 #include "callerid/CallLookup.h"
-#include "phone/NumberKey.h"
 #include "db/Compaction.h"
 #include "db/Database.h"
 #include "db/Phonebook.h"
 #include "db/Registration.h"
 #include "db/Schema.h"
+#include "phone/NumberKey.h"
 #include "support/PhonebookRows.h"
 
 #include <QDir>
@@ -342,7 +342,7 @@ private slots:
         QVERIFY(d.hasNumberKeys());
         QSqlQuery q(d.sqlDatabase());
         QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
-                                      "'trigger'")) &&
+                                      "'trigger' AND tbl_name = '電話番号'")) &&
                 q.next());
         QCOMPARE(q.value(0).toInt(), 2);
     }

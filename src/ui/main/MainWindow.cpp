@@ -4,6 +4,7 @@
 #include "callerid/CallLookup.h"
 #include "callerid/CallReport.h"
 #include "db/Database.h"
+#include "db/OpeningCheck.h"
 #include "platform/Clock.h"
 #include "platform/desktop/Shell.h"
 #include "runstate/RunState.h"
@@ -202,12 +203,23 @@ void MainWindow::Load() {
     CreateSpinControl();
     state_.setFirstActivation(true);
     LoadButtonFaces();
-    // The first opening of a run reads the call database through for damage; done here, it
-    // does not delay the first call (and a fresh install has its database from the start).
-    const db::Database calls(Program::DatabasePath());
-    state_.announceHistoryWritable(db::ProblemText(calls.problem()));
+    // A foreign or unwritable call database is said at once (and a fresh install has its
+    // database from the start); the first opening, which reads the file through for damage,
+    // runs beside the window so that start costs the same at any size of the history.
+    state_.announceHistoryWritable(db::ProblemText(db::Database::Judge(Program::DatabasePath())));
     if (!state_.callHistoryProblem().isEmpty())
         ShowIdleStatus(QString());
+    auto *check = new db::OpeningCheck(Program::DatabasePath(), this);
+    connect(check, &db::OpeningCheck::finished, this, [this, check](const QString &problem) {
+        check->deleteLater();
+        if (problem.isEmpty() || problem == state_.callHistoryProblem())
+            return;
+        state_.announceHistoryWritable(problem);
+        // A call on show keeps its status; the notice comes when its display ends.
+        if (!callDisplayEnd_.isActive())
+            ShowIdleStatus(QString());
+    });
+    check->start();
     // A position saved for a screen that is gone is shown on the screen there is.
     const Settings &settings = state_.settings();
     const QRect saved(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),

@@ -1,0 +1,182 @@
+#include "db/CallStatements.h"
+
+#include "db/Schema.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace db {
+
+struct CallStatements::Prepared {
+    explicit Prepared(const QSqlDatabase &d)
+        : byNumber(d), byEntry(d), largest(d), insert(d), begin(d), commit(d), rollback(d) {}
+    QSqlQuery byNumber, byEntry, largest, insert, begin, commit, rollback;
+    bool prepared = false;
+};
+
+namespace {
+
+QVariant NullWhenEmpty(const QString &text) {
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+} // namespace
+
+CallStatements::CallStatements(const Database &database) : database_(database) {}
+
+CallStatements::~CallStatements() = default;
+
+// Prepared at the first statement, on the connection as it is then.
+bool CallStatements::prepared() {
+    if (!database_.isOpen())
+        return false;
+    if (!p_) {
+        p_ = std::make_unique<Prepared>(database_.sqlDatabase());
+        p_->prepared =
+            p_->byNumber.prepare(database_.hasNumberKeys()
+                                     ? schema::storedQuery(QStringLiteral("TELNOsach"))
+                                     : schema::exactStoredQuery(QStringLiteral("TELNOsach"))) &&
+            p_->byEntry.prepare(schema::storedQuery(QStringLiteral("VALsach"))) &&
+            p_->largest.prepare(schema::storedQuery(QStringLiteral("Q_履歴の最大"))) &&
+            p_->insert.prepare(QStringLiteral(
+                "INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, 郵便番号, 着信者ID) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)")) &&
+            p_->begin.prepare(QStringLiteral("BEGIN IMMEDIATE")) &&
+            p_->commit.prepare(QStringLiteral("COMMIT")) &&
+            p_->rollback.prepare(QStringLiteral("ROLLBACK"));
+        for (QSqlQuery *q : {&p_->byNumber, &p_->byEntry, &p_->largest})
+            q->setForwardOnly(true);
+    }
+    return p_->prepared;
+}
+
+bool CallStatements::begin() {
+    if (!prepared())
+        return false;
+    const bool begun = p_->begin.exec();
+    p_->begin.finish();
+    return begun;
+}
+
+bool CallStatements::commit() {
+    if (!prepared())
+        return false;
+    const bool done = p_->commit.exec();
+    p_->commit.finish();
+    if (!done)
+        rollback();
+    return done;
+}
+
+void CallStatements::rollback() {
+    if (!prepared())
+        return;
+    p_->rollback.exec();
+    p_->rollback.finish();
+}
+
+std::optional<NumberFound> CallStatements::findNumber(const QString &number) {
+    if (!prepared())
+        return std::nullopt;
+    QSqlQuery &q = p_->byNumber;
+    q.bindValue(QStringLiteral(":TelNo"), number);
+    std::optional<NumberFound> found;
+    if (q.exec() && q.next())
+        found = NumberFound{q.value(QStringLiteral("IDsub")).toInt(),
+                            q.value(QStringLiteral("摘要")).toString()};
+    q.finish();
+    return found;
+}
+
+std::optional<EntryFound> CallStatements::findEntry(qint32 entryId) {
+    if (!prepared())
+        return std::nullopt;
+    QSqlQuery &q = p_->byEntry;
+    q.bindValue(QStringLiteral(":IDs"), entryId);
+    std::optional<EntryFound> found;
+    if (q.exec() && q.next())
+        found = EntryFound{q.value(QStringLiteral("氏名")).toString(),
+                           q.value(QStringLiteral("住所")).toString(),
+                           q.value(QStringLiteral("郵便番号")).toString()};
+    q.finish();
+    return found;
+}
+
+std::optional<qint32> CallStatements::largestHistoryId() {
+    if (!prepared())
+        return std::nullopt;
+    QSqlQuery &q = p_->largest;
+    std::optional<qint32> largest;
+    if (q.exec() && q.next() && !q.value(0).isNull())
+        largest = q.value(0).toInt();
+    q.finish();
+    return largest;
+}
+
+bool CallStatements::appendHistory(const HistoryRecord &r) {
+    if (!prepared())
+        return false;
+    QSqlQuery &q = p_->insert;
+    const QVariant values[] = {r.id,
+                               r.date,
+                               r.time,
+                               r.number,
+                               NullWhenEmpty(r.name),
+                               NullWhenEmpty(r.address),
+                               NullWhenEmpty(r.zip),
+                               r.callerId};
+    for (int i = 0; i < 8; ++i)
+        q.bindValue(i, values[i]);
+    const bool stored = q.exec();
+    q.finish();
+    return stored;
+}
+
+CallConnection::CallConnection() = default;
+
+CallConnection::~CallConnection() {
+    close();
+}
+
+// The file's birth time stands for the file itself: a file put in its place (a copy brought
+// back, another program's) is another file. Zero where the file system does not keep it.
+static qint64 BirthOf(const QFileInfo &info) {
+    const QDateTime born = info.fileTime(QFileDevice::FileBirthTime);
+    return born.isValid() ? born.toMSecsSinceEpoch() : 0;
+}
+
+bool CallConnection::stillTheFile() const {
+    const QFileInfo info(path_);
+    return info.isFile() && info.isWritable() && BirthOf(info) == birth_;
+}
+
+CallStatements *CallConnection::use(const QString &path) {
+    if (database_ && (!database_->isOpen() || path != path_ || !stillTheFile()))
+        close();
+    if (!database_) {
+        path_ = path;
+        database_ = std::make_unique<Database>(path);
+        birth_ = BirthOf(QFileInfo(path));
+        if (database_->isOpen())
+            statements_ = std::make_unique<CallStatements>(*database_);
+    }
+    return statements_.get();
+}
+
+bool CallConnection::isOpen() const {
+    return database_ && database_->isOpen();
+}
+
+Database::Problem CallConnection::problem() const {
+    return database_ ? database_->problem() : Database::Problem::None;
+}
+
+void CallConnection::close() {
+    // The statements go before the connection they run on.
+    statements_.reset();
+    database_.reset();
+}
+
+} // namespace db
