@@ -175,7 +175,7 @@ private slots:
         const QList<HistoryRow> rows = history();
         QCOMPARE(rows.size(), 1);
         const HistoryRow &row = rows.first();
-        QCOMPARE(row.id.toInt(), 0);
+        QCOMPARE(row.id.toInt(), 1);
         QCOMPARE(row.number, storedNumber);
         QCOMPARE(row.name, name.isEmpty() ? QVariant() : QVariant(name));
         QCOMPARE(row.address, address.isEmpty() ? QVariant() : QVariant(address));
@@ -259,15 +259,15 @@ private slots:
         QCOMPARE(app_->state().call().HistoryId, 43);
     }
 
-    // An empty table has no largest id: the first row of a run gets 0, the next 1.
-    void emptyTableKeepsTheLastId() {
+    // An empty table has no largest id: the first row of a run gets 1, the next 2.
+    void emptyTableStartsAtOne() {
         startWindow();
         QVERIFY(ring("P"));
         QVERIFY(ring("O"));
         const QList<HistoryRow> rows = history();
         QCOMPARE(rows.size(), 2);
-        QCOMPARE(rows.at(0).id.toInt(), 0);
-        QCOMPARE(rows.at(1).id.toInt(), 1);
+        QCOMPARE(rows.at(0).id.toInt(), 1);
+        QCOMPARE(rows.at(1).id.toInt(), 2);
     }
 
     void openMemoPanelKeepsMemoButton() {

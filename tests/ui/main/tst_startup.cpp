@@ -184,8 +184,9 @@ private slots:
                                       : static_cast<QWidget *>(app.phonebookWindow());
                 QVERIFY(window);
                 window->close();
-                QVERIFY(!QFileInfo::exists(mdb + QStringLiteral("-wal")));
-                QVERIFY(!QFileInfo::exists(mdb + QStringLiteral("-shm")));
+                // The call path still holds the file: the log is folded in (empty), and goes
+                // with the call path's connection at the program's end.
+                QCOMPARE(QFileInfo(mdb + QStringLiteral("-wal")).size(), 0);
             }
             app.mainWindow()->close();
         }

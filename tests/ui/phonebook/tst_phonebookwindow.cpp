@@ -840,7 +840,7 @@ private slots:
         asked = Dialogs::takeAsked();
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].text, QStringLiteral("vCardで保存できませんでした。\n") +
-                                    desktop_->folder() + QStringLiteral(" に書き込めません。"));
+                                    desktop_->folder() + QStringLiteral(" はフォルダです。"));
         QCOMPARE(asked[0].icon, Dialogs::Icon::Exclamation);
     }
 
