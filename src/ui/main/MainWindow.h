@@ -49,6 +49,8 @@ public:
     // The call path as the program's call handler reports it.
     void ShowCallArriving();
     void ShowCaller(const CallDisplay &display);
+    // The caller shown is in the phonebook now: nothing left to register.
+    void ShowCallerKnown();
     void ShowCallHandled();
     // Arms the return to the tray after the tray delay, in tray mode.
     void StartReturnToTray();

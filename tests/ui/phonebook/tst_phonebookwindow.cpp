@@ -641,6 +641,67 @@ private slots:
         QVERIFY(!app_->phonebookWindow());
     }
 
+    // The register button from the main window, pressed twice as an impatient user does: a new
+    // caller is filed once and the button turns off; a number already filed (as typed with
+    // hyphens) is refused with the history window's message; a file held by another program is
+    // said with the reason and opens nothing.
+    void registerFromMainWindowOnce_data() {
+        QTest::addColumn<QString>("filed");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<bool>("buttonAfter");
+        QTest::newRow("new caller") << "" << false << "" << 1 << false;
+        QTest::newRow("already filed")
+            << "06-1234-5678" << false << "既に電話番号が電話帳に登録されています。" << 1 << false;
+        QTest::newRow("file held elsewhere")
+            << "" << true << "電話帳に登録できませんでした（使用中です）。" << 0 << true;
+    }
+
+    void registerFromMainWindowOnce() {
+        QFETCH(QString, filed);
+        QFETCH(bool, held);
+        QFETCH(QString, message);
+        QFETCH(int, entries);
+        QFETCH(bool, buttonAfter);
+        startApp();
+        {
+            db::Database d(dbPath());
+            addCall(d, 5, QStringLiteral("0612345678"), 0, QStringLiteral("大阪商店"));
+            if (!filed.isEmpty())
+                addNumber(d, addEntry(d, QStringLiteral("既存")), filed);
+        }
+        showCall(QStringLiteral("0612345678"), QStringLiteral("大阪商店"), 5);
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "holder");
+        {
+            other.setDatabaseName(dbPath());
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            if (held)
+                QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            if (!message.isEmpty())
+                Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+            pressOn(app_->mainWindow(), "Picture4(9)");
+            if (held)
+                QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+        }
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QCOMPARE(asked[0].text, message);
+        QCOMPARE(bool(app_->phonebookWindow()), message.isEmpty());
+        ImageButton *b = button(app_->mainWindow(), "Picture4(9)");
+        QCOMPARE(b->isEnabled(), buttonAfter);
+        // A second press files nothing more (once the file is free, the held case files it).
+        pressOn(app_->mainWindow(), "Picture4(9)");
+        QCOMPARE(Dialogs::takeAsked().size(), 0);
+        QCOMPARE(count("SELECT COUNT(*) FROM 電話番号 WHERE 電番キー = '0612345678'"),
+                 buttonAfter ? 1 : entries);
+    }
+
     void registerFromHistory_data() {
         QTest::addColumn<int>("historyId");
         QTest::addColumn<QString>("message");
