@@ -119,6 +119,47 @@ private slots:
         QVERIFY(screen.contains(QRect(window_->pos(), QSize(40, 40))));
     }
 
+    // Moving on from an entry writes only what the user changed: text the boxes show in
+    // another form (CR LF as LF in the address box) is not written back.
+    void lookingAtAnEntryKeepsItsBytes_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("typedName");
+        QTest::addColumn<QString>("nameAfter");
+        QTest::newRow("CR LF, only looked at") << "東京都\r\n港区"
+                                               << ""
+                                               << "前田";
+        QTest::newRow("lone CR, only looked at") << "東京都\r港区"
+                                                 << ""
+                                                 << "前田";
+        QTest::newRow("CR LF, name changed") << "東京都\r\n港区"
+                                             << "様"
+                                             << "前田様";
+    }
+
+    void lookingAtAnEntryKeepsItsBytes() {
+        QFETCH(QString, address);
+        QFETCH(QString, typedName);
+        QFETCH(QString, nameAfter);
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("前田"), address);
+            addEntry(d, QStringLiteral("後藤"));
+        }
+        open();
+        press("Picture4(0)"); // first: the entry with the address
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("前田"));
+        if (!typedName.isEmpty()) {
+            line("Text1(1)")->setFocus();
+            QTest::keyClick(line("Text1(1)"), Qt::Key_End);
+            type(line("Text1(1)"), typedName);
+        }
+        press("Picture4(2)"); // next
+        press("Picture4(0)"); // and back
+        window_->close();
+        QCOMPARE(value("SELECT 住所 FROM 住所録 ORDER BY ID LIMIT 1").toString(), address);
+        QCOMPARE(value("SELECT 氏名 FROM 住所録 ORDER BY ID LIMIT 1").toString(), nameAfter);
+    }
+
     void opensOnLastEntryWithNumbersAndCalls() {
         {
             db::Database d(dbPath());
