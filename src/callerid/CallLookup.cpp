@@ -65,7 +65,12 @@ void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call, Refe
     if (answer == ReferenceIndex::Answer::Found) {
         row = indexed;
     } else if (answer == ReferenceIndex::Answer::Scan) {
-        // While the index is built (or when it could not be): the table is read for the call.
+        // While the index is built (or when it could not be): an SQLite table is read for the
+        // call. An Access file is read by a program of its own, which a damaged file keeps for
+        // seconds: the call does not wait for it and goes without the reference name.
+        if (index && ReferenceDatabase::detectKind(settings.RefDatabasePath) !=
+                         ReferenceDatabase::Kind::SQLite)
+            return;
         ReferenceDatabase reference;
         if (!reference.open(settings.RefDatabasePath))
             return;

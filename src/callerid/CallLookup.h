@@ -25,8 +25,9 @@ void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call);
 
 // The reference phonebook of the settings, when enabled: fills the name, address and postal
 // code that are still empty. By the index when it is built for the settings' file as it is
-// now (an exact phone first, else the same digits written otherwise); else by reading the
-// table for the exact phone, as before the index.
+// now (an exact phone first, else the same digits written otherwise); else, for an SQLite
+// file, by reading the table for the exact phone, as before the index. With an index, an Access
+// file is never read for the call: its name comes once the index is built.
 void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call,
                               ReferenceIndex *index = nullptr);
 
