@@ -64,14 +64,16 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
 
     // One connection for the call's lookup and its history row.
     db::Database database(Program::DatabasePath());
-    // A reason letter is shown as its text and not looked up.
-    if (!ReasonText(call.Number)) {
-        // Own phonebook first; the reference phonebook fills what is still empty.
+    // A reason letter is shown as its text and not looked up. The own phonebook is in this file;
+    // the reference phonebook is another file, read only once the call is stored.
+    const bool lookUp = !ReasonText(call.Number);
+    if (lookUp)
         LookUpOwnPhonebook(database, call);
-        LookUpReferencePhonebook(state_.settings(), call, &referenceIndex_);
-    }
+    CallDisplay display = DescribeCall(call);
+    const bool stored = AppendHistoryRow(database, call, display);
+    if (lookUp)
+        CompleteFromReference(database, display, stored);
     // The call lines.
-    const CallDisplay display = DescribeCall(call);
     emit callerShown(display);
 
     // The ring
@@ -80,7 +82,7 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
         emit ringRequested(settings.RingFile);
 
     // The history row; an open history window shows it.
-    if (AppendHistoryRow(database, call, display)) {
+    if (stored) {
         state_.announceHistoryWritable(QString());
         state_.announceHistoryChanged();
     } else {
@@ -96,4 +98,20 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
 
     // The display timers.
     emit callHandled(call);
+}
+
+void CallHandler::CompleteFromReference(const db::Database &database, CallDisplay &display,
+                                        bool stored) {
+    IncomingCall &call = state_.call();
+    if (!display.NameLine.isEmpty() && !display.AddressLine.isEmpty() && !call.CallerZip.isEmpty())
+        return;
+    // The reference phonebook fills what is still empty, in the row too.
+    const IncomingCall before = call;
+    LookUpReferencePhonebook(state_.settings(), call, &referenceIndex_);
+    if (call.CallerName == before.CallerName && call.CallerAddress == before.CallerAddress &&
+        call.CallerZip == before.CallerZip)
+        return;
+    display = DescribeCall(call);
+    if (stored)
+        CompleteHistoryRow(database, call, display);
 }

@@ -133,3 +133,22 @@ bool AppendHistoryRow(const db::Database &database, IncomingCall &call,
     history.setField(QStringLiteral("着信者ID"), call.CallerId);
     return history.update();
 }
+
+bool CompleteHistoryRow(const db::Database &database, const IncomingCall &call,
+                        const CallDisplay &display) {
+    if (!database.isOpen())
+        return false;
+    db::Query query = database.storedQuery(QStringLiteral("Q_履歴メモ"));
+    query.setParameter(QStringLiteral("MemoID"), call.HistoryId);
+    db::RowSet rows = query.openRows();
+    if (rows.isEmpty() || !rows.edit())
+        return false;
+    const auto fill = [&rows](const char *field, const QString &text) {
+        if (!text.isEmpty())
+            rows.setField(QString::fromUtf8(field), text);
+    };
+    fill("氏名", display.NameLine);
+    fill("住所", display.AddressLine);
+    fill("郵便番号", call.CallerZip);
+    return rows.update();
+}

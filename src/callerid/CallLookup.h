@@ -53,3 +53,9 @@ CallDisplay DescribeCall(const IncomingCall &call);
 // shown; name, address and postal code as shown, only when not empty. Sets call.HistoryId.
 // False when the row could not be stored.
 bool AppendHistoryRow(const db::Database &database, IncomingCall &call, const CallDisplay &display);
+
+// The row of the call (call.HistoryId) given the name, address and postal code found after it
+// was appended (the reference phonebook is read only once the call is stored), where not
+// empty. False when the row could not be changed.
+bool CompleteHistoryRow(const db::Database &database, const IncomingCall &call,
+                        const CallDisplay &display);

@@ -132,11 +132,20 @@ private slots:
         QVERIFY(state.call().CallerName.isEmpty());
     }
 
-    // No ring without both a ring file and RingOn; a block that is no report does nothing.
+    // No ring without both a ring file and RingOn; a block that is no report does nothing. The
+    // call's row is stored before the ring is asked for.
     void ringOnlyWhenSet() {
         RunState state;
         CallHandler handler(state);
         QSignalSpy ring(&handler, &CallHandler::ringRequested);
+        int rowsAtRing = -1;
+        connect(&handler, &CallHandler::ringRequested, this, [&] {
+            db::Database d(Program::DatabasePath());
+            QSqlQuery q(d.sqlDatabase());
+            rowsAtRing = q.exec(QStringLiteral("SELECT COUNT(*) FROM 着信履歴")) && q.next()
+                             ? q.value(0).toInt()
+                             : -2;
+        });
         QSignalSpy handledSpy(&handler, &CallHandler::callHandled);
         handler.HandleBlock(QByteArray("\r\nOK\r\n"));
         QCOMPARE(handledSpy.size(), 0);
@@ -148,6 +157,7 @@ private slots:
         state.changeSettings([](Settings &s) { s.RingFile = QStringLiteral("a.wav"); });
         handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
         QCOMPARE(ring.size(), 1);
+        QCOMPARE(rowsAtRing, 3);
         QCOMPARE(state.call().HistoryId, 2);
     }
 

@@ -1,5 +1,7 @@
 // The platform pieces that talk to the desktop, used for real: the date and time settings
 // tool, the ring player with files that cannot be played, and the notification area.
+#include "platform/DiagnosticLog.h"
+#include "platform/RegularFile.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/FileChooser.h"
 #include "platform/desktop/Recorder.h"
@@ -9,11 +11,14 @@
 #include "support/TestDesktop.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -173,6 +178,51 @@ private slots:
         QVERIFY(!player.isPlaying());
         player.stop();
         QVERIFY(!player.isPlaying());
+    }
+
+    // Only a regular file is opened; a FIFO is refused without waiting for a writer, and so is
+    // a log named as one.
+    void onlyRegularFilesOpen_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("regular");
+        QTest::newRow("file") << "file" << true;
+        QTest::newRow("link to a file") << "link" << true;
+        QTest::newRow("FIFO") << "fifo" << false;
+        QTest::newRow("folder") << "folder" << false;
+        QTest::newRow("missing") << "missing" << false;
+        QTest::newRow("device") << "device" << false;
+    }
+
+    void onlyRegularFilesOpen() {
+        QFETCH(QString, kind);
+        QFETCH(bool, regular);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("x"));
+        const QByteArray local = QFile::encodeName(path);
+        if (kind == QLatin1String("file") || kind == QLatin1String("link")) {
+            QFile f(dir.filePath(QStringLiteral("target")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("abc");
+            f.close();
+            QVERIFY(kind == QLatin1String("file") ? QFile::rename(f.fileName(), path)
+                                                  : QFile::link(f.fileName(), path));
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(local.constData(), 0600), 0);
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkdir(path));
+        } else if (kind == QLatin1String("device")) {
+            path = QStringLiteral("/dev/null");
+        }
+        QCOMPARE(IsRegularFile(path), regular);
+        QFile f;
+        QCOMPARE(OpenRegularFile(f, path), regular);
+        QCOMPARE(f.isOpen(), regular);
+        if (regular)
+            QCOMPARE(f.readAll(), QByteArray("abc"));
+        if (kind != QLatin1String("missing") && kind != QLatin1String("folder")) {
+            QCOMPARE(DiagnosticLog::open(path), regular);
+            DiagnosticLog::close();
+        }
     }
 
     void recorderTakesRequestsInOrder() {
