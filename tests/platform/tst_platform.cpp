@@ -153,27 +153,41 @@ private slots:
         QTRY_COMPARE(written(), arguments);
     }
 
-    // A ring file that is missing or not a sound gives silence, and stop is always safe.
+    // A ring file that is missing, not a regular file or not a sound gives silence, told with
+    // its reason (a FIFO is never opened); stop is always safe.
     void unplayableRingIsSilent_data() {
         QTest::addColumn<QByteArray>("contents");
-        QTest::newRow("missing") << QByteArray();
-        QTest::newRow("not a sound") << QByteArray("this is text, not RIFF");
-        QTest::newRow("empty") << QByteArray("");
-        QTest::newRow("WAV header, then junk") << QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24);
+        QTest::addColumn<QString>("why");
+        QTest::newRow("missing") << QByteArray() << "ファイルがありません";
+        QTest::newRow("not a sound")
+            << QByteArray("this is text, not RIFF") << "WAVファイルではありません";
+        QTest::newRow("empty") << QByteArray("") << "WAVファイルではありません";
+        QTest::newRow("a FIFO") << QByteArray("fifo") << "普通のファイルではありません";
+        QTest::newRow("WAV header, then junk")
+            << QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24) << "";
     }
 
     void unplayableRingIsSilent() {
         QFETCH(QByteArray, contents);
+        QFETCH(QString, why);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("ring.wav"));
-        if (!contents.isNull()) {
+        if (contents == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        } else if (!contents.isNull()) {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(contents);
         }
         RingPlayer player;
+        QSignalSpy told(&player, &RingPlayer::cannotPlay);
         player.stop();
         player.play(file);
+        if (!why.isEmpty()) {
+            QCOMPARE(told.size(), 1);
+            QCOMPARE(told[0][0].toString(), file);
+            QCOMPARE(told[0][1].toString(), why);
+        }
         QTest::qWait(200);
         QVERIFY(!player.isPlaying());
         player.stop();

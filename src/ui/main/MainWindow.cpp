@@ -335,6 +335,10 @@ void MainWindow::ShowCallerKnown() {
     commandButtons_[Register]->setEnabled(false);
 }
 
+void MainWindow::ShowRingProblem(const QString &why) {
+    ShowFitted(statusLine_, QStringLiteral("着信音を鳴らせません（%1）").arg(why));
+}
+
 void MainWindow::ShowCallHandled() {
     // The display ends later; the window returns to the tray; the memo is offered.
     callDisplayEnd_.start();

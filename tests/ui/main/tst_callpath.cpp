@@ -28,6 +28,7 @@
 #include <QTextDocument>
 #include <QtTest>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -322,6 +323,72 @@ private slots:
         Recorder::take();
         QVERIFY(ring("S"));
         QCOMPARE(Recorder::take(), requests);
+    }
+
+    // Files named in the settings that cannot serve: the call is shown and stored all the same,
+    // and nothing waits on a FIFO. A ring that stays silent is said once on the status line
+    // (a second call with the same file is not told again).
+    void unusableFilesNeverHoldTheCall_data() {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("ring file missing")
+            << "ring"
+            << "missing"
+            << "着信音を鳴らせません（ファイルがありません）" << true;
+        QTest::newRow("ring file not a WAV")
+            << "ring"
+            << "text"
+            << "着信音を鳴らせません（WAVファイルではありません）" << true;
+        QTest::newRow("ring file a FIFO")
+            << "ring"
+            << "fifo"
+            << "着信音を鳴らせません（普通のファイルではありません）" << true;
+        QTest::newRow("reference file a FIFO") << "reference"
+                                               << "fifo"
+                                               << "" << true;
+        QTest::newRow("call database a FIFO") << "database"
+                                              << "fifo"
+                                              << "" << false;
+    }
+
+    void unusableFilesNeverHoldTheCall() {
+        QFETCH(QString, which);
+        QFETCH(QString, kind);
+        QFETCH(QString, status);
+        QFETCH(bool, stored);
+        const QString path = which == QLatin1String("database")
+                                 ? Program::DatabasePath()
+                                 : Program::filePath(QStringLiteral("unusable.wav"));
+        if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == QLatin1String("text")) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a sound\n");
+        }
+        if (which == QLatin1String("ring")) {
+            settings_.RingFile = path;
+            settings_.RingOn = 1;
+        } else if (which == QLatin1String("reference")) {
+            settings_.RefEnabled = true;
+            settings_.RefDatabasePath = path;
+            settings_.RefTable = QStringLiteral("t");
+            settings_.RefPhoneField = QStringLiteral("p");
+        }
+        startWindow();
+        for (int call = 0; call < 2; ++call) {
+            QVERIFY(ring("0471234567"));
+            QCOMPARE(label("Label6")->text(), QStringLiteral("0471234567"));
+            if (call == 0 && !status.isEmpty())
+                QCOMPARE(fullText(label("Label5")), status);
+            else
+                QVERIFY(label("Label5")->text().startsWith(QStringLiteral("着信中")));
+        }
+        QCOMPARE(app_->state().callHistoryProblem().isEmpty(), stored);
+        if (stored)
+            QCOMPARE(history().size(), 2);
     }
 
     // A TA that pauses inside a report: the whole number is stored, not the part before the
