@@ -147,6 +147,13 @@ void KolvaneApp::WireCallPath() {
     });
     connect(handler_, &CallHandler::callerShown, mainWindow_, &MainWindow::ShowCaller);
     connect(handler_, &CallHandler::ringRequested, ring_, &RingPlayer::play);
+    // A silent ring is said once on the status line (the log has every one).
+    connect(ring_, &RingPlayer::cannotPlay, this, [this](const QString &file, const QString &why) {
+        if (file == ringProblemShown_ || !mainWindow_)
+            return;
+        ringProblemShown_ = file;
+        mainWindow_->ShowRingProblem(why);
+    });
     connect(handler_, &CallHandler::callHandled, mainWindow_, &MainWindow::ShowCallHandled);
 }
 

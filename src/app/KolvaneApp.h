@@ -93,6 +93,8 @@ private:
     CompactionCommand *compaction_ = nullptr;
     // Kolvane.ini did not read at start: the main window says so.
     bool settingsFileDamaged_ = false;
+    // The ring file whose silence the status line has said.
+    QString ringProblemShown_;
     QPointer<MainWindow> mainWindow_;
     QPointer<HistoryWindow> historyWindow_;
     QPointer<ReferenceWindow> referenceWindow_;

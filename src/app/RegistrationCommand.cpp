@@ -17,22 +17,43 @@ void RegistrationCommand::RefuseRegistration(QWidget *parent, db::RegistrationCh
                   Dialogs::Icon::Question, Dialogs::Modality::System);
 }
 
-void RegistrationCommand::RegisterToPhonebook(const db::CallerToRegister &caller) {
+bool RegistrationCommand::RegisterToPhonebook(QWidget *parent, const db::CallerToRegister &caller) {
     phonebook_.close();
     QCoreApplication::processEvents();
+    std::optional<qint32> id;
+    QString reason;
     {
         db::Database database(Program::DatabasePath());
-        db::RegisterToPhonebook(database, caller);
+        id = db::RegisterToPhonebook(database, caller);
+        // An open file that refuses the rows is held by another program.
+        if (!id)
+            reason = db::ProblemText(database.isOpen() ? db::Database::Problem::Busy
+                                                       : database.problem());
+    }
+    if (!id) {
+        // Said, and no window opened on an entry that is not the caller's.
+        Dialogs::Tell(parent, QStringLiteral("電話帳に登録できませんでした（%1）。").arg(reason),
+                      QStringLiteral("電話帳に登録"), Dialogs::Icon::Exclamation,
+                      Dialogs::Modality::System);
+        return false;
     }
     // Opening shows the last entry: the one just made.
     phonebook_.open();
+    return true;
 }
 
 void RegistrationCommand::RegisterCallerFromMainWindow(MainWindow *window) {
     const IncomingCall &call = state_.call();
-    const db::RegistrationCheck check = db::CheckRegistrationFromMainWindow(call.Number);
+    db::RegistrationCheck check = db::CheckRegistrationFromMainWindow(call.Number);
+    if (check == db::RegistrationCheck::Allowed) {
+        // A number filed since the call (here or in another window) is not filed twice.
+        db::Database database(Program::DatabasePath());
+        check = db::CheckRegistrationFromHistory(database, call.Number);
+    }
     if (check != db::RegistrationCheck::Allowed) {
         RefuseRegistration(window, check);
+        if (check == db::RegistrationCheck::AlreadyInPhonebook)
+            window->ShowCallerKnown();
         return;
     }
     db::CallerToRegister caller;
@@ -48,7 +69,8 @@ void RegistrationCommand::RegisterCallerFromMainWindow(MainWindow *window) {
         if (row && row->Number == call.Number)
             caller.Remark = row->Remark;
     }
-    RegisterToPhonebook(caller);
+    if (RegisterToPhonebook(window, caller))
+        window->ShowCallerKnown();
 }
 
 void RegistrationCommand::RegisterCallerFromHistory(qint32 historyId) {
@@ -64,5 +86,5 @@ void RegistrationCommand::RegisterCallerFromHistory(qint32 historyId) {
         RefuseRegistration(QApplication::activeWindow(), check);
         return;
     }
-    RegisterToPhonebook(*caller);
+    RegisterToPhonebook(QApplication::activeWindow(), *caller);
 }

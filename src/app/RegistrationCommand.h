@@ -13,7 +13,9 @@ enum class RegistrationCheck;
 
 // Registering a caller in the phonebook, from the main window's register button (the last
 // call) or from a history row: refused, with the reason in a box, for a withheld call or a
-// number already there; else added and shown in a fresh phonebook window.
+// number already there; else added and shown in a fresh phonebook window. A registration that
+// fails is said with its reason and opens nothing; after one from the main window (or a refusal
+// because the number is there) the caller is known and the register button turns off.
 class RegistrationCommand {
 public:
     // The phonebook window as the program opens and closes it: it is closed before the entry
@@ -32,7 +34,8 @@ public:
     void RegisterCallerFromHistory(qint32 historyId);
 
 private:
-    void RegisterToPhonebook(const db::CallerToRegister &caller);
+    // False, said in a box with the reason, when the entry could not be stored.
+    bool RegisterToPhonebook(QWidget *parent, const db::CallerToRegister &caller);
     static void RefuseRegistration(QWidget *parent, db::RegistrationCheck check);
 
     RunState &state_;

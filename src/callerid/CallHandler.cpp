@@ -70,20 +70,19 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
     // transaction, the row stored before the window shows the caller.
     db::CallStatements *statements = connection_.use(Program::DatabasePath());
     const bool inTransaction = statements && statements->begin();
-    // A reason letter is shown as its text and not looked up.
-    if (!ReasonText(call.Number)) {
-        // Own phonebook first; the reference phonebook fills what is still empty.
-        if (statements)
-            LookUpOwnPhonebook(*statements, call);
-        LookUpReferencePhonebook(state_.settings(), call, &referenceIndex_);
-    }
-    const CallDisplay display = DescribeCall(call);
+    // A reason letter is shown as its text and not looked up. The own phonebook is in this file;
+    // the reference phonebook is another file, read only once the call is stored.
+    const bool lookUp = !ReasonText(call.Number);
+    if (lookUp && statements)
+        LookUpOwnPhonebook(*statements, call);
+    CallDisplay display = DescribeCall(call);
     bool stored = statements && AppendHistoryRow(*statements, call, display);
     if (inTransaction && stored)
         stored = statements->commit();
     else if (inTransaction)
         statements->rollback();
-
+    if (lookUp)
+        CompleteFromReference(connection_.database(), display, stored);
     // The call lines.
     emit callerShown(display);
 
@@ -108,4 +107,20 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
 
     // The display timers.
     emit callHandled(call);
+}
+
+void CallHandler::CompleteFromReference(const db::Database *database, CallDisplay &display,
+                                        bool stored) {
+    IncomingCall &call = state_.call();
+    if (!display.NameLine.isEmpty() && !display.AddressLine.isEmpty() && !call.CallerZip.isEmpty())
+        return;
+    // The reference phonebook fills what is still empty, in the row too.
+    const IncomingCall before = call;
+    LookUpReferencePhonebook(state_.settings(), call, &referenceIndex_);
+    if (call.CallerName == before.CallerName && call.CallerAddress == before.CallerAddress &&
+        call.CallerZip == before.CallerZip)
+        return;
+    display = DescribeCall(call);
+    if (stored && database)
+        CompleteHistoryRow(*database, call, display);
 }

@@ -9,11 +9,15 @@
 class QByteArray;
 class QDateTime;
 class RunState;
+namespace db {
+class Database;
+}
 
 // The incoming-call path from a block read off the TA to the history row, without widgets.
 // It works on the run state's last call and tells what happens in the order the windows must
 // show it: the call arriving (status and clock), the caller worked out (the call lines), the
-// ring, the row stored (the run state's historyChanged), the call handled (the timers).
+// ring, the row stored (the run state's historyChanged), the call handled (the timers). The row
+// is written before the ring and the reference phonebook touch any file of theirs.
 // Every failure on the way (no database, a locked file, a missing reference table) is skipped:
 // the call is shown and rung all the same.
 class CallHandler : public QObject {
@@ -47,6 +51,9 @@ signals:
 
 private:
     void ClearCaller();
+    // After the row is stored: the reference phonebook's name, address and postal code for
+    // what is still empty, into the display and (when stored) the row.
+    void CompleteFromReference(const db::Database *database, CallDisplay &display, bool stored);
 
     RunState &state_;
     ReferenceIndex referenceIndex_;

@@ -63,7 +63,12 @@ void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call, Refe
     if (answer == ReferenceIndex::Answer::Found) {
         row = indexed;
     } else if (answer == ReferenceIndex::Answer::Scan) {
-        // While the index is built (or when it could not be): the table is read for the call.
+        // While the index is built (or when it could not be): an SQLite table is read for the
+        // call. An Access file is read by a program of its own, which a damaged file keeps for
+        // seconds: the call does not wait for it and goes without the reference name.
+        if (index && ReferenceDatabase::detectKind(settings.RefDatabasePath) !=
+                         ReferenceDatabase::Kind::SQLite)
+            return;
         ReferenceDatabase reference;
         if (!reference.open(settings.RefDatabasePath))
             return;
@@ -122,4 +127,23 @@ bool AppendHistoryRow(const db::Database &database, IncomingCall &call,
         return false;
     db::CallStatements statements(database);
     return AppendHistoryRow(statements, call, display);
+}
+
+bool CompleteHistoryRow(const db::Database &database, const IncomingCall &call,
+                        const CallDisplay &display) {
+    if (!database.isOpen())
+        return false;
+    db::Query query = database.storedQuery(QStringLiteral("Q_履歴メモ"));
+    query.setParameter(QStringLiteral("MemoID"), call.HistoryId);
+    db::RowSet rows = query.openRows();
+    if (rows.isEmpty() || !rows.edit())
+        return false;
+    const auto fill = [&rows](const char *field, const QString &text) {
+        if (!text.isEmpty())
+            rows.setField(QString::fromUtf8(field), text);
+    };
+    fill("氏名", display.NameLine);
+    fill("住所", display.AddressLine);
+    fill("郵便番号", call.CallerZip);
+    return rows.update();
 }

@@ -28,8 +28,9 @@ void LookUpOwnPhonebook(db::CallStatements &statements, IncomingCall &call);
 
 // The reference phonebook of the settings, when enabled: fills the name, address and postal
 // code that are still empty. By the index when it is built for the settings' file as it is
-// now (an exact phone first, else the same digits written otherwise); else by reading the
-// table for the exact phone, as before the index.
+// now (an exact phone first, else the same digits written otherwise); else, for an SQLite
+// file, by reading the table for the exact phone, as before the index. With an index, an Access
+// file is never read for the call: its name comes once the index is built.
 void LookUpReferencePhonebook(const Settings &settings, IncomingCall &call,
                               ReferenceIndex *index = nullptr);
 
@@ -57,3 +58,9 @@ CallDisplay DescribeCall(const IncomingCall &call);
 bool AppendHistoryRow(const db::Database &database, IncomingCall &call, const CallDisplay &display);
 bool AppendHistoryRow(db::CallStatements &statements, IncomingCall &call,
                       const CallDisplay &display);
+
+// The row of the call (call.HistoryId) given the name, address and postal code found after it
+// was appended (the reference phonebook is read only once the call is stored), where not
+// empty. False when the row could not be changed.
+bool CompleteHistoryRow(const db::Database &database, const IncomingCall &call,
+                        const CallDisplay &display);

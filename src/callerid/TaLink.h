@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -18,6 +19,10 @@ public:
     static const QByteArray SetupCommand;
     // The wait after the set-up command and before reading a received block.
     static constexpr int SettleMs = 300;
+    // A report not ended by its line end after the settle wait is waited for (in steps of
+    // RestStepMs) until this long after its first byte; what is then still cut is not a call.
+    static constexpr int ReportLimitMs = 2000;
+    static constexpr int RestStepMs = 50;
 
     explicit TaLink(QObject *parent = nullptr);
     ~TaLink() override;
@@ -30,7 +35,8 @@ public:
     bool isOpen() const;
 
     // True once the main window's first activation has brought the link up; from then on
-    // each receive event waits SettleMs before reading, so a whole report is read at once.
+    // each receive event waits SettleMs before reading, so a whole report is read at once,
+    // and longer (up to ReportLimitMs) for a report whose line end has not come yet.
     void setLinkUp(bool up);
     bool linkUp() const { return linkUp_; }
 
@@ -52,9 +58,16 @@ private:
     void OnReceived();
     void OnSettled();
     void ReadBlock();
+    void TakeReceived();
+    void SendTaken();
 
     SerialControl *comm_;
     QTimer settle_;
+    // The further wait for a report's line end, and the time since its first byte.
+    QTimer rest_;
+    QElapsedTimer since_;
+    // Bytes read after the settle wait while the report's end is awaited.
+    QByteArray taken_;
     std::function<bool()> gate_;
     bool linkUp_ = false;
 };

@@ -75,6 +75,8 @@ public:
     // Why the file could not be used at the last use(); None when it is open.
     Database::Problem problem() const;
     QString path() const { return path_; }
+    // The open file (for the rare change outside the prepared statements); null when closed.
+    const Database *database() const { return statements_ ? database_.get() : nullptr; }
     // Lets the file go (before compaction and at the end of the run).
     void close();
 

@@ -4,6 +4,7 @@
 #include "db/DatabaseHealth.h"
 #include "db/RowSetData.h"
 #include "db/Schema.h"
+#include "platform/RegularFile.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
@@ -85,6 +86,11 @@ Database::Database(const QString &path, bool judgeOnly) : path_(path) {
     const bool fresh = !info.exists() || (info.isFile() && info.size() == 0 &&
                                           !QFileInfo::exists(absolute + QStringLiteral("-wal")));
     QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    // A FIFO or a device under the name would hold the opening (and the call) for ever.
+    if (info.exists() && !IsRegularFile(absolute)) {
+        problem_ = Problem::NotOurs;
+        return;
+    }
     // A file that is there is judged before anything may write to it: a read-write open of a
     // database in WAL mode replays and folds in its log, which changes a file not ours.
     if (!fresh && !HoldsKolvaneTables(absolute)) {

@@ -3,6 +3,7 @@
 #include "accessreader/AccessReader.h"
 #include "platform/DiagnosticLog.h"
 #include "platform/Isolated.h"
+#include "platform/RegularFile.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -157,8 +158,9 @@ struct ReferenceDatabase::Impl {
 };
 
 ReferenceDatabase::Kind ReferenceDatabase::detectKind(const QString &path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    // Only a regular file: a FIFO under the name would hold the call path in open().
+    QFile f;
+    if (!OpenRegularFile(f, path))
         return Kind::None;
     const QByteArray head = f.read(32);
     if (head.startsWith(QByteArray("SQLite format 3\0", 16)))

@@ -1,7 +1,10 @@
 #include "platform/DiagnosticLog.h"
 
+#include "platform/RegularFile.h"
+
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
 #include <memory>
@@ -24,6 +27,9 @@ void WriteLine(const QString &kind, const QString &text) {
 
 bool DiagnosticLog::open(const QString &path) {
     close();
+    // A FIFO without a reader (or a device) would hold the opening and every logged call.
+    if (QFileInfo::exists(path) && !IsRegularFile(path))
+        return false;
     auto f = std::make_unique<QFile>(path);
     if (!f->open(QIODevice::WriteOnly | QIODevice::Append))
         return false;

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QSignalSpy>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -184,11 +185,20 @@ private slots:
         QVERIFY(state.call().CallerName.isEmpty());
     }
 
-    // No ring without both a ring file and RingOn; a block that is no report does nothing.
+    // No ring without both a ring file and RingOn; a block that is no report does nothing. The
+    // call's row is stored before the ring is asked for.
     void ringOnlyWhenSet() {
         RunState state;
         CallHandler handler(state);
         QSignalSpy ring(&handler, &CallHandler::ringRequested);
+        int rowsAtRing = -1;
+        connect(&handler, &CallHandler::ringRequested, this, [&] {
+            db::Database d(Program::DatabasePath());
+            QSqlQuery q(d.sqlDatabase());
+            rowsAtRing = q.exec(QStringLiteral("SELECT COUNT(*) FROM 着信履歴")) && q.next()
+                             ? q.value(0).toInt()
+                             : -2;
+        });
         QSignalSpy handledSpy(&handler, &CallHandler::callHandled);
         handler.HandleBlock(QByteArray("\r\nOK\r\n"));
         QCOMPARE(handledSpy.size(), 0);
@@ -200,6 +210,7 @@ private slots:
         state.changeSettings([](Settings &s) { s.RingFile = QStringLiteral("a.wav"); });
         handler.HandleBlock(QByteArray("\r\nRING ANALOG 0312345678\r\n"));
         QCOMPARE(ring.size(), 1);
+        QCOMPARE(rowsAtRing, 3);
         QCOMPARE(state.call().HistoryId, 3);
     }
 
@@ -281,7 +292,73 @@ private slots:
         QVERIFY(shown.NameLine.isEmpty());
     }
 
+    // While the index is still being built: an SQLite file is read for the call (it costs
+    // milliseconds), an Access file is not (its reader may take seconds): the call goes
+    // without the reference name until the index is there.
+    void referenceWhileTheIndexIsBuilt_data() {
+        QTest::addColumn<bool>("access");
+        QTest::addColumn<QString>("nameMeanwhile");
+        QTest::newRow("Access file") << true << "";
+        QTest::newRow("SQLite file") << false << "Alfreds Futterkiste";
+    }
+
+    void referenceWhileTheIndexIsBuilt() {
+        QFETCH(bool, access);
+        QFETCH(QString, nameMeanwhile);
+        QString file = QStringLiteral(KOLVANE_FIXTURES_DIR "/nwind.mdb");
+        if (!access) {
+            file = Program::filePath(QStringLiteral("reference.db"));
+            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "ref");
+            d.setDatabaseName(file);
+            QVERIFY(d.open());
+            QSqlQuery q(d);
+            QVERIFY(q.exec("CREATE TABLE Customers (Phone TEXT, CompanyName TEXT, Address TEXT, "
+                           "PostalCode TEXT)"));
+            QVERIFY(q.exec("INSERT INTO Customers VALUES ('030-0074321', 'Alfreds Futterkiste', "
+                           "'Obere Str. 57', '12209')"));
+            q.finish();
+            d.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("ref"));
+        RunState state;
+        CallHandler handler(state);
+        state.changeSettings([&](Settings &s) {
+            s.RefEnabled = true;
+            s.RefDatabasePath = file;
+            s.RefTable = QStringLiteral("Customers");
+            s.RefPhoneField = QStringLiteral("Phone");
+            s.RefNameField = QStringLiteral("CompanyName");
+            s.RefAddressField = QStringLiteral("Address");
+            s.RefZipField = QStringLiteral("PostalCode");
+        });
+        // The build's end comes through this thread's events: none has run yet.
+        QCOMPARE(handler.referenceIndex().state(), ReferenceIndex::State::Building);
+        CallDisplay shown;
+        connect(&handler, &CallHandler::callerShown, this,
+                [&](const CallDisplay &d) { shown = d; });
+        handler.ReceiveGate();
+        handler.HandleIncomingCall(QStringLiteral("030-0074321"), QDateTime::currentDateTime());
+        QCOMPARE(shown.NameLine, nameMeanwhile);
+        QCOMPARE(storedName(), nameMeanwhile);
+
+        QVERIFY(QTest::qWaitFor(
+            [&] { return handler.referenceIndex().state() == ReferenceIndex::State::Ready; },
+            30000));
+        handler.ReceiveGate();
+        handler.HandleIncomingCall(QStringLiteral("030-0074321"), QDateTime::currentDateTime());
+        QCOMPARE(shown.NameLine, QStringLiteral("Alfreds Futterkiste"));
+        QCOMPARE(storedName(), QStringLiteral("Alfreds Futterkiste"));
+    }
+
 private:
+    // The name stored with the newest call.
+    static QString storedName() {
+        db::Database d(Program::DatabasePath());
+        QSqlQuery q(d.sqlDatabase());
+        q.exec(QStringLiteral("SELECT 氏名 FROM 着信履歴 ORDER BY 履歴ID DESC LIMIT 1"));
+        return q.next() ? q.value(0).toString() : QStringLiteral("<no call>");
+    }
+
     std::unique_ptr<TestDesktop> desktop_;
 };
 

@@ -1,6 +1,7 @@
 // The serial link to the TA, against tools/ta-sim on a real pseudo-terminal.
 
 #include "callerid/TaLink.h"
+#include "platform/DiagnosticLog.h"
 #include "platform/SerialControl.h"
 #include "settings/Settings.h"
 #include "support/TaSim.h"
@@ -66,6 +67,8 @@ private slots:
     void inputTakesWhatTheSystemHolds();
     void silentTaStillCountsAsUp();
     void simulatorPlaysScriptAndEndsOnSignal();
+    void reportWithAPause_data();
+    void reportWithAPause();
 };
 
 void TestTaLink::setupCommandIsExactAndSentPerOpening() {
@@ -127,6 +130,63 @@ void TestTaLink::reportsWithinTheWaitAreOneBlock() {
     QCOMPARE(spy.at(0).at(0).toByteArray(), framed("0471234567 1") + framed("P 1"));
     QTest::qWait(400);
     QCOMPARE(spy.size(), 1);
+}
+
+// A TA that pauses inside a report, longer than the settle wait: the report is read whole once
+// its line end comes; one whose end never comes is logged as cut and not passed on.
+void TestTaLink::reportWithAPause_data() {
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("rest");
+    QTest::addColumn<QByteArray>("passedOn");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("pause inside the number")
+        << QByteArray("\r\nRING ANALOG 05") << QByteArray("12345678 1\r\n")
+        << framed("0512345678 1") << false;
+    QTest::newRow("pause before the line end")
+        << QByteArray("\r\nRING ANALOG 0512345678 1") << QByteArray("\r\n")
+        << framed("0512345678 1") << false;
+    QTest::newRow("pause after the leading line end")
+        << QByteArray("\r\n") << QByteArray("RING ANALOG P 1\r\n") << framed("P 1") << false;
+    QTest::newRow("a whole report, then one cut for good")
+        << framed("0471234567 1") + "\r\nRING ANALOG 09" << QByteArray() << framed("0471234567 1")
+        << true;
+    QTest::newRow("cut for good") << QByteArray("\r\nRING ANALOG 05") << QByteArray()
+                                  << QByteArray() << true;
+}
+
+void TestTaLink::reportWithAPause() {
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, rest);
+    QFETCH(QByteArray, passedOn);
+    QFETCH(bool, cut);
+    QTemporaryDir dir;
+    const QString logPath = dir.filePath(QStringLiteral("diag.log"));
+    QVERIFY(DiagnosticLog::open(logPath));
+    TaSim sim;
+    TaLink link;
+    QVERIFY(link.open(settingsFor(sim.device())));
+    link.setLinkUp(true);
+    QSignalSpy spy(&link, &TaLink::blockRead);
+    sim.send("raw:" + first.toHex() + "\n");
+    if (!rest.isEmpty()) {
+        // Longer than the settle wait, shorter than the limit.
+        QTest::qWait(TaLink::SettleMs + 400);
+        sim.send("raw:" + rest.toHex() + "\n");
+    }
+    const auto logText = [&] {
+        QFile f(logPath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    if (cut)
+        QTRY_VERIFY_WITH_TIMEOUT(logText().contains("call report cut"), 10000);
+    if (!passedOn.isEmpty())
+        QTRY_VERIFY_WITH_TIMEOUT(!spy.isEmpty(), 10000);
+    QByteArray all;
+    for (const QList<QVariant> &block : spy)
+        all += block.at(0).toByteArray();
+    QCOMPARE(all, passedOn);
+    QCOMPARE(logText().contains("call report cut"), cut);
+    DiagnosticLog::close();
 }
 
 void TestTaLink::openFails_data() {

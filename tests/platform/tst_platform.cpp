@@ -1,5 +1,7 @@
 // The platform pieces that talk to the desktop, used for real: the date and time settings
 // tool, the ring player with files that cannot be played, and the notification area.
+#include "platform/DiagnosticLog.h"
+#include "platform/RegularFile.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/FileChooser.h"
 #include "platform/desktop/Recorder.h"
@@ -9,11 +11,14 @@
 #include "support/TestDesktop.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -148,31 +153,90 @@ private slots:
         QTRY_COMPARE(written(), arguments);
     }
 
-    // A ring file that is missing or not a sound gives silence, and stop is always safe.
+    // A ring file that is missing, not a regular file or not a sound gives silence, told with
+    // its reason (a FIFO is never opened); stop is always safe.
     void unplayableRingIsSilent_data() {
         QTest::addColumn<QByteArray>("contents");
-        QTest::newRow("missing") << QByteArray();
-        QTest::newRow("not a sound") << QByteArray("this is text, not RIFF");
-        QTest::newRow("empty") << QByteArray("");
-        QTest::newRow("WAV header, then junk") << QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24);
+        QTest::addColumn<QString>("why");
+        QTest::newRow("missing") << QByteArray() << "ファイルがありません";
+        QTest::newRow("not a sound")
+            << QByteArray("this is text, not RIFF") << "WAVファイルではありません";
+        QTest::newRow("empty") << QByteArray("") << "WAVファイルではありません";
+        QTest::newRow("a FIFO") << QByteArray("fifo") << "普通のファイルではありません";
+        QTest::newRow("WAV header, then junk")
+            << QByteArray("RIFF\x10\0\0\0WAVEjunkjunkjunk", 24) << "";
     }
 
     void unplayableRingIsSilent() {
         QFETCH(QByteArray, contents);
+        QFETCH(QString, why);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("ring.wav"));
-        if (!contents.isNull()) {
+        if (contents == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        } else if (!contents.isNull()) {
             QFile f(file);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(contents);
         }
         RingPlayer player;
+        QSignalSpy told(&player, &RingPlayer::cannotPlay);
         player.stop();
         player.play(file);
+        if (!why.isEmpty()) {
+            QCOMPARE(told.size(), 1);
+            QCOMPARE(told[0][0].toString(), file);
+            QCOMPARE(told[0][1].toString(), why);
+        }
         QTest::qWait(200);
         QVERIFY(!player.isPlaying());
         player.stop();
         QVERIFY(!player.isPlaying());
+    }
+
+    // Only a regular file is opened; a FIFO is refused without waiting for a writer, and so is
+    // a log named as one.
+    void onlyRegularFilesOpen_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("regular");
+        QTest::newRow("file") << "file" << true;
+        QTest::newRow("link to a file") << "link" << true;
+        QTest::newRow("FIFO") << "fifo" << false;
+        QTest::newRow("folder") << "folder" << false;
+        QTest::newRow("missing") << "missing" << false;
+        QTest::newRow("device") << "device" << false;
+    }
+
+    void onlyRegularFilesOpen() {
+        QFETCH(QString, kind);
+        QFETCH(bool, regular);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("x"));
+        const QByteArray local = QFile::encodeName(path);
+        if (kind == QLatin1String("file") || kind == QLatin1String("link")) {
+            QFile f(dir.filePath(QStringLiteral("target")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("abc");
+            f.close();
+            QVERIFY(kind == QLatin1String("file") ? QFile::rename(f.fileName(), path)
+                                                  : QFile::link(f.fileName(), path));
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(local.constData(), 0600), 0);
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkdir(path));
+        } else if (kind == QLatin1String("device")) {
+            path = QStringLiteral("/dev/null");
+        }
+        QCOMPARE(IsRegularFile(path), regular);
+        QFile f;
+        QCOMPARE(OpenRegularFile(f, path), regular);
+        QCOMPARE(f.isOpen(), regular);
+        if (regular)
+            QCOMPARE(f.readAll(), QByteArray("abc"));
+        if (kind != QLatin1String("missing") && kind != QLatin1String("folder")) {
+            QCOMPARE(DiagnosticLog::open(path), regular);
+            DiagnosticLog::close();
+        }
     }
 
     void recorderTakesRequestsInOrder() {

@@ -408,6 +408,7 @@ void HistoryWindow::ShowMemoEditor() {
     memoCallTime_->setText(memo->Time);
     memoCallNumber_->setText(memo->Number);
     memoText_->setPlainText(memo->Memo);
+    memoCallId_ = *selected_;
     // Centred in the inner area (never above or left of it).
     memoEditor_->move(std::max(0, (width() - memoEditor_->width()) / 2),
                       std::max(0, (height() - memoEditor_->height()) / 2));
@@ -417,21 +418,22 @@ void HistoryWindow::ShowMemoEditor() {
 }
 
 void HistoryWindow::SaveMemo() {
-    // The memo goes to the call selected now, which stays selected.
-    const std::optional<qint32> id = selected_;
-    if (id) {
+    // The memo goes to the call the editor shows, whatever row was selected meanwhile; the
+    // selected row stays selected.
+    if (memoCallId_) {
         db::Database database(Program::DatabasePath());
-        const bool written = db::WriteCallMemo(database, *id, memoText_->toPlainText());
+        const bool written = db::WriteCallMemo(database, *memoCallId_, memoText_->toPlainText());
         database.close();
         if (written)
             AnnounceHistoryChanged();
     }
-    RefreshList(id);
+    RefreshList(selected_);
     HideMemoEditor();
 }
 
 void HistoryWindow::HideMemoEditor() {
     memoEditor_->hide();
+    memoCallId_.reset();
 }
 
 // --- closing ---

@@ -79,6 +79,8 @@ private:
     HistoryLayout layout_;
     HistoryModel *model_ = nullptr;
     std::optional<qint32> selected_;
+    // The call the memo editor was opened for.
+    std::optional<qint32> memoCallId_;
     bool announcing_ = false;
     bool widthsApplied_ = false;
     bool unloaded_ = false;

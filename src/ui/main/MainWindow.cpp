@@ -344,6 +344,14 @@ void MainWindow::ShowCaller(const CallDisplay &display) {
     ShowFitted(addressLine_, display.AddressLine);
 }
 
+void MainWindow::ShowCallerKnown() {
+    commandButtons_[Register]->setEnabled(false);
+}
+
+void MainWindow::ShowRingProblem(const QString &why) {
+    ShowFitted(statusLine_, QStringLiteral("着信音を鳴らせません（%1）").arg(why));
+}
+
 void MainWindow::ShowCallHandled() {
     // The display ends later; the window returns to the tray; the memo is offered.
     callDisplayEnd_.start();
@@ -490,20 +498,6 @@ void MainWindow::ClockButtonClicked(int item) {
     }
     clockModeButtons_[0]->setFace(TimeButtonFace());
     clockModeButtons_[1]->setFace(DateButtonFace());
-}
-
-// The faces that show a toggle's state.
-int MainWindow::KeepOnTopFace() const {
-    return state_.settings().AlwaysOnTop != 0 ? KeepOnTopOn : KeepOnTopOff;
-}
-int MainWindow::RingFace() const {
-    return state_.settings().RingOn != 0 ? RingOn : RingOff;
-}
-int MainWindow::TimeButtonFace() const {
-    return state_.settings().ShowDate != 0 ? TimeButtonNotInForce : TimeButtonInForce;
-}
-int MainWindow::DateButtonFace() const {
-    return state_.settings().ShowDate != 0 ? DateButtonInForce : DateButtonNotInForce;
 }
 
 void MainWindow::OpenDateTimeSettings() {

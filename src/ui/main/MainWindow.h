@@ -52,6 +52,10 @@ public:
     // The call path as the program's call handler reports it.
     void ShowCallArriving();
     void ShowCaller(const CallDisplay &display);
+    // The caller shown is in the phonebook now: nothing left to register.
+    void ShowCallerKnown();
+    // The ring stayed silent, and why: on the status line until the call display ends.
+    void ShowRingProblem(const QString &why);
     void ShowCallHandled();
     // Arms the return to the tray after the tray delay, in tray mode.
     void StartReturnToTray();

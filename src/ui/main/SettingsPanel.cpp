@@ -228,9 +228,11 @@ void SettingsPanel::OnTrayModeClicked(int index) {
 
 void SettingsPanel::ChooseRingFile() {
     host_.statusLine->clear();
-    // A cancelled chooser empties the box, as it always has.
-    ringFileText_->setText(
-        FileChooser::OpenFileWithPreview(host_.window, QStringLiteral("WAVEファイル(*.wav)")));
+    // A cancelled chooser leaves the box as it was: the ring in force is not lost.
+    const QString chosen =
+        FileChooser::OpenFileWithPreview(host_.window, QStringLiteral("WAVEファイル(*.wav)"));
+    if (!chosen.isEmpty())
+        ringFileText_->setText(chosen);
 }
 
 void SettingsPanel::Apply() {

@@ -167,6 +167,7 @@ void PhonebookWindow::ShowEntryFields() {
     // Before the first and after the last entry there is no row to type into: what would be
     // typed there could not be kept.
     SetBoxesEditable(on || newEntryPending_);
+    shownValues_ = boxValues();
 }
 
 QMap<QString, QString> PhonebookWindow::boxValues() const {
@@ -211,7 +212,23 @@ void PhonebookWindow::WritePendingEdits() {
     if (newEntryPending_)
         StoreNewEntry();
     else if (cursor_->onEntry())
-        cursor_->writeChanges(boxValues());
+        WriteChangedBoxes();
+}
+
+// Only the boxes the user changed: a box shows some stored text in its own form (CR LF as LF),
+// and that alone must not rewrite the entry.
+void PhonebookWindow::WriteChangedBoxes() {
+    const QMap<QString, QString> now = boxValues();
+    if (shownEntryId_ != cursor_->id()) {
+        cursor_->writeChanges(now);
+        return;
+    }
+    QMap<QString, QString> changed;
+    for (auto it = now.begin(); it != now.end(); ++it)
+        if (shownValues_.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    if (!changed.isEmpty() && cursor_->writeChanges(changed))
+        shownValues_ = now;
 }
 
 void PhonebookWindow::StoreNewEntry() {

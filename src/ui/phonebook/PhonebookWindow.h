@@ -114,6 +114,7 @@ private:
     void Reposition();
     void ShowEntryFields();
     QMap<QString, QString> boxValues() const;
+    void WriteChangedBoxes();
     void WritePendingEdits();
     void StoreNewEntry();
     void OnNumberLineEntered(int line);
@@ -140,6 +141,8 @@ private:
     bool unloaded_ = false;
 
     qint32 shownEntryId_ = 0;
+    // The bound boxes as filled from the shown entry, before the user typed.
+    QMap<QString, QString> shownValues_;
     QString indexLetter_;
     int selectedNumberLine_ = 0;
     bool openAtLastPending_ = true;

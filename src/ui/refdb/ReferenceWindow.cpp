@@ -142,9 +142,11 @@ void ReferenceWindow::Load() {
 }
 
 void ReferenceWindow::ChooseFile() {
-    // A cancelled chooser empties the box; the lists stay as they are.
-    fileBox_->setText(FileChooser::OpenFile(
-        this, QStringLiteral("データベース(*.mdb *.accdb *.sqlite *.db);;すべてのファイル(*)")));
+    // A cancelled chooser leaves the box (and the lists) as they were.
+    const QString chosen = FileChooser::OpenFile(
+        this, QStringLiteral("データベース(*.mdb *.accdb *.sqlite *.db);;すべてのファイル(*)"));
+    if (!chosen.isEmpty())
+        fileBox_->setText(chosen);
 }
 
 bool ReferenceWindow::eventFilter(QObject *watched, QEvent *event) {

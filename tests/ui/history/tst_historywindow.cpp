@@ -284,8 +284,8 @@ private slots:
     }
 
     // The editor opened on one call, another selected before saving: the memo goes to the
-    // one selected when saving, which stays selected.
-    void editorSavesToTheRowSelectedAtSaving() {
+    // call the editor shows, and the row selected meanwhile stays selected and untouched.
+    void editorSavesToTheCallItShows() {
         seed({1, 2, 3, 4, 5});
         start();
         HistoryWindow *w = open();
@@ -311,10 +311,10 @@ private slots:
         QCOMPARE(text->toPlainText(), memo);
         click(frame, "Picture17(0)", 75, 35);
         QVERIFY(!frame->isVisible());
-        QCOMPARE(memoOf(5), QVariant(memo));
-        QCOMPARE(memoOf(3), QVariant());
+        QCOMPARE(memoOf(3), QVariant(memo));
+        QCOMPARE(memoOf(5), QVariant());
         QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(5));
-        QCOMPARE(w->model()->data(w->model()->index(0, 5)).toString(), memo);
+        QCOMPARE(w->model()->data(w->model()->index(2, 5)).toString(), memo);
 
         // Saving on a row further down keeps that row selected after the refresh.
         clickRow(w, 3);

@@ -28,6 +28,7 @@
 #include <QTextDocument>
 #include <QtTest>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -324,6 +325,87 @@ private slots:
         QCOMPARE(Recorder::take(), requests);
     }
 
+    // Files named in the settings that cannot serve: the call is shown and stored all the same,
+    // and nothing waits on a FIFO. A ring that stays silent is said once on the status line
+    // (a second call with the same file is not told again).
+    void unusableFilesNeverHoldTheCall_data() {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("ring file missing")
+            << "ring"
+            << "missing"
+            << "着信音を鳴らせません（ファイルがありません）" << true;
+        QTest::newRow("ring file not a WAV")
+            << "ring"
+            << "text"
+            << "着信音を鳴らせません（WAVファイルではありません）" << true;
+        QTest::newRow("ring file a FIFO")
+            << "ring"
+            << "fifo"
+            << "着信音を鳴らせません（普通のファイルではありません）" << true;
+        QTest::newRow("reference file a FIFO") << "reference"
+                                               << "fifo"
+                                               << "" << true;
+        QTest::newRow("call database a FIFO") << "database"
+                                              << "fifo"
+                                              << "" << false;
+    }
+
+    void unusableFilesNeverHoldTheCall() {
+        QFETCH(QString, which);
+        QFETCH(QString, kind);
+        QFETCH(QString, status);
+        QFETCH(bool, stored);
+        const QString path = which == QLatin1String("database")
+                                 ? Program::DatabasePath()
+                                 : Program::filePath(QStringLiteral("unusable.wav"));
+        if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == QLatin1String("text")) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a sound\n");
+        }
+        if (which == QLatin1String("ring")) {
+            settings_.RingFile = path;
+            settings_.RingOn = 1;
+        } else if (which == QLatin1String("reference")) {
+            settings_.RefEnabled = true;
+            settings_.RefDatabasePath = path;
+            settings_.RefTable = QStringLiteral("t");
+            settings_.RefPhoneField = QStringLiteral("p");
+        }
+        startWindow();
+        for (int call = 0; call < 2; ++call) {
+            QVERIFY(ring("0471234567"));
+            QCOMPARE(label("Label6")->text(), QStringLiteral("0471234567"));
+            if (call == 0 && !status.isEmpty())
+                QCOMPARE(fullText(label("Label5")), status);
+            else
+                QVERIFY(label("Label5")->text().startsWith(QStringLiteral("着信中")));
+        }
+        QCOMPARE(app_->state().callHistoryProblem().isEmpty(), stored);
+        if (stored)
+            QCOMPARE(history().size(), 2);
+    }
+
+    // A TA that pauses inside a report: the whole number is stored, not the part before the
+    // pause.
+    void reportWithAPauseIsStoredWhole() {
+        startWindow();
+        QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
+        sim_->send("raw:" + QByteArray("\r\nRING ANALOG 05").toHex() + "\n");
+        QTest::qWait(TaLink::SettleMs + 400);
+        sim_->send("raw:" + QByteArray("12345678 1\r\n").toHex() + "\n");
+        QVERIFY(handled.wait(10000));
+        QCOMPARE(handled.size(), 1);
+        const QList<HistoryRow> rows = history();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].number, QVariant(QStringLiteral("0512345678")));
+    }
+
     // In TrayMode the window starts in the tray, comes out for a call, goes back after the
     // delay, and comes out again for a left click only.
     void trayRoundTrip() {
@@ -531,15 +613,17 @@ private slots:
         QCOMPARE(rows.at(2).id.toInt(), rows.at(1).id.toInt() + 1);
     }
 
+    // Line noise that looks like the start of a report is not a call; the call after it is.
     void noiseIsNotACall() {
         startWindow();
         QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
-        QSignalSpy read(&app_->link(), &TaLink::blockRead);
-        sim_->send("raw:00ff1b5b324a52494e4720414e414c4f\n");
-        QTRY_VERIFY_WITH_TIMEOUT(read.size() >= 1, 5000);
+        sim_->send("raw:00ff1b5b324a52494e4720414e414c4f\n0471234567\n");
+        QTRY_VERIFY_WITH_TIMEOUT(handled.size() >= 1, 5000);
         QTest::qWait(100);
-        QCOMPARE(handled.size(), 0);
-        QCOMPARE(history().size(), 0);
+        QCOMPARE(handled.size(), 1);
+        const QList<HistoryRow> rows = history();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.at(0).number.toString(), QStringLiteral("0471234567"));
     }
 
     // A second set-up (new port settings) sends the command again and the link stays usable.

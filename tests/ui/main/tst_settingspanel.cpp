@@ -309,8 +309,8 @@ private slots:
         QCOMPARE(button("Picture4(3)")->toolTip(), tip);
     }
 
-    // The "..." button: the chooser with preview and the WAVE filter; cancelled, it empties
-    // the box.
+    // The "..." button: the chooser with preview and the WAVE filter; cancelled, it leaves the
+    // box as it was, and OK keeps the ring.
     void ringFileChooser() {
         start(linked());
         click("Picture4(1)");
@@ -326,7 +326,9 @@ private slots:
         QVERIFY(asked[0].preview);
         FileChooser::setNextFileName(QString());
         QTest::mouseClick(child<QPushButton>("Command1"), Qt::LeftButton);
-        QCOMPARE(child<QLineEdit>("Text5")->text(), QString());
+        QCOMPARE(child<QLineEdit>("Text5")->text(), QStringLiteral("/snd/着信.wav"));
+        click("Picture12(0)");
+        QCOMPARE(app_->state().settings().RingFile, QStringLiteral("/snd/着信.wav"));
     }
 
     // Command2 opens the reference-database window; a second press brings the same one up.

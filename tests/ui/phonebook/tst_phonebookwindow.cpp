@@ -119,6 +119,47 @@ private slots:
         QVERIFY(screen.contains(QRect(window_->pos(), QSize(40, 40))));
     }
 
+    // Moving on from an entry writes only what the user changed: text the boxes show in
+    // another form (CR LF as LF in the address box) is not written back.
+    void lookingAtAnEntryKeepsItsBytes_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("typedName");
+        QTest::addColumn<QString>("nameAfter");
+        QTest::newRow("CR LF, only looked at") << "東京都\r\n港区"
+                                               << ""
+                                               << "前田";
+        QTest::newRow("lone CR, only looked at") << "東京都\r港区"
+                                                 << ""
+                                                 << "前田";
+        QTest::newRow("CR LF, name changed") << "東京都\r\n港区"
+                                             << "様"
+                                             << "前田様";
+    }
+
+    void lookingAtAnEntryKeepsItsBytes() {
+        QFETCH(QString, address);
+        QFETCH(QString, typedName);
+        QFETCH(QString, nameAfter);
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("前田"), address);
+            addEntry(d, QStringLiteral("後藤"));
+        }
+        open();
+        press("Picture4(0)"); // first: the entry with the address
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("前田"));
+        if (!typedName.isEmpty()) {
+            line("Text1(1)")->setFocus();
+            QTest::keyClick(line("Text1(1)"), Qt::Key_End);
+            type(line("Text1(1)"), typedName);
+        }
+        press("Picture4(2)"); // next
+        press("Picture4(0)"); // and back
+        window_->close();
+        QCOMPARE(value("SELECT 住所 FROM 住所録 ORDER BY ID LIMIT 1").toString(), address);
+        QCOMPARE(value("SELECT 氏名 FROM 住所録 ORDER BY ID LIMIT 1").toString(), nameAfter);
+    }
+
     void opensOnLastEntryWithNumbersAndCalls() {
         {
             db::Database d(dbPath());
@@ -639,6 +680,67 @@ private slots:
         QVERIFY(asked[0].systemModal);
         QCOMPARE(count("SELECT COUNT(*) FROM 住所録"), 0);
         QVERIFY(!app_->phonebookWindow());
+    }
+
+    // The register button from the main window, pressed twice as an impatient user does: a new
+    // caller is filed once and the button turns off; a number already filed (as typed with
+    // hyphens) is refused with the history window's message; a file held by another program is
+    // said with the reason and opens nothing.
+    void registerFromMainWindowOnce_data() {
+        QTest::addColumn<QString>("filed");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<bool>("buttonAfter");
+        QTest::newRow("new caller") << "" << false << "" << 1 << false;
+        QTest::newRow("already filed")
+            << "06-1234-5678" << false << "既に電話番号が電話帳に登録されています。" << 1 << false;
+        QTest::newRow("file held elsewhere")
+            << "" << true << "電話帳に登録できませんでした（使用中です）。" << 0 << true;
+    }
+
+    void registerFromMainWindowOnce() {
+        QFETCH(QString, filed);
+        QFETCH(bool, held);
+        QFETCH(QString, message);
+        QFETCH(int, entries);
+        QFETCH(bool, buttonAfter);
+        startApp();
+        {
+            db::Database d(dbPath());
+            addCall(d, 5, QStringLiteral("0612345678"), 0, QStringLiteral("大阪商店"));
+            if (!filed.isEmpty())
+                addNumber(d, addEntry(d, QStringLiteral("既存")), filed);
+        }
+        showCall(QStringLiteral("0612345678"), QStringLiteral("大阪商店"), 5);
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "holder");
+        {
+            other.setDatabaseName(dbPath());
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            if (held)
+                QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            if (!message.isEmpty())
+                Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+            pressOn(app_->mainWindow(), "Picture4(9)");
+            if (held)
+                QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+        }
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QCOMPARE(asked[0].text, message);
+        QCOMPARE(bool(app_->phonebookWindow()), message.isEmpty());
+        ImageButton *b = button(app_->mainWindow(), "Picture4(9)");
+        QCOMPARE(b->isEnabled(), buttonAfter);
+        // A second press files nothing more (once the file is free, the held case files it).
+        pressOn(app_->mainWindow(), "Picture4(9)");
+        QCOMPARE(Dialogs::takeAsked().size(), 0);
+        QCOMPARE(count("SELECT COUNT(*) FROM 電話番号 WHERE 電番キー = '0612345678'"),
+                 buttonAfter ? 1 : entries);
     }
 
     void registerFromHistory_data() {
