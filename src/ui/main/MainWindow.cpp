@@ -14,6 +14,7 @@
 #include "ui/controls/BevelPanel.h"
 #include "ui/controls/DigitalClock.h"
 #include "ui/main/MemoPanel.h"
+#include "ui/main/SettingsNotice.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -313,6 +314,8 @@ void MainWindow::ShowCallArriving() {
     addressLine_->clear();
     // The red status.
     ShowStatus(CallColour, QStringLiteral("着信中．．．"));
+    if (settingsNotice_)
+        settingsNotice_->hide();
     // The clock holds the time of the call.
     clockTick_.stop();
     clock_->setHighlight(true);
@@ -349,6 +352,8 @@ void MainWindow::OnCallDisplayEnd() {
     else
         clockTick_.start();
     ShowIdleStatus(StatusLine(Waiting, state_.call().CallTime));
+    if (settingsNotice_ && settingsNoticeWanted_)
+        settingsNotice_->show();
 }
 
 void MainWindow::ShowIdleStatus(const QString &waiting) {
@@ -366,26 +371,18 @@ void MainWindow::ShowIdleStatus(const QString &waiting) {
 }
 
 void MainWindow::ShowSettingsFileNotice(bool damaged) {
+    settingsNoticeWanted_ = damaged;
     if (!damaged) {
         if (settingsNotice_)
             settingsNotice_->hide();
         return;
     }
     if (!settingsNotice_) {
-        // Above the set-up panel, which opens for a file that does not read.
-        settingsNotice_ = new QLabel(this);
-        settingsNotice_->setObjectName(QStringLiteral("SettingsNotice"));
-        settingsNotice_->setTextFormat(Qt::PlainText);
-        settingsNotice_->setWordWrap(true);
-        QPalette palette = settingsNotice_->palette();
-        palette.setColor(QPalette::WindowText, QColor(192, 64, 0));
-        settingsNotice_->setPalette(palette);
-        PlaceTwips(settingsNotice_, 300, 660, 3705, 600);
+        settingsNotice_ = MakeSettingsNotice(this);
         // Applied settings are written over the file (kept beside as Kolvane.ini.damaged).
-        connect(this, &MainWindow::linkRestartRequested, settingsNotice_, &QWidget::hide);
+        connect(this, &MainWindow::linkRestartRequested, this,
+                [this] { ShowSettingsFileNotice(false); });
     }
-    settingsNotice_->setText(QStringLiteral("Kolvane.ini を読めなかったため、既定の設定で始めました"
-                                            "（元のファイルは Kolvane.ini.damaged に残します）。"));
     settingsNotice_->show();
 }
 

@@ -91,6 +91,10 @@ private slots:
         QVERIFY(w->layout() == HistoryLayout());
         QCOMPARE(w->size(), QSize(TwipsToPixelsX(8550), TwipsToPixelsY(6000)));
         QCOMPARE(w->grid()->columnWidth(0), TwipsToPixelsX(1100));
+        // The close writes the layout; what the file held is kept beside it.
+        click(w, "Picture4(0)");
+        QTRY_VERIFY(!app_->historyWindow());
+        QCOMPARE(readAll(layoutPath() + ".damaged"), QByteArray("900\r\n800\r\nbroken\r\n"));
     }
 
     void customLayoutFileIsHonouredAndWrittenBackUnchanged() {
