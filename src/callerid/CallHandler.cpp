@@ -84,10 +84,10 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
         state_.announceHistoryWritable(QString());
         state_.announceHistoryChanged();
     } else {
-        // An open file that refuses the row is held by another program (or its folder
-        // refuses the log); a file that did not open says why itself.
+        // An open file that refuses the row says why through its statement (held by another
+        // program, a full disk …); a file that did not open says why itself.
         const QString reason =
-            db::ProblemText(database.isOpen() ? db::Database::Problem::Busy : database.problem());
+            db::ProblemText(database.isOpen() ? db::LastStatementProblem() : database.problem());
         DiagnosticLog::failure(QStringLiteral("call not stored"),
                                database.path() + QStringLiteral(": ") + reason);
         state_.announceHistoryWritable(reason);
