@@ -298,7 +298,7 @@ void MainWindow::MainWindowActivation() {
         // InitTerminalAdapter: on failure it empties SettingsFileFound and comes back here.
         emit linkSetupRequested();
         if (state_.settings().TrayMode == 1)
-            emit trayRequested(QStringLiteral("Zelmora"), TrayOrder::IconFirst);
+            emit trayRequested(QStringLiteral("Kolvane"), TrayOrder::IconFirst);
     } else {
         OpenSetupPanel();
     }
