@@ -213,7 +213,7 @@ void MainWindow::Load() {
     const Settings &settings = state_.settings();
     const QRect saved(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
                       TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
-    setGeometry(QRect(WindowChrome::VisiblePosition(saved), saved.size()));
+    setGeometry(WindowChrome::VisibleGeometry(saved));
 }
 
 void MainWindow::LoadButtonFaces() {

@@ -97,6 +97,20 @@ private slots:
         QCOMPARE(readAll(layoutPath() + ".damaged"), QByteArray("900\r\n800\r\nbroken\r\n"));
     }
 
+    // Sizes of two thousand million twips open a window no larger than the screen.
+    void hugeLayoutIsHeldToTheScreen() {
+        QVERIFY(writeRaw(layoutPath(), "2147483647\r\n1100\r\n1515\r\n1515\r\n2070\r\n"
+                                       "2147483647\r\n0\r\n0\r\n2147483647\r\n"
+                                       "2147483647\r\nFalse\r\n"));
+        start();
+        HistoryWindow *w = open();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(screen.contains(w->geometry()),
+                 qPrintable(QStringLiteral("%1 x %2").arg(w->width()).arg(w->height())));
+        for (int i : {0, 5})
+            QVERIFY(w->grid()->columnWidth(i) <= screen.width());
+    }
+
     void customLayoutFileIsHonouredAndWrittenBackUnchanged() {
         const QByteArray custom("900 \r\n 0\r\n1801\r\n2222\r\n3000\r\n4500\r\n1500\r\n2010\r\n"
                                 "9001\r\n4005\r\nTrue\r\n");
