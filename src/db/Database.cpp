@@ -6,6 +6,7 @@
 #include "db/Schema.h"
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -93,6 +94,11 @@ Database::Problem ReadProblem(const QSqlDatabase &d) {
     return ProblemOf(d, probe.lastError());
 }
 
+bool BeginsAsSqlite(const QString &absolutePath) {
+    QFile file(absolutePath);
+    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
 // The first of the errors that carries SQLite's result code.
 Database::Problem ProblemOfFirst(std::initializer_list<QSqlError> errors) {
     for (const QSqlError &e : errors)
@@ -120,6 +126,10 @@ Database::Database(const QString &path) : path_(path) {
     int readFailure = 0;
     if (!fresh && !HoldsKolvaneTables(absolute, &readFailure)) {
         problem_ = readFailure != 0 ? ProblemOfSqliteCode(readFailure) : Problem::NotOurs;
+        // A file that does not even begin as an SQLite file (a text, another program's file)
+        // is not a damaged database but none at all.
+        if (problem_ == Problem::Damaged && !BeginsAsSqlite(absolute))
+            problem_ = Problem::NotOurs;
         return;
     }
     SetFileToOpen(d, path, absolute, fresh);

@@ -94,7 +94,8 @@ private slots:
     void fileThatDoesNotOpen_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("text");
-        QTest::newRow("junk") << "junk" << kDamaged;
+        QTest::newRow("junk after the header") << "junk" << kDamaged;
+        QTest::newRow("text") << "text" << kNotOurs;
         QTest::newRow("another program's database") << "foreign" << kNotOurs;
         QTest::newRow("a folder in its place") << "folder" << kCannotOpen;
         QTest::newRow("held by another program") << "held" << kBusy;
@@ -109,9 +110,11 @@ private slots:
         {
             QSqlDatabase s = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), other);
             s.setDatabaseName(path);
-            if (kind == QLatin1String("junk")) {
+            if (kind == QLatin1String("junk") || kind == QLatin1String("text")) {
                 QFile f(path);
                 QVERIFY(f.open(QIODevice::WriteOnly));
+                if (kind == QLatin1String("junk"))
+                    f.write(QByteArray("SQLite format 3\0", 16));
                 f.write(QByteArray(4096, 'x'));
             } else if (kind == QLatin1String("foreign")) {
                 QVERIFY(s.open());
