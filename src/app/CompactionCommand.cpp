@@ -16,7 +16,7 @@ void CompactionCommand::CompactCallDatabase(QWidget *window) {
     if (state_.compactionBusy())
         return;
     window_ = window;
-    if (!Dialogs::Confirm(window, QStringLiteral("Zelmoraの電話帳データベースを最適化します。"),
+    if (!Dialogs::Confirm(window, QStringLiteral("Kolvaneの電話帳データベースを最適化します。"),
                           QStringLiteral("最適化の確認"), Dialogs::Icon::Question) ||
         state_.compactionBusy())
         return;

@@ -79,9 +79,10 @@ KolvaneApp::KolvaneApp(QObject *parent)
 }
 
 void KolvaneApp::LoadSettings() {
-    // A damaged file behaves like a missing one: defaults (keeping where the TA is), and no TA
-    // link at first activation; the user is told, and the file is kept beside before the
-    // first write over it.
+    // A damaged file gives the defaults except where the TA is, and the link opens with that
+    // as for a file that reads (a computer restarted unattended still catches calls); only a
+    // port that does not open leads to the set-up panel. The user is told, and the file is
+    // kept beside before the first write over it.
     Settings settings = state_.settings();
     settings.ShowDate = 0;
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -91,8 +92,8 @@ void KolvaneApp::LoadSettings() {
     twips.heightTwips = WindowChrome::PixelsToTwipsY(area.height());
     twips.mainPanelHeightTwips = MainFaces::MainPanelHeight;
     const SettingsFileState read = SettingsStore().Load(settings, twips);
-    state_.setSettingsFileFound(read == SettingsFileState::Read ? SettingsStore::FileName()
-                                                                : QString());
+    state_.setSettingsFileFound(read == SettingsFileState::Missing ? QString()
+                                                                   : SettingsStore::FileName());
     settingsFileDamaged_ = read == SettingsFileState::Damaged;
     state_.setSettings(settings);
 }

@@ -96,10 +96,10 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
         state_.announceHistoryWritable(QString());
         state_.announceHistoryChanged();
     } else {
-        // An open file that refuses the row is held by another program (or its folder
-        // refuses the log); a file that did not open says why itself.
-        const QString reason = db::ProblemText(connection_.isOpen() ? db::Database::Problem::Busy
-                                                                    : connection_.problem());
+        // An open file that refuses the row says why through its statement (held by another
+        // program, a full disk …); a file that did not open says why itself.
+        const QString reason =
+            db::ProblemText(statements ? statements->lastProblem() : connection_.problem());
         DiagnosticLog::failure(QStringLiteral("call not stored"),
                                connection_.path() + QStringLiteral(": ") + reason);
         state_.announceHistoryWritable(reason);

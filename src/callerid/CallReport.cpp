@@ -17,6 +17,10 @@ std::optional<QString> ParseCallReport(const QString &block) {
     const qsizetype slash = number.indexOf(u'/');
     if (slash >= 0)
         number.truncate(slash);
+    // Control characters (a NUL, an escape: line noise) are never part of a number; the line
+    // end stays, as the end of the field.
+    number.removeIf(
+        [](QChar c) { return c.category() == QChar::Other_Control && c != u'\r' && c != u'\n'; });
     return number;
 }
 

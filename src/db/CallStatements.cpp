@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -56,6 +57,8 @@ bool CallStatements::begin() {
     if (!prepared())
         return false;
     const bool begun = p_->begin.exec();
+    if (!begun)
+        lastProblem_ = ProblemOf(database_.sqlDatabase(), p_->begin.lastError());
     p_->begin.finish();
     return begun;
 }
@@ -64,6 +67,8 @@ bool CallStatements::commit() {
     if (!prepared())
         return false;
     const bool done = p_->commit.exec();
+    if (!done)
+        lastProblem_ = ProblemOf(database_.sqlDatabase(), p_->commit.lastError());
     p_->commit.finish();
     if (!done)
         rollback();
@@ -130,6 +135,8 @@ bool CallStatements::appendHistory(const HistoryRecord &r) {
     for (int i = 0; i < 8; ++i)
         q.bindValue(i, values[i]);
     const bool stored = q.exec();
+    if (!stored)
+        lastProblem_ = ProblemOf(database_.sqlDatabase(), q.lastError());
     q.finish();
     return stored;
 }

@@ -47,6 +47,8 @@ public:
     // The call's work in one transaction, taken for writing from the start so that the row
     // at its end never finds another writer's change in between. False when the write lock
     // could not be had in time; the statements then run one by one.
+    // Why the last begin, commit or history row failed (what the file said).
+    Database::Problem lastProblem() const { return lastProblem_; }
     bool begin();
     bool commit();
     void rollback();

@@ -185,8 +185,10 @@ std::optional<CopyFailure> TakeCopy(const QString &sourcePath, const QString &co
     // behind in the file that becomes the backup.
     QSqlQuery lock(writerLock.database());
     if (!lock.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return CopyFailure{QStringLiteral("「Kolvane.mdb」が使用中です。"),
-                           lock.lastError().text()};
+        return CopyFailure{
+            QStringLiteral("「Kolvane.mdb」を最適化できません（%1）。")
+                .arg(ProblemText(ProblemOf(writerLock.database(), lock.lastError()))),
+            lock.lastError().text()};
     *original = ShapeOf(source.database());
     if (!original->read) {
         lock.exec(QStringLiteral("ROLLBACK"));
@@ -196,9 +198,10 @@ std::optional<CopyFailure> TakeCopy(const QString &sourcePath, const QString &co
     const bool copied = q.prepare(QStringLiteral("VACUUM INTO :destination")) &&
                         (q.bindValue(QStringLiteral(":destination"), copyPath), q.exec());
     const QString error = q.lastError().text();
+    const QString why = ProblemText(ProblemOf(source.database(), q.lastError()));
     lock.exec(QStringLiteral("ROLLBACK"));
     if (!copied)
-        return CopyFailure{notWritten, error};
+        return CopyFailure{notWritten + QStringLiteral("（%1）").arg(why), error};
     return std::nullopt;
 }
 

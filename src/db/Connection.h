@@ -18,5 +18,7 @@ QString NextConnectionName();
 QString SqlIdentifier(const QSqlDatabase &d, const QString &name);
 // Binds the parameters that the text names (":Name" as a whole word) and runs it.
 bool RunSql(QSqlQuery &q, const QString &sql, const QVariantMap &parameters);
+// Keeps the reason of a statement that failed for LastStatementProblem (RunSql does so itself).
+void RememberStatementFailure(const QSqlQuery &q);
 
 } // namespace db

@@ -7,11 +7,14 @@
 #include "platform/RegularFile.h"
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QUrl>
+#include <cerrno>
+#include <sqlite3.h>
 
 namespace db {
 
@@ -23,6 +26,11 @@ QString SqlIdentifier(const QSqlDatabase &d, const QString &name) {
     return d.driver()->escapeIdentifier(name, QSqlDriver::FieldName);
 }
 
+namespace {
+// Each thread runs its own statements (the call path, a window, an import).
+thread_local Database::Problem lastStatementProblem = Database::Problem::NotWritable;
+} // namespace
+
 // Binds the parameters that the text names (":Name" as a whole word) and runs it.
 bool RunSql(QSqlQuery &q, const QString &sql, const QVariantMap &parameters) {
     if (!q.prepare(sql))
@@ -33,7 +41,14 @@ bool RunSql(QSqlQuery &q, const QString &sql, const QVariantMap &parameters) {
         if (named.match(sql).hasMatch())
             q.bindValue(QLatin1Char(':') + it.key(), it.value());
     }
-    return q.exec();
+    if (q.exec())
+        return true;
+    RememberStatementFailure(q);
+    return false;
+}
+
+void RememberStatementFailure(const QSqlQuery &q) {
+    lastStatementProblem = ProblemOf(q.lastError());
 }
 
 QString NextConnectionName() {
@@ -71,6 +86,28 @@ bool CreateTables(QSqlDatabase &d, QSqlQuery &q) {
     return false;
 }
 
+// Why a file that opened does not show its tables: a read that fails says why (locked, damaged,
+// a folder where its log cannot be made); one that reads is simply not ours.
+Database::Problem ReadProblem(const QSqlDatabase &d) {
+    QSqlQuery probe(d);
+    if (probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && probe.next())
+        return Database::Problem::NotOurs;
+    return ProblemOf(d, probe.lastError());
+}
+
+bool BeginsAsSqlite(const QString &absolutePath) {
+    QFile file(absolutePath);
+    return file.open(QIODevice::ReadOnly) && file.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+// The first of the errors that carries SQLite's result code.
+Database::Problem ProblemOfFirst(std::initializer_list<QSqlError> errors) {
+    for (const QSqlError &e : errors)
+        if (!e.nativeErrorCode().isEmpty())
+            return ProblemOf(e);
+    return Database::Problem::NotWritable;
+}
+
 } // namespace
 
 Database::Database(const QString &path) : Database(path, false) {}
@@ -93,13 +130,23 @@ Database::Database(const QString &path, bool judgeOnly) : path_(path) {
     }
     // A file that is there is judged before anything may write to it: a read-write open of a
     // database in WAL mode replays and folds in its log, which changes a file not ours.
-    if (!fresh && !HoldsKolvaneTables(absolute)) {
-        problem_ = Problem::NotOurs;
+    // A folder (or a device) where the file should be is no file to open.
+    if (info.exists() && !info.isFile()) {
+        problem_ = Problem::CannotOpen;
+        return;
+    }
+    int readFailure = 0;
+    if (!fresh && !HoldsKolvaneTables(absolute, &readFailure)) {
+        problem_ = readFailure != 0 ? ProblemOfSqliteCode(readFailure) : Problem::NotOurs;
+        // A file that does not even begin as an SQLite file (a text, another program's file)
+        // is not a damaged database but none at all.
+        if (problem_ == Problem::Damaged && !BeginsAsSqlite(absolute))
+            problem_ = Problem::NotOurs;
         return;
     }
     SetFileToOpen(d, path, absolute, fresh);
     if (!d.open()) {
-        problem_ = Problem::NotWritable;
+        problem_ = ProblemOfFirst({d.lastError()});
         return;
     }
     // No close of ours folds the log into the file (CloseConnection says when it may).
@@ -107,8 +154,8 @@ Database::Database(const QString &path, bool judgeOnly) : path_(path) {
     QSqlQuery q(d);
     if (fresh) {
         if (!CreateTables(d, q)) {
+            problem_ = ProblemOfFirst({q.lastError(), d.lastError()});
             CloseConnection(d, absolute);
-            problem_ = Problem::NotWritable;
             return;
         }
         // The tables go into the file itself, where the next opening looks for them.
@@ -123,7 +170,7 @@ Database::Database(const QString &path, bool judgeOnly) : path_(path) {
         return;
     }
     if (!IsKolvaneDatabase(d) || (!fresh && !KnownIntact(absolute) && !IsIntact(d))) {
-        problem_ = IsKolvaneDatabase(d) ? Problem::Damaged : Problem::NotOurs;
+        problem_ = IsKolvaneDatabase(d) ? Problem::Damaged : ReadProblem(d);
         ForgetIntact(absolute);
         q.finish();
         CloseConnection(d, absolute);
@@ -206,10 +253,72 @@ QString ProblemText(Database::Problem problem) {
         return QStringLiteral("ファイルが壊れています");
     case Database::Problem::Busy:
         return QStringLiteral("使用中です");
+    case Database::Problem::Full:
+        return QStringLiteral("ディスクがいっぱいです");
+    case Database::Problem::ReadOnly:
+        return QStringLiteral("読み取り専用です");
+    case Database::Problem::CannotOpen:
+        return QStringLiteral("開けません");
     case Database::Problem::None:
         break;
     }
     return QString();
+}
+
+Database::Problem ProblemOfSqliteCode(int code) {
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+        return Database::Problem::Full;
+    case SQLITE_READONLY:
+        return Database::Problem::ReadOnly;
+    case SQLITE_CANTOPEN:
+        return Database::Problem::CannotOpen;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return Database::Problem::Damaged;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Database::Problem::Busy;
+    default:
+        return Database::Problem::NotWritable;
+    }
+}
+
+Database::Problem ProblemOfSqliteCode(int code, int systemError) {
+    const int primary = code & 0xff;
+    if (primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN) {
+        if (systemError == ENOSPC)
+            return Database::Problem::Full;
+        if (systemError == EROFS || systemError == EACCES || systemError == EPERM)
+            return Database::Problem::ReadOnly;
+    }
+    return ProblemOfSqliteCode(code);
+}
+
+Database::Problem ProblemOf(const QSqlError &error) {
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    return number ? ProblemOfSqliteCode(code) : Database::Problem::NotWritable;
+}
+
+Database::Problem ProblemOf(const QSqlDatabase &connection, const QSqlError &error) {
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    if (!number)
+        return Database::Problem::NotWritable;
+    const Database::Problem problem = ProblemOfSqliteCode(code, SystemErrorOf(connection));
+    if (problem != Database::Problem::CannotOpen && problem != Database::Problem::NotWritable)
+        return problem;
+    // The log and its index are made beside the file: a folder that cannot be written to
+    // (read-only, or not ours) is why a file there does not open.
+    const QString name = connection.databaseName();
+    const QString file = name.startsWith(QLatin1String("file:")) ? QUrl(name).toLocalFile() : name;
+    return QFileInfo(QFileInfo(file).absolutePath()).isWritable() ? problem
+                                                                  : Database::Problem::ReadOnly;
+}
+
+Database::Problem LastStatementProblem() {
+    return lastStatementProblem;
 }
 
 bool CheckpointDatabase(const QString &path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -91,7 +92,7 @@ public:
     bool hasHistoryCount() const { return open_ && historyCount_; }
 
     // Why the file cannot be used, when it cannot.
-    enum class Problem { None, NotWritable, NotOurs, Damaged, Busy };
+    enum class Problem { None, NotWritable, NotOurs, Damaged, Busy, Full, ReadOnly, CannotOpen };
     Problem problem() const { return problem_; }
     // Why the file cannot be used, told without reading it through (a moment at any size):
     // a foreign or unwritable file at once; damage inside only by an opening (the first of a
@@ -122,6 +123,22 @@ private:
 
 // The reason in the program's words ("書き込めません", "ファイルが壊れています" …), empty for None.
 QString ProblemText(Database::Problem problem);
+
+// What an SQLite result code (an extended one counts as its primary code) says about the file:
+// SQLITE_FULL, _READONLY, _CANTOPEN, _CORRUPT and _NOTADB, _BUSY and _LOCKED each their own
+// problem; any other failure NotWritable. Every reason the program gives for a database that
+// refused something comes through here.
+Database::Problem ProblemOfSqliteCode(int code);
+// A failure to read or write the disk (SQLITE_IOERR, _CANTOPEN) says more with the system's
+// error beside it: a full disk (ENOSPC), a read-only one or folder (EROFS, EACCES).
+Database::Problem ProblemOfSqliteCode(int code, int systemError);
+// The same for an error of Qt's SQLite driver, which carries the result code.
+Database::Problem ProblemOf(const QSqlError &error);
+// The same, with the system's error of the connection's last failure.
+Database::Problem ProblemOf(const QSqlDatabase &connection, const QSqlError &error);
+// The problem met by the last statement of a row set or stored query that failed on this thread
+// (NotWritable when none is known): the reason for a write that returned false.
+Database::Problem LastStatementProblem();
 
 // Folds the log (Kolvane.mdb-wal) of our own database into the file; the log is removed when
 // no other connection has the file open. Our connections leave the log beside the file when

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -137,6 +138,20 @@ bool StatementsInPlace(const QSqlDatabase &d, const QString &table, const QStrin
     return true;
 }
 
+// The connection's own SQLite handle, only when Qt's driver runs on the very library linked
+// here (same version).
+sqlite3 *HandleOf(const QSqlDatabase &d) {
+    const QVariant v = d.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    sqlite3 *handle = *static_cast<sqlite3 *const *>(v.constData());
+    QSqlQuery version(d);
+    if (!handle || !version.exec(QStringLiteral("SELECT sqlite_version()")) || !version.next() ||
+        version.value(0).toString() != QLatin1String(sqlite3_libversion()))
+        return nullptr;
+    return handle;
+}
+
 } // namespace
 
 bool HistoryCountInPlace(const QSqlDatabase &d) {
@@ -172,18 +187,23 @@ bool GiveHistoryCount(QSqlDatabase &d) {
     return ok && HistoryCountInPlace(d);
 }
 
+int SystemErrorOf(const QSqlDatabase &d) {
+    const QVariant v = d.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return 0;
+    sqlite3 *raw = *static_cast<sqlite3 *const *>(v.constData());
+    // Read before the version is asked, which runs a statement of its own.
+    const int error = raw ? sqlite3_system_errno(raw) : 0;
+    return HandleOf(d) == raw ? error : 0;
+}
+
 // Whether closing the connection may fold the log into the file (SQLite does so when the last
 // connection to a file closes). That costs two syncs of the disk; the call path must not pay
 // them for every call, and a file not judged sound must not be written. Only through the very
 // SQLite library that Qt's driver runs on.
 bool FoldLogOnClose(const QSqlDatabase &d, bool fold) {
-    const QVariant v = d.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3 *handle = *static_cast<sqlite3 *const *>(v.constData());
-    QSqlQuery version(d);
-    if (!handle || !version.exec(QStringLiteral("SELECT sqlite_version()")) || !version.next() ||
-        version.value(0).toString() != QLatin1String(sqlite3_libversion()))
+    sqlite3 *handle = HandleOf(d);
+    if (!handle)
         return false;
     int set = -1;
     return sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, fold ? 0 : 1, &set) ==
@@ -239,18 +259,24 @@ private:
 // -wal and -shm. The tables are read from the file itself. A file that holds no table at all
 // but has a log (one of ours right after it was made, before its tables reached the file) is
 // judged on a private copy of the two, where the log can be replayed.
-bool HoldsKolvaneTables(const QString &absolutePath) {
+bool HoldsKolvaneTables(const QString &absolutePath, int *readFailure) {
     bool empty = false;
     {
         const UnchangingConnection c(absolutePath);
         const QSqlDatabase d = c.database();
-        if (!d.isOpen())
+        const auto failed = [readFailure](const QSqlError &e) {
+            if (readFailure)
+                *readFailure = e.nativeErrorCode().toInt();
             return false;
+        };
+        if (!d.isOpen())
+            return failed(d.lastError());
         if (IsKolvaneDatabase(d))
             return true;
         QSqlQuery q(d);
-        empty = q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) && q.next() &&
-                q.value(0).toInt() == 0;
+        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) || !q.next())
+            return failed(q.lastError());
+        empty = q.value(0).toInt() == 0;
     }
     const QString log = absolutePath + QStringLiteral("-wal");
     if (!empty || QFileInfo(log).size() <= 0)

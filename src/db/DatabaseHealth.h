@@ -11,8 +11,9 @@ namespace db {
 // Whether the file holds the three tables with every field the program uses.
 bool IsKolvaneDatabase(const QSqlDatabase &d);
 // Whether a file that is there is a Kolvane database, decided without writing to it or to its
-// -wal and -shm.
-bool HoldsKolvaneTables(const QString &absolutePath);
+// -wal and -shm. When the file could not be read at all, `readFailure` gets SQLite's result
+// code (it stays 0 for a file that reads but holds other tables).
+bool HoldsKolvaneTables(const QString &absolutePath, int *readFailure = nullptr);
 
 // Whether every page of the file reads (a quick check of the whole file).
 bool IsIntact(const QSqlDatabase &d);
@@ -32,6 +33,9 @@ bool HistoryCountInPlace(const QSqlDatabase &d);
 // Gives a file made before the kept count (or with another one) the table, its row (the
 // calls counted once) and its triggers, all or nothing.
 bool GiveHistoryCount(QSqlDatabase &d);
+// The system's error (errno) of the connection's last failed reading or writing of the disk; 0
+// when there was none or it cannot be asked.
+int SystemErrorOf(const QSqlDatabase &d);
 
 // Whether closing the connection may fold the log into the file; false when it cannot be set.
 bool FoldLogOnClose(const QSqlDatabase &d, bool fold);

@@ -1,5 +1,6 @@
 #include "db/Phonebook.h"
 
+#include "db/Connection.h"
 #include "db/Schema.h"
 
 #include <QSqlError>
@@ -17,6 +18,7 @@ QVariant NullWhenEmpty(const QString &text) {
 // Runs the prepared insert; the key of its row, or nullopt with the reason.
 std::optional<qint32> InsertedId(QSqlQuery &insert, QString *whyNot) {
     if (!insert.exec()) {
+        RememberStatementFailure(insert);
         if (whyNot)
             *whyNot = insert.lastError().text();
         return std::nullopt;

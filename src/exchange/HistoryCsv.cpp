@@ -45,6 +45,18 @@ void AppendField(QByteArray &line, const QByteArray &field) {
     line += '"';
 }
 
+// A spreadsheet runs a field that begins with one of these as a formula (text from outside:
+// a caller's name, a memo), so such a field is written with a ' before it, which the
+// spreadsheet shows as text. A phone number ("+81…", digits only) is left as it is.
+bool TakenForFormula(const QByteArray &field) {
+    static const QByteArray formulaStart("=+-@\t\r");
+    if (field.isEmpty() || !formulaStart.contains(field.at(0)))
+        return false;
+    const QByteArray digits = field.at(0) == '+' ? field.mid(1) : field;
+    return digits.isEmpty() ||
+           !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // The history SELECT narrowed to one call, with its columns and order unchanged.
 QString OneCallSql() {
     QString sql = db::schema::historyListSql();
@@ -64,7 +76,8 @@ public:
             if (c > 0)
                 chunk_ += ',';
             // A Null field reads as empty text.
-            AppendField(chunk_, q.value(SelectColumn[c]).toString().toUtf8());
+            const QByteArray field = q.value(SelectColumn[c]).toString().toUtf8();
+            AppendField(chunk_, TakenForFormula(field) ? '\'' + field : field);
         }
         chunk_ += "\r\n";
         if (chunk_.size() >= ChunkBytes)
@@ -160,7 +173,8 @@ ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &hi
     int count = 0;
     bool read = WriteCalls(q, historyIds, &csv, &count);
     read = read && !q.lastError().isValid();
-    const QString readError = q.lastError().text();
+    const QString readError =
+        Words(w, q.lastError().text(), db::ProblemText(db::ProblemOf(q.lastError())));
     q.finish();
     if (snapshot)
         connection.rollback();

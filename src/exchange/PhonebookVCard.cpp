@@ -20,11 +20,19 @@ namespace exchange {
 
 namespace {
 
-// A phonebook is small; a file far larger than any phonebook is not read into memory whole.
-constexpr qint64 kLargestFile = 64 * 1024 * 1024;
-
 QString SqlProblem(const QSqlQuery &q) {
     return q.lastError().text();
+}
+
+// The database's reason in the program's words, in brackets after what could not be done.
+QString Why(db::Database::Problem problem) {
+    return QStringLiteral("（") + db::ProblemText(problem) + QStringLiteral("）");
+}
+
+QString NotOpen(const db::Database &database, Wording w) {
+    return Words(w, QStringLiteral("the call database is not open."),
+                 QStringLiteral("電話帳のファイルを開けません") + Why(database.problem()) +
+                     QStringLiteral("。"));
 }
 
 QString CannotRead(const QString &path, const QFile &f, Wording w) {
@@ -32,42 +40,30 @@ QString CannotRead(const QString &path, const QFile &f, Wording w) {
                  QStringLiteral("%1 を読めません。").arg(path));
 }
 
-// The bytes of the file; nullopt, with the reason in the report, when it cannot be read whole.
-std::optional<QByteArray> ReadWholeFile(const QString &path, Wording w, ImportReport *r) {
-    QFile f(path);
+// The file opened for reading; false, with the reason in the report, when it cannot be.
+bool OpenCards(QFile &f, const QString &path, Wording w, ImportReport *r) {
     if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) {
         r->error = CannotRead(path, f, w);
-        return std::nullopt;
+        return false;
     }
-    if (f.size() > kLargestFile) {
-        r->error = Words(w, QStringLiteral("%1 is too large for a phonebook.").arg(path),
-                         QStringLiteral("%1 は電話帳としては大きすぎます。").arg(path));
-        return std::nullopt;
-    }
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFile::NoError) {
-        r->error = CannotRead(path, f, w);
-        return std::nullopt;
-    }
-    return bytes;
+    return true;
 }
 
-// Whether the file holds cards at all; the cards that could not be read are reported.
-bool HoldsCards(const QByteArray &bytes, const VCardFile &cards, const QString &path, Wording w,
-                ImportReport *r) {
-    if (bytes.trimmed().isEmpty()) {
+// Whether the file read to its end held cards at all: an empty file, or one without a card, is
+// said so; false then, or when the file could not be read to its end.
+bool HeldCards(const VCardReader &reader, const QFile &f, const QString &path, Wording w,
+               ImportReport *r) {
+    if (reader.readFailed())
+        r->error = CannotRead(path, f, w);
+    else if (!reader.anyText())
         r->error = Words(w, QStringLiteral("%1 is empty.").arg(path),
                          QStringLiteral("%1 は空です。").arg(path));
-        return false;
-    }
-    if (cards.cards == 0) {
+    else if (reader.cards() == 0)
         r->error = Words(w, QStringLiteral("%1 is not a vCard file (no BEGIN:VCARD).").arg(path),
                          QStringLiteral("%1 はvCardファイルではありません。").arg(path));
-        return false;
-    }
-    for (const VCardFault &fault : cards.faults)
-        r->skipped << FaultText(fault, w);
-    return true;
+    else
+        return true;
+    return false;
 }
 
 // What the phonebook holds already: every number by its digits, and every name.
@@ -153,8 +149,7 @@ ExportReport ExportPhonebookVCard(const db::Database &database, const QString &p
         return r;
     }
     if (!database.isOpen()) {
-        r.error = Words(w, QStringLiteral("the call database is not open."),
-                        QStringLiteral("電話帳のファイルを開けません。"));
+        r.error = NotOpen(database, w);
         return r;
     }
     QSqlQuery q(database.sqlDatabase());
@@ -199,15 +194,17 @@ ExportReport ExportPhonebookVCard(const db::Database &database, const QString &p
 
 ImportReport ImportPhonebookVCard(const db::Database &database, const QString &path, Wording w) {
     ImportReport r;
-    const std::optional<QByteArray> bytes = ReadWholeFile(path, w, &r);
-    if (!bytes)
+    QFile f(path);
+    if (!OpenCards(f, path, w, &r))
         return r;
-    const VCardFile cards = ParseVCards(*bytes);
-    if (!HoldsCards(*bytes, cards, path, w, &r))
-        return r;
+    // Cards are read one at a time, inside the transaction: memory does not grow with the file.
+    VCardReader reader(f);
     if (!database.isOpen()) {
-        r.error = Words(w, QStringLiteral("the call database is not open."),
-                        QStringLiteral("電話帳のファイルを開けません。"));
+        // What is wrong with the file is said first.
+        while (reader.next()) {
+        }
+        if (HeldCards(reader, f, path, w, &r))
+            r.error = NotOpen(database, w);
         return r;
     }
 
@@ -216,14 +213,22 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
     // The write lock is taken before anything is read, so the numbers known below are still
     // the numbers there when the cards are written (another program may be adding a caller).
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        r.error = Words(w, QStringLiteral("the phonebook is busy: %1").arg(SqlProblem(q)),
-                        QStringLiteral("電話帳が使用中です。しばらくしてからやり直してください。"));
+        const db::Database::Problem why = db::ProblemOf(q.lastError());
+        const bool busy = why == db::Database::Problem::Busy;
+        r.error =
+            Words(w,
+                  (busy ? QStringLiteral("the phonebook is busy: %1")
+                        : QStringLiteral("cannot write to the phonebook: %1"))
+                      .arg(SqlProblem(q)),
+                  QStringLiteral("電話帳に書き込めません") + Why(why) + QStringLiteral("。") +
+                      (busy ? QStringLiteral("しばらくしてからやり直してください。") : QString()));
         return r;
     }
     // Every readable card goes in, or none.
-    const auto fail = [&](const QString &problem) {
+    const auto fail = [&](const QString &problem, db::Database::Problem why) {
         r.error = Words(w, QStringLiteral("cannot write to the phonebook: %1").arg(problem),
-                        QStringLiteral("電話帳に書き込めません。何も追加しませんでした。"));
+                        QStringLiteral("電話帳に書き込めません") + Why(why) +
+                            QStringLiteral("。何も追加しませんでした。"));
         r.added = 0;
         r.duplicates.clear();
         QSqlQuery rollback(d);
@@ -232,13 +237,24 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
     };
     KnownCallers known;
     if (!ReadKnownCallers(q, &known))
-        return fail(SqlProblem(q));
+        return fail(SqlProblem(q), db::ProblemOf(q.lastError()));
     QString whyNot;
-    for (const VCardEntry &e : cards.entries)
-        if (!AddCard(database, e, w, &known, &r, &whyNot))
-            return fail(whyNot);
+    while (const std::optional<VCardReader::Card> card = reader.next()) {
+        if (!card->entry)
+            r.skipped << FaultText(card->fault, w);
+        else if (!AddCard(database, *card->entry, w, &known, &r, &whyNot))
+            return fail(whyNot, db::LastStatementProblem());
+    }
+    if (!HeldCards(reader, f, path, w, &r)) {
+        QSqlQuery rollback(d);
+        rollback.exec(QStringLiteral("ROLLBACK"));
+        r.added = 0;
+        r.duplicates.clear();
+        r.skipped.clear();
+        return r;
+    }
     if (!q.exec(QStringLiteral("COMMIT")))
-        return fail(SqlProblem(q));
+        return fail(SqlProblem(q), db::ProblemOf(q.lastError()));
     r.ok = true;
     return r;
 }

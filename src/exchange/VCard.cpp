@@ -1,4 +1,5 @@
 #include "exchange/VCard.h"
+#include "exchange/VCardCard.h"
 
 #include "platform/LegacyText.h"
 
@@ -438,103 +439,27 @@ bool VCardEntry::operator==(const VCardEntry &o) const {
            numbers == o.numbers;
 }
 
-namespace {
+namespace card {
 
-// The file's bytes without a byte order mark; UTF-16 (some phones write it) as UTF-8.
-QByteArray WithoutByteOrderMark(const QByteArray &input) {
-    if (input.startsWith("\xFF\xFE") || input.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(input.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
-                                                          : QStringConverter::Utf16BE);
-        const QString text = utf16.decode(QByteArrayView(input).sliced(2));
-        return text.toUtf8();
-    }
-    if (input.startsWith("\xEF\xBB\xBF"))
-        return input.mid(3);
-    return input;
+Boundary BoundaryOf(const QByteArray &line) {
+    const std::optional<Property> p = ReadProperty(line, Charset::Utf8);
+    if (!p || p->raw.trimmed().toUpper() != "VCARD")
+        return Boundary::None;
+    return p->name == "BEGIN" ? Boundary::Begin : p->name == "END" ? Boundary::End : Boundary::None;
 }
 
-struct PhysicalLine {
-    QByteArray text;
-    int number;
-};
-
-// Physical lines, each with its line number; CR LF, LF and CR all end a line.
-QVector<PhysicalLine> PhysicalLines(const QByteArray &bytes) {
-    QVector<PhysicalLine> physical;
-    qsizetype start = 0;
-    int number = 1;
-    for (qsizetype i = 0; i <= bytes.size(); ++i) {
-        if (i == bytes.size() || bytes.at(i) == '\n' || bytes.at(i) == '\r') {
-            if (i < bytes.size() || start < i)
-                physical.push_back({bytes.mid(start, i - start), number++});
-            if (i + 1 < bytes.size() && bytes.at(i) == '\r' && bytes.at(i + 1) == '\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    return physical;
+std::optional<VCardEntry> EntryOfLines(const QVector<QByteArray> &lines) {
+    // Each card is read as UTF-8 when all of it is, else as code page 932, unless a property
+    // names its own charset.
+    const Charset charset = IsUtf8(lines.join('\n')) ? Charset::Utf8 : Charset::CodePage932;
+    QVector<Property> properties;
+    for (const QByteArray &line : lines)
+        if (std::optional<Property> p = ReadProperty(line, charset))
+            properties.push_back(std::move(*p));
+    return EntryOfCard(properties);
 }
 
-// The content line that starts at physical line *i, with its folds undone; *i ends on its
-// last physical line.
-QByteArray ContentLine(const QVector<PhysicalLine> &physical, qsizetype *i) {
-    QByteArray line = physical.at(*i).text;
-    // Folded lines: a line that starts with a blank or a tab continues the one before.
-    while (*i + 1 < physical.size() && !physical.at(*i + 1).text.isEmpty() &&
-           (physical.at(*i + 1).text.at(0) == ' ' || physical.at(*i + 1).text.at(0) == '\t'))
-        line += physical.at(++*i).text.mid(1);
-    // Quoted-printable soft breaks (2.1): a value ending in "=" goes on in the next line.
-    if (line.left(line.indexOf(':')).toUpper().contains("QUOTED-PRINTABLE")) {
-        while (line.endsWith('=') && *i + 1 < physical.size()) {
-            line.chop(1);
-            line += physical.at(++*i).text;
-        }
-    }
-    return line;
-}
-
-} // namespace
-
-VCardFile ParseVCards(const QByteArray &input) {
-    VCardFile file;
-    const QByteArray bytes = WithoutByteOrderMark(input);
-    const Charset fileCharset = IsUtf8(bytes) ? Charset::Utf8 : Charset::CodePage932;
-    const QVector<PhysicalLine> physical = PhysicalLines(bytes);
-    QVector<Property> card;
-    bool inCard = false;
-    int cardLine = 0;
-    for (qsizetype i = 0; i < physical.size(); ++i) {
-        const int number = physical.at(i).number;
-        const QByteArray line = ContentLine(physical, &i);
-        if (line.trimmed().isEmpty())
-            continue;
-        const std::optional<Property> p = ReadProperty(line, fileCharset);
-        if (!p)
-            continue; // a line that is no property (binary junk, base64 without a fold)
-        const QByteArray value = p->raw.trimmed().toUpper();
-        if (p->name == "BEGIN" && value == "VCARD") {
-            if (inCard)
-                file.faults.push_back({VCardFault::Kind::Truncated, file.cards, cardLine});
-            ++file.cards;
-            inCard = true;
-            cardLine = number;
-            card.clear();
-        } else if (p->name == "END" && value == "VCARD") {
-            if (!inCard)
-                continue;
-            inCard = false;
-            if (std::optional<VCardEntry> e = EntryOfCard(card))
-                file.entries.push_back(*e);
-            else
-                file.faults.push_back({VCardFault::Kind::Empty, file.cards, cardLine});
-        } else if (inCard) {
-            card.push_back(*p);
-        }
-    }
-    if (inCard)
-        file.faults.push_back({VCardFault::Kind::Truncated, file.cards, cardLine});
-    return file;
-}
+} // namespace card
 
 QString FaultText(const VCardFault &fault, Wording w) {
     switch (fault.kind) {
@@ -553,6 +478,15 @@ QString FaultText(const VCardFault &fault, Wording w) {
                          .arg(fault.line),
                      QStringLiteral("%1枚目のカード（%2行目）：名前も電話番号もメールアドレスも"
                                     "ありません")
+                         .arg(fault.card)
+                         .arg(fault.line));
+    case VCardFault::Kind::ControlCharacters:
+        return Words(w,
+                     QStringLiteral("card %1 (line %2) has control characters in its name or a "
+                                    "number")
+                         .arg(fault.card)
+                         .arg(fault.line),
+                     QStringLiteral("%1枚目のカード（%2行目）：名前か電話番号に制御文字があります")
                          .arg(fault.card)
                          .arg(fault.line));
     }

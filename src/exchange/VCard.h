@@ -3,8 +3,11 @@
 #include "exchange/Exchange.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <QStringDecoder>
 #include <QVector>
+#include <optional>
 
 namespace db {
 class Database;
@@ -48,9 +51,10 @@ inline bool operator==(const VCardNumber &a, const VCardNumber &b) {
     return a.number == b.number && a.kind == b.kind;
 }
 
-// A card that could not be read.
+// A card that could not be read, or that was refused (a name or number with a control
+// character, NUL included, which no phone number or name holds).
 struct VCardFault {
-    enum class Kind { Truncated, Empty };
+    enum class Kind { Truncated, Empty, ControlCharacters };
     Kind kind = Kind::Truncated;
     int card = 0; // 1-based, in the file's order
     int line = 0; // the line of its BEGIN:VCARD
@@ -60,6 +64,50 @@ struct VCardFile {
     QVector<VCardEntry> entries;
     QVector<VCardFault> faults;
     int cards = 0; // BEGIN:VCARD lines seen
+};
+
+// Reads a vCard file card by card, from the start of `device`: only the card being read is held
+// in memory, whatever the file's size. Lines end with CR LF, LF or CR; a byte order mark is
+// dropped and UTF-16 read as such; each card is UTF-8 when it reads as UTF-8, else code page
+// 932 (a property's CHARSET wins).
+class VCardReader {
+public:
+    explicit VCardReader(QIODevice &device) : device_(device) {}
+    // The next card, as an entry or a fault; nullopt after the last one.
+    struct Card {
+        std::optional<VCardEntry> entry;
+        VCardFault fault; // when there is no entry
+    };
+    std::optional<Card> next();
+    int cards() const { return cards_; }      // BEGIN:VCARD lines seen so far
+    bool anyText() const { return anyText_; } // a line not blank seen so far
+    bool readFailed() const { return readFailed_; }
+
+private:
+    struct Line {
+        QByteArray text;
+        int number = 0;
+    };
+    bool fill();
+    std::optional<Line> physicalLine();
+    std::optional<Line> contentLine();
+    std::optional<Card> endOfCard();
+
+    QIODevice &device_;
+    QByteArray buffer_;
+    qsizetype pos_ = 0;
+    bool started_ = false;
+    bool atEnd_ = false;
+    bool afterCr_ = false;
+    bool readFailed_ = false;
+    std::optional<QStringDecoder> utf16_;
+    std::optional<Line> peeked_;
+    int lineNumber_ = 1;
+    bool inCard_ = false;
+    bool anyText_ = false;
+    int cardLine_ = 0;
+    int cards_ = 0;
+    QVector<QByteArray> card_;
 };
 
 // Reads every card of a vCard file's bytes. Never fails: what cannot be read is a fault.

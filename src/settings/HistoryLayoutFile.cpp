@@ -105,5 +105,15 @@ QByteArray FormatHistoryLayoutFile(const HistoryLayout &layout) {
 }
 
 bool WriteHistoryLayoutFile(const QString &path, const HistoryLayout &layout) {
+    // A file that does not read may still hold what someone set by hand: it is kept beside as
+    // Rireki.ini.damaged (the previous copy replaced), and nothing is written when that fails.
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        HistoryLayout probe;
+        if (!bytes.isEmpty() && !Parse(DecodeLegacyText(bytes), probe) &&
+            !WriteLayoutBytes(path + QStringLiteral(".damaged"), bytes))
+            return false;
+    }
     return WriteLayoutBytes(path, FormatHistoryLayoutFile(layout));
 }

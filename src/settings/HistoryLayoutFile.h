@@ -29,5 +29,6 @@ bool ReadHistoryLayoutFile(const QString &path, HistoryLayout &layout);
 QByteArray FormatHistoryLayoutFile(const HistoryLayout &layout);
 
 // Writes the file so that a failure (full disk, read-only folder) keeps the previous one byte
-// for byte.
+// for byte. A previous file that does not read is first kept as "Rireki.ini.damaged" beside
+// it; when that copy fails, nothing is written.
 bool WriteHistoryLayoutFile(const QString &path, const HistoryLayout &layout);

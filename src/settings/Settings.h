@@ -4,7 +4,8 @@
 #include <QtGlobal>
 
 // The lasting options of the program, as Kolvane.ini holds them (lines 1-18 by position,
-// then the serial line's lines 19-21). Read once at load, written once at close.
+// then the serial line's lines 19-21). Read once at load; written when settings are applied and at
+// close.
 struct Settings {
     qint16 ShowDate = 1;
     qint16 AlwaysOnTop = 0;

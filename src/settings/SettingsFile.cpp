@@ -223,13 +223,9 @@ bool ReadValues(const QString &contents, Settings &s) {
 
 const int PortLines = 21;
 
-// Lines 19-21 of a file whose reading failed, when they can still be told: the file holds
-// exactly the 21 values the program writes and lines 19 and 20 are quoted, as it writes them.
-void TakePortLines(const QString &text, Settings &s) {
-    const Settings defaults;
-    s.PortName = defaults.PortName;
-    s.PortSettings = defaults.PortSettings;
-    s.PortHandshaking = defaults.PortHandshaking;
+// Lines 19-21 of a file whose reading failed, when they can still be told from the stream of
+// values: the file holds exactly the 21 values the program writes, lines 19 and 20 quoted.
+void TakePortValues(const QString &text, Settings &s) {
     ValueReader reader(text);
     QVector<RawValue> values;
     RawValue v;
@@ -244,6 +240,45 @@ void TakePortLines(const QString &text, Settings &s) {
     qint64 n = 0;
     if (ToWhole(values[20], -32768, 32767, n))
         s.PortHandshaking = qint16(n);
+}
+
+// One line read alone: exactly one value, whatever the lines around it hold.
+bool LineValue(const QStringList &lines, int index, RawValue &v) {
+    if (index >= lines.size())
+        return false;
+    ValueReader reader(lines.at(index));
+    RawValue rest;
+    return reader.next(v) == Token::Value && reader.next(rest) == Token::End;
+}
+
+void TakeLineWhole(const QStringList &lines, int index, qint16 &x) {
+    RawValue v;
+    qint64 n = 0;
+    if (LineValue(lines, index, v) && ToWhole(v, -32768, 32767, n))
+        x = qint16(n);
+}
+
+// Where the TA is, in a file of the 18 or 21 lines the program writes: a typo on another line,
+// an unterminated quote or a stray byte costs that line only, never the link.
+void TakePortLines(const QString &text, Settings &s) {
+    const Settings defaults;
+    s.PortName = defaults.PortName;
+    s.PortSettings = defaults.PortSettings;
+    s.PortHandshaking = defaults.PortHandshaking;
+    TakePortValues(text, s);
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = text.split(lineEnd);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    if (lines.size() != PortLines && lines.size() != PortLines - 3)
+        return;
+    TakeLineWhole(lines, 6, s.PortNumber);
+    RawValue v;
+    if (LineValue(lines, 18, v))
+        s.PortName = v.text;
+    if (LineValue(lines, 19, v))
+        s.PortSettings = v.text;
+    TakeLineWhole(lines, 20, s.PortHandshaking);
 }
 
 } // namespace

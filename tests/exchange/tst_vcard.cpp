@@ -247,6 +247,21 @@ private slots:
             << QByteArray("garbage\nBEGIN:VCARD\nFN:A\n\x01\x02\nEND:VCARD\nmore") << 1 << 1
             << QStringList{};
         QTest::newRow("empty") << QByteArray() << 0 << 0 << QStringList{};
+        const QString refused = "card 1 (line 1) has control characters in its name or a number";
+        QTest::newRow("a NUL in a number")
+            << QByteArray("BEGIN:VCARD\nFN:A\nTEL:03") + '\0' + "1234\nEND:VCARD\n"
+            << 1 << 0 << QStringList{refused};
+        QTest::newRow("an escape in a name")
+            << QByteArray("BEGIN:VCARD\nFN:A\x1b[2J\nTEL:031234\nEND:VCARD\n") << 1 << 0
+            << QStringList{refused};
+        QTest::newRow("a line break in a name")
+            << QByteArray("BEGIN:VCARD\nFN:A\\nB\nEND:VCARD\n") << 1 << 0 << QStringList{refused};
+        QTest::newRow("a tab in a number")
+            << QByteArray("BEGIN:VCARD\nFN:A\nTEL:03\t1234\nEND:VCARD\n") << 1 << 0
+            << QStringList{refused};
+        QTest::newRow("a line break in the address is kept")
+            << QByteArray("BEGIN:VCARD\nFN:A\nADR:;;1\\n2;;;;\nEND:VCARD\n") << 1 << 1
+            << QStringList{};
     }
     void faults() {
         QFETCH(QByteArray, bytes);
@@ -513,6 +528,10 @@ private slots:
                                 << false << 0 << 0 << "not a vCard";
         QTest::newRow("csv") << QByteArray("name,number\nA,01\n") << false << 0 << 0
                              << "not a vCard";
+        QTest::newRow("a control character in a number")
+            << QByteArray("BEGIN:VCARD\nFN:A\nTEL:01\nEND:VCARD\n"
+                          "BEGIN:VCARD\nFN:B\nTEL:02\x07\nEND:VCARD\n")
+            << true << 1 << 1 << "";
     }
     void damagedFiles() {
         QFETCH(QByteArray, bytes);
@@ -531,6 +550,48 @@ private slots:
         QVERIFY2(r.error.contains(error), qPrintable(r.error));
         QCOMPARE(PhonebookOf(d).size(), 1 + added);
         QCOMPARE(IntegrityOf(dir.filePath("k.mdb")), QString("ok"));
+    }
+
+    // A file is read a piece at a time: the first card comes before the rest of the file is
+    // read, and cards cut by a piece's end (in UTF-8 and in UTF-16) read as the others.
+    void readsOneCardAtATime_data() {
+        QTest::addColumn<bool>("utf16");
+        QTest::newRow("UTF-8") << false;
+        QTest::newRow("UTF-16") << true;
+    }
+    void readsOneCardAtATime() {
+        QFETCH(bool, utf16);
+        QString text;
+        const int count = 20000;
+        for (int i = 0; i < count; ++i)
+            text += QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:山田 %1\r\nTEL;TYPE=CELL:"
+                                   "090%2\r\nNOTE:折り返し\r\n  続き\r\nEND:VCARD\r\n")
+                        .arg(i)
+                        .arg(i, 8, 10, QLatin1Char('0'));
+        QByteArray bytes = text.toUtf8();
+        if (utf16) {
+            QStringEncoder encoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+            bytes = encoder.encode(text);
+        }
+        QTemporaryDir dir;
+        QVERIFY(WriteFile(dir.filePath("big.vcf"), bytes));
+        QFile f(dir.filePath("big.vcf"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        exchange::VCardReader reader(f);
+        std::optional<exchange::VCardReader::Card> card = reader.next();
+        QVERIFY(card && card->entry);
+        QVERIFY2(f.pos() <= 256 * 1024, qPrintable(QString::number(f.pos())));
+        int read = 1;
+        while ((card = reader.next())) {
+            QVERIFY(card->entry);
+            QCOMPARE(card->entry->name, QStringLiteral("山田 %1").arg(read));
+            QCOMPARE(card->entry->numbers.value(0).number,
+                     QStringLiteral("090%1").arg(read, 8, 10, QLatin1Char('0')));
+            QCOMPARE(card->entry->other, QStringLiteral("折り返し 続き"));
+            ++read;
+        }
+        QCOMPARE(read, count);
+        QCOMPARE(reader.cards(), count);
     }
 
     void missingFile() {

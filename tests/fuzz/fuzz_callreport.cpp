@@ -1,5 +1,5 @@
 // The TA's bytes as the receive event sees them: any block decodes, and a block that is a
-// call report gives a caller field without the characters it is cut at.
+// call report gives a caller field without the characters it is cut at, nor control characters.
 #include "callerid/CallReport.h"
 #include "phone/NumberKey.h"
 
@@ -21,6 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (const std::optional<QString> number = ParseCallReport(block)) {
         if (number->contains(QLatin1Char(' ')) || number->contains(QLatin1Char('/')))
             abort();
+        // No control character but the line end, where the field ends.
+        for (const QChar c : *number)
+            if (c.category() == QChar::Other_Control && c != u'\r' && c != u'\n')
+                abort();
         if (block.mid(2, 11) != QLatin1String("RING ANALOG"))
             abort();
         ReasonText(*number);

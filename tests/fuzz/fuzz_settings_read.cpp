@@ -18,8 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         f.write(reinterpret_cast<const char *>(data), qint64(size));
     }
     Settings s;
-    if (!ReadSettingsFile(path, s))
+    if (!ReadSettingsFile(path, s)) {
+        // A damaged file still loads: the defaults, and where the TA is as far as it reads.
+        Settings loaded;
+        if (LoadSettingsFile(path, loaded, 19200, 14400, 1500) != SettingsFileState::Damaged)
+            abort();
         return 0;
+    }
     // A file that read whole is formatted again without a fault.
     const QByteArray formatted = FormatSettingsFile(s);
     if (formatted.isEmpty())

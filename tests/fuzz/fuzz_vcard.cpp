@@ -23,8 +23,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const exchange::VCardFile file = exchange::ParseVCards(bytes);
     if (file.entries.size() + file.faults.size() < file.cards)
         Fail("a card is neither an entry nor a fault");
-    for (const exchange::VCardEntry &e : file.entries)
+    const auto control = [](const QString &text) {
+        for (const QChar c : text)
+            if (c.category() == QChar::Other_Control)
+                return true;
+        return false;
+    };
+    for (const exchange::VCardEntry &e : file.entries) {
         exchange::IndexLetterOf(e.name);
+        if (control(e.name))
+            Fail("a name with a control character was read");
+        for (const exchange::VCardNumber &n : e.numbers)
+            if (control(n.number))
+                Fail("a number with a control character was read");
+    }
 
     const QByteArray written = exchange::WriteVCards(file.entries);
     for (const QByteArray &line : written.split('\n'))

@@ -244,11 +244,11 @@ private slots:
         RingPlayer player;
         TrayIcon tray{QIcon()};
         player.play(QStringLiteral("/x/a.wav"));
-        tray.add(QStringLiteral("Zelmora"));
+        tray.add(QStringLiteral("Kolvane"));
         tray.remove();
         tray.remove(); // nothing shown: nothing asked
         player.stop();
-        QCOMPARE(Recorder::take(), (QStringList{"ring play /x/a.wav", "tray add Zelmora",
+        QCOMPARE(Recorder::take(), (QStringList{"ring play /x/a.wav", "tray add Kolvane",
                                                 "tray remove", "ring stop"}));
         QCOMPARE(Recorder::take(), QStringList{});
     }
@@ -271,7 +271,7 @@ private slots:
         TestDesktop desktop;
         TrayIcon tray{QIcon()};
         QSignalSpy clicked(&tray, &TrayIcon::leftButtonDown);
-        tray.add(QStringLiteral("Zelmora"));
+        tray.add(QStringLiteral("Kolvane"));
         for (auto reason : {QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick,
                             QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown})
             tray.activate(reason);

@@ -108,6 +108,17 @@ private slots:
         HistoryLayout read = custom();
         QVERIFY(!ReadHistoryLayoutFile(path, read));
         QVERIFY(read == HistoryLayout());
+        // The window's close writes over it; what was there is kept beside first (an empty
+        // file holds nothing to keep).
+        QVERIFY(WriteHistoryLayoutFile(path, custom()));
+        QCOMPARE(readAll(path), customBytes);
+        const QString kept = path + QStringLiteral(".damaged");
+        QCOMPARE(QFile::exists(kept), !bytes.isEmpty());
+        if (!bytes.isEmpty())
+            QCOMPARE(readAll(kept), bytes);
+        // A file that reads is written over without a copy: the one kept stays as it was.
+        QVERIFY(WriteHistoryLayoutFile(path, HistoryLayout()));
+        QCOMPARE(readAll(kept), bytes);
     }
 
     void missingFileGivesDefaults() {

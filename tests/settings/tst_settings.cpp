@@ -318,9 +318,10 @@ private slots:
         QCOMPARE(s.RingOn, qint16(0));
     }
 
-    // A file that does not read gets the defaults, except where the TA is: PortNumber when
-    // it was reached, and lines 19-21 when the file still has the 21 values the program
-    // writes, with lines 19 and 20 quoted as it writes them.
+    // A file that does not read gets the defaults, except where the TA is: in a file of the
+    // 18 or 21 lines the program writes, each of lines 7 and 19-21 is its own value, taken when
+    // it reads whatever the other lines hold; otherwise PortNumber when the reading reached it,
+    // and lines 19-21 when the file still has the 21 values the program writes.
     void damagedFileKeepsWhereTheTaIs_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("portName");
@@ -331,26 +332,42 @@ private slots:
         lines << "\"/dev/ttyUSB1\""
               << "\"19200,n,8,1\""
               << " 2 ";
+        const auto row = [&lines](const char *name, int at, const QByteArray &line) {
+            QList<QByteArray> l = lines;
+            l[at] = line;
+            return &(QTest::newRow(name) << joinLines(l));
+        };
+        *row("line 6 on", 5, "on") << "/dev/ttyUSB1"
+                                   << "19200,n,8,1" << 2 << 2;
+        *row("line 1 bad number", 0, " 1x ") << "/dev/ttyUSB1"
+                                             << "19200,n,8,1" << 2 << 2;
+        *row("line 8 bad", 7, " 6000.5.5 ") << "/dev/ttyUSB1"
+                                            << "19200,n,8,1" << 2 << 2;
+        *row("line 21 bad", 20, "many") << "/dev/ttyUSB1"
+                                        << "19200,n,8,1" << 0 << 2;
+        *row("line 7 bad", 6, "two") << "/dev/ttyUSB1"
+                                     << "19200,n,8,1" << 2 << 0;
+        *row("unterminated quote", 4, "\"C:\\ring.wav") << "/dev/ttyUSB1"
+                                                        << "19200,n,8,1" << 2 << 2;
+        *row("a NUL byte", 1, QByteArray(" 0\0", 3)) << "/dev/ttyUSB1"
+                                                     << "19200,n,8,1" << 2 << 2;
+        *row("a stray comma", 14, "\"a\",\"b\"") << "/dev/ttyUSB1"
+                                                 << "19200,n,8,1" << 2 << 2;
+        *row("line 19 broken", 18, "\"/dev/ttyUSB1") << ""
+                                                     << "19200,n,8,1" << 2 << 2;
         QList<QByteArray> l = lines;
+        l[18] = "/dev/ttyUSB1";
         l[5] = "on";
-        QTest::newRow("line 6 on") << joinLines(l) << "/dev/ttyUSB1"
-                                   << "19200,n,8,1" << 2 << 0;
-        l = lines;
-        l[7] = " 6000.5.5 ";
-        QTest::newRow("line 8 bad") << joinLines(l) << "/dev/ttyUSB1"
-                                    << "19200,n,8,1" << 2 << 2;
-        l = lines;
-        l[20] = "many";
-        QTest::newRow("line 21 bad") << joinLines(l) << "/dev/ttyUSB1"
-                                     << "19200,n,8,1" << 0 << 2;
+        QTest::newRow("line 19 unquoted") << joinLines(l) << "/dev/ttyUSB1"
+                                          << "19200,n,8,1" << 2 << 2;
+        l = windowsLines();
+        l[5] = "on";
+        QTest::newRow("18 lines, line 6 on") << joinLines(l) << ""
+                                             << "9600,n,8,1" << 0 << 2;
         l = lines.mid(0, 20);
         l[5] = "on";
         QTest::newRow("no line 21: not as written") << joinLines(l) << ""
                                                     << "9600,n,8,1" << 0 << 0;
-        l = lines;
-        l[4] = "\"C:\\ring.wav";
-        QTest::newRow("unterminated quote: lines uncounted") << joinLines(l) << ""
-                                                             << "9600,n,8,1" << 0 << 0;
         l = lines;
         l.removeAt(3);
         QTest::newRow("a line lost: lines 19-21 not found") << joinLines(l) << ""
@@ -359,12 +376,7 @@ private slots:
         l.removeAt(3);
         l.insert(12, "\"\"");
         QTest::newRow("a line lost and one added before line 19") << joinLines(l) << "/dev/ttyUSB1"
-                                                                  << "19200,n,8,1" << 2 << 0;
-        l = lines;
-        l[18] = "/dev/ttyUSB1";
-        l[5] = "on";
-        QTest::newRow("line 19 unquoted") << joinLines(l) << ""
-                                          << "9600,n,8,1" << 0 << 0;
+                                                                  << "19200,n,8,1" << 2 << 6000;
         l = lines;
         l[5] = "on";
         l << "extra";

@@ -3,7 +3,7 @@
 #include <QStringList>
 
 // While a test records, the tray, the ring player and the shell write down what the program
-// asked of them ("tray add Zelmora", "ring play /x/ring.wav", ...) instead of doing it, so a
+// asked of them ("tray add Kolvane", "ring play /x/ring.wav", ...) instead of doing it, so a
 // test can check the requests without a desktop, a sound device or a settings tool.
 namespace Recorder {
 void start();

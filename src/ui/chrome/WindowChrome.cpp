@@ -91,6 +91,32 @@ QPoint VisiblePosition(const QRect &window) {
     return VisiblePosition(window, screens, primary->availableGeometry());
 }
 
+QRect VisibleGeometry(const QRect &window, const QList<QRect> &screens, const QRect &primary) {
+    const QRect corner(window.topLeft(), QSize(40, 40));
+    QRect screen = primary;
+    for (const QRect &s : screens)
+        if (s.contains(corner)) {
+            screen = s;
+            break;
+        }
+    QRect held(window.topLeft(), window.size().boundedTo(screen.size()));
+    if (held.width() < window.width())
+        held.moveLeft(screen.left());
+    if (held.height() < window.height())
+        held.moveTop(screen.top());
+    return QRect(VisiblePosition(held, screens, primary), held.size());
+}
+
+QRect VisibleGeometry(const QRect &window) {
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return window;
+    return VisibleGeometry(window, screens, primary->availableGeometry());
+}
+
 void PlaceTwips(QWidget *w, int left, int top, int width, int height) {
     w->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
                    TwipsToPixelsY(height));

@@ -42,6 +42,12 @@ void PlaceTwips(QWidget *w, int left, int top, int width, int height);
 QPoint VisiblePosition(const QRect &window, const QList<QRect> &screens, const QRect &primary);
 // The same for the screens this desktop has now.
 QPoint VisiblePosition(const QRect &window);
+// A place and size read from a file, held to the screens: the size no larger than the screen
+// the window opens on (a window larger than it starts at its edge), the place as
+// VisiblePosition has it. A size of millions of pixels would cost gigabytes to paint.
+QRect VisibleGeometry(const QRect &window, const QList<QRect> &screens, const QRect &primary);
+// The same for the screens this desktop has now.
+QRect VisibleGeometry(const QRect &window);
 
 // A frameless top-level window.
 void RemoveCaption(QWidget *window);

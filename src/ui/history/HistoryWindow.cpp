@@ -218,13 +218,17 @@ void HistoryWindow::Load() {
     commandButtons_[OnTop]->setFace(onTopFace());
     if (layout_.HistoryOnTop)
         ApplyOnTop();
-    // The list, newest call selected, then the stored place and size.
-    RefreshList();
-    // A position saved for a screen that is gone is shown on the screen there is.
+    // A position saved for a screen that is gone is shown on the screen there is; the size and
+    // the columns are held to the screen.
     const QRect saved(TwipsToPixelsX(layout_.Left), TwipsToPixelsY(layout_.Top),
                       TwipsToPixelsX(std::max(layout_.Width, MinimumWidth)),
                       TwipsToPixelsY(std::max(layout_.Height, MinimumHeight)));
-    setGeometry(QRect(WindowChrome::VisiblePosition(saved), saved.size()));
+    const QRect placed = WindowChrome::VisibleGeometry(saved);
+    for (qint32 &width : layout_.ColumnWidth)
+        width = std::min(width, WindowChrome::PixelsToTwipsX(placed.width()));
+    // The list, newest call selected, then the stored place and size.
+    RefreshList();
+    setGeometry(placed);
 }
 
 void HistoryWindow::RefreshList(std::optional<qint32> keep) {

@@ -15,6 +15,7 @@
 #include "ui/controls/BevelPanel.h"
 #include "ui/controls/DigitalClock.h"
 #include "ui/main/MemoPanel.h"
+#include "ui/main/SettingsNotice.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -224,7 +225,7 @@ void MainWindow::Load() {
     const Settings &settings = state_.settings();
     const QRect saved(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
                       TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
-    setGeometry(QRect(WindowChrome::VisiblePosition(saved), saved.size()));
+    setGeometry(WindowChrome::VisibleGeometry(saved));
 }
 
 void MainWindow::LoadButtonFaces() {
@@ -309,7 +310,7 @@ void MainWindow::MainWindowActivation() {
         // InitTerminalAdapter: on failure it empties SettingsFileFound and comes back here.
         emit linkSetupRequested();
         if (state_.settings().TrayMode == 1)
-            emit trayRequested(QStringLiteral("Zelmora"), TrayOrder::IconFirst);
+            emit trayRequested(QStringLiteral("Kolvane"), TrayOrder::IconFirst);
     } else {
         OpenSetupPanel();
     }
@@ -326,6 +327,8 @@ void MainWindow::ShowCallArriving() {
     addressLine_->clear();
     // The red status.
     ShowStatus(CallColour, QStringLiteral("着信中．．．"));
+    if (settingsNotice_)
+        settingsNotice_->hide();
     // The clock holds the time of the call.
     clockTick_.stop();
     clock_->setHighlight(true);
@@ -370,6 +373,8 @@ void MainWindow::OnCallDisplayEnd() {
     else
         clockTick_.start();
     ShowIdleStatus(StatusLine(Waiting, state_.call().CallTime));
+    if (settingsNotice_ && settingsNoticeWanted_)
+        settingsNotice_->show();
 }
 
 void MainWindow::ShowIdleStatus(const QString &waiting) {
@@ -394,26 +399,18 @@ void MainWindow::ShowStartNotice(const QString &text) {
 }
 
 void MainWindow::ShowSettingsFileNotice(bool damaged) {
+    settingsNoticeWanted_ = damaged;
     if (!damaged) {
         if (settingsNotice_)
             settingsNotice_->hide();
         return;
     }
     if (!settingsNotice_) {
-        // Above the set-up panel, which opens for a file that does not read.
-        settingsNotice_ = new QLabel(this);
-        settingsNotice_->setObjectName(QStringLiteral("SettingsNotice"));
-        settingsNotice_->setTextFormat(Qt::PlainText);
-        settingsNotice_->setWordWrap(true);
-        QPalette palette = settingsNotice_->palette();
-        palette.setColor(QPalette::WindowText, QColor(192, 64, 0));
-        settingsNotice_->setPalette(palette);
-        PlaceTwips(settingsNotice_, 300, 660, 3705, 600);
+        settingsNotice_ = MakeSettingsNotice(this);
         // Applied settings are written over the file (kept beside as Kolvane.ini.damaged).
-        connect(this, &MainWindow::linkRestartRequested, settingsNotice_, &QWidget::hide);
+        connect(this, &MainWindow::linkRestartRequested, this,
+                [this] { ShowSettingsFileNotice(false); });
     }
-    settingsNotice_->setText(QStringLiteral("Kolvane.ini を読めなかったため、既定の設定で始めました"
-                                            "（元のファイルは Kolvane.ini.damaged に残します）。"));
     settingsNotice_->show();
 }
 

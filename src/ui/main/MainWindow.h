@@ -146,6 +146,7 @@ private:
     bool unloaded_ = false;
     // A Kolvane.ini that could not be read: said until the settings are applied.
     QLabel *settingsNotice_ = nullptr;
+    bool settingsNoticeWanted_ = false;
 
     // The memo panel.
     void BuildMemoPanel();

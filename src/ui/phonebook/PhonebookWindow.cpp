@@ -83,7 +83,7 @@ void PhonebookWindow::LoadWindow() {
     // A position saved for a screen that is gone is shown on the screen there is.
     const QRect saved(TwipsToPixelsX(s.PhonebookLeft), TwipsToPixelsY(s.PhonebookTop),
                       TwipsToPixelsX(WindowWidth), TwipsToPixelsY(WindowHeight));
-    setGeometry(QRect(WindowChrome::VisiblePosition(saved), saved.size()));
+    setGeometry(WindowChrome::VisibleGeometry(saved));
 
     connection_ = std::make_unique<db::Database>(Program::DatabasePath());
     cursor_ = std::make_unique<db::phonebook::EntryCursor>(*connection_);

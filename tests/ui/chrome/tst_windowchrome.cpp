@@ -31,6 +31,27 @@ private slots:
         QCOMPARE(WindowChrome::VisiblePosition(window, screens, screens.first()), shown);
     }
 
+    // A size read from a file is held to the screen the window opens on.
+    void visibleGeometry_data() {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("shown");
+        QTest::newRow("fits") << QRect(100, 200, 289, 256) << QRect(100, 200, 289, 256);
+        QTest::newRow("2147483647 twips")
+            << QRect(100, 200, 143165576, 143165576) << QRect(0, 0, 1280, 1024);
+        QTest::newRow("too wide") << QRect(100, 200, 50000, 256) << QRect(0, 200, 1280, 256);
+        QTest::newRow("too tall") << QRect(100, 200, 289, 5000) << QRect(100, 0, 289, 1024);
+        QTest::newRow("too large, off every screen")
+            << QRect(2000, 1333, 50000, 50000) << QRect(0, 0, 1280, 1024);
+        QTest::newRow("too wide on the second screen")
+            << QRect(1500, 400, 5000, 300) << QRect(1280, 400, 1024, 300);
+    }
+    void visibleGeometry() {
+        QFETCH(QRect, window);
+        QFETCH(QRect, shown);
+        const QList<QRect> screens = {QRect(0, 0, 1280, 1024), QRect(1280, 300, 1024, 768)};
+        QCOMPARE(WindowChrome::VisibleGeometry(window, screens, screens.first()), shown);
+    }
+
     void pieceCount_data() {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("piece");

@@ -91,6 +91,24 @@ private slots:
         QVERIFY(w->layout() == HistoryLayout());
         QCOMPARE(w->size(), QSize(TwipsToPixelsX(8550), TwipsToPixelsY(6000)));
         QCOMPARE(w->grid()->columnWidth(0), TwipsToPixelsX(1100));
+        // The close writes the layout; what the file held is kept beside it.
+        click(w, "Picture4(0)");
+        QTRY_VERIFY(!app_->historyWindow());
+        QCOMPARE(readAll(layoutPath() + ".damaged"), QByteArray("900\r\n800\r\nbroken\r\n"));
+    }
+
+    // Sizes of two thousand million twips open a window no larger than the screen.
+    void hugeLayoutIsHeldToTheScreen() {
+        QVERIFY(writeRaw(layoutPath(), "2147483647\r\n1100\r\n1515\r\n1515\r\n2070\r\n"
+                                       "2147483647\r\n0\r\n0\r\n2147483647\r\n"
+                                       "2147483647\r\nFalse\r\n"));
+        start();
+        HistoryWindow *w = open();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(screen.contains(w->geometry()),
+                 qPrintable(QStringLiteral("%1 x %2").arg(w->width()).arg(w->height())));
+        for (int i : {0, 5})
+            QVERIFY(w->grid()->columnWidth(i) <= screen.width());
     }
 
     void customLayoutFileIsHonouredAndWrittenBackUnchanged() {

@@ -413,7 +413,7 @@ private slots:
         settings_.TrayDelaySeconds = 60;
         startWindow();
         QTRY_VERIFY(!window_->isVisible());
-        QCOMPARE(Recorder::take(), QStringList{"tray add Zelmora"});
+        QCOMPARE(Recorder::take(), QStringList{"tray add Kolvane"});
         QVERIFY(!window_->returnToTray().isActive());
 
         QVERIFY(ring("0471234567"));

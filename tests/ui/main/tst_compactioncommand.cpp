@@ -86,7 +86,7 @@ private slots:
         doubleClick(0);
         const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
         QCOMPARE(asked.size(), 1);
-        QCOMPARE(asked[0].text, QStringLiteral("Zelmoraの電話帳データベースを最適化します。"));
+        QCOMPARE(asked[0].text, QStringLiteral("Kolvaneの電話帳データベースを最適化します。"));
         QCOMPARE(asked[0].title, QStringLiteral("最適化の確認"));
         QCOMPARE(asked[0].icon, Dialogs::Icon::Question);
         QCOMPARE(asked[0].buttons, Dialogs::Buttons::OkCancel);

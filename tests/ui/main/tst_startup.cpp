@@ -2,9 +2,11 @@
 // where the window stands, and what the close writes.
 #include "app/KolvaneApp.h"
 #include "callerid/CallHandler.h"
+#include "callerid/TaLink.h"
 #include "db/Database.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
+#include "support/TaSim.h"
 #include "support/TestDesktop.h"
 #include "ui/main/MainWindow.h"
 #include "ui/phonebook/PhonebookWindow.h"
@@ -83,15 +85,27 @@ private slots:
         QCOMPARE(app.state().settings().MainLeft, qint32(30000));
     }
 
-    // One typo (line 6 "on") loses no port: the defaults apply, the TA's device stays, the
-    // user is told, and the file is kept beside before the close writes over it.
-    void typoKeepsThePortAndTheFile() {
+    // One typo loses no call: the defaults apply except where the TA is, the link opens with
+    // it (no set-up panel), the user is told beside the running window, and the file is kept
+    // beside before the close writes over it.
+    void typoKeepsTheLinkAndTheFile_data() {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("line 6 on") << 5 << QByteArray("on\r");
+        QTest::newRow("line 1 bad number") << 0 << QByteArray(" 1x \r");
+        QTest::newRow("line 5 unterminated quote") << 4 << QByteArray("\"/x/ring.wav\r");
+        QTest::newRow("a NUL byte on line 8") << 7 << QByteArray(" 6\0 \r", 5);
+    }
+    void typoKeepsTheLinkAndTheFile() {
+        QFETCH(int, line);
+        QFETCH(QByteArray, text);
+        TaSim sim;
         Settings s;
-        s.PortName = QStringLiteral("/dev/ttyUSB0");
+        s.PortName = sim.device();
         s.PortSettings = QStringLiteral("4800,e,7,1");
         s.RefDatabasePath = QStringLiteral("/home/u/電話帳.mdb");
         QList<QByteArray> lines = FormatSettingsFile(s).split('\n');
-        lines[5] = "on\r";
+        lines[line] = text;
         const QByteArray bytes = lines.join('\n');
         const QString path = Program::filePath(QStringLiteral("Kolvane.ini"));
         QFile f(path);
@@ -100,15 +114,21 @@ private slots:
         f.close();
         {
             KolvaneApp app;
-            QVERIFY(app.state().settingsFileFound().isEmpty());
             QCOMPARE(app.state().settings().PortName, s.PortName);
             QCOMPARE(app.state().settings().PortSettings, s.PortSettings);
             QVERIFY(app.state().settings().RefDatabasePath.isEmpty());
-            auto *notice = app.mainWindow()->findChild<QLabel *>(QStringLiteral("SettingsNotice"));
+            MainWindow &w = *app.mainWindow();
+            w.show();
+            QTRY_VERIFY(!app.state().firstActivation());
+            QVERIFY(app.link().isOpen());
+            QVERIFY(!w.setupPanelOpen());
+            auto *notice = w.findChild<QLabel *>(QStringLiteral("SettingsNotice"));
             QVERIFY(notice);
-            QVERIFY(!notice->isHidden());
+            QVERIFY(notice->isVisible());
             QVERIFY(notice->text().contains(QStringLiteral("Kolvane.ini.damaged")));
-            app.mainWindow()->close();
+            // Every button stays reachable: the notice lets presses through.
+            QVERIFY(notice->testAttribute(Qt::WA_TransparentForMouseEvents));
+            w.close();
         }
         QFile kept(path + QStringLiteral(".damaged"));
         QVERIFY(kept.open(QIODevice::ReadOnly));
@@ -130,7 +150,6 @@ private slots:
         f.write(bytes);
         f.close();
         KolvaneApp app;
-        QVERIFY(app.state().settingsFileFound().isEmpty());
         QCOMPARE(app.state().settings().PortNumber, qint16(4));
         QCOMPARE(app.state().settings().ShowDate, qint16(1));
     }
