@@ -44,11 +44,12 @@ public:
     std::optional<qint32> largestHistoryId();
     bool appendHistory(const HistoryRecord &record);
 
+    // Why the last begin, commit or history row failed (what the file said).
+    Database::Problem lastProblem() const { return lastProblem_; }
+
     // The call's work in one transaction, taken for writing from the start so that the row
     // at its end never finds another writer's change in between. False when the write lock
     // could not be had in time; the statements then run one by one.
-    // Why the last begin, commit or history row failed (what the file said).
-    Database::Problem lastProblem() const { return lastProblem_; }
     bool begin();
     bool commit();
     void rollback();
@@ -58,6 +59,7 @@ private:
     bool prepared();
     const Database &database_;
     std::unique_ptr<Prepared> p_;
+    Database::Problem lastProblem_ = Database::Problem::NotWritable;
 };
 
 // The call path's own connection to Kolvane.mdb, kept from call to call with its statements
