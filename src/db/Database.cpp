@@ -123,9 +123,10 @@ Database::Database(const QString &path, bool judgeOnly) : path_(path) {
     const bool fresh = !info.exists() || (info.isFile() && info.size() == 0 &&
                                           !QFileInfo::exists(absolute + QStringLiteral("-wal")));
     QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
-    // A FIFO or a device under the name would hold the opening (and the call) for ever.
+    // A FIFO or a device under the name would hold the opening (and the call) for ever; a
+    // folder in the file's place cannot be opened at all.
     if (info.exists() && !IsRegularFile(absolute)) {
-        problem_ = Problem::NotOurs;
+        problem_ = info.isDir() ? Problem::CannotOpen : Problem::NotOurs;
         return;
     }
     // A file that is there is judged before anything may write to it: a read-write open of a
