@@ -14,6 +14,7 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <functional>
 #include <sqlite3.h>
 
 namespace db {
@@ -96,26 +97,39 @@ bool NumberKeysInPlace(const QSqlDatabase &d) {
 // index, and the key of every number row, in one transaction: all of it or nothing. A file
 // that cannot be written now (read only, another writer) stays as it is; its numbers are
 // then found only as written, and the next opening tries again.
-bool GiveNumberKeys(QSqlDatabase &d) {
+namespace {
+
+// Changes an older file's schema all or nothing. Another writer is not waited for long: this
+// may be a call being looked up.
+bool InOneTransaction(QSqlDatabase &d, const std::function<bool(QSqlQuery &)> &steps) {
     QSqlQuery q(d);
-    // Another writer is not waited for long: this may be a call being looked up.
     q.exec(QStringLiteral("PRAGMA busy_timeout = 250"));
-    bool ok = d.transaction();
-    if (ok && !d.record(QStringLiteral("電話番号")).contains(QStringLiteral("電番キー")))
-        ok = q.exec(QStringLiteral("ALTER TABLE 電話番号 ADD COLUMN 電番キー TEXT"));
-    for (const char *drop : {"DROP TRIGGER IF EXISTS 電話番号_電番キー_追加",
-                             "DROP TRIGGER IF EXISTS 電話番号_電番キー_変更",
-                             "DROP INDEX IF EXISTS 電話番号_電番キー"})
-        ok = ok && q.exec(QString::fromUtf8(drop));
-    // The keys before the index, so the index is built once rather than row by row.
-    ok = ok && q.exec(schema::numberKeyFillSql());
-    for (const QString &statement : schema::numberKeyStatements())
-        ok = ok && q.exec(statement);
+    bool ok = d.transaction() && steps(q);
     q.finish();
     ok = ok && d.commit();
     if (!ok)
         d.rollback();
     q.exec(QStringLiteral("PRAGMA busy_timeout = 2000"));
+    return ok;
+}
+
+} // namespace
+
+bool GiveNumberKeys(QSqlDatabase &d) {
+    const bool ok = InOneTransaction(d, [&d](QSqlQuery &q) {
+        bool done = true;
+        if (!d.record(QStringLiteral("電話番号")).contains(QStringLiteral("電番キー")))
+            done = q.exec(QStringLiteral("ALTER TABLE 電話番号 ADD COLUMN 電番キー TEXT"));
+        for (const char *drop : {"DROP TRIGGER IF EXISTS 電話番号_電番キー_追加",
+                                 "DROP TRIGGER IF EXISTS 電話番号_電番キー_変更",
+                                 "DROP INDEX IF EXISTS 電話番号_電番キー"})
+            done = done && q.exec(QString::fromUtf8(drop));
+        // The keys before the index, so the index is built once rather than row by row.
+        done = done && q.exec(schema::numberKeyFillSql());
+        for (const QString &statement : schema::numberKeyStatements())
+            done = done && q.exec(statement);
+        return done;
+    });
     return ok && NumberKeysInPlace(d);
 }
 
@@ -166,24 +180,20 @@ bool HistoryCountInPlace(const QSqlDatabase &d) {
 }
 
 bool GiveHistoryCount(QSqlDatabase &d) {
-    QSqlQuery q(d);
-    // Another writer is not waited for long: this may be a call being looked up.
-    q.exec(QStringLiteral("PRAGMA busy_timeout = 250"));
-    bool ok = d.transaction();
-    for (const char *drop :
-         {"DROP TRIGGER IF EXISTS 着信履歴件数_追加", "DROP TRIGGER IF EXISTS 着信履歴件数_削除",
-          "DROP TABLE IF EXISTS 着信履歴件数"})
-        ok = ok && q.exec(QString::fromUtf8(drop));
-    const QStringList statements = schema::historyCountStatements();
-    ok = ok && q.exec(statements.first()) &&
-         q.exec(QStringLiteral("INSERT INTO 着信履歴件数 (件数) SELECT COUNT(*) FROM 着信履歴"));
-    for (const QString &statement : statements.mid(1))
-        ok = ok && q.exec(statement);
-    q.finish();
-    ok = ok && d.commit();
-    if (!ok)
-        d.rollback();
-    q.exec(QStringLiteral("PRAGMA busy_timeout = 2000"));
+    const bool ok = InOneTransaction(d, [](QSqlQuery &q) {
+        bool done = true;
+        for (const char *drop :
+             {"DROP TRIGGER IF EXISTS 着信履歴件数_追加",
+              "DROP TRIGGER IF EXISTS 着信履歴件数_削除", "DROP TABLE IF EXISTS 着信履歴件数"})
+            done = done && q.exec(QString::fromUtf8(drop));
+        const QStringList statements = schema::historyCountStatements();
+        done =
+            done && q.exec(statements.first()) &&
+            q.exec(QStringLiteral("INSERT INTO 着信履歴件数 (件数) SELECT COUNT(*) FROM 着信履歴"));
+        for (const QString &statement : statements.mid(1))
+            done = done && q.exec(statement);
+        return done;
+    });
     return ok && HistoryCountInPlace(d);
 }
 
