@@ -48,14 +48,15 @@ bool WriteAll(int fd, const char *data, size_t size) {
     return true;
 }
 
-// A new, empty file beside `target` that no one else has, created with the usual permissions.
+// A new, empty file beside `target` that no one else has. Only the user may read it: what the
+// program writes whole (settings, exports of names and numbers) is no one else's business.
 int CreateTemporary(const QByteArray &target, QByteArray &name) {
     if (Strikes(AtomicWriteStep::Create))
         return -1;
     for (int attempt = 0; attempt < 100; ++attempt) {
         name =
             target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
