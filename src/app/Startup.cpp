@@ -4,6 +4,7 @@
 #include "db/Compaction.h"
 #include "exchange/Exchange.h"
 #include "platform/DiagnosticLog.h"
+#include "platform/PrivateFiles.h"
 #include "platform/TerminationSignals.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/ProgramLock.h"
@@ -64,6 +65,15 @@ bool useAppFolder(const CommandLine &c) {
     }
     Program::AppFolder = c.appFolder;
     return true;
+}
+
+// A folder the user made (or an older version made) keeps its mode: changing it could lock out
+// whoever shares it on purpose. The log says what others can read.
+void tellIfReadableByOthers() {
+    if (ReadableByOthers(Program::AppFolder))
+        DiagnosticLog::note(QStringLiteral("the folder %1 can be read by other users of this "
+                                           "computer (chmod 700 keeps the calls yours alone)")
+                                .arg(QDir::toNativeSeparators(Program::AppFolder)));
 }
 
 int finish(const CommandLine &c) {
@@ -139,6 +149,7 @@ int Main(int argc, char **argv) {
                      commandLine.logFile.toLocal8Bit().constData());
         return 2;
     }
+    tellIfReadableByOthers();
 
     // Caught from here on: a SIGTERM while the window loads waits in the event queue for the
     // close it asks for, rather than ending the program before the settings are written.

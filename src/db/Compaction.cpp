@@ -3,6 +3,7 @@
 #include "db/Database.h"
 #include "db/DatabaseHealth.h"
 #include "platform/FileIdentity.h"
+#include "platform/PrivateFiles.h"
 #include "settings/Program.h"
 
 #include <QAtomicInt>
@@ -195,6 +196,8 @@ std::optional<CopyFailure> TakeCopy(const QString &sourcePath, const QString &co
         return CopyFailure{QStringLiteral("「Kolvane.mdb」を読めませんでした。"), original->error};
     }
     QSqlQuery q(source.database());
+    // Made empty and private first: the copy holds every name and memo of the original.
+    CreatePrivateFile(copyPath);
     const bool copied = q.prepare(QStringLiteral("VACUUM INTO :destination")) &&
                         (q.bindValue(QStringLiteral(":destination"), copyPath), q.exec());
     const QString error = q.lastError().text();

@@ -4,6 +4,7 @@
 #include "db/DatabaseHealth.h"
 #include "db/RowSetData.h"
 #include "db/Schema.h"
+#include "platform/PrivateFiles.h"
 #include "platform/RegularFile.h"
 
 #include <QAtomicInt>
@@ -145,6 +146,10 @@ Database::Database(const QString &path, bool judgeOnly) : path_(path) {
             problem_ = Problem::NotOurs;
         return;
     }
+    // A new file, and the log and index files SQLite makes beside it with its mode, are
+    // readable by the user alone.
+    if (fresh)
+        CreatePrivateFile(absolute);
     SetFileToOpen(d, path, absolute, fresh);
     if (!d.open()) {
         problem_ = ProblemOfFirst({d.lastError()});
@@ -347,6 +352,7 @@ bool CompactDatabase(const QString &source, const QString &destination) {
     if (!d.isOpen())
         return false;
     QSqlQuery q(d.sqlDatabase());
+    CreatePrivateFile(destination);
     return q.prepare(QStringLiteral("VACUUM INTO :destination")) &&
            (q.bindValue(QStringLiteral(":destination"), destination), q.exec());
 }

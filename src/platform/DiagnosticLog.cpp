@@ -1,5 +1,6 @@
 #include "platform/DiagnosticLog.h"
 
+#include "platform/PrivateFiles.h"
 #include "platform/RegularFile.h"
 
 #include <QDateTime>
@@ -30,6 +31,8 @@ bool DiagnosticLog::open(const QString &path) {
     // A FIFO without a reader (or a device) would hold the opening and every logged call.
     if (QFileInfo::exists(path) && !IsRegularFile(path))
         return false;
+    // What the log tells (numbers, names) is the user's alone.
+    CreatePrivateFile(path);
     auto f = std::make_unique<QFile>(path);
     if (!f->open(QIODevice::WriteOnly | QIODevice::Append))
         return false;

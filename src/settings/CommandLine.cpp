@@ -1,6 +1,7 @@
 #include "settings/CommandLine.h"
 
 #include "BuildInfo.h"
+#include "platform/PrivateFiles.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -192,7 +193,7 @@ bool PrepareAppFolder(const QString &folder, bool createParents, QString *error)
                      .arg(folder, parent.absoluteFilePath());
         return false;
     }
-    if (!QDir().mkpath(folder)) {
+    if (!MakePrivateFolder(folder, createParents)) {
         *error = QStringLiteral("kolvane: cannot create the folder %1.\n").arg(folder);
         return false;
     }

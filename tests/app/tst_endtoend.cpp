@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 QStringList storedNumbers(const QString &path) {
@@ -32,13 +34,31 @@ QStringList storedNumbers(const QString &path) {
     return numbers;
 }
 
+// Every entry in `folder` whose mode lets anyone but the owner in, with its mode.
+QStringList openToOthers(const QString &folder) {
+    QStringList open;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries + QFileInfoList{QFileInfo(folder)}) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(entry.absoluteFilePath()).constData(), &st) == 0 &&
+            (st.st_mode & 077) != 0)
+            open << QStringLiteral("%1 %2").arg(entry.fileName()).arg(st.st_mode & 0777, 0, 8);
+    }
+    return open;
+}
+
 } // namespace
 
 class EndToEndTest : public QObject {
     Q_OBJECT
 private slots:
     void callsAreStoredAndTerminationWritesSettings() {
-        QTemporaryDir dir;
+        // The usual umask lets everyone read new files: the program's own must not.
+        ::umask(022);
+        QTemporaryDir top;
+        const QString folder = QDir(top.path()).filePath(QStringLiteral("new folder"));
+        QVERIFY(QDir().mkdir(folder));
         TaSim sim;
         QVERIFY(!sim.device().isEmpty());
         Settings s;
@@ -46,12 +66,13 @@ private slots:
         s.MainLeft = 1500;
         s.MainTop = 1200;
         s.PortName = sim.device();
-        const QString ini = QDir(dir.path()).filePath(QStringLiteral("Kolvane.ini"));
+        const QString ini = QDir(folder).filePath(QStringLiteral("Kolvane.ini"));
         QVERIFY(WriteSettingsFile(ini, s));
 
         QProcess program;
         program.setProgram(QStringLiteral(KOLVANE_BINARY));
-        program.setArguments({QStringLiteral("--folder"), dir.path()});
+        const QString log = QDir(folder).filePath(QStringLiteral("calls.log"));
+        program.setArguments({QStringLiteral("--folder"), folder, QStringLiteral("--log"), log});
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start();
         QVERIFY(program.waitForStarted(10000));
@@ -61,7 +82,7 @@ private slots:
         // dropped; give the program ample time past it.
         QTest::qWait(1500);
 
-        const QString mdb = QDir(dir.path()).filePath(QStringLiteral("Kolvane.mdb"));
+        const QString mdb = QDir(folder).filePath(QStringLiteral("Kolvane.mdb"));
         sim.send("0471234567 0312349876\n");
         QTRY_COMPARE_WITH_TIMEOUT(storedNumbers(mdb).size(), 1, 10000);
         sim.send("P\n");
@@ -78,6 +99,28 @@ private slots:
         QCOMPARE(back.PortName, sim.device());
         QCOMPARE(back.ShowDate, qint16(0));
         QCOMPARE(storedNumbers(mdb).size(), 2);
+
+        // The history, the settings, the log and an export are the user's alone.
+        const QString csv = QDir(folder).filePath(QStringLiteral("calls.csv"));
+        QCOMPARE(QProcess::execute(
+                     QStringLiteral(KOLVANE_BINARY),
+                     {QStringLiteral("--folder"), folder, QStringLiteral("--export-history"), csv}),
+                 0);
+        QVERIFY(QFileInfo(csv).isFile());
+        QCOMPARE(openToOthers(folder), QStringList{QStringLiteral("new folder 755")});
+    }
+
+    void aFolderTheProgramMakesIsTheUsersAlone() {
+        ::umask(022);
+        QTemporaryDir top;
+        const QString folder = QDir(top.path()).filePath(QStringLiteral("made"));
+        const QString csv = QDir(top.path()).filePath(QStringLiteral("calls.csv"));
+        // A folder that is not there yet is made (though an export finds no calls in it).
+        QProcess::execute(
+            QStringLiteral(KOLVANE_BINARY),
+            {QStringLiteral("--folder"), folder, QStringLiteral("--export-history"), csv});
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(openToOthers(folder), QStringList());
     }
 };
 

@@ -132,6 +132,10 @@ private slots:
         QCOMPARE(pragmaOf(path(), "encoding"), QStringLiteral("UTF-8"));
         QCOMPARE(pragmaOf(path(), "journal_mode"), QStringLiteral("wal"));
         QCOMPARE(contentOf(path()), before);
+        // The copy is the user's alone, as the file it replaces was made.
+        QCOMPARE(QFileInfo(path()).permissions() &
+                     ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
+                 QFile::Permissions());
         // The indexes came along: the numbers are still searched, not scanned.
         QCOMPARE(pragmaOf(path(), "index_info(電話番号_電番)").isEmpty(), false);
         // The program goes on recording into it.

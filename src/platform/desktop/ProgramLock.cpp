@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -40,6 +41,7 @@ QString ProgramLock::lockPath(const QString &folder) {
 ProgramLock::Outcome ProgramLock::acquire() {
     if (!lock_.tryLock(0))
         return ask() ? Outcome::AskedToShow : Outcome::AlreadyRunning;
+    QFile::setPermissions(lockPath(folder_), QFile::ReadOwner | QFile::WriteOwner);
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     const QString name = SocketName(folder_);
