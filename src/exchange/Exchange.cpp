@@ -21,6 +21,24 @@ int Failed(QTextStream &err, const QString &message) {
 
 } // namespace
 
+void ImportReport::noteDuplicate(const QString &line) {
+    if (duplicates.size() < ListedLines)
+        duplicates << line;
+    ++duplicateCount;
+}
+
+void ImportReport::noteSkipped(const QString &line) {
+    if (skipped.size() < ListedLines)
+        skipped << line;
+    ++skippedCount;
+}
+
+void ImportReport::clearLists() {
+    duplicates.clear();
+    skipped.clear();
+    duplicateCount = skippedCount = 0;
+}
+
 int RunExchange(const CommandLine &commandLine, QTextStream &out, QTextStream &err) {
     const QString path = Program::DatabasePath();
     const QString file = commandLine.exchangeFile;
@@ -53,16 +71,22 @@ int RunExchange(const CommandLine &commandLine, QTextStream &out, QTextStream &e
         const ImportReport r = ImportPhonebookVCard(database, file);
         for (const QString &line : r.skipped)
             err << QStringLiteral("kolvane: skipped: ") << line << '\n';
+        if (r.skippedCount > r.skipped.size())
+            err << QStringLiteral("kolvane: skipped: %1 more\n")
+                       .arg(r.skippedCount - r.skipped.size());
         for (const QString &number : r.duplicates)
             out << QStringLiteral("already in the phonebook, not added: ") << number << '\n';
+        if (r.duplicateCount > r.duplicates.size())
+            out << QStringLiteral("already in the phonebook, not added: %1 more\n")
+                       .arg(r.duplicateCount - r.duplicates.size());
         if (!r.ok)
             return Failed(err, r.error);
         out << QStringLiteral("%1 entries added from %2\n").arg(r.added).arg(file);
         // Cards that could not be read are bad input even when the others went in.
-        if (!r.skipped.isEmpty())
-            return Failed(err, QStringLiteral("%1 cards of %2 could not be read.")
-                                   .arg(r.skipped.size())
-                                   .arg(file));
+        if (r.skippedCount > 0)
+            return Failed(
+                err,
+                QStringLiteral("%1 cards of %2 could not be read.").arg(r.skippedCount).arg(file));
         break;
     }
     }

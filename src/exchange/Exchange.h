@@ -23,11 +23,20 @@ struct ExportReport {
 
 // What a transfer into Kolvane.mdb did. An import adds and never overwrites.
 struct ImportReport {
+    // The lines kept of each list: a file of a million cards read twice is told in counts,
+    // and its import's memory does not grow with it.
+    static constexpr int ListedLines = 1000;
     bool ok = false;
     int added = 0;          // entries added
-    QStringList duplicates; // numbers already in the phonebook, not added again
-    QStringList skipped;    // what could not be read, in words (one line each)
+    QStringList duplicates; // numbers already in the phonebook, not added again (the first)
+    int duplicateCount = 0; // all of them
+    QStringList skipped;    // what could not be read, in words (one line each; the first)
+    int skippedCount = 0;   // all of them
     QString error;          // in words, when nothing could be done
+
+    void noteDuplicate(const QString &line);
+    void noteSkipped(const QString &line);
+    void clearLists();
 };
 
 // Runs the transfer the command line asks for on Kolvane.mdb in AppFolder, without windows:

@@ -66,31 +66,58 @@ bool HeldCards(const VCardReader &reader, const QFile &f, const QString &path, W
     return false;
 }
 
-// What the phonebook holds already: every number by its digits, and every name.
-struct KnownCallers {
-    QSet<QString> numbers;
-    QSet<QString> names;
-};
+// What the phonebook holds already, asked of the database as each card comes: a number by
+// its digit key (kept and indexed by the database), a name in a temporary table of the names
+// as the window trims them. Nothing of the file is held in memory.
+class KnownCallers {
+public:
+    explicit KnownCallers(const QSqlDatabase &d) : d_(d), number_(d), name_(d), addName_(d) {}
 
-bool ReadKnownCallers(QSqlQuery &q, KnownCallers *known) {
-    if (!q.exec(QStringLiteral("SELECT 電番 FROM 電話番号")))
-        return false;
-    while (q.next()) {
-        const QString key = NumberKey(q.value(0).toString());
-        if (!key.isEmpty())
-            known->numbers.insert(key);
+    // Takes in the names already there; false, with the query's reason, when it fails.
+    bool start(QSqlQuery &q) {
+        if (!q.exec(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS 取込済氏名 "
+                                   "(氏名 TEXT PRIMARY KEY)")) ||
+            !q.exec(QStringLiteral("DELETE FROM temp.取込済氏名")) ||
+            !number_.prepare(QStringLiteral("SELECT 1 FROM 電話番号 WHERE 電番キー = :key "
+                                            "LIMIT 1")) ||
+            !name_.prepare(QStringLiteral("SELECT 1 FROM temp.取込済氏名 WHERE 氏名 = :name")) ||
+            !addName_.prepare(
+                QStringLiteral("INSERT OR IGNORE INTO temp.取込済氏名 VALUES (:name)")))
+            return false;
+        QSqlQuery names(d_);
+        names.setForwardOnly(true);
+        if (!names.exec(QStringLiteral("SELECT 氏名 FROM 住所録")))
+            return false;
+        while (names.next())
+            if (!addName(names.value(0).toString()))
+                return false;
+        return true;
     }
-    if (!q.exec(QStringLiteral("SELECT 氏名 FROM 住所録")))
-        return false;
-    while (q.next())
-        known->names.insert(q.value(0).toString().trimmed());
-    return true;
-}
+    bool hasNumber(const QString &key) { return has(number_, QStringLiteral(":key"), key); }
+    bool hasName(const QString &name) {
+        return has(name_, QStringLiteral(":name"), name.trimmed());
+    }
+    bool addName(const QString &name) {
+        addName_.bindValue(QStringLiteral(":name"), name.trimmed());
+        return addName_.exec();
+    }
+    QSqlQuery &lastQuery() { return addName_; }
+
+private:
+    static bool has(QSqlQuery &q, const QString &placeholder, const QString &value) {
+        q.bindValue(placeholder, value);
+        const bool found = q.exec() && q.next();
+        q.finish();
+        return found;
+    }
+    QSqlDatabase d_;
+    QSqlQuery number_, name_, addName_;
+};
 
 // The numbers of the card not in the phonebook yet, each once; those already there are
 // reported as duplicates.
-QVector<VCardNumber> FreshNumbers(const VCardEntry &e, const QString &name,
-                                  const KnownCallers &known, QStringList *duplicates) {
+QVector<VCardNumber> FreshNumbers(const VCardEntry &e, const QString &name, KnownCallers &known,
+                                  ImportReport *r) {
     QVector<VCardNumber> fresh;
     QSet<QString> keysOfCard;
     for (const VCardNumber &n : e.numbers) {
@@ -98,8 +125,8 @@ QVector<VCardNumber> FreshNumbers(const VCardEntry &e, const QString &name,
         if (!key.isEmpty() && keysOfCard.contains(key))
             continue; // the same number twice in one card
         keysOfCard.insert(key);
-        if (!key.isEmpty() && known.numbers.contains(key))
-            *duplicates << QStringLiteral("%1 (%2)").arg(n.number, name);
+        if (!key.isEmpty() && known.hasNumber(key))
+            r->noteDuplicate(QStringLiteral("%1 (%2)").arg(n.number, name));
         else
             fresh << n;
     }
@@ -111,13 +138,13 @@ QVector<VCardNumber> FreshNumbers(const VCardEntry &e, const QString &name,
 bool AddCard(const db::Database &database, const VCardEntry &e, Wording w, KnownCallers *known,
              ImportReport *r, QString *whyNot) {
     const QString name = e.name.trimmed().isEmpty() ? QStringLiteral("No Name") : e.name;
-    const QVector<VCardNumber> fresh = FreshNumbers(e, name, *known, &r->duplicates);
+    const QVector<VCardNumber> fresh = FreshNumbers(e, name, *known, r);
     // The same person again (a file read twice): an entry of this name is there and the card
     // brings no new number.
-    if (fresh.isEmpty() && known->names.contains(name.trimmed())) {
+    if (fresh.isEmpty() && known->hasName(name)) {
         if (e.numbers.isEmpty())
-            r->duplicates << Words(w, QStringLiteral("%1 (no number; the name is there)").arg(name),
-                                   QStringLiteral("%1（番号なし・同じ名前があります）").arg(name));
+            r->noteDuplicate(Words(w, QStringLiteral("%1 (no number; the name is there)").arg(name),
+                                   QStringLiteral("%1（番号なし・同じ名前があります）").arg(name)));
         return true;
     }
     const db::PhonebookEntry entry{name,       e.indexLetter, e.address, e.zip,
@@ -130,11 +157,11 @@ bool AddCard(const db::Database &database, const VCardEntry &e, Wording w, Known
         // its digits.
         if (!db::AddPhonebookNumber(database, *id, n.number, n.kind, whyNot))
             return false;
-        const QString key = NumberKey(n.number);
-        if (!key.isEmpty())
-            known->numbers.insert(key);
     }
-    known->names.insert(name.trimmed());
+    if (!known->addName(name)) {
+        *whyNot = known->lastQuery().lastError().text();
+        return false;
+    }
     ++r->added;
     return true;
 }
@@ -231,17 +258,18 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
                             QStringLiteral("。何も追加しませんでした。"));
         r.added = 0;
         r.duplicates.clear();
+        r.duplicateCount = 0;
         QSqlQuery rollback(d);
         rollback.exec(QStringLiteral("ROLLBACK"));
         return r;
     };
-    KnownCallers known;
-    if (!ReadKnownCallers(q, &known))
+    KnownCallers known(d);
+    if (!known.start(q))
         return fail(SqlProblem(q), db::ProblemOf(q.lastError()));
     QString whyNot;
     while (const std::optional<VCardReader::Card> card = reader.next()) {
         if (!card->entry)
-            r.skipped << FaultText(card->fault, w);
+            r.noteSkipped(FaultText(card->fault, w));
         else if (!AddCard(database, *card->entry, w, &known, &r, &whyNot))
             return fail(whyNot, db::LastStatementProblem());
     }
@@ -249,8 +277,7 @@ ImportReport ImportPhonebookVCard(const db::Database &database, const QString &p
         QSqlQuery rollback(d);
         rollback.exec(QStringLiteral("ROLLBACK"));
         r.added = 0;
-        r.duplicates.clear();
-        r.skipped.clear();
+        r.clearLists();
         return r;
     }
     if (!q.exec(QStringLiteral("COMMIT")))

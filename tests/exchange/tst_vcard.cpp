@@ -505,6 +505,20 @@ private slots:
         QVERIFY(r.ok);
         QCOMPARE(r.added, 0);
         QCOMPARE(PhonebookOf(d).size(), 4);
+
+        // A long file read twice is told in counts past the first lines.
+        const int cards = exchange::ImportReport::ListedLines + 200;
+        QByteArray many;
+        for (int i = 0; i < cards; ++i)
+            many += "BEGIN:VCARD\nFN:客" + QByteArray::number(i) + "\nTEL:06" +
+                    QByteArray::number(10000000 + i) + "\nEND:VCARD\n";
+        QVERIFY(WriteFile(dir.filePath("many.vcf"), many));
+        QCOMPARE(exchange::ImportPhonebookVCard(d, dir.filePath("many.vcf")).added, cards);
+        r = exchange::ImportPhonebookVCard(d, dir.filePath("many.vcf"));
+        QCOMPARE(r.added, 0);
+        QCOMPARE(r.duplicateCount, cards);
+        QCOMPARE(r.duplicates.size(), exchange::ImportReport::ListedLines);
+        QCOMPARE(r.duplicates.last(), QStringLiteral("0610000999 (客999)"));
     }
 
     // Damaged files: the readable cards go in whole, nothing of the others; a file that is

@@ -12,6 +12,7 @@
 #include <QButtonGroup>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <algorithm>
 
 void PhonebookWindow::contextMenuEvent(QContextMenuEvent *event) {
     auto *menu = new QMenu(this);
@@ -27,10 +28,12 @@ void PhonebookWindow::contextMenuEvent(QContextMenuEvent *event) {
 namespace {
 
 // At most `most` lines of a list, and how many more there are.
-QString SomeLines(const QStringList &lines, int most = 20) {
+// The first lines of a list of `total` (of which the report keeps the first).
+QString SomeLines(const QStringList &lines, int total, int most = 20) {
     QString text = lines.mid(0, most).join(QLatin1Char('\n'));
-    if (lines.size() > most)
-        text += QStringLiteral("\nほか%1件").arg(lines.size() - most);
+    const int shown = int(std::min<qsizetype>(lines.size(), most));
+    if (total > shown)
+        text += QStringLiteral("\nほか%1件").arg(total - shown);
     return text;
 }
 
@@ -73,16 +76,17 @@ void PhonebookWindow::OnImportVCardChosen() {
     if (!report.ok) {
         QString text = QStringLiteral("vCardから読み込めませんでした。\n") + report.error;
         if (!report.skipped.isEmpty())
-            text += QStringLiteral("\n\n") + SomeLines(report.skipped);
+            text += QStringLiteral("\n\n") + SomeLines(report.skipped, report.skippedCount);
         Dialogs::Tell(this, text, QStringLiteral("電話帳"), Dialogs::Icon::Exclamation);
         return;
     }
     QString text = QStringLiteral("%1件を読み込みました。").arg(report.added);
     if (!report.duplicates.isEmpty())
         text += QStringLiteral("\n\n電話帳に既にあるため追加しなかった番号：\n") +
-                SomeLines(report.duplicates);
+                SomeLines(report.duplicates, report.duplicateCount);
     if (!report.skipped.isEmpty())
-        text += QStringLiteral("\n\n読み込めなかったカード：\n") + SomeLines(report.skipped);
+        text += QStringLiteral("\n\n読み込めなかったカード：\n") +
+                SomeLines(report.skipped, report.skippedCount);
     if (report.added > 0 && cursor_) {
         // The new entries are the last rows: the list is read again and the last one shown.
         ChooseIndex(indexGroup_->checkedId() < 0 ? 0 : indexGroup_->checkedId());
