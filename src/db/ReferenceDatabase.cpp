@@ -100,6 +100,19 @@ bool InAccessFile(const QByteArray &what, const QByteArray &path, const QStringL
     return true;
 }
 
+// The columns a row is read back with: the phone as text, the name, the address, the postal
+// code (NULL for a column not named).
+QStringList SelectedColumns(const QSqlDatabase &s, const ReferenceFields &fields) {
+    const auto id = [&](const QString &n) {
+        return s.driver()->escapeIdentifier(n, QSqlDriver::FieldName);
+    };
+    QStringList select = {QStringLiteral("CAST(%1 AS TEXT)").arg(id(fields.phone)),
+                          id(fields.name)};
+    select << (fields.address.isEmpty() ? QStringLiteral("NULL") : id(fields.address));
+    select << (fields.zip.isEmpty() ? QStringLiteral("NULL") : id(fields.zip));
+    return select;
+}
+
 } // namespace
 
 bool DecodeReferenceRows(const QByteArray &bytes, const ReferenceRowSink &sink) {
@@ -332,14 +345,8 @@ bool ReferenceDatabase::readRows(const ReferenceFields &fields, const ReferenceR
         if (!c.isEmpty() && !columns.contains(c))
             return fail(QStringLiteral("no such table or column"));
     const QSqlDatabase s = d_->sql();
-    const auto id = [&](const QString &n) {
-        return s.driver()->escapeIdentifier(n, QSqlDriver::FieldName);
-    };
     // As lookup reads them: the phone as text, the rows in the table's own order.
-    QStringList select = {QStringLiteral("CAST(%1 AS TEXT)").arg(id(fields.phone)),
-                          id(fields.name)};
-    select << (fields.address.isEmpty() ? QStringLiteral("NULL") : id(fields.address));
-    select << (fields.zip.isEmpty() ? QStringLiteral("NULL") : id(fields.zip));
+    const QStringList select = SelectedColumns(s, fields);
     QSqlQuery q(s);
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT %1 FROM %2")
@@ -355,4 +362,71 @@ bool ReferenceDatabase::readRows(const ReferenceFields &fields, const ReferenceR
     if (q.lastError().isValid())
         return fail(q.lastError().text());
     return true;
+}
+
+bool ReferenceDatabase::readKeys(const ReferenceFields &fields, const ReferenceKeySink &sink,
+                                 const std::atomic<bool> *cancelled, QString *why,
+                                 bool *noRowids) const {
+    *noRowids = false;
+    const auto fail = [&](const QString &text) {
+        if (why)
+            *why = text;
+        return false;
+    };
+    if (!d_ || d_->kind != Kind::SQLite) {
+        *noRowids = true;
+        return fail(QStringLiteral("not an SQLite file"));
+    }
+    const QStringList columns = columnNames(fields.table);
+    for (const QString &c : {fields.phone, fields.name, fields.address, fields.zip})
+        if (!c.isEmpty() && !columns.contains(c))
+            return fail(QStringLiteral("no such table or column"));
+    const QSqlDatabase s = d_->sql();
+    QSqlQuery q(s);
+    q.setForwardOnly(true);
+    // "_rowid_" is the rowid unless a column took the name; a view or a table without rowids
+    // has none, and a column so named is not the rowid: both are read whole instead.
+    if (columns.contains(QStringLiteral("_rowid_"), Qt::CaseInsensitive) ||
+        !q.exec(QStringLiteral("SELECT CAST(%1 AS TEXT), _rowid_ FROM %2")
+                    .arg(s.driver()->escapeIdentifier(fields.phone, QSqlDriver::FieldName),
+                         s.driver()->escapeIdentifier(fields.table, QSqlDriver::TableName)))) {
+        *noRowids = true;
+        return fail(QStringLiteral("no rowids"));
+    }
+    while (q.next()) {
+        if (cancelled && cancelled->load(std::memory_order_relaxed))
+            return fail(QStringLiteral("cancelled"));
+        const QVariant rowid = q.value(1);
+        if (rowid.isNull()) {
+            *noRowids = true;
+            return fail(QStringLiteral("no rowids"));
+        }
+        sink(q.value(0).toString().toUtf8(), rowid.toLongLong());
+    }
+    if (q.lastError().isValid())
+        return fail(q.lastError().text());
+    return true;
+}
+
+std::vector<ReferenceRowAt> ReferenceDatabase::rowsAt(const ReferenceFields &fields,
+                                                      const std::vector<qint64> &rowids) const {
+    std::vector<ReferenceRowAt> rows;
+    if (!d_ || d_->kind != Kind::SQLite || rowids.empty())
+        return rows;
+    const QSqlDatabase s = d_->sql();
+    QSqlQuery q(s);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = :rowid")
+                       .arg(SelectedColumns(s, fields).join(QStringLiteral(", ")),
+                            s.driver()->escapeIdentifier(fields.table, QSqlDriver::TableName))))
+        return rows;
+    for (const qint64 rowid : rowids) {
+        q.bindValue(QStringLiteral(":rowid"), rowid);
+        if (q.exec() && q.next())
+            rows.push_back(ReferenceRowAt{
+                q.value(0).toString(),
+                ReferenceRow{q.value(1).toString(), q.value(2).toString(), q.value(3).toString()}});
+        q.finish();
+    }
+    return rows;
 }

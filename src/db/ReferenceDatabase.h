@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 struct ReferenceRow {
     QString name, address, zip;
@@ -27,6 +28,15 @@ struct ReferenceFields {
 // column not named or a Null value).
 using ReferenceRowSink = std::function<void(const QByteArray &phone, const QByteArray &name,
                                             const QByteArray &address, const QByteArray &zip)>;
+
+// One row of an SQLite table as read for the index: its phone, as UTF-8, and its rowid.
+using ReferenceKeySink = std::function<void(const QByteArray &phone, qint64 rowid)>;
+
+// A row read back by its rowid: its phone as the file holds it, and its values.
+struct ReferenceRowAt {
+    QString phone;
+    ReferenceRow row;
+};
 
 // The rows an Access file's reader sends back from its child process, as the parent reads them:
 // four length-prefixed texts a row. False, with no row taken after the fault, when the bytes do
@@ -62,6 +72,15 @@ public:
     // `accessTimeoutMs`.
     bool readRows(const ReferenceFields &fields, const ReferenceRowSink &sink, int accessTimeoutMs,
                   const std::atomic<bool> *cancelled, QString *why) const;
+
+    // Of an SQLite table with rowids: every row's phone and rowid, in the order lookup visits
+    // them. False, with `why`, as readRows; a table without rowids (a view) answers false with
+    // `*noRowids` set, and is read whole with readRows instead.
+    bool readKeys(const ReferenceFields &fields, const ReferenceKeySink &sink,
+                  const std::atomic<bool> *cancelled, QString *why, bool *noRowids) const;
+    // The rows of an SQLite table at `rowids`, in that order; a rowid no longer there is left out.
+    std::vector<ReferenceRowAt> rowsAt(const ReferenceFields &fields,
+                                       const std::vector<qint64> &rowids) const;
 
 private:
     struct Impl;

@@ -45,6 +45,20 @@ quint64 NumericKey(const QString &key) {
 
 } // namespace
 
+void ReferenceTable::addPlace(const QString &key, quint64 place) {
+    // Places are held in 32 bits: a pool or a rowid beyond that is not indexed.
+    if (place > std::numeric_limits<quint32>::max()) {
+        tooLarge_ = true;
+        return;
+    }
+    if (key.size() <= NumericKeyDigits) {
+        const quint64 k = NumericKey(key);
+        entries_.push_back(Entry{quint32(k >> 32), quint32(k), quint32(place)});
+    } else {
+        longEntries_.push_back(LongEntry{key, quint32(place)});
+    }
+}
+
 void ReferenceTable::add(const QByteArray &phone, const QByteArray &name, const QByteArray &address,
                          const QByteArray &zip) {
     if (tooLarge_)
@@ -53,30 +67,37 @@ void ReferenceTable::add(const QByteArray &phone, const QByteArray &name, const 
     const QString key = NumberKey(phoneText);
     if (key.isEmpty())
         return;
-    // Rows are found by their place in the pool, held in 32 bits.
     const qsizetype offset = pool_.size();
-    if (quint64(offset) > std::numeric_limits<quint32>::max()) {
-        tooLarge_ = true;
+    addPlace(key, quint64(offset));
+    if (tooLarge_)
         return;
-    }
     // The phone as the scan compares it: the text the file's bytes decode to.
     AppendField(pool_, phoneText.toUtf8());
     AppendField(pool_, name);
     AppendField(pool_, address);
     AppendField(pool_, zip);
-    if (key.size() <= NumericKeyDigits)
-        entries_.push_back(Entry{NumericKey(key), quint32(offset)});
-    else
-        longEntries_.push_back(LongEntry{key, quint32(offset)});
+}
+
+void ReferenceTable::addRowid(const QByteArray &phone, qint64 rowid) {
+    byRowid_ = true;
+    const QString key = NumberKey(QString::fromUtf8(phone));
+    if (tooLarge_ || key.isEmpty())
+        return;
+    if (rowid < 0) {
+        tooLarge_ = true;
+        return;
+    }
+    addPlace(key, quint64(rowid));
 }
 
 bool ReferenceTable::finish() {
-    // By key, then by place: the first row of a key is the first in the file.
+    // By key, then by place: the first row of a key is the first in the file (an SQLite table
+    // is read in rowid order, an Access table into the pool in its order).
     std::sort(entries_.begin(), entries_.end(), [](const Entry &a, const Entry &b) {
-        return a.key != b.key ? a.key < b.key : a.offset < b.offset;
+        return a.key() != b.key() ? a.key() < b.key() : a.place < b.place;
     });
     std::sort(longEntries_.begin(), longEntries_.end(), [](const LongEntry &a, const LongEntry &b) {
-        return a.key != b.key ? a.key < b.key : a.offset < b.offset;
+        return a.key != b.key ? a.key < b.key : a.place < b.place;
     });
     entries_.shrink_to_fit();
     longEntries_.shrink_to_fit();
@@ -107,23 +128,30 @@ ReferenceRow ReferenceTable::rowAt(quint32 offset) const {
     return row;
 }
 
-std::optional<ReferenceRow> ReferenceTable::find(const QString &number) const {
+std::vector<quint32> ReferenceTable::placesOf(const QString &number) const {
+    std::vector<quint32> places;
     const QString key = NumberKey(number);
     if (key.isEmpty())
-        return std::nullopt;
-    std::vector<quint32> offsets;
+        return places;
     if (key.size() <= NumericKeyDigits) {
         const quint64 wanted = NumericKey(key);
         auto it = std::lower_bound(entries_.begin(), entries_.end(), wanted,
-                                   [](const Entry &e, quint64 k) { return e.key < k; });
-        for (; it != entries_.end() && it->key == wanted; ++it)
-            offsets.push_back(it->offset);
+                                   [](const Entry &e, quint64 k) { return e.key() < k; });
+        for (; it != entries_.end() && it->key() == wanted; ++it)
+            places.push_back(it->place);
     } else {
         auto it = std::lower_bound(longEntries_.begin(), longEntries_.end(), key,
                                    [](const LongEntry &e, const QString &k) { return e.key < k; });
         for (; it != longEntries_.end() && it->key == key; ++it)
-            offsets.push_back(it->offset);
+            places.push_back(it->place);
     }
+    return places;
+}
+
+std::optional<ReferenceRow> ReferenceTable::find(const QString &number) const {
+    if (byRowid_)
+        return std::nullopt;
+    const std::vector<quint32> offsets = placesOf(number);
     if (offsets.empty())
         return std::nullopt;
     // The number exactly as stored wins over the same digits written otherwise.
@@ -136,6 +164,14 @@ std::optional<ReferenceRow> ReferenceTable::find(const QString &number) const {
     return rowAt(offsets.front());
 }
 
+std::vector<qint64> ReferenceTable::rowidsOf(const QString &number) const {
+    std::vector<qint64> rowids;
+    if (byRowid_)
+        for (const quint32 place : placesOf(number))
+            rowids.push_back(qint64(place));
+    return rowids;
+}
+
 qsizetype ReferenceTable::bytes() const {
     qsizetype total = qsizetype(sizeof *this) + pool_.capacity() +
                       qsizetype(entries_.capacity() * sizeof(Entry)) +
@@ -146,6 +182,31 @@ qsizetype ReferenceTable::bytes() const {
 }
 
 // ---- the index
+
+namespace {
+
+// The table's keys with their rowids where the file has them, else its rows whole.
+bool ReadInto(const ReferenceDatabase &file, const ReferenceFields &fields, ReferenceTable &table,
+              const std::atomic<bool> *cancelled, QString *failure) {
+    bool noRowids = true;
+    if (file.readKeys(
+            fields, [&](const QByteArray &phone, qint64 rowid) { table.addRowid(phone, rowid); },
+            cancelled, failure, &noRowids))
+        return true;
+    if (!noRowids)
+        return false;
+    ReferenceTable whole;
+    whole.source_ = table.source_;
+    whole.stamp_ = table.stamp_;
+    table = std::move(whole);
+    return file.readRows(
+        fields,
+        [&](const QByteArray &phone, const QByteArray &name, const QByteArray &address,
+            const QByteArray &zip) { table.add(phone, name, address, zip); },
+        ReferenceIndex::AccessBuildTimeoutMs, cancelled, failure);
+}
+
+} // namespace
 
 ReferenceIndex::ReferenceIndex(QObject *parent) : QObject(parent) {
     check_.setInterval(CheckIntervalMs);
@@ -165,6 +226,7 @@ void ReferenceIndex::setSource(const ReferenceSource &source) {
     }
     source_ = source;
     table_.reset();
+    rowReader_.reset();
     if (source_.isEmpty()) {
         ++generation_;
         cancelBuilds();
@@ -202,6 +264,8 @@ ReferenceIndex::Answer ReferenceIndex::find(const ReferenceSource &source, const
     // A number without a digit has no key; only the scan can compare it.
     if (NumberKey(number).isEmpty())
         return Answer::Scan;
+    if (table_->byRowid())
+        return readBack(number, row);
     const std::optional<ReferenceRow> found = table_->find(number);
     if (!found)
         return Answer::NotFound;
@@ -210,9 +274,33 @@ ReferenceIndex::Answer ReferenceIndex::find(const ReferenceSource &source, const
     return Answer::Found;
 }
 
+ReferenceIndex::Answer ReferenceIndex::readBack(const QString &number, ReferenceRow *row) {
+    const std::vector<qint64> rowids = table_->rowidsOf(number);
+    if (rowids.empty())
+        return Answer::NotFound;
+    if (!rowReader_) {
+        rowReader_ = std::make_unique<ReferenceDatabase>();
+        if (!rowReader_->open(source_.path)) {
+            rowReader_.reset();
+            return Answer::Scan;
+        }
+    }
+    const std::vector<ReferenceRowAt> rows = rowReader_->rowsAt(source_.fields, rowids);
+    // Rows gone since the index was built: the file changed, and the scan answers for it.
+    if (rows.empty())
+        return Answer::Scan;
+    // The number exactly as stored wins over the same digits written otherwise.
+    const auto exact = std::find_if(rows.begin(), rows.end(),
+                                    [&](const ReferenceRowAt &r) { return r.phone == number; });
+    if (row)
+        *row = (exact != rows.end() ? *exact : rows.front()).row;
+    return Answer::Found;
+}
+
 void ReferenceIndex::startBuild() {
     // Whatever was indexed before is of another file, or of this one as it was.
     table_.reset();
+    rowReader_.reset();
     cancelBuilds();
     reapBuilds();
     const quint64 generation = ++generation_;
@@ -235,11 +323,7 @@ void ReferenceIndex::startBuild() {
             if (!file.open(source.path, &running->cancelled))
                 failure = QStringLiteral("the file does not open as a reference phonebook");
             else
-                ok = file.readRows(
-                    source.fields,
-                    [&](const QByteArray &phone, const QByteArray &name, const QByteArray &address,
-                        const QByteArray &zip) { table->add(phone, name, address, zip); },
-                    AccessBuildTimeoutMs, &running->cancelled, &failure);
+                ok = ReadInto(file, source.fields, *table, &running->cancelled, &failure);
         }
         // A file written while it was read may hold rows of both versions: read it again.
         if (ok && FileStamp::of(source.path) != table->stamp_) {

@@ -37,17 +37,27 @@ struct FileStamp {
 // The rows of one reference phonebook by the digits of their phone (NumberKey), read once,
 // so that a call is looked up in memory instead of by reading the whole table. Immutable once
 // built; shared by the index and a lookup in progress.
+//
+// Only what finds a row is held: its key and where it is. In an SQLite table that is its
+// rowid, and the one row found is read back from the file (microseconds); an Access file is
+// read by a child process far too slow for a call, so its rows' values are held in a pool.
 class ReferenceTable {
 public:
-    // The rows as the file gives them, in its order.
+    // The rows of an Access file (or an SQLite view) as the file gives them, in its order.
     void add(const QByteArray &phone, const QByteArray &name, const QByteArray &address,
              const QByteArray &zip);
+    // The rows of an SQLite table, in its order. Not mixed with add().
+    void addRowid(const QByteArray &phone, qint64 rowid);
     // Sorts what was added; false when the rows are too many for the index (then unused).
     bool finish();
 
-    // As the scan answers, for a number with at least one digit: of the rows whose digits are
-    // the number's, the first whose phone is the number exactly, else the first of them.
+    // Whether the rows are found by rowid (read back from the file) rather than held.
+    bool byRowid() const { return byRowid_; }
+    // As the scan answers, for a number with at least one digit: of the held rows whose digits
+    // are the number's, the first whose phone is the number exactly, else the first of them.
     std::optional<ReferenceRow> find(const QString &number) const;
+    // Of a table found by rowid: the rowids of the number's digits, first in the file first.
+    std::vector<qint64> rowidsOf(const QString &number) const;
 
     qsizetype rowCount() const { return qsizetype(entries_.size() + longEntries_.size()); }
     // The memory held by the index, in bytes.
@@ -60,22 +70,27 @@ private:
     // Keys of up to 18 digits are held as a number: a leading 1, then the digits, so that
     // "03…" and "3…" differ.
     static constexpr int NumericKeyDigits = 18;
+    // Twelve bytes a row: the key in two halves keeps the entry free of padding.
     struct Entry {
-        quint64 key;
-        quint32 offset; // the row in pool_
+        quint32 keyHigh, keyLow;
+        quint32 place; // the row's offset in pool_, or its rowid
+        quint64 key() const { return (quint64(keyHigh) << 32) | keyLow; }
     };
     struct LongEntry {
         QString key;
-        quint32 offset;
+        quint32 place;
     };
+    void addPlace(const QString &key, quint64 place);
+    std::vector<quint32> placesOf(const QString &number) const;
     // The field at offset, which is moved past it.
     QByteArrayView field(quint32 &offset) const;
     ReferenceRow rowAt(quint32 offset) const;
 
     std::vector<Entry> entries_;
     std::vector<LongEntry> longEntries_;
-    // Every indexed row's phone, name, address and postal code, each as a length and UTF-8.
+    // Every held row's phone, name, address and postal code, each as a length and UTF-8.
     QByteArray pool_;
+    bool byRowid_ = false;
     bool tooLarge_ = false;
 };
 
@@ -141,6 +156,7 @@ private:
     void cancelBuilds();
     void reapBuilds();
     void setState(State state);
+    Answer readBack(const QString &number, ReferenceRow *row);
 
     ReferenceSource source_;
     State state_ = State::Off;
@@ -150,6 +166,8 @@ private:
     // file changed meanwhile): lookups find nothing in it rather than scan.
     bool failedUnreadable_ = false;
     std::shared_ptr<const ReferenceTable> table_;
+    // The file the rows found by rowid are read back from, opened at the first such lookup.
+    std::unique_ptr<ReferenceDatabase> rowReader_;
     quint64 generation_ = 0; // of the build whose result counts
     std::vector<std::unique_ptr<Build>> builds_;
     QTimer check_;
