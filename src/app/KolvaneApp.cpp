@@ -156,6 +156,7 @@ void KolvaneApp::WireCallPath() {
         mainWindow_->ShowRingProblem(why);
     });
     connect(handler_, &CallHandler::callHandled, mainWindow_, &MainWindow::ShowCallHandled);
+    connect(handler_, &CallHandler::callsTogether, mainWindow_, &MainWindow::ShowCallsTogether);
 }
 
 void KolvaneApp::OnCommandRequested(MainWindow::Command item) {
@@ -187,6 +188,8 @@ void KolvaneApp::OpenHistoryWindow() {
         WatchHelp(historyWindow_);
         connect(historyWindow_, &HistoryWindow::registerRequested, this,
                 &KolvaneApp::RegisterCallerFromHistory);
+        if (historyWindow_->layout().Left == 0 && historyWindow_->layout().Top == 0)
+            PlaceBesideMainWindow(historyWindow_);
         historyWindow_->show();
     }
     historyWindow_->raise();
@@ -214,6 +217,8 @@ void KolvaneApp::OpenPhonebookWindow() {
     phonebookWindow_ = new PhonebookWindow(state_);
     WatchHelp(phonebookWindow_);
     phonebookWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    if (state_.settings().PhonebookLeft == 0 && state_.settings().PhonebookTop == 0)
+        PlaceBesideMainWindow(phonebookWindow_);
     PhonebookWindow *opened = phonebookWindow_;
     connect(opened, &PhonebookWindow::unloaded, this, [this, opened] {
         if (phonebookWindow_ == opened)
@@ -222,6 +227,12 @@ void KolvaneApp::OpenPhonebookWindow() {
     phonebookWindow_->show();
     phonebookWindow_->raise();
     phonebookWindow_->activateWindow();
+}
+
+void KolvaneApp::PlaceBesideMainWindow(QWidget *window) {
+    // A window that has no place of its own yet (the files' 0, 0) opens beside the main
+    // window, on its screen, rather than over the call display.
+    window->move(WindowChrome::BesidePosition(mainWindow_, window->size()));
 }
 
 PhonebookWindow *KolvaneApp::phonebookWindow() const {
@@ -262,6 +273,9 @@ void KolvaneApp::OpenAboutWindow() {
     WatchHelp(aboutWindow_);
     aboutWindow_->setWindowFlag(Qt::Window, true);
     aboutWindow_->setWindowModality(Qt::WindowModal);
+    // Above a main window kept on top, never under it.
+    if (state_.settings().AlwaysOnTop != 0)
+        aboutWindow_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     const QRect main = mainWindow_->geometry();
     aboutWindow_->move(main.center() - aboutWindow_->rect().center());
     aboutWindow_->show();
@@ -319,7 +333,11 @@ void KolvaneApp::SendToTray(const QString &tip, MainWindow::TrayOrder order) {
 }
 
 void KolvaneApp::BringBackFromTray() {
-    mainWindow_->show();
+    // A window hidden while minimised keeps that state, and shown with it the window manager
+    // maps it as an icon that a later restore may never reach. Cleared while the window is
+    // hidden, it is mapped as a normal window.
+    if (!mainWindow_->isVisible())
+        mainWindow_->setWindowState(mainWindow_->windowState() & ~Qt::WindowMinimized);
     mainWindow_->showNormal();
     mainWindow_->raise();
     mainWindow_->activateWindow();

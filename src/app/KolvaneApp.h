@@ -73,6 +73,7 @@ private:
     void CloseHistoryWindow();
     void OpenPhonebookWindow();
     void ClosePhonebookWindow();
+    void PlaceBesideMainWindow(QWidget *window);
     void OpenAboutWindow();
     // The help window on `page` (a name of the help folder); F1 of any window asks for it.
     void OpenHelp(const QString &page);

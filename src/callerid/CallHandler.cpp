@@ -41,7 +41,7 @@ void CallHandler::ClearCaller() {
 
 void CallHandler::HandleBlock(const QByteArray &block) {
     // Every report of the read is a call, handled in turn; the display ends on the last.
-    bool first = true;
+    QStringList fields;
     for (const QString &report : SplitCallReports(DecodeSerialBlock(block))) {
         const std::optional<QString> field = ParseCallReport(report);
         if (!field) {
@@ -49,11 +49,15 @@ void CallHandler::HandleBlock(const QByteArray &block) {
             continue;
         }
         DiagnosticLog::reportRecognised(report, *field);
-        if (!first)
-            ClearCaller();
-        first = false;
-        HandleIncomingCall(*field, Clock::now());
+        fields.append(*field);
     }
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            ClearCaller();
+        HandleIncomingCall(fields.at(i), Clock::now());
+    }
+    if (!fields.isEmpty())
+        emit callsTogether(int(fields.size()));
 }
 
 void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime &when) {

@@ -48,6 +48,8 @@ signals:
     // row could not be stored.) The display timers, after the row is stored and the history windows
     // are told.
     void callHandled(const IncomingCall &call);
+    // After the last call of one read: how many calls it held.
+    void callsTogether(int calls);
 
 private:
     void ClearCaller();

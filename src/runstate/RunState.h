@@ -31,6 +31,10 @@ public:
     // The TA link has not yet come up in this run.
     bool firstActivation() const { return firstActivation_; }
     void setFirstActivation(bool first) { firstActivation_ = first; }
+    // The phonebook window is kept on top (PhonebookOnTop): written to no file, it lasts from
+    // one opening of the window to the next.
+    bool phonebookOnTop() const { return phonebookOnTop_; }
+    void setPhonebookOnTop(bool onTop) { phonebookOnTop_ = onTop; }
     // "Kolvane.ini" when the settings file was found and read; empty sends the first
     // activation to the set-up panel.
     const QString &settingsFileFound() const { return settingsFileFound_; }
@@ -61,6 +65,7 @@ private:
     IncomingCall call_;
     bool compactionBusy_ = false;
     bool firstActivation_ = true;
+    bool phonebookOnTop_ = false;
     QString settingsFileFound_;
     QString callHistoryProblem_;
 };

@@ -1,5 +1,6 @@
 #include "platform/desktop/Dialogs.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQueue>
@@ -52,10 +53,19 @@ QMessageBox::StandardButton QtButton(Answer answer) {
     return QMessageBox::Ok;
 }
 
+bool AnyWindowKeptOnTop() {
+    for (const QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            return true;
+    return false;
+}
+
 } // namespace
 
-Answer Show(QWidget *parent, const MessageBox &box) {
-    const QList<Answer> buttons = ButtonsOf(box.buttons);
+Answer Show(QWidget *parent, const MessageBox &request) {
+    const QList<Answer> buttons = ButtonsOf(request.buttons);
+    MessageBox box = request;
+    box.keptOnTop = box.systemModal || AnyWindowKeptOnTop();
     if (!nextAnswers.isEmpty()) {
         asked.append(box);
         return nextAnswers.dequeue();
@@ -70,10 +80,10 @@ Answer Show(QWidget *parent, const MessageBox &box) {
         m.addButton(QtButton(a));
     m.setDefaultButton(QtButton(box.defaultButton.value_or(buttons.first())));
     m.setEscapeButton(QtButton(buttons.size() > 1 ? buttons.last() : buttons.first()));
-    if (box.systemModal) {
+    if (box.systemModal)
         m.setWindowModality(Qt::ApplicationModal);
+    if (box.keptOnTop)
         m.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    }
     m.exec();
     for (Answer a : buttons)
         if (m.clickedButton() == m.button(QtButton(a)))

@@ -24,6 +24,9 @@ struct MessageBox {
     std::optional<Answer> defaultButton;
     // Above every window of the desktop, as a system-modal box.
     bool systemModal = false;
+    // Set by Show: the box is kept on top, as a system-modal box is and as every box is while
+    // a window of the program (the main window's keep-on-top) is, so none opens under it.
+    bool keptOnTop = false;
 };
 
 // Shows the box (modal over parent) and returns the button pressed. Closing the box with

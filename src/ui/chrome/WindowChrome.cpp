@@ -117,6 +117,57 @@ QRect VisibleGeometry(const QRect &window) {
     return VisibleGeometry(window, screens, primary->availableGeometry());
 }
 
+namespace {
+
+// `r` moved onto `screen` (its top left kept on it when it is larger).
+QRect HeldTo(QRect r, const QRect &screen) {
+    r.moveLeft(std::max(screen.left(), std::min(r.left(), screen.right() + 1 - r.width())));
+    r.moveTop(std::max(screen.top(), std::min(r.top(), screen.bottom() + 1 - r.height())));
+    return r;
+}
+
+int Area(const QRect &r) {
+    return r.isEmpty() ? 0 : r.width() * r.height();
+}
+
+} // namespace
+
+QPoint BesidePosition(const QRect &main, QSize size, const QRect &screen) {
+    // A little space between the frames, so the two read as two windows.
+    const int gap = 8;
+    const QRect sides[] = {
+        QRect(QPoint(main.right() + 1 + gap, main.top()), size),
+        QRect(QPoint(main.left() - gap - size.width(), main.top()), size),
+        QRect(QPoint(main.left(), main.bottom() + 1 + gap), size),
+        QRect(QPoint(main.left(), main.top() - gap - size.height()), size),
+    };
+    QRect best;
+    int bestCovered = -1;
+    for (const QRect &side : sides) {
+        // Slid along the main window's edge to stay on the screen; a side is taken when the
+        // window then covers nothing of the main window.
+        const QRect held = HeldTo(side, screen);
+        const int covered = Area(held & main);
+        if (covered == 0 && screen.contains(held))
+            return held.topLeft();
+        if (bestCovered < 0 || covered < bestCovered) {
+            best = held;
+            bestCovered = covered;
+        }
+    }
+    return best.topLeft();
+}
+
+QPoint BesidePosition(const QWidget *main, QSize size) {
+    const QRect frame = main->frameGeometry();
+    const QScreen *screen = QGuiApplication::screenAt(frame.center());
+    if (!screen)
+        screen = main->screen();
+    if (!screen)
+        return frame.topLeft();
+    return BesidePosition(frame, size, screen->availableGeometry());
+}
+
 void PlaceTwips(QWidget *w, int left, int top, int width, int height) {
     w->setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
                    TwipsToPixelsY(height));

@@ -49,6 +49,13 @@ QRect VisibleGeometry(const QRect &window, const QList<QRect> &screens, const QR
 // The same for the screens this desktop has now.
 QRect VisibleGeometry(const QRect &window);
 
+// Where a window of `size` without a place of its own opens: beside the main window `main`
+// (right, else left, else below, else above), wholly on `screen`, the screen the main window
+// is on. Where no side has room, the place on the screen that covers the least of it.
+QPoint BesidePosition(const QRect &main, QSize size, const QRect &screen);
+// The same on the screen the main window `main` is on now.
+QPoint BesidePosition(const QWidget *main, QSize size);
+
 // A frameless top-level window.
 void RemoveCaption(QWidget *window);
 

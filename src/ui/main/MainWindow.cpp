@@ -262,7 +262,15 @@ void MainWindow::OnClockTick() {
 // --- TA link ---
 
 void MainWindow::ShowLinkUp() {
-    ShowIdleStatus(Waiting);
+    // A call on show keeps its status.
+    if (!callDisplayEnd_.isActive())
+        ShowIdleStatus(WaitingLine());
+}
+
+QString MainWindow::WaitingLine() const {
+    // After a call the idle line keeps its time (a settings change sets the link up anew).
+    const QString &time = state_.call().CallTime;
+    return time.isEmpty() ? Waiting : StatusLine(Waiting, time);
 }
 
 void MainWindow::ShowLinkLost() {
@@ -320,6 +328,8 @@ void MainWindow::MainWindowActivation() {
 
 void MainWindow::ShowCallArriving() {
     startNotice_.clear();
+    // The settings panel gives way to the call and comes back, as it was, after it.
+    settingsPanel_->GiveWay();
     // The call lines empty.
     statusLine_->clear();
     numberLine_->clear();
@@ -345,6 +355,13 @@ void MainWindow::ShowCaller(const CallDisplay &display) {
     commandButtons_[Register]->setFace(RegisterReady);
     commandButtons_[Register]->setEnabled(!display.InPhonebook);
     ShowFitted(addressLine_, display.AddressLine);
+}
+
+void MainWindow::ShowCallsTogether(int calls) {
+    // Several reports in one read: only the last caller stays in sight, so the status line
+    // says how many came (the history has every one).
+    if (calls > 1)
+        ShowStatus(CallColour, QStringLiteral("着信 %1件").arg(calls));
 }
 
 void MainWindow::ShowCallerKnown() {
@@ -375,6 +392,8 @@ void MainWindow::OnCallDisplayEnd() {
     ShowIdleStatus(StatusLine(Waiting, state_.call().CallTime));
     if (settingsNotice_ && settingsNoticeWanted_)
         settingsNotice_->show();
+    // The panel the call took the window from, with what was typed in it.
+    settingsPanel_->Resume();
 }
 
 void MainWindow::ShowIdleStatus(const QString &waiting) {
@@ -432,11 +451,20 @@ int MainWindow::TrayDelayMs() const {
 void MainWindow::OnReturnToTray() {
     returnToTray_.stop();
     returnToTray_.setInterval(0);
+    // Nothing hides the window while the user edits in it. The settings panel arms the return
+    // again when applied; the memo panel lets the window go when it closes.
+    if (settingsPanel_->isShown() || settingsPanel_->givenWay())
+        return;
+    if (memoPanelOpen_) {
+        returnAfterMemo_ = true;
+        return;
+    }
     emit trayRequested(QStringLiteral("コルベーン！"), TrayOrder::IconFirst);
 }
 
 void MainWindow::StartReturnToTray() {
-    if (state_.settings().TrayMode == 1) {
+    // The set-up panel waits for a port: the window stays out until it is applied.
+    if (state_.settings().TrayMode == 1 && !settingsPanel_->setupOpen()) {
         returnToTray_.setInterval(TrayDelayMs());
         returnToTray_.start();
     }
@@ -515,7 +543,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
 void MainWindow::WatchCompaction() {
     connect(&state_, &RunState::compactionStarting, this,
             [this] { statusLine_->setText(QStringLiteral("電話帳を最適化します。")); });
-    connect(&state_, &RunState::compactionFinished, this, [this] { ShowIdleStatus(Waiting); });
+    connect(&state_, &RunState::compactionFinished, this,
+            [this] { ShowIdleStatus(WaitingLine()); });
 }
 
 // --- window events ---

@@ -54,6 +54,8 @@ public:
     void ShowCaller(const CallDisplay &display);
     // The caller shown is in the phonebook now: nothing left to register.
     void ShowCallerKnown();
+    // The calls of one read from the TA, after the last of them.
+    void ShowCallsTogether(int calls);
     // The ring stayed silent, and why: on the status line until the call display ends.
     void ShowRingProblem(const QString &why);
     void ShowCallHandled();
@@ -115,6 +117,8 @@ private:
     // The status line between calls: a notice when there is one, else what is given.
     void ShowIdleStatus(const QString &waiting);
     int TrayDelayMs() const;
+    // "待機中．．．" with the last call's time, when there was a call.
+    QString WaitingLine() const;
     void ShowClockMode();
 
     void CommandClicked(int item);
@@ -144,6 +148,8 @@ private:
     QLabel *nameLine_ = nullptr;
     QLabel *addressLine_ = nullptr;
     bool unloaded_ = false;
+    // The return to the tray came while the memo panel was open: it follows the panel's close.
+    bool returnAfterMemo_ = false;
     // A Kolvane.ini that could not be read: said until the settings are applied.
     QLabel *settingsNotice_ = nullptr;
     bool settingsNoticeWanted_ = false;

@@ -7,6 +7,7 @@
 #include "ui/main/MemoPanel.h"
 
 #include <QPlainTextEdit>
+#include <utility>
 
 using namespace MainFaces;
 using WindowChrome::TwipsToPixelsX;
@@ -45,6 +46,9 @@ void MainWindow::HideMemoPanel() {
                 height());
     memoPanelOpen_ = false;
     commandButtons_[Memo]->setFace(MemoReady);
+    // The return to the tray that waited for the memo.
+    if (std::exchange(returnAfterMemo_, false))
+        StartReturnToTray();
 }
 
 void MainWindow::SaveMemoPanel() {

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QSerialPortInfo>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -171,25 +172,59 @@ void SettingsPanel::FillPortList() {
 }
 
 bool SettingsPanel::isShown() const {
-    return lowerPanel_->isVisible();
+    // Asked of the window, not the screen: a window in the tray may hold the set-up panel.
+    return lowerPanel_->isVisibleTo(host_.window);
 }
 
-void SettingsPanel::Open() {
+void SettingsPanel::HoldReturnToTray() {
     // The window does not go to the tray while the user edits.
     host_.returnToTray->setInterval(0);
     host_.returnToTray->stop();
+}
+
+void SettingsPanel::Open() {
+    HoldReturnToTray();
+    // Panels that stepped aside for a call come back with what was typed in them.
+    if (givenWay_ != Panels::None) {
+        Resume();
+        return;
+    }
+    ShowBothPanels();
+    // The controls show the settings in force.
+    LoadControls();
+}
+
+void SettingsPanel::ShowBothPanels() {
     // Both panels over the main panel, the window tall enough.
     upperPanel_->move(TwipsToPixelsX(PanelLeft), TwipsToPixelsY(UpperPanelTop));
     lowerPanel_->move(TwipsToPixelsX(PanelLeft), TwipsToPixelsY(UpperPanelHeight + UpperPanelTop));
     host_.window->resize(TwipsToPixelsX(MainFaces::WindowWidth),
                          TwipsToPixelsY(UpperPanelHeight + UpperPanelTop + LowerPanelHeight +
                                         WindowHeightBelowPanels));
-    // The controls show the settings in force.
-    LoadControls();
     upperPanel_->show();
     lowerPanel_->show();
     upperPanel_->raise();
     lowerPanel_->raise();
+}
+
+void SettingsPanel::GiveWay() {
+    if (givenWay_ != Panels::None || !isShown())
+        return;
+    givenWay_ = setupOpen_ ? Panels::Setup : Panels::Settings;
+    ShowMainPanel();
+    upperPanel_->hide();
+    lowerPanel_->hide();
+}
+
+void SettingsPanel::Resume() {
+    const Panels was = std::exchange(givenWay_, Panels::None);
+    if (was == Panels::None)
+        return;
+    HoldReturnToTray();
+    if (was == Panels::Setup)
+        ShowSetupPanel();
+    else
+        ShowBothPanels();
 }
 
 void SettingsPanel::LoadControls() {
@@ -205,12 +240,20 @@ void SettingsPanel::LoadControls() {
 
 void SettingsPanel::OpenForSetup() {
     setupOpen_ = true;
-    host_.mainPanel->hide();
+    givenWay_ = Panels::None;
+    // Nothing sends the window to the tray while the port is chosen (a click on the tray icon
+    // armed the return before).
+    HoldReturnToTray();
     // The port box shows the port that did not open; empty when none was ever chosen.
     FillPortList();
     const Settings &s = state_.settings();
     portBox_->setEditText(s.PortName.isEmpty() && s.PortNumber == 0 ? QString()
                                                                     : EnteredValues::PortText(s));
+    ShowSetupPanel();
+}
+
+void SettingsPanel::ShowSetupPanel() {
+    host_.mainPanel->hide();
     lowerPanel_->move(TwipsToPixelsX(PanelLeft), TwipsToPixelsY(SetupPanelTop));
     lowerPanel_->show();
     lowerPanel_->raise();
@@ -228,7 +271,8 @@ void SettingsPanel::OnTrayModeClicked(int index) {
 
 void SettingsPanel::ChooseRingFile() {
     host_.statusLine->clear();
-    // A cancelled chooser leaves the box as it was: the ring in force is not lost.
+    // A cancelled chooser leaves the box as it was: the ring in
+    // force is not lost.
     const QString chosen =
         FileChooser::OpenFileWithPreview(host_.window, QStringLiteral("WAVEファイル(*.wav)"));
     if (!chosen.isEmpty())
@@ -285,10 +329,15 @@ void SettingsPanel::Cancel() {
 }
 
 void SettingsPanel::Close() {
+    givenWay_ = Panels::None;
+    ShowMainPanel();
+    upperPanel_->hide();
+    lowerPanel_->hide();
+}
+
+void SettingsPanel::ShowMainPanel() {
     host_.window->resize(TwipsToPixelsX(MainFaces::WindowWidth),
                          TwipsToPixelsY(WindowChrome::PixelsToTwipsY(host_.mainPanel->height()) +
                                         WindowHeightBesideMainPanel));
     host_.mainPanel->show();
-    upperPanel_->hide();
-    lowerPanel_->hide();
 }

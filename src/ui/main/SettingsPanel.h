@@ -43,9 +43,15 @@ public:
     void Open();
     // The first activation without usable settings (or with a port that did not open).
     void OpenForSetup();
+    // The settings or set-up panel is open in the window (shown, or in the tray with it).
     bool isShown() const;
     // Open as the set-up panel: the program waits for a port that opens.
     bool setupOpen() const { return setupOpen_; }
+    // A call takes the window: the open panel steps aside with what was typed in it, and
+    // Resume brings it back as it was when the call display ends.
+    void GiveWay();
+    void Resume();
+    bool givenWay() const { return givenWay_ != Panels::None; }
 
 signals:
     // The port is to be closed and the TA set up again (InitTerminalAdapter).
@@ -66,6 +72,11 @@ private:
     void Apply();
     void Cancel();
     void Close();
+    // The window at the main panel's height, the main panel in sight.
+    void ShowMainPanel();
+    void ShowBothPanels();
+    void ShowSetupPanel();
+    void HoldReturnToTray();
 
     RunState &state_;
     Host host_;
@@ -87,4 +98,7 @@ private:
     ImageButton *applyCancelButtons_[2] = {};
     UpDown *spin_ = nullptr;
     bool setupOpen_ = false;
+    // Which panel a call made step aside.
+    enum class Panels { None, Settings, Setup };
+    Panels givenWay_ = Panels::None;
 };

@@ -75,6 +75,9 @@ std::optional<qint32> PhonebookWindow::numberId(int line) const {
 
 void PhonebookWindow::LoadWindow() {
     openAtLastPending_ = true;
+    // The keep-on-top choice of the window's last opening.
+    keptOnTop_ = state_.phonebookOnTop();
+    commandButtons_[KeepOnTop]->setFace(keepOnTopFace());
     if (keptOnTop_)
         WindowChrome::ApplyTopMost(this, true, nullptr, false);
     historyList_->setColumnWidth(0, TwipsToPixelsX(HistoryDateColumnWidth));
@@ -390,6 +393,7 @@ void PhonebookWindow::OnMailLinkClicked(int item) {
 
 void PhonebookWindow::OnKeepOnTopClicked() {
     keptOnTop_ = !keptOnTop_;
+    state_.setPhonebookOnTop(keptOnTop_);
     WindowChrome::ApplyTopMost(this, keptOnTop_, nullptr, false);
     commandButtons_[KeepOnTop]->setFace(keepOnTopFace());
 }

@@ -52,6 +52,41 @@ private slots:
         QCOMPARE(WindowChrome::VisibleGeometry(window, screens, screens.first()), shown);
     }
 
+    // A window without a place of its own opens beside the main window, on its screen.
+    void besidePosition_data() {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QPoint>("shown");
+        const QRect screen(0, 0, 1280, 1024);
+        const QSize history(570, 400);
+        const QSize wide(900, 400);
+        QTest::newRow("right") << QRect(100, 100, 289, 254) << history << screen
+                               << QPoint(397, 100);
+        QTest::newRow("right, slid up to stay on the screen")
+            << QRect(100, 800, 289, 200) << history << screen << QPoint(397, 624);
+        QTest::newRow("left when the right has no room")
+            << QRect(900, 100, 289, 254) << history << screen << QPoint(322, 100);
+        QTest::newRow("below when neither side has room")
+            << QRect(400, 100, 289, 254) << wide << screen << QPoint(380, 362);
+        QTest::newRow("above when nothing else has room")
+            << QRect(400, 700, 289, 254) << wide << screen << QPoint(380, 292);
+        QTest::newRow("on the main window's screen, not the first")
+            << QRect(1400, 400, 289, 254) << history << QRect(1280, 300, 1024, 768)
+            << QPoint(1697, 400);
+        QTest::newRow("no room at all: on the screen, at the right")
+            << QRect(0, 0, 1280, 1024) << history << screen << QPoint(710, 0);
+    }
+    void besidePosition() {
+        QFETCH(QRect, main);
+        QFETCH(QSize, size);
+        QFETCH(QRect, screen);
+        QFETCH(QPoint, shown);
+        const QPoint at = WindowChrome::BesidePosition(main, size, screen);
+        QCOMPARE(at, shown);
+        QVERIFY(screen.contains(QRect(at, size)));
+    }
+
     void pieceCount_data() {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("piece");

@@ -15,15 +15,19 @@
 #include "support/TestDesktop.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/controls/DigitalClock.h"
+#include "ui/history/HistoryWindow.h"
 #include "ui/main/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QtTest>
@@ -31,6 +35,24 @@
 #include <sys/stat.h>
 
 namespace {
+
+// The window states a widget is shown with, in order: a window shown minimised is mapped as
+// an icon, which the desktop may never restore.
+class ShowWatch : public QObject {
+public:
+    explicit ShowWatch(QWidget *w) : w_(w) { w->installEventFilter(this); }
+    QList<Qt::WindowStates> shown;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (watched == w_ && event->type() == QEvent::Show)
+            shown.append(w_->windowState());
+        return false;
+    }
+
+private:
+    QWidget *w_;
+};
 
 const QString Fixtures = QStringLiteral(KOLVANE_FIXTURES_DIR);
 
@@ -440,6 +462,47 @@ private slots:
         QVERIFY(window_->returnToTray().isActive());
     }
 
+    // From the first start on, a click on the icon or its "表示" brings the window back as a
+    // normal window, however it went into the tray.
+    void trayBringsBackANormalWindow_data() {
+        QTest::addColumn<int>("trayMode");
+        QTest::addColumn<QString>("into");
+        QTest::addColumn<QString>("back");
+        QTest::newRow("at start, left click") << 1 << "start"
+                                              << "click";
+        QTest::newRow("at start, 表示") << 1 << "start"
+                                        << "show";
+        QTest::newRow("tray button, left click") << 0 << "button"
+                                                 << "click";
+        QTest::newRow("minimised, then tray button, 表示") << 0 << "minimised"
+                                                           << "show";
+    }
+    void trayBringsBackANormalWindow() {
+        QFETCH(int, trayMode);
+        QFETCH(QString, into);
+        QFETCH(QString, back);
+        settings_.TrayMode = qint16(trayMode);
+        startWindow();
+        if (into == QLatin1String("minimised"))
+            window_->showMinimized();
+        if (into != QLatin1String("start"))
+            QTest::mouseClick(button("Picture7"), Qt::LeftButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(!window_->isVisible());
+        QVERIFY(app_->trayIcon().isShown());
+        ShowWatch watch(window_);
+        if (back == QLatin1String("click"))
+            app_->trayIcon().activate(QSystemTrayIcon::Trigger);
+        else
+            app_->trayIcon().contextMenu()->findChild<QAction *>(QStringLiteral("show"))->trigger();
+        QVERIFY(window_->isVisible());
+        QVERIFY(!window_->isMinimized());
+        QVERIFY(!app_->trayIcon().isShown());
+        QVERIFY(!watch.shown.isEmpty());
+        for (Qt::WindowStates state : watch.shown)
+            QCOMPARE(state, Qt::WindowStates(Qt::WindowNoState));
+        QCOMPARE(window_->returnToTray().isActive(), trayMode == 1);
+    }
+
     void trayDelayKeepsToItsRange_data() {
         QTest::addColumn<int>("seconds");
         QTest::addColumn<int>("interval");
@@ -611,6 +674,30 @@ private slots:
         QCOMPARE(rows.at(1).number.toString(), QStringLiteral("ユーザ拒否"));
         QCOMPARE(rows.at(2).number.toString(), QStringLiteral("0312345678"));
         QCOMPARE(rows.at(2).id.toInt(), rows.at(1).id.toInt() + 1);
+    }
+
+    // Several calls in one read: the status line says how many, and an open history window
+    // lists every one.
+    void severalCallsAreCountedAndListed() {
+        startWindow();
+        emit window_->commandRequested(MainFaces::History);
+        QVERIFY(app_->historyWindow());
+        const QTableView *list = app_->historyWindow()->grid();
+        QCOMPARE(list->model()->rowCount(), 0);
+        QSignalSpy handled(&app_->callHandler(), &CallHandler::callHandled);
+        sim_->send("0471234567\n0312345678\n");
+        QTRY_COMPARE_WITH_TIMEOUT(handled.size(), 2, 5000);
+        QCOMPARE(label("Label5")->text(),
+                 QStringLiteral("着信 2件      ( %1 )").arg(app_->state().call().CallTime));
+        QTRY_COMPARE(list->model()->rowCount(), 2);
+        // The next call on its own, after the display ended, is one call again.
+        window_->callDisplayEnd().setInterval(10);
+        window_->callDisplayEnd().start();
+        QTRY_VERIFY(!window_->callDisplayEnd().isActive());
+        window_->callDisplayEnd().setInterval(5000);
+        QVERIFY(ring("09012345678"));
+        QVERIFY(label("Label5")->text().startsWith(QStringLiteral("着信中．．．")));
+        QTRY_COMPARE(list->model()->rowCount(), 3);
     }
 
     // Line noise that looks like the start of a report is not a call; the call after it is.

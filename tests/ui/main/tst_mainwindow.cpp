@@ -2,14 +2,19 @@
 // image buttons, with the tray, the ring player and the shell recording what they are asked.
 #include "app/KolvaneApp.h"
 #include "callerid/CallHandler.h"
+#include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/TrayIcon.h"
+#include "settings/HistoryLayoutFile.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/TestDesktop.h"
+#include "ui/about/AboutWindow.h"
 #include "ui/chrome/ImageButton.h"
+#include "ui/chrome/WindowChrome.h"
 #include "ui/controls/DigitalClock.h"
 #include "ui/main/MainWindow.h"
+#include "ui/phonebook/PhonebookWindow.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -229,6 +234,71 @@ private slots:
         Settings back;
         QVERIFY(ReadSettingsFile(iniPath(), back));
         QCOMPARE(back.RingOn, qint16(0));
+    }
+
+    // A window without a place of its own (the files' 0, 0) opens beside the main window on
+    // its screen; the history window, small enough, then covers nothing of it.
+    void newWindowsOpenBeside_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("history") << "Picture4(6)";
+        QTest::newRow("phonebook") << "Picture4(4)";
+    }
+    void newWindowsOpenBeside() {
+        QFETCH(QString, command);
+        HistoryLayout layout;
+        layout.Width = 4000;
+        layout.Height = 1600;
+        QVERIFY(WriteHistoryLayoutFile(Program::filePath(QStringLiteral("Rireki.ini")), layout));
+        window_->move(0, 0);
+        click(button(command));
+        QWidget *opened = command == QLatin1String("Picture4(6)")
+                              ? static_cast<QWidget *>(app_->historyWindow())
+                              : app_->phonebookWindow();
+        QVERIFY(opened && opened->isVisible());
+        QCOMPARE(opened->pos(), WindowChrome::BesidePosition(window_, opened->size()));
+        QVERIFY(opened->pos() != QPoint(0, 0));
+        if (command == QLatin1String("Picture4(6)"))
+            QVERIFY(!opened->frameGeometry().intersects(window_->frameGeometry()));
+    }
+
+    // About and every message open above a main window kept on top, never under it.
+    void aboveAMainWindowKeptOnTop_data() {
+        QTest::addColumn<bool>("onTop");
+        QTest::newRow("kept on top") << true;
+        QTest::newRow("normal") << false;
+    }
+    void aboveAMainWindowKeptOnTop() {
+        QFETCH(bool, onTop);
+        if (onTop)
+            click(button("Picture4(2)"));
+        QCOMPARE(window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        Dialogs::setNextAnswer(Dialogs::Answer::Ok);
+        Dialogs::Tell(nullptr, QStringLiteral("text"), QStringLiteral("title"),
+                      Dialogs::Icon::Information);
+        const QList<Dialogs::MessageBox> asked = Dialogs::takeAsked();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked.first().keptOnTop, onTop);
+        click(button("Picture4(7)"));
+        QVERIFY(app_->aboutWindow());
+        QCOMPARE(app_->aboutWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        app_->aboutWindow()->close();
+    }
+
+    // The phonebook keeps its keep-on-top choice from one opening to the next.
+    void phonebookRemembersKeepOnTop() {
+        click(button("Picture4(4)"));
+        PhonebookWindow *first = app_->phonebookWindow();
+        QVERIFY(first && !first->keptOnTop());
+        click(first->findChild<ImageButton *>(QStringLiteral("Picture6(1)")));
+        QVERIFY(first->keptOnTop());
+        click(first->findChild<ImageButton *>(QStringLiteral("Picture6(0)")));
+        QTRY_VERIFY(!app_->phonebookWindow());
+        click(button("Picture4(4)"));
+        PhonebookWindow *second = app_->phonebookWindow();
+        QVERIFY(second);
+        QVERIFY(second->keptOnTop());
+        QVERIFY(second->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(second->findChild<ImageButton *>(QStringLiteral("Picture6(1)"))->shownFace(), 115);
     }
 
 private:

@@ -2,6 +2,7 @@
 // presses on the settings, apply and cancel buttons, real keys in the boxes, and a simulated
 // TA on a pseudo-terminal that sees what the program sends.
 #include "app/KolvaneApp.h"
+#include "callerid/CallHandler.h"
 #include "callerid/TaLink.h"
 #include "platform/SerialControl.h"
 #include "platform/desktop/FileChooser.h"
@@ -426,6 +427,106 @@ private slots:
         QVERIFY(!app_->mainWindow()->setupPanelOpen());
         QVERIFY(!child<QWidget>("Picture10")->isVisible());
         QCOMPARE(child<QLabel>("Label5")->text(), QStringLiteral("ＴＡとの接続が切れました。"));
+    }
+
+    // A call takes the window from an open panel: the call is shown, and when its display
+    // ends the panel comes back with what was typed; the idle line keeps the call's time, also
+    // after the settings are applied and the link is set up anew.
+    void callTakesThePanelAndGivesItBack_data() {
+        QTest::addColumn<bool>("setup");
+        QTest::newRow("settings panel") << false;
+        QTest::newRow("set-up panel") << true;
+    }
+    void callTakesThePanelAndGivesItBack() {
+        QFETCH(bool, setup);
+        const QString typed = desktop_->file(QStringLiteral("typed.wav"));
+        if (setup) {
+            app_ = std::make_unique<KolvaneApp>();
+            window_ = app_->mainWindow();
+            window_->show();
+            QTRY_VERIFY(window_->setupPanelOpen());
+            typeInCombo(typed);
+        } else {
+            Settings s = linked();
+            s.TrayMode = 1;
+            start(s);
+            click("Picture4(1)");
+            type("Text5", typed);
+        }
+        window_->callDisplayEnd().setInterval(100);
+        app_->callHandler().HandleBlock("\r\nRING ANALOG 0471234567\r\n");
+        QVERIFY(child<QWidget>("Picture3")->isVisible());
+        QVERIFY(!child<QWidget>("Picture9")->isVisible());
+        QVERIFY(!child<QWidget>("Picture10")->isVisible());
+        QCOMPARE(window_->height(), ClosedHeight);
+        QCOMPARE(child<QLabel>("Label6")->text(), QStringLiteral("0471234567"));
+
+        QTRY_VERIFY(child<QWidget>("Picture10")->isVisible());
+        QCOMPARE(child<QWidget>("Picture9")->isVisible(), !setup);
+        QCOMPARE(child<QWidget>("Picture3")->isVisible(), !setup);
+        QCOMPARE(window_->height(), setup ? ClosedHeight : OpenHeight);
+        QVERIFY(!window_->returnToTray().isActive());
+        const QString idle =
+            QStringLiteral("待機中．．．      ( %1 )").arg(app_->state().call().CallTime);
+        QCOMPARE(child<QLabel>("Label5")->text(), idle);
+        if (setup) {
+            QCOMPARE(child<QComboBox>("Combo1")->currentText(), typed);
+            typeInCombo(sim_->device());
+        } else {
+            QCOMPARE(child<QLineEdit>("Text5")->text(), typed);
+        }
+        click("Picture12(0)");
+        QTRY_VERIFY(sim_->received().endsWith(Setup));
+        QVERIFY(!app_->state().firstActivation());
+        QCOMPARE(child<QLabel>("Label5")->text(), idle);
+    }
+
+    // Nothing sends the window to the tray while the user edits in it: the set-up panel after
+    // a click on the tray icon, the settings panel, the memo panel (the return follows its
+    // close).
+    void nothingHidesWhileEditing_data() {
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("set-up panel") << "setup";
+        QTest::newRow("settings panel") << "settings";
+        QTest::newRow("memo panel") << "memo";
+    }
+    void nothingHidesWhileEditing() {
+        QFETCH(QString, panel);
+        Settings s = linked();
+        s.TrayMode = 1;
+        if (panel == QLatin1String("setup")) {
+            // A port that does not open: the set-up panel, and the window in the tray all the same.
+            s.PortName = desktop_->file(QStringLiteral("no-such-tty"));
+            QVERIFY(WriteSettingsFile(iniPath(), s));
+            app_ = std::make_unique<KolvaneApp>();
+            window_ = app_->mainWindow();
+            window_->show();
+            QTRY_VERIFY(window_->setupPanelOpen());
+            QTRY_VERIFY(!window_->isVisible());
+            app_->trayIcon().activate(QSystemTrayIcon::Trigger);
+            QVERIFY(window_->isVisible());
+        } else {
+            start(s);
+            if (panel == QLatin1String("memo")) {
+                app_->callHandler().HandleBlock("\r\nRING ANALOG 0471234567\r\n");
+                click("Picture4(5)");
+                QVERIFY(window_->memoPanelOpen());
+            } else {
+                click("Picture4(1)");
+            }
+        }
+        // However the return was armed, it hides nothing now.
+        window_->returnToTray().start(10);
+        QTest::qWait(100);
+        QVERIFY(window_->isVisible());
+        QVERIFY(!window_->returnToTray().isActive());
+        if (panel == QLatin1String("memo")) {
+            click("Picture4(5)");
+            QVERIFY(window_->returnToTray().isActive());
+            window_->returnToTray().setInterval(10);
+            window_->returnToTray().start();
+            QTRY_VERIFY(!window_->isVisible());
+        }
     }
 
 private:
