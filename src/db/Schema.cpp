@@ -22,13 +22,13 @@ QStringList createStatements() {
                QStringLiteral(
                    "CREATE TABLE 着信履歴 (履歴ID INTEGER PRIMARY KEY, 日時 TEXT, 時間 TEXT, "
                    "電番 TEXT, 氏名 TEXT, 住所 TEXT, 郵便番号 TEXT, 着信者ID INTEGER, "
-                   "メモ TEXT)"),
+                   "メモ TEXT, 迷惑理由 TEXT)"),
                // Every call looks its number up and every history window of an entry its calls.
                QStringLiteral("CREATE INDEX 電話番号_電番 ON 電話番号(電番)"),
                QStringLiteral("CREATE INDEX 電話番号_IDsub ON 電話番号(IDsub)"),
                QStringLiteral("CREATE INDEX 着信履歴_着信者ID ON 着信履歴(着信者ID)"),
            } +
-           numberKeyStatements() + historyCountStatements() +
+           numberKeyStatements() + historyCountStatements() + nuisanceMarkStatements() +
            QStringList{QStringLiteral("INSERT INTO 着信履歴件数 (件数) VALUES (0)")};
 }
 
@@ -88,6 +88,49 @@ QString numberKeySql(const QString &operand) {
                "FROM (SELECT substr(s, 1, 1) = '+' AS p, "
                "CASE WHEN substr(s, 1, 1) = '+' THEN substr(s, 2) ELSE s END AS d FROM %1)))")
         .arg(s);
+}
+
+QString markKeySql(const QString &operand) {
+    // A prefix keeps its "*" (and a leading "+") so it never equals a whole number's key; the
+    // call asks for every prefix of its own key at once.
+    return QStringLiteral("(SELECT CASE WHEN substr(t, -1) NOT IN ('*', '\uFF0A') THEN %1 "
+                          "WHEN substr(t, 1, 1) IN ('+', '\uFF0B') THEN "
+                          "CASE WHEN length(t) = 2 THEN '+*' ELSE '+' || %2 || '*' END "
+                          "ELSE %3 || '*' END FROM (SELECT %4 AS t))")
+        .arg(numberKeySql(QStringLiteral("t")),
+             numberKeySql(QStringLiteral("substr(t, 2, length(t) - 2)")),
+             numberKeySql(QStringLiteral("substr(t, 1, length(t) - 1)")), operand);
+}
+
+QStringList nuisanceMarkStatements() {
+    static const QStringList statements = [] {
+        const QString key = markKeySql(QStringLiteral("NEW.電番"));
+        // Kept by the file like the phonebook's number key, so a row any tool writes matches.
+        return QStringList{
+            QStringLiteral("CREATE TABLE 迷惑電話 (ID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "電番 TEXT, 電番キー TEXT, 理由 TEXT, 登録日 TEXT)"),
+            QStringLiteral("CREATE TRIGGER 迷惑電話_電番キー_追加 AFTER INSERT ON 迷惑電話 "
+                           "BEGIN UPDATE 迷惑電話 SET 電番キー = %1 WHERE ID = NEW.ID; END")
+                .arg(key),
+            QStringLiteral("CREATE TRIGGER 迷惑電話_電番キー_変更 AFTER UPDATE OF 電番 ON 迷惑電話 "
+                           "BEGIN UPDATE 迷惑電話 SET 電番キー = %1 WHERE ID = NEW.ID; END")
+                .arg(key),
+            QStringLiteral("CREATE INDEX 迷惑電話_電番キー ON 迷惑電話(電番キー)"),
+        };
+    }();
+    return statements;
+}
+
+QString nuisanceReasonColumnSql() {
+    return QStringLiteral("ALTER TABLE 着信履歴 ADD COLUMN 迷惑理由 TEXT");
+}
+
+QString markLookupSql() {
+    QStringList keys;
+    for (int i = 0; i < MarkKeysAsked; ++i)
+        keys << QStringLiteral(":K%1").arg(i);
+    return QStringLiteral("SELECT 電番キー, 理由 FROM 迷惑電話 WHERE 電番キー IN (%1) ORDER BY ID")
+        .arg(keys.join(QStringLiteral(", ")));
 }
 
 QStringList numberKeyStatements() {
@@ -181,12 +224,14 @@ QString storedQueryTable(const QString &name) {
     return QString();
 }
 
-QString historyListSql() {
+QString historyListSql(bool withNuisanceReason) {
     return QStringLiteral(
-        "SELECT 着信履歴.日時, 着信履歴.時間, 着信履歴.電番, 着信履歴.氏名, 着信履歴.住所, "
-        "着信履歴.メモ, 着信履歴.履歴ID, 着信履歴.郵便番号\r\n"
-        "FROM 着信履歴\r\n"
-        "ORDER BY 着信履歴.履歴ID DESC;\r\n");
+               "SELECT 着信履歴.日時, 着信履歴.時間, 着信履歴.電番, 着信履歴.氏名, 着信履歴.住所, "
+               "着信履歴.メモ, 着信履歴.履歴ID, 着信履歴.郵便番号, %1\r\n"
+               "FROM 着信履歴\r\n"
+               "ORDER BY 着信履歴.履歴ID DESC;\r\n")
+        .arg(withNuisanceReason ? QStringLiteral("着信履歴.迷惑理由")
+                                : QStringLiteral("NULL AS 迷惑理由"));
 }
 
 QString phonebookEntriesSql() {
