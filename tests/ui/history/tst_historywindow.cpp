@@ -534,7 +534,7 @@ private slots:
         QCOMPARE(asked[0].filter, QStringLiteral("CSV (*.csv)"));
         if (written)
             QCOMPARE(readAll(chosen),
-                     QByteArray("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ\r\n"
+                     QByteArray("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ,迷惑理由\r\n"
                                 "2024/05/3,10:00:3,033,名前3,,,\r\n"
                                 "2024/05/2,10:00:2,032,名前2,,,\"至急, \"\"折り返し\"\"\n済\"\r\n"
                                 "2024/05/1,10:00:1,031,名前1,,,\r\n"));
