@@ -1,5 +1,7 @@
 #include "platform/desktop/Dialogs.h"
 
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQueue>
@@ -8,6 +10,7 @@ namespace Dialogs {
 namespace {
 
 QQueue<Answer> nextAnswers;
+QQueue<std::optional<QString>> nextTexts;
 QList<MessageBox> asked;
 
 QMessageBox::Icon QtIcon(Icon icon) {
@@ -91,7 +94,30 @@ QList<MessageBox> takeAsked() {
     return taken;
 }
 
+void setNextText(const std::optional<QString> &answer) {
+    nextTexts.enqueue(answer);
+}
+
+std::optional<QString> AskText(QWidget *parent, const QString &text, const QString &title,
+                               const QString &initial) {
+    if (!nextTexts.isEmpty()) {
+        MessageBox box;
+        box.text = text;
+        box.title = title;
+        box.buttons = Buttons::OkCancel;
+        asked.append(box);
+        return nextTexts.dequeue();
+    }
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(parent, title, text, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
+}
+
 void resetForTest() {
+    nextTexts.clear();
     nextAnswers.clear();
     asked.clear();
 }
