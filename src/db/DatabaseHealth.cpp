@@ -222,9 +222,12 @@ bool GiveNuisanceMarks(QSqlDatabase &d) {
                                  "DROP INDEX IF EXISTS 迷惑電話_電番キー"})
             done = done && q.exec(QString::fromUtf8(drop));
         // A table already there keeps its rows, which get this program's keys.
-        done = done && (table ? q.exec(QStringLiteral("UPDATE 迷惑電話 SET 電番キー = %1")
-                                           .arg(schema::markKeySql(QStringLiteral("電番"))))
-                              : q.exec(statements.first()));
+        if (table) {
+            for (const QString &step : schema::markKeyUpdates(QStringLiteral("1")))
+                done = done && q.exec(step);
+        } else {
+            done = done && q.exec(statements.first());
+        }
         for (const QString &statement : statements.mid(1))
             done = done && q.exec(statement);
         return done;

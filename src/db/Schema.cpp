@@ -90,31 +90,40 @@ QString numberKeySql(const QString &operand) {
         .arg(s);
 }
 
-QString markKeySql(const QString &operand) {
-    // A prefix keeps its "*" (and a leading "+") so it never equals a whole number's key; the
-    // call asks for every prefix of its own key at once.
-    return QStringLiteral("(SELECT CASE WHEN substr(t, -1) NOT IN ('*', '\uFF0A') THEN %1 "
-                          "WHEN substr(t, 1, 1) IN ('+', '\uFF0B') THEN "
-                          "CASE WHEN length(t) = 2 THEN '+*' ELSE '+' || %2 || '*' END "
-                          "ELSE %3 || '*' END FROM (SELECT %4 AS t))")
-        .arg(numberKeySql(QStringLiteral("t")),
-             numberKeySql(QStringLiteral("substr(t, 2, length(t) - 2)")),
-             numberKeySql(QStringLiteral("substr(t, 1, length(t) - 1)")), operand);
+QStringList markKeyUpdates(const QString &rows) {
+    // In three steps, because SQLite's parser holds every open parenthesis and the number key's
+    // expression is as deep as it allows: the text without its "*" and leading "+", its number
+    // key, then the "*" (and "+") of a prefix, so a prefix never equals a whole number's key.
+    const QString star = QStringLiteral("substr(電番, -1) IN ('*', '\uFF0A')");
+    const QString plus = QStringLiteral("substr(電番, 1, 1) IN ('+', '\uFF0B')");
+    return {
+        QStringLiteral("UPDATE 迷惑電話 SET 電番キー = CASE WHEN %1 THEN CASE WHEN %2 THEN "
+                       "substr(電番, 2, length(電番) - 2) ELSE substr(電番, 1, length(電番) - 1) "
+                       "END ELSE 電番 END WHERE %3")
+            .arg(star, plus, rows),
+        QStringLiteral("UPDATE 迷惑電話 SET 電番キー = %1 WHERE %2")
+            .arg(numberKeySql(QStringLiteral("電番キー")), rows),
+        QStringLiteral("UPDATE 迷惑電話 SET 電番キー = CASE WHEN NOT (%1) THEN 電番キー WHEN %2 "
+                       "THEN CASE WHEN length(電番) = 2 THEN '+*' ELSE '+' || 電番キー || '*' END "
+                       "ELSE 電番キー || '*' END WHERE %3")
+            .arg(star, plus, rows),
+    };
 }
 
 QStringList nuisanceMarkStatements() {
     static const QStringList statements = [] {
-        const QString key = markKeySql(QStringLiteral("NEW.電番"));
+        const QString steps =
+            markKeyUpdates(QStringLiteral("ID = NEW.ID")).join(QStringLiteral("; "));
         // Kept by the file like the phonebook's number key, so a row any tool writes matches.
         return QStringList{
             QStringLiteral("CREATE TABLE 迷惑電話 (ID INTEGER PRIMARY KEY AUTOINCREMENT, "
                            "電番 TEXT, 電番キー TEXT, 理由 TEXT, 登録日 TEXT)"),
             QStringLiteral("CREATE TRIGGER 迷惑電話_電番キー_追加 AFTER INSERT ON 迷惑電話 "
-                           "BEGIN UPDATE 迷惑電話 SET 電番キー = %1 WHERE ID = NEW.ID; END")
-                .arg(key),
+                           "BEGIN %1; END")
+                .arg(steps),
             QStringLiteral("CREATE TRIGGER 迷惑電話_電番キー_変更 AFTER UPDATE OF 電番 ON 迷惑電話 "
-                           "BEGIN UPDATE 迷惑電話 SET 電番キー = %1 WHERE ID = NEW.ID; END")
-                .arg(key),
+                           "BEGIN %1; END")
+                .arg(steps),
             QStringLiteral("CREATE INDEX 迷惑電話_電番キー ON 迷惑電話(電番キー)"),
         };
     }();

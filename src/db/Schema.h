@@ -31,10 +31,11 @@ QStringList historyCountStatements();
 // The number of calls as the table keeps it.
 QString historyCountSql();
 
-// The key of a nuisance mark's number (迷惑電話.電番キー) as one SQL expression: the number
-// key of a number; for a prefix (a number ending in "*"), the key of what comes before it with
-// "*" after it, a "+" at its start kept ("+*", "+1*"). The SQL twin of MarkKey().
-QString markKeySql(const QString &operand);
+// The statements that set 迷惑電話.電番キー of the rows `rows` (an SQL condition) from their
+// 電番: the number key of a number; for a prefix (a number ending in "*"), the key of what
+// comes before it with "*" after it, a "+" at its start kept ("+*", "+1*"). The SQL twin of
+// MarkKey().
+QStringList markKeyUpdates(const QString &rows);
 // The table 迷惑電話, the triggers that keep its 電番キー for every insert and update, its
 // index, and the column 着信履歴.迷惑理由 (part of createStatements(), the column in
 // 着信履歴's own statement there).

@@ -21,7 +21,7 @@ bool IsNumeric(const QString &text);
 
 // The key of a nuisance mark's number: NumberKey() of a number; for a prefix (the number ends
 // in "*" or "＊"), the key of what comes before it with "*" after it, a "+" at its start kept
-// ("0120*", "+*", "+1*"). Empty when there is none. Its SQL twin is schema::markKeySql, which
+// ("0120*", "+*", "+1*"). Empty when there is none. Its SQL twin is schema::markKeyUpdates, which
 // keeps 迷惑電話.電番キー: the two agree on every number MarkableNumber() accepts.
 QString MarkKey(const QString &text);
 // The keys a mark of the calling number `number` may be stored under: its own key first, then
