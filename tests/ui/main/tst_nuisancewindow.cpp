@@ -71,14 +71,22 @@ private slots:
         QVERIFY(w.write());
         start();
         Recorder::take();
-        QVERIFY(ring(field));
+        // The status line as the caller is shown (a ring sound that cannot play is said there
+        // afterwards).
         QLabel *line = window_->findChild<QLabel *>(QStringLiteral("Label5"));
+        QString shown;
+        QColor colour;
+        connect(&app_->callHandler(), &CallHandler::callerShown, this, [&] {
+            shown = line->text();
+            colour = line->palette().color(QPalette::WindowText);
+        });
+        QVERIFY(ring(field));
         if (status.isEmpty()) {
-            QVERIFY(line->text().startsWith(QStringLiteral("着信中")));
-            QCOMPARE(line->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+            QVERIFY(shown.startsWith(QStringLiteral("着信中")));
+            QCOMPARE(colour, QColor(255, 0, 0));
         } else {
-            QCOMPARE(line->text(), status);
-            QCOMPARE(line->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+            QCOMPARE(shown, status);
+            QCOMPARE(colour, QColor(255, 255, 0));
         }
         QCOMPARE(Recorder::take().size(), rung ? 1 : 0);
     }
