@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(r.count, written.size());
         QByteArray expected("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ,迷惑理由\r\n");
         for (int id : written)
-            expected += "d,t," + QByteArray::number(id) + ",,,,\r\n";
+            expected += "d,t," + QByteArray::number(id) + ",,,,,\r\n";
         QCOMPARE(readAll(path), expected);
     }
 
