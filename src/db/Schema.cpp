@@ -103,9 +103,10 @@ QStringList markKeyUpdates(const QString &rows) {
             .arg(star, plus, rows),
         QStringLiteral("UPDATE 迷惑電話 SET 電番キー = %1 WHERE %2")
             .arg(numberKeySql(QStringLiteral("電番キー")), rows),
-        QStringLiteral("UPDATE 迷惑電話 SET 電番キー = CASE WHEN NOT (%1) THEN 電番キー WHEN %2 "
-                       "THEN CASE WHEN length(電番) = 2 THEN '+*' ELSE '+' || 電番キー || '*' END "
-                       "ELSE 電番キー || '*' END WHERE %3")
+        // Only a prefix row is written a third time (an import of many numbers pays for each).
+        QStringLiteral("UPDATE 迷惑電話 SET 電番キー = CASE WHEN %2 THEN CASE WHEN length(電番) = "
+                       "2 THEN '+*' ELSE '+' || 電番キー || '*' END ELSE 電番キー || '*' END "
+                       "WHERE (%3) AND %1")
             .arg(star, plus, rows),
     };
 }
