@@ -1,15 +1,19 @@
 // Times the database work of the call path: one call's phonebook lookup and history row in a
 // large Kolvane.mdb (numbers stored as the TA sends them, and typed with hyphens), and the
 // reference-phonebook lookup in an Access file and in a large SQLite file without an index. Prints
-// median and worst per case.
+// median and worst per case. Also the nuisance-mark check of a call at 100 000 marks and the
+// import of a list of 100 000 numbers (KOLVANE_BENCH_ONLY_MARKS=1: those alone).
 //
 // Usage: bench_db [--data DIR] [--calls N]
 //   DIR keeps the generated databases between runs (default: the build tree's bench/data).
 
 #include "callerid/CallHandler.h"
+#include "db/CallStatements.h"
 #include "db/Database.h"
+#include "db/NuisanceMarks.h"
 #include "db/ReferenceDatabase.h"
 #include "db/Schema.h"
+#include "exchange/MarkList.h"
 #include "runstate/RunState.h"
 #include "settings/Program.h"
 
@@ -482,6 +486,85 @@ bool benchReferences(const QString &dataDir, int calls) {
 
 } // namespace
 
+// The marks: a list of 100 000 numbers read in (typed with hyphens, a reason each), then the
+// check every call makes on the call handler's kept connection, for marked, prefix-marked and
+// unmarked numbers, beside the phonebook lookup the call makes anyway.
+bool benchNuisanceMarks(const QString &dataDir, int calls) {
+    constexpr int marks = 100000;
+    QTemporaryDir work(QDir(dataDir).filePath(QStringLiteral("marks-XXXXXX")));
+    const QString path = work.filePath(QStringLiteral("Kolvane.mdb"));
+    const QString list = work.filePath(QStringLiteral("list.csv"));
+    {
+        QFile f(list);
+        if (!work.isValid() || !f.open(QIODevice::WriteOnly))
+            return false;
+        QByteArray bytes;
+        for (int i = 0; i < marks; ++i)
+            bytes += QStringLiteral("050-%1-%2,特殊詐欺\n")
+                         .arg(i / 10000, 4, 10, QLatin1Char('0'))
+                         .arg(i % 10000, 4, 10, QLatin1Char('0'))
+                         .toUtf8();
+        bytes += "0120*,営業\n+*,国外\n";
+        f.write(bytes);
+    }
+    Figures import;
+    {
+        db::Database d(path);
+        QElapsedTimer t;
+        t.start();
+        const exchange::MarkImportReport r =
+            exchange::ImportMarkList(d, list, QStringLiteral("2026/12/08"));
+        import.add(t.nsecsElapsed());
+        if (!r.ok || r.added != marks + 2) {
+            out << "import failed: " << r.error << "\n";
+            return false;
+        }
+    }
+    db::Database d(path);
+    db::CallStatements statements(d);
+    printHeader(QStringLiteral("Nuisance marks (%1 marks, kept connection)").arg(marks + 2));
+    printRow(QStringLiteral("import of the list"), import);
+    bool right = true;
+    const struct {
+        const char *name;
+        std::function<QString(int)> number;
+        bool marked;
+    } cases[] = {
+        {"marked number",
+         [](int n) {
+             const int i = n * 7919 % marks;
+             return QStringLiteral("050%1%2")
+                 .arg(i / 10000, 4, 10, QLatin1Char('0'))
+                 .arg(i % 10000, 4, 10, QLatin1Char('0'));
+         },
+         true},
+        {"prefix 0120*",
+         [](int n) { return QStringLiteral("0120%1").arg(n, 6, 10, QLatin1Char('0')); }, true},
+        {"unmarked number",
+         [](int n) { return QStringLiteral("0471%1").arg(n, 6, 10, QLatin1Char('0')); }, false},
+    };
+    for (const auto &c : cases) {
+        Figures check, phonebook;
+        for (int n = 0; n < calls; ++n) {
+            const QString number = c.number(n);
+            QElapsedTimer t;
+            t.start();
+            const std::optional<db::MarkFound> found = statements.findMark(number);
+            check.add(t.nsecsElapsed());
+            right = right && found.has_value() == c.marked;
+            t.restart();
+            statements.findNumber(number);
+            phonebook.add(t.nsecsElapsed());
+        }
+        printRow(QStringLiteral("mark check: ") + QString::fromUtf8(c.name), check);
+        printRow(QStringLiteral("  (phonebook lookup: ") + QString::fromUtf8(c.name) + ')',
+                 phonebook);
+    }
+    if (!right)
+        out << "a mark was not found as it should be\n";
+    return right;
+}
+
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QString dataDir = QStringLiteral(KOLVANE_BENCH_DATA_DIR);
@@ -496,12 +579,14 @@ int main(int argc, char **argv) {
     out << "bench_db: " << calls << " calls per case; data in " << dataDir << "\n";
     QElapsedTimer total;
     total.start();
+    if (qEnvironmentVariableIsSet("KOLVANE_BENCH_ONLY_MARKS"))
+        return benchNuisanceMarks(dataDir, calls) ? 0 : 1;
     const bool sizesOk = benchCallSizes(dataDir, calls, sizes);
     if (qEnvironmentVariableIsSet("KOLVANE_BENCH_ONLY_SIZES"))
         return sizesOk ? 0 : 1;
     const bool callOk = benchCallDatabase(dataDir, calls) && sizesOk;
     const bool typedOk = benchTypedNumbers(dataDir, calls);
-    const bool refOk = benchReferences(dataDir, calls);
+    const bool refOk = benchReferences(dataDir, calls) && benchNuisanceMarks(dataDir, calls);
     out << "\nbench_db: " << total.elapsed() / 1000.0 << " s\n";
     return callOk && typedOk && refOk ? 0 : 1;
 }

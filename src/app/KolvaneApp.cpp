@@ -1,5 +1,6 @@
 #include "app/KolvaneApp.h"
 
+#include "app/MarkCommand.h"
 #include "callerid/CallHandler.h"
 #include "callerid/TaLink.h"
 #include "callerid/TaLinkKeeper.h"
@@ -15,6 +16,7 @@
 #include "ui/chrome/Pictures.h"
 #include "ui/chrome/WindowChrome.h"
 #include "ui/help/HelpWindow.h"
+#include "ui/marks/MarksWindow.h"
 #include "ui/phonebook/PhonebookWindow.h"
 #include "ui/refdb/ReferenceWindow.h"
 
@@ -72,6 +74,11 @@ KolvaneApp::KolvaneApp(QObject *parent)
     });
     connect(mainWindow_, &MainWindow::referenceSettingsRequested, this,
             &KolvaneApp::OpenReferenceWindow);
+    connect(mainWindow_, &MainWindow::marksListRequested, this, &KolvaneApp::OpenMarksWindow);
+    connect(mainWindow_, &MainWindow::nuisanceMarkRequested, this,
+            [this](const QString &number, bool mark) {
+                ChangeNuisanceMark(mainWindow_, number, mark);
+            });
     mainWindow_->installEventFilter(this);
     connect(mainWindow_, &MainWindow::compactionRequested, this, &KolvaneApp::CompactCallDatabase);
     WireLink();
@@ -123,6 +130,23 @@ void KolvaneApp::OpenReferenceWindow() {
     referenceWindow_->show();
     referenceWindow_->raise();
     referenceWindow_->activateWindow();
+}
+
+// --- the nuisance marks ---
+
+void KolvaneApp::OpenMarksWindow() {
+    if (!marksWindow_)
+        marksWindow_ = new MarksWindow(mainWindow_);
+    marksWindow_->show();
+    marksWindow_->raise();
+    marksWindow_->activateWindow();
+}
+
+void KolvaneApp::ChangeNuisanceMark(QWidget *parent, const QString &number, bool mark) {
+    const bool changed = mark ? MarkCommand::MarkFromCall(parent, number)
+                              : MarkCommand::UnmarkFromCall(parent, number);
+    if (changed && marksWindow_)
+        marksWindow_->RefreshList();
 }
 
 KolvaneApp::~KolvaneApp() {
@@ -190,6 +214,10 @@ void KolvaneApp::OpenHistoryWindow() {
                 &KolvaneApp::RegisterCallerFromHistory);
         if (historyWindow_->layout().Left == 0 && historyWindow_->layout().Top == 0)
             PlaceBesideMainWindow(historyWindow_);
+        connect(historyWindow_, &HistoryWindow::nuisanceMarkRequested, this,
+                [this](const QString &number, bool mark) {
+                    ChangeNuisanceMark(historyWindow_, number, mark);
+                });
         historyWindow_->show();
     }
     historyWindow_->raise();

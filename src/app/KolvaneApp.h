@@ -14,6 +14,7 @@ class HelpWindow;
 class SkinnedWindow;
 class CallHandler;
 class ReferenceWindow;
+class MarksWindow;
 class PhonebookWindow;
 class RingPlayer;
 class TaLink;
@@ -80,6 +81,10 @@ private:
     void WatchHelp(SkinnedWindow *window);
     // The settings panel's request for the reference-database window.
     void OpenReferenceWindow();
+    // The settings panel's request for the list of nuisance marks.
+    void OpenMarksWindow();
+    // A call's number marked as a nuisance (or no longer) from the main or history window.
+    void ChangeNuisanceMark(QWidget *parent, const QString &number, bool mark);
     // The phonebook window writes its edits and its place before the main window's close
     // writes the settings.
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -99,6 +104,7 @@ private:
     QPointer<MainWindow> mainWindow_;
     QPointer<HistoryWindow> historyWindow_;
     QPointer<ReferenceWindow> referenceWindow_;
+    QPointer<MarksWindow> marksWindow_;
     QPointer<PhonebookWindow> phonebookWindow_;
     QPointer<AboutWindow> aboutWindow_;
     QPointer<HelpWindow> helpWindow_;

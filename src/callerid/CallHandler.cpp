@@ -7,6 +7,7 @@
 #include "platform/DiagnosticLog.h"
 #include "runstate/RunState.h"
 #include "settings/Program.h"
+#include "settings/Warnings.h"
 
 #include <QDateTime>
 
@@ -37,6 +38,7 @@ void CallHandler::ClearCaller() {
     call.CallerZip.clear();
     call.NumberRemark.clear();
     call.CallerId = 0;
+    call.NuisanceReason.clear();
 }
 
 void CallHandler::HandleBlock(const QByteArray &block) {
@@ -67,18 +69,30 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
     call.CallDate = JapaneseDateText(when);
     // Who calls.
     call.Number = CallerNumberOfField(callerField);
-    // The window comes out and shows the call arriving.
-    emit callArriving(call);
+    call.NuisanceReason.clear();
 
     // The handler's own connection, kept from call to call; the call's work in one
     // transaction, the row stored before the window shows the caller.
     db::CallStatements *statements = connection_.use(Program::DatabasePath());
     const bool inTransaction = statements && statements->begin();
-    // A reason letter is shown as its text and not looked up. The own phonebook is in this file;
-    // the reference phonebook is another file, read only once the call is stored.
+    // A reason letter is shown as its text and not looked up. The own phonebook and the marks
+    // are in this file, asked before the window comes out so that a warning is there from
+    // the first moment; the reference phonebook is another file, read once the call is stored.
     const bool lookUp = !ReasonText(call.Number);
-    if (lookUp && statements)
+    const Warnings warnings = Warnings::read();
+    if (lookUp && statements) {
         LookUpOwnPhonebook(*statements, call);
+        CheckNuisanceMarks(*statements, call, warnings.InternationalCalls);
+    } else if (lookUp) {
+        // Without the file the rule on international calls still holds.
+        call.NuisanceReason =
+            NuisanceReasonOf(call.Number, false, nullptr, warnings.InternationalCalls);
+    }
+    if (!call.NuisanceReason.isEmpty())
+        DiagnosticLog::note(QStringLiteral("nuisance warning: ") + call.Number +
+                            QStringLiteral(": ") + call.NuisanceReason);
+    // The window comes out and shows the call arriving.
+    emit callArriving(call);
     CallDisplay display = DescribeCall(call);
     bool stored = statements && AppendHistoryRow(*statements, call, display);
     if (inTransaction && stored)
@@ -92,7 +106,8 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
 
     // The ring
     const Settings &settings = state_.settings();
-    if (!settings.RingFile.isEmpty() && settings.RingOn == 1)
+    if (!settings.RingFile.isEmpty() && settings.RingOn == 1 &&
+        (call.NuisanceReason.isEmpty() || !warnings.SilenceMarked))
         emit ringRequested(settings.RingFile);
 
     // The history row; an open history window shows it.

@@ -38,11 +38,12 @@ public:
     void HandleIncomingCall(const QString &callerField, const QDateTime &when);
 
 signals:
-    // Bring the window out, clear the call lines, the red status, the clock held.
+    // Bring the window out, clear the call lines, the red status (or the nuisance warning of
+    // call.NuisanceReason), the clock held.
     void callArriving(const IncomingCall &call);
     // The number, name and address lines, the clock text, the register button.
     void callerShown(const CallDisplay &display);
-    // RingFile is set and RingOn is 1.
+    // RingFile is set and RingOn is 1, unless the call is a nuisance and those are silenced.
     void ringRequested(const QString &ringFile);
     // (Whether the row was stored goes to the run state: historyWritable, with the reason when the
     // row could not be stored.) The display timers, after the row is stored and the history windows

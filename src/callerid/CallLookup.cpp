@@ -41,6 +41,29 @@ void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call) {
     LookUpOwnPhonebook(statements, call);
 }
 
+QString NuisanceReasonOf(const QString &number, bool inPhonebook, const MarkFoundForCall *mark,
+                         bool warnInternational) {
+    if (mark && mark->wholeNumber)
+        return mark->reason.isEmpty() ? QStringLiteral("迷惑電話") : mark->reason;
+    if (inPhonebook)
+        return QString();
+    if (mark)
+        return mark->reason.isEmpty() ? QStringLiteral("迷惑電話") : mark->reason;
+    if (warnInternational && IsInternationalNumber(number))
+        return QStringLiteral("国際電話");
+    return QString();
+}
+
+void CheckNuisanceMarks(db::CallStatements &statements, IncomingCall &call,
+                        bool warnInternational) {
+    const std::optional<db::MarkFound> found = statements.findMark(call.Number);
+    MarkFoundForCall mark;
+    if (found)
+        mark = MarkFoundForCall{found->reason, found->wholeNumber};
+    call.NuisanceReason = NuisanceReasonOf(call.Number, call.CallerId != 0, found ? &mark : nullptr,
+                                           warnInternational);
+}
+
 ReferenceSource ReferenceSourceOf(const Settings &settings) {
     ReferenceSource source;
     if (!settings.RefEnabled || settings.RefDatabasePath.isEmpty())
@@ -118,6 +141,7 @@ bool AppendHistoryRow(db::CallStatements &statements, IncomingCall &call,
     row.address = display.AddressLine;
     row.zip = call.CallerZip;
     row.callerId = call.CallerId;
+    row.nuisanceReason = call.NuisanceReason;
     return statements.appendHistory(row);
 }
 

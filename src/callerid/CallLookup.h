@@ -26,6 +26,19 @@ void LookUpOwnPhonebook(const db::Database &database, IncomingCall &call);
 // The same on statements kept from call to call (the call handler's connection).
 void LookUpOwnPhonebook(db::CallStatements &statements, IncomingCall &call);
 
+// Why the call is taken for a nuisance, empty when it is not. A mark on the whole number wins
+// over the phonebook (the user marked it on purpose); a phonebook entry wins over a prefix mark
+// and over the international rule (a known person is never called a nuisance by a rule).
+// `mark` is the mark the file holds for the number, if any.
+struct MarkFoundForCall {
+    QString reason;
+    bool wholeNumber = false;
+};
+QString NuisanceReasonOf(const QString &number, bool inPhonebook, const MarkFoundForCall *mark,
+                         bool warnInternational);
+// The marks of the file for call.Number, after the phonebook lookup: sets call.NuisanceReason.
+void CheckNuisanceMarks(db::CallStatements &statements, IncomingCall &call, bool warnInternational);
+
 // The reference phonebook of the settings, when enabled: fills the name, address and postal
 // code that are still empty. By the index when it is built for the settings' file as it is
 // now (an exact phone first, else the same digits written otherwise); else, for an SQLite

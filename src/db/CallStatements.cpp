@@ -1,6 +1,7 @@
 #include "db/CallStatements.h"
 
 #include "db/Schema.h"
+#include "phone/NumberKey.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -12,9 +13,11 @@ namespace db {
 
 struct CallStatements::Prepared {
     explicit Prepared(const QSqlDatabase &d)
-        : byNumber(d), byEntry(d), largest(d), insert(d), begin(d), commit(d), rollback(d) {}
-    QSqlQuery byNumber, byEntry, largest, insert, begin, commit, rollback;
+        : byNumber(d), byEntry(d), largest(d), insert(d), begin(d), commit(d), rollback(d),
+          marks(d) {}
+    QSqlQuery byNumber, byEntry, largest, insert, begin, commit, rollback, marks;
     bool prepared = false;
+    bool marksPrepared = false;
 };
 
 namespace {
@@ -41,13 +44,20 @@ bool CallStatements::prepared() {
                                      : schema::exactStoredQuery(QStringLiteral("TELNOsach"))) &&
             p_->byEntry.prepare(schema::storedQuery(QStringLiteral("VALsach"))) &&
             p_->largest.prepare(schema::storedQuery(QStringLiteral("Q_履歴の最大"))) &&
-            p_->insert.prepare(QStringLiteral(
-                "INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, 郵便番号, 着信者ID) "
-                "VALUES (?, ?, ?, ?, ?, ?, ?, ?)")) &&
+            p_->insert.prepare(
+                database_.hasNuisanceMarks()
+                    ? QStringLiteral("INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, "
+                                     "郵便番号, 着信者ID, 迷惑理由) "
+                                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                    : QStringLiteral("INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, "
+                                     "郵便番号, 着信者ID) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")) &&
             p_->begin.prepare(QStringLiteral("BEGIN IMMEDIATE")) &&
             p_->commit.prepare(QStringLiteral("COMMIT")) &&
             p_->rollback.prepare(QStringLiteral("ROLLBACK"));
-        for (QSqlQuery *q : {&p_->byNumber, &p_->byEntry, &p_->largest})
+        // A file without marks (one that could not be given them) has calls without them.
+        p_->marksPrepared =
+            database_.hasNuisanceMarks() && p_->marks.prepare(schema::markLookupSql());
+        for (QSqlQuery *q : {&p_->byNumber, &p_->byEntry, &p_->largest, &p_->marks})
             q->setForwardOnly(true);
     }
     return p_->prepared;
@@ -109,6 +119,39 @@ std::optional<EntryFound> CallStatements::findEntry(qint32 entryId) {
     return found;
 }
 
+std::optional<MarkFound> CallStatements::findMark(const QString &number) {
+    if (!prepared() || !p_->marksPrepared)
+        return std::nullopt;
+    const QStringList keys = MarkCandidates(number);
+    if (keys.isEmpty())
+        return std::nullopt;
+    QSqlQuery &q = p_->marks;
+    // A number longer than the keys asked for is matched by its whole key and its shorter
+    // prefixes; the keys left over ask for nothing.
+    for (int i = 0; i < schema::MarkKeysAsked; ++i)
+        q.bindValue(QStringLiteral(":K%1").arg(i), i < keys.size()
+                                                       ? QVariant(keys.at(i))
+                                                       : QVariant(QMetaType(QMetaType::QString)));
+    std::optional<MarkFound> found;
+    qsizetype longest = -1;
+    if (q.exec()) {
+        while (q.next()) {
+            const QString key = q.value(0).toString();
+            const MarkFound mark{q.value(1).toString(), key == keys.first()};
+            if (mark.wholeNumber) {
+                found = mark;
+                break;
+            }
+            if (key.size() > longest) {
+                longest = key.size();
+                found = mark;
+            }
+        }
+    }
+    q.finish();
+    return found;
+}
+
 std::optional<qint32> CallStatements::largestHistoryId() {
     if (!prepared())
         return std::nullopt;
@@ -131,8 +174,10 @@ bool CallStatements::appendHistory(const HistoryRecord &r) {
                                NullWhenEmpty(r.name),
                                NullWhenEmpty(r.address),
                                NullWhenEmpty(r.zip),
-                               r.callerId};
-    for (int i = 0; i < 8; ++i)
+                               r.callerId,
+                               NullWhenEmpty(r.nuisanceReason)};
+    const int fields = database_.hasNuisanceMarks() ? 9 : 8;
+    for (int i = 0; i < fields; ++i)
         q.bindValue(i, values[i]);
     const bool stored = q.exec();
     if (!stored)

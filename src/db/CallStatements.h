@@ -18,12 +18,18 @@ struct NumberFound {
 struct EntryFound {
     QString name, address, zip;
 };
-// One 着信履歴 row as the call path stores it; an empty name, address or postal code is
-// stored as Null.
+// One 着信履歴 row as the call path stores it; an empty name, address, postal code or
+// nuisance reason is stored as Null.
 struct HistoryRecord {
     qint32 id = 0;
     QString date, time, number, name, address, zip;
     qint32 callerId = 0;
+    QString nuisanceReason;
+};
+// A nuisance mark that matches a call: on the number itself, or on a prefix of it.
+struct MarkFound {
+    QString reason;
+    bool wholeNumber = false;
 };
 
 // The statements of one call on a connection, each prepared the first time it is used and
@@ -40,6 +46,9 @@ public:
     std::optional<NumberFound> findNumber(const QString &number);
     // VALsach: the entry with this ID.
     std::optional<EntryFound> findEntry(qint32 entryId);
+    // The mark of the number: one on the whole number first, else the longest prefix. One
+    // indexed lookup of every key the number may be marked under (MarkCandidates).
+    std::optional<MarkFound> findMark(const QString &number);
     // Q_履歴の最大: the largest 履歴ID; nullopt for an empty table (or a failed read).
     std::optional<qint32> largestHistoryId();
     bool appendHistory(const HistoryRecord &record);

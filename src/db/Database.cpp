@@ -186,6 +186,7 @@ Database::Database(const QString &path, bool judgeOnly) : path_(path) {
     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     numberKeys_ = NumberKeysInPlace(d) || GiveNumberKeys(d);
     historyCount_ = HistoryCountInPlace(d) || GiveHistoryCount(d);
+    nuisanceMarks_ = NuisanceMarksInPlace(d) || GiveNuisanceMarks(d);
     // A committed call then costs no sync of the disk and survives a crash of the program;
     // the log is synced when it is folded into the file (every 1000 pages).
     if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() &&

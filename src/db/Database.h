@@ -90,6 +90,10 @@ public:
     // made before it gets it when it is first opened; one that cannot be changed then has its
     // calls counted.
     bool hasHistoryCount() const { return open_ && historyCount_; }
+    // Whether the file has the nuisance marks (迷惑電話) and 着信履歴.迷惑理由. A file made
+    // before them gets them when it is first opened; one that cannot be changed then has no
+    // marks and its calls no reason.
+    bool hasNuisanceMarks() const { return open_ && nuisanceMarks_; }
 
     // Why the file cannot be used, when it cannot.
     enum class Problem { None, NotWritable, NotOurs, Damaged, Busy, Full, ReadOnly, CannotOpen };
@@ -118,6 +122,7 @@ private:
     bool open_ = false;
     bool numberKeys_ = false;
     bool historyCount_ = false;
+    bool nuisanceMarks_ = false;
     Problem problem_ = Problem::None;
 };
 

@@ -197,6 +197,44 @@ bool GiveHistoryCount(QSqlDatabase &d) {
     return ok && HistoryCountInPlace(d);
 }
 
+bool NuisanceMarksInPlace(const QSqlDatabase &d) {
+    if (!d.record(QStringLiteral("着信履歴")).contains(QStringLiteral("迷惑理由")))
+        return false;
+    const QSqlRecord marks = d.record(QStringLiteral("迷惑電話"));
+    for (const char *field : {"ID", "電番", "電番キー", "理由", "登録日"})
+        if (!marks.contains(QString::fromUtf8(field)))
+            return false;
+    // The table as another tool made it is kept; its key triggers and index must be ours.
+    return StatementsInPlace(d, QStringLiteral("迷惑電話"),
+                             schema::nuisanceMarkStatements().mid(1));
+}
+
+bool GiveNuisanceMarks(QSqlDatabase &d) {
+    const bool ok = InOneTransaction(d, [&d](QSqlQuery &q) {
+        bool done = true;
+        if (!d.record(QStringLiteral("着信履歴")).contains(QStringLiteral("迷惑理由")))
+            done = q.exec(schema::nuisanceReasonColumnSql());
+        const QStringList statements = schema::nuisanceMarkStatements();
+        const bool table =
+            d.record(QStringLiteral("迷惑電話")).contains(QStringLiteral("電番キー"));
+        for (const char *drop : {"DROP TRIGGER IF EXISTS 迷惑電話_電番キー_追加",
+                                 "DROP TRIGGER IF EXISTS 迷惑電話_電番キー_変更",
+                                 "DROP INDEX IF EXISTS 迷惑電話_電番キー"})
+            done = done && q.exec(QString::fromUtf8(drop));
+        // A table already there keeps its rows, which get this program's keys.
+        if (table) {
+            for (const QString &step : schema::markKeyUpdates(QStringLiteral("1")))
+                done = done && q.exec(step);
+        } else {
+            done = done && q.exec(statements.first());
+        }
+        for (const QString &statement : statements.mid(1))
+            done = done && q.exec(statement);
+        return done;
+    });
+    return ok && NuisanceMarksInPlace(d);
+}
+
 int SystemErrorOf(const QSqlDatabase &d) {
     const QVariant v = d.driver()->handle();
     if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)

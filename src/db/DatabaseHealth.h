@@ -33,6 +33,12 @@ bool HistoryCountInPlace(const QSqlDatabase &d);
 // Gives a file made before the kept count (or with another one) the table, its row (the
 // calls counted once) and its triggers, all or nothing.
 bool GiveHistoryCount(QSqlDatabase &d);
+// Whether 迷惑電話 is there with its key triggers and index as this program makes them, and
+// 着信履歴 has 迷惑理由.
+bool NuisanceMarksInPlace(const QSqlDatabase &d);
+// Gives a file made before marks the column, the table (or, for a table of other triggers,
+// this program's triggers and every row's key), all or nothing.
+bool GiveNuisanceMarks(QSqlDatabase &d);
 // The system's error (errno) of the connection's last failed reading or writing of the disk; 0
 // when there was none or it cannot be asked.
 int SystemErrorOf(const QSqlDatabase &d);

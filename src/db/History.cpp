@@ -11,8 +11,12 @@ namespace db {
 
 namespace {
 
-const QString Columns =
-    QStringLiteral("SELECT 日時, 時間, 電番, 氏名, 住所, メモ, 履歴ID, 郵便番号 FROM 着信履歴 ");
+// A file that could not be given 迷惑理由 lists its calls without a reason.
+QString ColumnsOf(const Database &d) {
+    return QStringLiteral(
+               "SELECT 日時, 時間, 電番, 氏名, 住所, メモ, 履歴ID, 郵便番号, %1 FROM 着信履歴 ")
+        .arg(d.hasNuisanceMarks() ? QStringLiteral("迷惑理由") : QStringLiteral("NULL"));
+}
 
 HistoryRow ReadRow(const QSqlQuery &q) {
     HistoryRow r;
@@ -24,6 +28,7 @@ HistoryRow ReadRow(const QSqlQuery &q) {
     r.Memo = q.value(5).toString();
     r.Id = q.value(6).toInt();
     r.Zip = q.value(7).toString();
+    r.NuisanceReason = q.value(8).toString();
     return r;
 }
 
@@ -47,6 +52,8 @@ QString HistoryRow::column(int c) const {
         return QString::number(Id);
     case 7:
         return Zip;
+    case 8:
+        return NuisanceReason;
     default:
         return QString();
     }
@@ -108,13 +115,14 @@ struct HistoryList::PageRoute {
 HistoryList::PageRoute HistoryList::routeToPage(int page, int first, int rows) const {
     PageRoute route;
     route.skip = first; // from the top, newest first
-    route.sql = Columns + QStringLiteral("ORDER BY 履歴ID DESC LIMIT :rows OFFSET :skip");
+    route.sql = ColumnsOf(*db_) + QStringLiteral("ORDER BY 履歴ID DESC LIMIT :rows OFFSET :skip");
     // From the bottom, oldest first.
     const qint64 fromBottom = count_ - (first + rows);
     if (fromBottom < route.skip) {
         route.skip = fromBottom;
         route.ascending = true;
-        route.sql = Columns + QStringLiteral("ORDER BY 履歴ID ASC LIMIT :rows OFFSET :skip");
+        route.sql =
+            ColumnsOf(*db_) + QStringLiteral("ORDER BY 履歴ID ASC LIMIT :rows OFFSET :skip");
     }
     // From the nearest page read above this one (newer calls).
     if (auto above = lastIds_.lower_bound(page); above != lastIds_.begin()) {
@@ -124,8 +132,8 @@ HistoryList::PageRoute HistoryList::routeToPage(int page, int first, int rows) c
             route.skip = distance;
             route.ascending = false;
             route.key = above->second;
-            route.sql = Columns + QStringLiteral("WHERE 履歴ID < :key ORDER BY 履歴ID DESC "
-                                                 "LIMIT :rows OFFSET :skip");
+            route.sql = ColumnsOf(*db_) + QStringLiteral("WHERE 履歴ID < :key ORDER BY 履歴ID DESC "
+                                                         "LIMIT :rows OFFSET :skip");
         }
     }
     // From the nearest page read below this one (older calls).
@@ -136,8 +144,8 @@ HistoryList::PageRoute HistoryList::routeToPage(int page, int first, int rows) c
             route.skip = distance;
             route.ascending = true;
             route.key = below->second;
-            route.sql = Columns + QStringLiteral("WHERE 履歴ID > :key ORDER BY 履歴ID ASC "
-                                                 "LIMIT :rows OFFSET :skip");
+            route.sql = ColumnsOf(*db_) + QStringLiteral("WHERE 履歴ID > :key ORDER BY 履歴ID ASC "
+                                                         "LIMIT :rows OFFSET :skip");
         }
     }
     return route;

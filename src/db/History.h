@@ -13,12 +13,13 @@ namespace db {
 class Database;
 
 // One call of the history list, in the list's column order (日時, 時間, 電番, 氏名, 住所,
-// メモ, 履歴ID, 郵便番号). A Null field reads as empty text.
+// メモ, 履歴ID, 郵便番号, 迷惑理由). A Null field reads as empty text.
 struct HistoryRow {
     QString Date, Time, Number, Name, Address, Memo;
     qint32 Id = 0;
     QString Zip;
-    // Column 0-7 as text, as the list shows it.
+    QString NuisanceReason;
+    // Column 0-8 as text, as the list shows it.
     QString column(int c) const;
 };
 

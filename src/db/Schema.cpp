@@ -22,13 +22,13 @@ QStringList createStatements() {
                QStringLiteral(
                    "CREATE TABLE 着信履歴 (履歴ID INTEGER PRIMARY KEY, 日時 TEXT, 時間 TEXT, "
                    "電番 TEXT, 氏名 TEXT, 住所 TEXT, 郵便番号 TEXT, 着信者ID INTEGER, "
-                   "メモ TEXT)"),
+                   "メモ TEXT, 迷惑理由 TEXT)"),
                // Every call looks its number up and every history window of an entry its calls.
                QStringLiteral("CREATE INDEX 電話番号_電番 ON 電話番号(電番)"),
                QStringLiteral("CREATE INDEX 電話番号_IDsub ON 電話番号(IDsub)"),
                QStringLiteral("CREATE INDEX 着信履歴_着信者ID ON 着信履歴(着信者ID)"),
            } +
-           numberKeyStatements() + historyCountStatements() +
+           numberKeyStatements() + historyCountStatements() + nuisanceMarkStatements() +
            QStringList{QStringLiteral("INSERT INTO 着信履歴件数 (件数) VALUES (0)")};
 }
 
@@ -88,6 +88,59 @@ QString numberKeySql(const QString &operand) {
                "FROM (SELECT substr(s, 1, 1) = '+' AS p, "
                "CASE WHEN substr(s, 1, 1) = '+' THEN substr(s, 2) ELSE s END AS d FROM %1)))")
         .arg(s);
+}
+
+QStringList markKeyUpdates(const QString &rows) {
+    // In three steps, because SQLite's parser holds every open parenthesis and the number key's
+    // expression is as deep as it allows: the text without its "*" and leading "+", its number
+    // key, then the "*" (and "+") of a prefix, so a prefix never equals a whole number's key.
+    const QString star = QStringLiteral("substr(電番, -1) IN ('*', '\uFF0A')");
+    const QString plus = QStringLiteral("substr(電番, 1, 1) IN ('+', '\uFF0B')");
+    return {
+        QStringLiteral("UPDATE 迷惑電話 SET 電番キー = CASE WHEN %1 THEN CASE WHEN %2 THEN "
+                       "substr(電番, 2, length(電番) - 2) ELSE substr(電番, 1, length(電番) - 1) "
+                       "END ELSE 電番 END WHERE %3")
+            .arg(star, plus, rows),
+        QStringLiteral("UPDATE 迷惑電話 SET 電番キー = %1 WHERE %2")
+            .arg(numberKeySql(QStringLiteral("電番キー")), rows),
+        // Only a prefix row is written a third time (an import of many numbers pays for each).
+        QStringLiteral("UPDATE 迷惑電話 SET 電番キー = CASE WHEN %2 THEN CASE WHEN length(電番) = "
+                       "2 THEN '+*' ELSE '+' || 電番キー || '*' END ELSE 電番キー || '*' END "
+                       "WHERE (%3) AND %1")
+            .arg(star, plus, rows),
+    };
+}
+
+QStringList nuisanceMarkStatements() {
+    static const QStringList statements = [] {
+        const QString steps =
+            markKeyUpdates(QStringLiteral("ID = NEW.ID")).join(QStringLiteral("; "));
+        // Kept by the file like the phonebook's number key, so a row any tool writes matches.
+        return QStringList{
+            QStringLiteral("CREATE TABLE 迷惑電話 (ID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "電番 TEXT, 電番キー TEXT, 理由 TEXT, 登録日 TEXT)"),
+            QStringLiteral("CREATE TRIGGER 迷惑電話_電番キー_追加 AFTER INSERT ON 迷惑電話 "
+                           "BEGIN %1; END")
+                .arg(steps),
+            QStringLiteral("CREATE TRIGGER 迷惑電話_電番キー_変更 AFTER UPDATE OF 電番 ON 迷惑電話 "
+                           "BEGIN %1; END")
+                .arg(steps),
+            QStringLiteral("CREATE INDEX 迷惑電話_電番キー ON 迷惑電話(電番キー)"),
+        };
+    }();
+    return statements;
+}
+
+QString nuisanceReasonColumnSql() {
+    return QStringLiteral("ALTER TABLE 着信履歴 ADD COLUMN 迷惑理由 TEXT");
+}
+
+QString markLookupSql() {
+    QStringList keys;
+    for (int i = 0; i < MarkKeysAsked; ++i)
+        keys << QStringLiteral(":K%1").arg(i);
+    return QStringLiteral("SELECT 電番キー, 理由 FROM 迷惑電話 WHERE 電番キー IN (%1) ORDER BY ID")
+        .arg(keys.join(QStringLiteral(", ")));
 }
 
 QStringList numberKeyStatements() {
@@ -181,12 +234,14 @@ QString storedQueryTable(const QString &name) {
     return QString();
 }
 
-QString historyListSql() {
+QString historyListSql(bool withNuisanceReason) {
     return QStringLiteral(
-        "SELECT 着信履歴.日時, 着信履歴.時間, 着信履歴.電番, 着信履歴.氏名, 着信履歴.住所, "
-        "着信履歴.メモ, 着信履歴.履歴ID, 着信履歴.郵便番号\r\n"
-        "FROM 着信履歴\r\n"
-        "ORDER BY 着信履歴.履歴ID DESC;\r\n");
+               "SELECT 着信履歴.日時, 着信履歴.時間, 着信履歴.電番, 着信履歴.氏名, 着信履歴.住所, "
+               "着信履歴.メモ, 着信履歴.履歴ID, 着信履歴.郵便番号, %1\r\n"
+               "FROM 着信履歴\r\n"
+               "ORDER BY 着信履歴.履歴ID DESC;\r\n")
+        .arg(withNuisanceReason ? QStringLiteral("着信履歴.迷惑理由")
+                                : QStringLiteral("NULL AS 迷惑理由"));
 }
 
 QString phonebookEntriesSql() {

@@ -31,6 +31,22 @@ QStringList historyCountStatements();
 // The number of calls as the table keeps it.
 QString historyCountSql();
 
+// The statements that set 迷惑電話.電番キー of the rows `rows` (an SQL condition) from their
+// 電番: the number key of a number; for a prefix (a number ending in "*"), the key of what
+// comes before it with "*" after it, a "+" at its start kept ("+*", "+1*"). The SQL twin of
+// MarkKey().
+QStringList markKeyUpdates(const QString &rows);
+// The table 迷惑電話, the triggers that keep its 電番キー for every insert and update, its
+// index, and the column 着信履歴.迷惑理由 (part of createStatements(), the column in
+// 着信履歴's own statement there).
+QStringList nuisanceMarkStatements();
+// The same column for a file made before it.
+QString nuisanceReasonColumnSql();
+// One mark of any of the keys :K0 … :K<MarkKeysAsked-1> (the number's own key and its
+// prefixes): 電番キー, 理由, in ID order.
+constexpr int MarkKeysAsked = 48;
+QString markLookupSql();
+
 // Tables every Kolvane database holds, with the fields the program reads and writes in
 // column order (電話番号 also holds 電番キー, which only the database itself writes).
 QStringList tableNames();
@@ -51,7 +67,8 @@ QString exactStoredQuery(const QString &name);
 QString storedQueryTable(const QString &name);
 
 // SQL texts of the windows. Values travel as the named parameters shown.
-QString historyListSql();              // all history rows, newest first
+// All history rows, newest first, with 迷惑理由 last (as Null for a file without it).
+QString historyListSql(bool withNuisanceReason = true);
 QString phonebookEntriesSql();         // 氏名, ID of every entry
 QString phonebookEntriesByLetterSql(); // :Letter — entries of one index letter
 QString phonebookNumbersOfEntrySql();  // :ID — one entry's numbers by TelID

@@ -2,7 +2,9 @@
 
 #include "db/Database.h"
 #include "exchange/HistoryCsv.h"
+#include "exchange/MarkList.h"
 #include "exchange/VCard.h"
+#include "platform/Clock.h"
 #include "settings/CommandLine.h"
 #include "settings/Program.h"
 
@@ -43,7 +45,9 @@ int RunExchange(const CommandLine &commandLine, QTextStream &out, QTextStream &e
     const QString path = Program::DatabasePath();
     const QString file = commandLine.exchangeFile;
     // An export from a folder without a call database would make an empty one there first.
-    if (commandLine.exchange != CommandLine::Exchange::ImportPhonebook && !QFileInfo::exists(path))
+    const bool import = commandLine.exchange == CommandLine::Exchange::ImportPhonebook ||
+                        commandLine.exchange == CommandLine::Exchange::ImportMarks;
+    if (!import && !QFileInfo::exists(path))
         return Failed(err, QStringLiteral("there is no call database (%1).").arg(path));
     db::Database database(path);
     if (!database.isOpen())
@@ -87,6 +91,21 @@ int RunExchange(const CommandLine &commandLine, QTextStream &out, QTextStream &e
             return Failed(
                 err,
                 QStringLiteral("%1 cards of %2 could not be read.").arg(r.skippedCount).arg(file));
+        break;
+    }
+    case CommandLine::Exchange::ImportMarks: {
+        const MarkImportReport r =
+            ImportMarkList(database, file, Clock::now().toString(QStringLiteral("yyyy/MM/dd")));
+        if (!r.ok)
+            return Failed(err, r.error);
+        out << MarkImportText(r) << '\n';
+        break;
+    }
+    case CommandLine::Exchange::ExportMarks: {
+        const ExportReport r = ExportMarkList(database, file);
+        if (!r.ok)
+            return Failed(err, r.error);
+        out << QStringLiteral("%1 marks written to %2\n").arg(r.count).arg(file);
         break;
     }
     }

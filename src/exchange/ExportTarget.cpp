@@ -16,7 +16,7 @@ QStringList OwnFileNames() {
     for (const char *database : {"Kolvane.mdb", "KolvaneNEW.mdb", "KolvaneOLD.mdb"})
         for (const char *ending : {"", "-wal", "-shm", "-journal", ".damaged"})
             names << QLatin1String(database) + QLatin1String(ending);
-    for (const char *file : {"Kolvane.ini", "Rireki.ini", "Kolvane.port"})
+    for (const char *file : {"Kolvane.ini", "Rireki.ini", "Kolvane.port", "Options.ini"})
         names << QLatin1String(file) << QLatin1String(file) + QStringLiteral(".damaged");
     return names;
 }

@@ -17,12 +17,12 @@ namespace exchange {
 namespace {
 
 // The columns of the file, in order, and where each stands in the history SELECT
-// (日時, 時間, 電番, 氏名, 住所, メモ, 履歴ID, 郵便番号).
-constexpr int SelectColumn[] = {0, 1, 2, 3, 4, 7, 5};
+// (日時, 時間, 電番, 氏名, 住所, メモ, 履歴ID, 郵便番号, 迷惑理由).
+constexpr int SelectColumn[] = {0, 1, 2, 3, 4, 7, 5, 8};
 constexpr int ColumnCount = int(std::size(SelectColumn));
 
 const char *const Headings[ColumnCount] = {"日時", "時間",     "電番", "氏名",
-                                           "住所", "郵便番号", "メモ"};
+                                           "住所", "郵便番号", "メモ", "迷惑理由"};
 
 // The bytes gathered before they go to the file: few writes, little memory.
 constexpr int ChunkBytes = 256 * 1024;
@@ -58,8 +58,8 @@ bool TakenForFormula(const QByteArray &field) {
 }
 
 // The history SELECT narrowed to one call, with its columns and order unchanged.
-QString OneCallSql() {
-    QString sql = db::schema::historyListSql();
+QString OneCallSql(bool withNuisanceReason) {
+    QString sql = db::schema::historyListSql(withNuisanceReason);
     const int order = sql.indexOf(QStringLiteral("ORDER BY"));
     return sql.left(order) + QStringLiteral("WHERE 着信履歴.履歴ID = :HistoryId");
 }
@@ -118,10 +118,11 @@ ExportReport Failed(const QString &message) {
 }
 
 // Every call, or the calls named, newest first, as rows of the file; false when a read fails.
-bool WriteCalls(QSqlQuery &q, const QList<int> &historyIds, CsvOut *csv, int *count) {
+bool WriteCalls(QSqlQuery &q, const QList<int> &historyIds, bool withNuisanceReason, CsvOut *csv,
+                int *count) {
     bool read = true;
     if (historyIds.isEmpty()) {
-        read = q.exec(db::schema::historyListSql());
+        read = q.exec(db::schema::historyListSql(withNuisanceReason));
         while (read && q.next()) {
             csv->row(q);
             ++*count;
@@ -131,7 +132,7 @@ bool WriteCalls(QSqlQuery &q, const QList<int> &historyIds, CsvOut *csv, int *co
         QList<int> ids = historyIds;
         std::sort(ids.begin(), ids.end(), std::greater<int>());
         ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-        read = q.prepare(OneCallSql());
+        read = q.prepare(OneCallSql(withNuisanceReason));
         for (int i = 0; read && i < ids.size(); ++i) {
             q.bindValue(QStringLiteral(":HistoryId"), ids[i]);
             read = q.exec();
@@ -171,7 +172,7 @@ ExportReport ExportHistoryCsv(const db::Database &database, const QList<int> &hi
     QSqlQuery q(connection);
     q.setForwardOnly(true);
     int count = 0;
-    bool read = WriteCalls(q, historyIds, &csv, &count);
+    bool read = WriteCalls(q, historyIds, database.hasNuisanceMarks(), &csv, &count);
     read = read && !q.lastError().isValid();
     const QString readError =
         Words(w, q.lastError().text(), db::ProblemText(db::ProblemOf(q.lastError())));

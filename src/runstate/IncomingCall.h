@@ -14,5 +14,6 @@ struct IncomingCall {
     QString CallerName;
     QString CallerAddress;
     QString CallerZip;
-    qint32 HistoryId = 0; // 履歴ID given to the stored history row
+    qint32 HistoryId = 0;   // 履歴ID given to the stored history row
+    QString NuisanceReason; // 迷惑理由: why the call is taken for a nuisance; empty when not
 };

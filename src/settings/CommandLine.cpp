@@ -73,9 +73,21 @@ struct Options {
                        "nothing already there is changed."),
         QStringLiteral("file")};
 
+    QCommandLineOption importMarks{
+        QStringLiteral("import-marks"),
+        QStringLiteral("Mark the numbers of <file> (CSV or text: one number a line, a reason "
+                       "after a comma or a tab) as nuisance calls and exit; numbers already "
+                       "marked are left as they are."),
+        QStringLiteral("file")};
+    QCommandLineOption exportMarks{
+        QStringLiteral("export-marks"),
+        QStringLiteral("Write the numbers marked as nuisance calls to <file> and exit."),
+        QStringLiteral("file")};
+
     void addTo(QCommandLineParser &parser) const {
         for (const QCommandLineOption *option :
-             {&help, &version, &folder, &log, &exportHistory, &exportPhonebook, &importPhonebook})
+             {&help, &version, &folder, &log, &exportHistory, &exportPhonebook, &importPhonebook,
+              &importMarks, &exportMarks})
             parser.addOption(*option);
     }
 };
@@ -120,6 +132,8 @@ QString TakeExchange(const QCommandLineParser &parser, const Options &options,
         {&options.exportHistory, CommandLine::Exchange::ExportHistory},
         {&options.exportPhonebook, CommandLine::Exchange::ExportPhonebook},
         {&options.importPhonebook, CommandLine::Exchange::ImportPhonebook},
+        {&options.importMarks, CommandLine::Exchange::ImportMarks},
+        {&options.exportMarks, CommandLine::Exchange::ExportMarks},
     };
     int exchangesGiven = 0;
     for (const auto &[option, exchange] : exchanges) {
@@ -130,8 +144,8 @@ QString TakeExchange(const QCommandLineParser &parser, const Options &options,
         }
     }
     if (exchangesGiven > 1)
-        return QStringLiteral("kolvane: give one of --export-history, "
-                              "--export-phonebook and --import-phonebook, once.\n");
+        return QStringLiteral("kolvane: give one of --export-history, --export-phonebook, "
+                              "--import-phonebook, --import-marks and --export-marks, once.\n");
     if (result.exchange != CommandLine::Exchange::None) {
         if (result.exchangeFile.isEmpty())
             return QStringLiteral("kolvane: the transfer needs a file name.\n");

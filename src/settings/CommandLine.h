@@ -9,6 +9,8 @@
 //   --export-history FILE     writes the call history to FILE (CSV) and exits
 //   --export-phonebook FILE   writes the phonebook to FILE (vCard) and exits
 //   --import-phonebook FILE   adds the entries of FILE (vCard) to the phonebook and exits
+//   --import-marks FILE       adds the numbers of FILE (one a line) to the nuisance marks and exits
+//   --export-marks FILE       writes the nuisance marks to FILE and exits
 //   --help, --version
 // Without --folder, AppFolder is the program's folder, unless the program is installed (its
 // folder is not writable, or it is a bin folder beside its installed desktop entry
@@ -27,7 +29,14 @@ struct CommandLine {
     QString logFile;          // empty: no diagnostic log
 
     // A transfer in or out of Kolvane.mdb, done without windows while the program may run.
-    enum class Exchange { None, ExportHistory, ExportPhonebook, ImportPhonebook };
+    enum class Exchange {
+        None,
+        ExportHistory,
+        ExportPhonebook,
+        ImportPhonebook,
+        ImportMarks,
+        ExportMarks
+    };
     Exchange exchange = Exchange::None;
     QString exchangeFile; // absolute
 };

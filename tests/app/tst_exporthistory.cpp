@@ -67,11 +67,12 @@ bool seed(const QString &path, int n) {
 }
 
 QList<QStringList> expectedRows(int n) {
-    QList<QStringList> rows = {{"日時", "時間", "電番", "氏名", "住所", "郵便番号", "メモ"}};
+    QList<QStringList> rows = {
+        {"日時", "時間", "電番", "氏名", "住所", "郵便番号", "メモ", "迷惑理由"}};
     for (int id = n; id >= 1; --id)
         rows.append({"2024/06/01", "12:00:00", QStringLiteral("03%1").arg(id),
                      QStringLiteral("名前%1").arg(id), "", "",
-                     id % 3 == 0 ? QStringLiteral("折り返し, \"至急\"\r\n%1").arg(id) : ""});
+                     id % 3 == 0 ? QStringLiteral("折り返し, \"至急\"\r\n%1").arg(id) : "", ""});
     return rows;
 }
 

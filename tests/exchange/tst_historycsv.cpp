@@ -53,10 +53,12 @@ QStringList record(const Call &c) {
             c.name.value_or(QString()),
             c.address.value_or(QString()),
             c.zip.value_or(QString()),
-            c.memo.value_or(QString())};
+            c.memo.value_or(QString()),
+            QString()}; // 迷惑理由: these calls were not taken for a nuisance
 }
 
-const QStringList Headings = {"日時", "時間", "電番", "氏名", "住所", "郵便番号", "メモ"};
+const QStringList Headings = {"日時", "時間",     "電番", "氏名",
+                              "住所", "郵便番号", "メモ", "迷惑理由"};
 
 QByteArray readAll(const QString &path) {
     QFile f(path);
@@ -93,11 +95,11 @@ private slots:
         QVERIFY2(r.ok, qPrintable(r.error));
         QCOMPARE(r.count, 2);
         QCOMPARE(readAll(path), QByteArray("\xEF\xBB\xBF"
-                                           "日時,時間,電番,氏名,住所,郵便番号,メモ\r\n"
+                                           "日時,時間,電番,氏名,住所,郵便番号,メモ,迷惑理由\r\n"
                                            "2024/05/02,10:00:00,ユーザ拒否,,\"東京都, 千代田区\",,"
-                                           "\"言った \"\"はい\"\"\n次\"\r\n"
+                                           "\"言った \"\"はい\"\"\n次\",\r\n"
                                            "2024/05/01,09:05:00,0312345678,山田 太郎,,100-0001,"
-                                           "\r\n"));
+                                           ",\r\n"));
     }
 
     // Every field comes back from Python's csv module as it was stored, except that one a
@@ -185,9 +187,9 @@ private slots:
         const exchange::ExportReport r = exchange::ExportHistoryCsv(*database_, ids, path);
         QVERIFY2(r.ok, qPrintable(r.error));
         QCOMPARE(r.count, written.size());
-        QByteArray expected("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ\r\n");
+        QByteArray expected("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ,迷惑理由\r\n");
         for (int id : written)
-            expected += "d,t," + QByteArray::number(id) + ",,,,\r\n";
+            expected += "d,t," + QByteArray::number(id) + ",,,,,\r\n";
         QCOMPARE(readAll(path), expected);
     }
 
@@ -197,7 +199,7 @@ private slots:
         QVERIFY(r.ok);
         QCOMPARE(r.count, 0);
         QCOMPARE(readAll(path),
-                 QByteArray("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ\r\n"));
+                 QByteArray("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ,迷惑理由\r\n"));
     }
 
     // A file already there is replaced whole.
@@ -209,8 +211,10 @@ private slots:
         f.close();
         QVERIFY(insert(*database_, {1, "d", "t", "n", {}, {}, {}, {}}));
         QVERIFY(exchange::ExportHistoryCsv(*database_, {}, path).ok);
-        QCOMPARE(readAll(path),
-                 QByteArray("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ\r\nd,t,n,,,,\r\n"));
+        QCOMPARE(
+            readAll(path),
+            QByteArray(
+                "\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ,迷惑理由\r\nd,t,n,,,,,\r\n"));
     }
 
     // A target that cannot be written: not ok, the reason names the file, nothing is written.

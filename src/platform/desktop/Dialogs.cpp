@@ -1,6 +1,8 @@
 #include "platform/desktop/Dialogs.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQueue>
@@ -9,6 +11,7 @@ namespace Dialogs {
 namespace {
 
 QQueue<Answer> nextAnswers;
+QQueue<std::optional<QString>> nextTexts;
 QList<MessageBox> asked;
 
 QMessageBox::Icon QtIcon(Icon icon) {
@@ -101,7 +104,30 @@ QList<MessageBox> takeAsked() {
     return taken;
 }
 
+void setNextText(const std::optional<QString> &answer) {
+    nextTexts.enqueue(answer);
+}
+
+std::optional<QString> AskText(QWidget *parent, const QString &text, const QString &title,
+                               const QString &initial) {
+    if (!nextTexts.isEmpty()) {
+        MessageBox box;
+        box.text = text;
+        box.title = title;
+        box.buttons = Buttons::OkCancel;
+        asked.append(box);
+        return nextTexts.dequeue();
+    }
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(parent, title, text, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
+}
+
 void resetForTest() {
+    nextTexts.clear();
     nextAnswers.clear();
     asked.clear();
 }

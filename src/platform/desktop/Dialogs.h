@@ -42,6 +42,13 @@ bool Confirm(QWidget *parent, const QString &text, const QString &title, Icon ic
 void Tell(QWidget *parent, const QString &text, const QString &title, Icon icon,
           Modality modality = Modality::Window);
 
+// Asks for one line of text, `initial` given; nullopt when the user cancels. Recorded like a
+// box (its text and title) when a test answers it through setNextText.
+std::optional<QString> AskText(QWidget *parent, const QString &text, const QString &title,
+                               const QString &initial);
+// Tests: the next AskText is not shown but answered with this (nullopt: cancelled).
+void setNextText(const std::optional<QString> &answer);
+
 // Tests: the next box is not shown but answered with this; several calls queue answers.
 void setNextAnswer(Answer answer);
 // The boxes answered through setNextAnswer since the last take(), in order.

@@ -3,8 +3,8 @@
 #include "db/History.h"
 
 namespace {
-const char *const Headings[] = {"日時", "時間", "電番",   "氏名",
-                                "住所", "メモ", "履歴ID", "郵便番号"};
+const char *const Headings[] = {"日時", "時間",   "電番",     "氏名",    "住所",
+                                "メモ", "履歴ID", "郵便番号", "迷惑理由"};
 }
 
 HistoryModel::HistoryModel(const QString &databasePath, QObject *parent)
@@ -17,7 +17,7 @@ int HistoryModel::rowCount(const QModelIndex &parent) const {
 }
 
 int HistoryModel::columnCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : 8;
+    return parent.isValid() ? 0 : ColumnCount;
 }
 
 QVariant HistoryModel::data(const QModelIndex &index, int role) const {
@@ -34,7 +34,8 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const {
 }
 
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= 8)
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
+        section >= ColumnCount)
         return QVariant();
     return QString::fromUtf8(Headings[section]);
 }

@@ -7,7 +7,7 @@ namespace db {
 class HistoryList;
 }
 
-// The history list as the grid shows it: the eight columns of the history SELECT with their
+// The history list as the grid shows it: the nine columns of the history SELECT with their
 // field names as headings, read-only, rows read a page at a time as they come into view.
 class HistoryModel : public QAbstractTableModel {
     Q_OBJECT
@@ -15,6 +15,9 @@ public:
     static constexpr int IdColumn = 6;
     static constexpr int ZipColumn = 7;
     static constexpr int MemoColumn = 5;
+    // Why the call was taken for a nuisance; empty for most calls.
+    static constexpr int NuisanceColumn = 8;
+    static constexpr int ColumnCount = 9;
 
     explicit HistoryModel(const QString &databasePath, QObject *parent = nullptr);
     ~HistoryModel() override;

@@ -370,9 +370,23 @@ void HistoryWindow::ShowCallListMenu(const QPoint &at) {
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("HistoryMenu"));
     QAction *save = menu.addAction(QStringLiteral("CSVで保存…"));
+    // The call under the pointer (else the selected one) can be marked as a nuisance.
+    const QModelIndex under = callList_->indexAt(at);
+    const qint32 id = under.isValid() ? model_->historyId(under.row()) : selected_.value_or(0);
+    const int row = model_->rowOfId(id);
+    const QString number =
+        row < 0 ? QString() : model_->index(row, 2).data(Qt::DisplayRole).toString();
+    menu.addSeparator();
+    QAction *mark = menu.addAction(QStringLiteral("迷惑電話として登録…"));
+    QAction *unmark = menu.addAction(QStringLiteral("迷惑電話の登録を解除"));
+    mark->setEnabled(!number.isEmpty());
+    unmark->setEnabled(!number.isEmpty());
     // `at` is in the coordinates of the list's viewport.
-    if (menu.exec(callList_->viewport()->mapToGlobal(at)) == save)
+    QAction *chosen = menu.exec(callList_->viewport()->mapToGlobal(at));
+    if (chosen == save)
         SaveCallsAsCsv();
+    else if (chosen == mark || chosen == unmark)
+        emit nuisanceMarkRequested(number, chosen == mark);
 }
 
 void HistoryWindow::SaveCallsAsCsv() {

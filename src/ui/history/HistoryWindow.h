@@ -49,6 +49,8 @@ public:
 signals:
     // The register command (Picture4(3)): register the selected call's caller into the phonebook.
     void registerRequested(qint32 historyId);
+    // The list's right-click menu: mark (or unmark) the number of a call as a nuisance.
+    void nuisanceMarkRequested(const QString &number, bool mark);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -33,6 +33,8 @@ using WindowChrome::PlaceTwips;
 
 const QColor CallColour(255, 0, 0);   // colour value 255
 const QColor IdleColour(255, 128, 0); // colour value 33023
+// A call taken for a nuisance: a colour of its own, apart from a call's red.
+const QColor NuisanceColour(255, 255, 0);
 const QString Waiting = QStringLiteral("待機中．．．");
 const QString NoNumberOnClock = QStringLiteral("-----------");
 
@@ -99,6 +101,7 @@ void MainWindow::BuildLayout() {
     addDragSurface(mainPanel_);
     BuildClock();
     BuildCallDisplay();
+    BuildCallDisplayMenu();
     BuildCommandButtons();
     BuildMemoPanel();
     BuildSettingsPanel();
@@ -296,6 +299,8 @@ void MainWindow::BuildSettingsPanel() {
             &MainWindow::linkRestartRequested);
     connect(settingsPanel_, &SettingsPanel::referenceSettingsRequested, this,
             &MainWindow::referenceSettingsRequested);
+    connect(settingsPanel_, &SettingsPanel::marksListRequested, this,
+            &MainWindow::marksListRequested);
     connect(settingsPanel_, &SettingsPanel::closeRequested, this, &QWidget::close);
 }
 
@@ -335,8 +340,16 @@ void MainWindow::ShowCallArriving() {
     numberLine_->clear();
     nameLine_->clear();
     addressLine_->clear();
-    // The red status.
-    ShowStatus(CallColour, QStringLiteral("着信中．．．"));
+    // The red status, or the warning of a call taken for a nuisance.
+    const QString nuisance = state_.call().NuisanceReason;
+    if (nuisance.isEmpty()) {
+        ShowStatus(CallColour, QStringLiteral("着信中．．．"));
+    } else {
+        QPalette palette = statusLine_->palette();
+        palette.setColor(QPalette::WindowText, NuisanceColour);
+        statusLine_->setPalette(palette);
+        ShowFitted(statusLine_, QStringLiteral("迷惑電話の可能性：") + nuisance);
+    }
     if (settingsNotice_)
         settingsNotice_->hide();
     // The clock holds the time of the call.

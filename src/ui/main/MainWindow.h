@@ -88,6 +88,10 @@ signals:
     void linkRestartRequested();
     // The settings panel's Command2: the reference-database window.
     void referenceSettingsRequested();
+    // The settings panel's button of the nuisance marks: their list window.
+    void marksListRequested();
+    // The call display's right-click menu: mark (or unmark) the last call's number.
+    void nuisanceMarkRequested(const QString &number, bool mark);
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -103,6 +107,9 @@ private:
     // The status line and the number, name and address lines on their black display.
     void BuildCallDisplay();
     void BuildCommandButtons();
+    // The call display's right-click menu (MainWindowMarks.cpp).
+    void BuildCallDisplayMenu();
+    void ShowCallDisplayMenu(const QPoint &at);
     void Load();
     // The up-down control of the settings panel's delay box.
     void CreateSpinControl();

@@ -4,12 +4,14 @@
 #include "platform/desktop/UpDown.h"
 #include "runstate/RunState.h"
 #include "settings/EnteredValues.h"
+#include "settings/Warnings.h"
 #include "ui/chrome/ImageButton.h"
 #include "ui/chrome/WindowChrome.h"
 #include "ui/controls/BevelPanel.h"
 #include "ui/main/MainFaces.h"
 #include "ui/main/SettingsPanelFaces.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -118,6 +120,31 @@ void SettingsPanel::BuildUpperPanel() {
     PlaceTwips(referenceButton_, 600, 2445, 2625, 390);
     connect(referenceButton_, &QPushButton::clicked, this,
             &SettingsPanel::referenceSettingsRequested);
+    BuildWarnings();
+}
+
+void SettingsPanel::BuildWarnings() {
+    // A row of its own under the reference row, which keeps its width for its buttons.
+    Decoration(upperPanel_, "BevelPanel5", 0, WarningsTop, PanelWidth, WarningsHeight);
+    warnInternationalBox_ = Named(new QCheckBox(QStringLiteral("国際電話を警告する"), upperPanel_),
+                                  QStringLiteral("WarnInternational"));
+    warnInternationalBox_->setToolTip(
+        QStringLiteral("電話帳にない国際電話（010…、＋…）を迷惑電話の可能性として表示します。"));
+    warnInternationalBox_->setAccessibleName(QStringLiteral("国際電話を警告する"));
+    PlaceTwips(warnInternationalBox_, 240, WarningsTop + 90, 3400, 285);
+    silenceMarkedBox_ = Named(new QCheckBox(QStringLiteral("迷惑電話は鳴らさない"), upperPanel_),
+                              QStringLiteral("SilenceMarked"));
+    silenceMarkedBox_->setToolTip(
+        QStringLiteral("迷惑電話の可能性がある着信では着信音を鳴らしません。"));
+    silenceMarkedBox_->setAccessibleName(QStringLiteral("迷惑電話は鳴らさない"));
+    PlaceTwips(silenceMarkedBox_, 240, WarningsTop + 405, 3400, 285);
+    marksButton_ = Named(new QPushButton(QStringLiteral("迷惑電話の一覧…"), upperPanel_),
+                         QStringLiteral("MarksButton"));
+    marksButton_->setToolTip(
+        QStringLiteral("迷惑電話として登録した番号を表示・削除し、一覧を読み込み・保存します。"));
+    marksButton_->setAccessibleName(QStringLiteral("迷惑電話の一覧"));
+    PlaceTwips(marksButton_, 600, WarningsTop + 780, 2625, 390);
+    connect(marksButton_, &QPushButton::clicked, this, &SettingsPanel::marksListRequested);
 }
 
 void SettingsPanel::BuildLowerPanel() {
@@ -234,6 +261,9 @@ void SettingsPanel::LoadControls() {
     OnTrayModeClicked(chosen);
     delayText_->setText(QString::number(s.TrayDelaySeconds));
     ringFileText_->setText(s.RingFile);
+    const Warnings warnings = Warnings::read();
+    warnInternationalBox_->setChecked(warnings.InternationalCalls);
+    silenceMarkedBox_->setChecked(warnings.SilenceMarked);
     FillPortList();
     portBox_->setEditText(EnteredValues::PortText(s));
 }
@@ -299,6 +329,11 @@ void SettingsPanel::Apply() {
         });
         // The ring button tells of a missing sound.
         host_.ringButton->setToolTip(ring.isEmpty() ? NoRingTip : RingTip);
+        // The warnings go to Options.ini; a file that cannot be written keeps the old ones.
+        Warnings warnings;
+        warnings.InternationalCalls = warnInternationalBox_->isChecked();
+        warnings.SilenceMarked = silenceMarkedBox_->isChecked();
+        warnings.write();
         // The port: the program closes the port before it opens the new one.
         const QString port = portBox_->currentText();
         state_.changeSettings([&](Settings &s) { EnteredValues::ApplyPortText(s, port); });

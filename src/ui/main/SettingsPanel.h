@@ -3,6 +3,7 @@
 #include <QObject>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -58,6 +59,8 @@ signals:
     void linkRestartRequested();
     // The button Command2: the reference-database window.
     void referenceSettingsRequested();
+    // The button of the nuisance marks: their list window.
+    void marksListRequested();
     // Cancel in set-up mode: the program ends.
     void closeRequested();
 
@@ -65,6 +68,7 @@ private:
     void Build();
     void BuildUpperPanel();
     void BuildLowerPanel();
+    void BuildWarnings();
     void FillPortList();
     void LoadControls();
     void OnTrayModeClicked(int index);
@@ -94,6 +98,10 @@ private:
     QRadioButton *trayModeOptions_[2] = {};
     QPushButton *chooseRingButton_ = nullptr;
     QPushButton *referenceButton_ = nullptr;
+    // The warnings before a call is answered (Options.ini, not Kolvane.ini).
+    QCheckBox *warnInternationalBox_ = nullptr;
+    QCheckBox *silenceMarkedBox_ = nullptr;
+    QPushButton *marksButton_ = nullptr;
     QComboBox *portBox_ = nullptr;
     ImageButton *applyCancelButtons_[2] = {};
     UpDown *spin_ = nullptr;

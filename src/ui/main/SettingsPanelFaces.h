@@ -7,7 +7,10 @@ namespace SettingsPanelFaces {
 constexpr int PanelLeft = 225;
 constexpr int PanelWidth = 3825;
 constexpr int UpperPanelTop = 675;
-constexpr int UpperPanelHeight = 2910;
+// Below the reference row: the warnings before a call is answered (BevelPanel5).
+constexpr int WarningsTop = 2955;
+constexpr int WarningsHeight = 1290;
+constexpr int UpperPanelHeight = WarningsTop + WarningsHeight;
 constexpr int LowerPanelHeight = 1425;
 // The set-up panel: Picture10 alone, over the hidden main panel.
 constexpr int SetupPanelTop = 1300;

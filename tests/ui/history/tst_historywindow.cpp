@@ -4,6 +4,7 @@
 #include "app/KolvaneApp.h"
 #include "callerid/CallHandler.h"
 #include "db/Database.h"
+#include "db/NuisanceMarks.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/FileChooser.h"
 #include "settings/HistoryLayoutFile.h"
@@ -523,7 +524,9 @@ private slots:
             Dialogs::setNextAnswer(Dialogs::Answer::Ok);
         QStringList offered;
         rightClickRowAndChoose(w, 1, QStringLiteral("CSVで保存…"), &offered);
-        QCOMPARE(offered, QStringList{QStringLiteral("CSVで保存…")});
+        QCOMPARE(offered, QStringList({QStringLiteral("CSVで保存…"), QString(),
+                                       QStringLiteral("迷惑電話として登録…"),
+                                       QStringLiteral("迷惑電話の登録を解除")}));
         // The right-click selected the row under the pointer, as a left click does.
         QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(2));
 
@@ -534,10 +537,10 @@ private slots:
         QCOMPARE(asked[0].filter, QStringLiteral("CSV (*.csv)"));
         if (written)
             QCOMPARE(readAll(chosen),
-                     QByteArray("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ\r\n"
-                                "2024/05/3,10:00:3,033,名前3,,,\r\n"
-                                "2024/05/2,10:00:2,032,名前2,,,\"至急, \"\"折り返し\"\"\n済\"\r\n"
-                                "2024/05/1,10:00:1,031,名前1,,,\r\n"));
+                     QByteArray("\xEF\xBB\xBF日時,時間,電番,氏名,住所,郵便番号,メモ,迷惑理由\r\n"
+                                "2024/05/3,10:00:3,033,名前3,,,,\r\n"
+                                "2024/05/2,10:00:2,032,名前2,,,\"至急, \"\"折り返し\"\"\n済\",\r\n"
+                                "2024/05/1,10:00:1,031,名前1,,,,\r\n"));
         else
             QVERIFY(chosen.isEmpty() || !QFile::exists(chosen));
         const QList<Dialogs::MessageBox> boxes = Dialogs::takeAsked();
@@ -555,6 +558,39 @@ private slots:
         // The window goes on as before.
         QCOMPARE(w->model()->rowCount(), 3);
         FileChooser::resetForTest();
+    }
+
+    // The list's menu marks the number of the call under the pointer, with the reason typed,
+    // and takes the mark off again.
+    void contextMenuMarksTheNumber_data() {
+        QTest::addColumn<QString>("reason"); // typed; empty: the dialog cancelled
+        QTest::newRow("marked") << "しつこい勧誘";
+        QTest::newRow("cancelled") << "";
+    }
+
+    void contextMenuMarksTheNumber() {
+        QFETCH(QString, reason);
+        seed({1, 2, 3});
+        start();
+        HistoryWindow *w = open();
+        QVERIFY(w);
+        Dialogs::setNextText(reason.isEmpty() ? std::optional<QString>() : reason);
+        QStringList offered;
+        rightClickRowAndChoose(w, 1, QStringLiteral("迷惑電話として登録…"), &offered);
+        {
+            db::Database d(dbPath());
+            const QList<db::NuisanceMark> marks = db::ReadNuisanceMarks(d);
+            QCOMPARE(marks.size(), reason.isEmpty() ? 0 : 1);
+            if (!reason.isEmpty()) {
+                QCOMPARE(marks.first().Number, QStringLiteral("032"));
+                QCOMPARE(marks.first().Reason, reason);
+            }
+        }
+        if (reason.isEmpty())
+            return;
+        rightClickRowAndChoose(w, 1, QStringLiteral("迷惑電話の登録を解除"), &offered);
+        db::Database d(dbPath());
+        QVERIFY(db::ReadNuisanceMarks(d).isEmpty());
     }
 
 private:

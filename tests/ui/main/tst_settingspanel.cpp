@@ -32,7 +32,7 @@ namespace {
 
 const QByteArray Setup("at$a16=1\r");
 // Heights in pixels at 15 twips per pixel.
-const int OpenHeight = 347;   // 2910 + 675 + 1425 + 200 twips
+const int OpenHeight = 436;   // 4245 + 675 + 1425 + 200 twips
 const int ClosedHeight = 254; // 2940 + 875 twips
 
 } // namespace
@@ -79,8 +79,8 @@ private slots:
         QVERIFY(!window_->returnToTray().isActive());
         QVERIFY(child<QWidget>("Picture9")->isVisible());
         QVERIFY(child<QWidget>("Picture10")->isVisible());
-        QCOMPARE(child<QWidget>("Picture9")->geometry(), QRect(15, 45, 255, 194));
-        QCOMPARE(child<QWidget>("Picture10")->geometry(), QRect(15, 239, 255, 95));
+        QCOMPARE(child<QWidget>("Picture9")->geometry(), QRect(15, 45, 255, 283));
+        QCOMPARE(child<QWidget>("Picture10")->geometry(), QRect(15, 328, 255, 95));
         QVERIFY(child<QRadioButton>(QStringLiteral("Option1(%1)").arg(trayMode))->isChecked());
         for (const char *name : {"Label1", "Label2", "Text4"})
             QCOMPARE(child<QWidget>(name)->isEnabled(), delayEnabled);
