@@ -236,7 +236,7 @@ private slots:
     // window does not move), whatever box had the focus before.
     void listsOpenOnAClick_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QStringList>("expected");
         const QStringList columns{"電話 番号", "氏名", "〒", "住所"};
         QTest::newRow("table") << "Combo1" << QStringList{"電話 帳", "msysShown", "MSYSAlso"};
         QTest::newRow("phone") << "Combo2(0)" << columns;
@@ -246,7 +246,7 @@ private slots:
     }
     void listsOpenOnAClick() {
         QFETCH(QString, name);
-        QFETCH(QStringList, items);
+        QFETCH(QStringList, expected);
         state_->changeSettings([this](Settings &s) {
             s.RefDatabasePath = sqlitePath();
             s.RefTable = QStringLiteral("電話 帳");
@@ -257,7 +257,7 @@ private slots:
         QVERIFY(!list->view()->isVisible());
         clickArrow(list);
         QTRY_VERIFY(list->view()->isVisible());
-        QCOMPARE(items(list), items);
+        QCOMPARE(items(list), expected);
         QCOMPARE(window_->pos(), placed);
         // Nothing the box said was replaced.
         QCOMPARE(list->currentText(), name == "Combo1" ? QStringLiteral("電話 帳") : QString());
