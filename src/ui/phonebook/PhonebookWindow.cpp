@@ -88,6 +88,9 @@ void PhonebookWindow::LoadWindow() {
     connection_ = std::make_unique<db::Database>(Program::DatabasePath());
     cursor_ = std::make_unique<db::phonebook::EntryCursor>(*connection_);
     indexButtons_[0]->setChecked(true);
+    // The last entry is shown from the start: a press on ▶ or ◀ before the window was first
+    // activated steps from the entry the user sees.
+    cursor_->moveLast();
     FillEntryList();
     Reposition();
 }
@@ -290,6 +293,8 @@ void PhonebookWindow::StoreNewEntry() {
 void PhonebookWindow::Navigate(Navigation step) {
     if (!cursor_)
         return;
+    // Once the user has moved, the first activation no longer moves to the last entry.
+    openAtLastPending_ = false;
     WritePendingEdits();
     switch (step) {
     case First:
@@ -323,6 +328,7 @@ void PhonebookWindow::ChooseIndex(int k) {
     if (k == 0 || !cursor_ || entryListModel_->rowCount() == 0)
         return;
     const qint32 first = entryListModel_->idOfLine(0);
+    openAtLastPending_ = false;
     if (first != 0 && first != shownEntryId_) {
         cursor_->moveToId(first);
         Reposition();
@@ -333,6 +339,7 @@ void PhonebookWindow::OnEntryListClicked(int row) {
     const qint32 id = entryListModel_->idOfLine(row);
     if (id == 0 || !cursor_)
         return;
+    openAtLastPending_ = false;
     WritePendingEdits();
     cursor_->moveToId(id);
     Reposition();
@@ -343,6 +350,7 @@ void PhonebookWindow::OnEntryListClicked(int row) {
 void PhonebookWindow::OnNewEntryClicked() {
     if (!cursor_)
         return;
+    openAtLastPending_ = false;
     WritePendingEdits();
     newEntryPending_ = true;
     ShowEntryFields();

@@ -702,6 +702,32 @@ private slots:
 
     // --- the program: opening, registration, closing ---
 
+    // Opened from the main window and pressed at once, before the window was first
+    // activated: the presses step from the last entry, which is shown from the start, and the
+    // activation that follows does not move the window elsewhere.
+    void stepsBeforeTheFirstActivation() {
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("一"));
+            addEntry(d, QStringLiteral("二"));
+            addEntry(d, QStringLiteral("三"));
+        }
+        startApp();
+        pressOn(app_->mainWindow(), "Picture4(4)");
+        PhonebookWindow *w = app_->phonebookWindow();
+        QVERIFY(w);
+        const auto shown = [w] { return w->findChild<QLineEdit *>("Text1(1)")->text(); };
+        QStringList seen{shown()};
+        for (const char *step : {"Picture4(1)", "Picture4(1)", "Picture4(2)"}) {
+            pressOn(w, step);
+            seen << shown();
+        }
+        QTRY_VERIFY(!w->openAtLastPending());
+        QTest::qWait(50);
+        seen << shown();
+        QCOMPARE(seen, (QStringList{"三", "二", "一", "二", "二"}));
+    }
+
     void phonebookButtonOpensOneWindow() {
         startApp();
         pressOn(app_->mainWindow(), "Picture4(4)");
