@@ -111,6 +111,18 @@ QStringList EntryFields() {
             QStringLiteral("Ｅメール2"), QStringLiteral("その他")};
 }
 
+QString NamelessName() {
+    return QStringLiteral("No Name");
+}
+
+QString NamelessShown() {
+    return QStringLiteral("（名前なし）");
+}
+
+QString ShownName(const QString &stored) {
+    return stored == NamelessName() ? NamelessShown() : stored;
+}
+
 qint32 IdOfText(const QString &text) {
     bool ok = false;
     const qint32 id = text.trimmed().toInt(&ok);

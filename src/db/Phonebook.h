@@ -48,6 +48,12 @@ QStringList NumberKinds();
 // The fields of 住所録 the window's boxes edit (every field but ID).
 QStringList EntryFields();
 
+// The name stored for a caller registered without one, and how a window shows it.
+QString NamelessName();
+QString NamelessShown();
+// A stored name as a window shows it: the nameless entry's name in Japanese.
+QString ShownName(const QString &stored);
+
 // The number value of an id shown as text: 0 for empty or non-numeric text.
 qint32 IdOfText(const QString &text);
 

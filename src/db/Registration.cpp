@@ -16,7 +16,7 @@ std::optional<qint32> RegisterToPhonebook(const Database &database,
     if (!d.transaction())
         return std::nullopt;
     PhonebookEntry entry;
-    entry.name = caller.Name.isEmpty() ? QStringLiteral("No Name") : caller.Name;
+    entry.name = caller.Name.isEmpty() ? phonebook::NamelessName() : caller.Name;
     entry.address = caller.Address;
     entry.other = caller.Remark;
     entry.zip = caller.Zip;

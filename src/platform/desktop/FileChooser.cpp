@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QQueue>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -12,27 +13,39 @@ namespace {
 QQueue<QString> nextNames;
 QList<Request> asked;
 
-QString Choose(QWidget *owner, const QString &filter, bool preview) {
+// The current file when its folder is there (the chooser selects it), else the current folder,
+// which is the program's folder.
+QString StartOf(const QString &currentFile) {
+    if (!currentFile.trimmed().isEmpty()) {
+        const QFileInfo file(currentFile);
+        if (file.absoluteDir().exists())
+            return file.absoluteFilePath();
+    }
+    return QDir::currentPath();
+}
+
+QString Choose(QWidget *owner, const QString &filter, bool preview, const QString &currentFile) {
     Request request;
     request.title = QStringLiteral("ファイルを開く");
     request.filter = filter;
     request.preview = preview;
+    request.start = StartOf(currentFile);
     if (!nextNames.isEmpty()) {
         asked.append(request);
         return nextNames.dequeue();
     }
     // The file must exist; the desktop's chooser says so itself when it does not.
-    return QFileDialog::getOpenFileName(owner, request.title, QString(), filter);
+    return QFileDialog::getOpenFileName(owner, request.title, request.start, filter);
 }
 
 } // namespace
 
-QString OpenFileWithPreview(QWidget *owner, const QString &filter) {
-    return Choose(owner, filter, true);
+QString OpenFileWithPreview(QWidget *owner, const QString &filter, const QString &currentFile) {
+    return Choose(owner, filter, true, currentFile);
 }
 
-QString OpenFile(QWidget *owner, const QString &filter) {
-    return Choose(owner, filter, false);
+QString OpenFile(QWidget *owner, const QString &filter, const QString &currentFile) {
+    return Choose(owner, filter, false, currentFile);
 }
 
 QString SaveFile(QWidget *owner, const QString &title, const QString &suggestedName,

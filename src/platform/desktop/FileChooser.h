@@ -16,15 +16,21 @@ struct Request {
     QString title;
     QString filter;
     bool preview = false;
+    // The open choosers: where they open (the current file, selected, or the program's
+    // folder when there is none).
+    QString start;
     // The save chooser: the file name it suggests.
     bool save = false;
     QString suggestedName;
 };
 
-// The chooser of the ring sound (with a preview where the desktop offers one).
-QString OpenFileWithPreview(QWidget *owner, const QString &filter);
+// The chooser of the ring sound (with a preview where the desktop offers one). Both open
+// choosers open beside `currentFile` (the file the box names now), or in the program's folder
+// when it names none whose folder is there.
+QString OpenFileWithPreview(QWidget *owner, const QString &filter,
+                            const QString &currentFile = QString());
 // The plain chooser.
-QString OpenFile(QWidget *owner, const QString &filter);
+QString OpenFile(QWidget *owner, const QString &filter, const QString &currentFile = QString());
 
 // The chooser of a file to write, in the user's documents folder with `suggestedName` filled
 // in; the desktop's chooser asks before an existing file is replaced.

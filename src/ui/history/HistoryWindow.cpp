@@ -403,11 +403,14 @@ void HistoryWindow::SaveCallsAsCsv() {
         exchange::ExportHistoryCsv(database, {}, path, exchange::Wording::Japanese);
     database.close();
     QApplication::restoreOverrideCursor();
-    // A success says nothing: the file is where the user put it.
+    // Success is said as the phonebook's vCard save says it: how many calls went where.
     if (report.ok)
-        return;
-    Dialogs::Tell(this, QStringLiteral("CSVファイルに保存できませんでした。\n") + report.error,
-                  QStringLiteral("着信履歴"), Dialogs::Icon::Exclamation);
+        Dialogs::Tell(
+            this, QStringLiteral("%1件をCSVファイルに保存しました。\n").arg(report.count) + path,
+            QStringLiteral("着信履歴"), Dialogs::Icon::Information);
+    else
+        Dialogs::Tell(this, QStringLiteral("CSVファイルに保存できませんでした。\n") + report.error,
+                      QStringLiteral("着信履歴"), Dialogs::Icon::Exclamation);
 }
 
 // --- the memo editor ---

@@ -106,7 +106,7 @@ void SettingsPanel::BuildUpperPanel() {
     secondsCaption_ = Caption(windowFrame_, "Label2", "秒間");
     PlaceTwips(secondsCaption_, 3000, 930, 570, 285);
 
-    ringCaption_ = Caption(windowFrame_, "Label3", "着信時の再生音（*.wav；*.midi）");
+    ringCaption_ = Caption(windowFrame_, "Label3", "着信時の再生音（*.wav のみ）");
     PlaceTwips(ringCaption_, 150, 1365, 3400, 285);
     ringFileText_ = Named(new QLineEdit(windowFrame_), QStringLiteral("Text5"));
     PlaceTwips(ringFileText_, 150, 1680, 3000, 360);
@@ -189,13 +189,14 @@ void SettingsPanel::CreateSpinControl() {
 }
 
 void SettingsPanel::FillPortList() {
-    // The numbered ports first, then every serial device present with its description.
+    // The serial devices present first, each with its description, so the user sees which
+    // ports exist; then the numbered ports.
     portBox_->clear();
-    for (int n = 1; n <= PortNumbersOffered; ++n)
-        portBox_->addItem(QString::number(n));
     for (const QSerialPortInfo &port : QSerialPortInfo::availablePorts())
         portBox_->addItem(EnteredValues::DeviceEntry(port.systemLocation(), port.description()),
                           port.systemLocation());
+    for (int n = 1; n <= PortNumbersOffered; ++n)
+        portBox_->addItem(QString::number(n));
 }
 
 bool SettingsPanel::isShown() const {
@@ -301,10 +302,10 @@ void SettingsPanel::OnTrayModeClicked(int index) {
 
 void SettingsPanel::ChooseRingFile() {
     host_.statusLine->clear();
-    // A cancelled chooser leaves the box as it was: the ring in
-    // force is not lost.
-    const QString chosen =
-        FileChooser::OpenFileWithPreview(host_.window, QStringLiteral("WAVEファイル(*.wav)"));
+    // A cancelled chooser leaves the box as it was: the ring in force is not lost. The
+    // chooser opens beside the file named in the box.
+    const QString chosen = FileChooser::OpenFileWithPreview(
+        host_.window, QStringLiteral("WAVEファイル(*.wav)"), ringFileText_->text());
     if (!chosen.isEmpty())
         ringFileText_->setText(chosen);
 }

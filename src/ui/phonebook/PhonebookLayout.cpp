@@ -317,8 +317,9 @@ void PhonebookWindow::SetFocusOrder() {
     QList<QWidget *> order{nameBox_, indexBox_};
     for (const NumberLine &line : numberLines_)
         order << line.numberBox << line.kindBox;
-    order << addressBox_ << zipBox_ << mailBoxes_[0] << mailBoxes_[1] << otherBox_ << entryList_
-          << historyList_ << birthdayBox_;
+    // The boxes in screen order (the birthday beside the postal code), then the lists.
+    order << addressBox_ << zipBox_ << birthdayBox_ << mailBoxes_[0] << mailBoxes_[1] << otherBox_
+          << entryList_ << historyList_;
     for (int i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 }

@@ -42,6 +42,13 @@ void EntryListModel::showLetter(const db::Database &database, const QString &let
     setQuery(std::move(q));
 }
 
+QVariant EntryListModel::data(const QModelIndex &index, int role) const {
+    const QVariant value = QSqlQueryModel::data(index, role);
+    if (role == Qt::DisplayRole && index.column() == 0)
+        return db::phonebook::ShownName(value.toString());
+    return value;
+}
+
 qint32 EntryListModel::idOfLine(int row) const {
     return db::phonebook::IdOfText(data(index(row, 1)).toString());
 }

@@ -23,6 +23,7 @@ public:
     using QSqlQueryModel::QSqlQueryModel;
     void showAll(const db::Database &database);
     void showLetter(const db::Database &database, const QString &letter);
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     // The number value of the ID in line `row` (0 when the line holds none).
     qint32 idOfLine(int row) const;
 };

@@ -88,10 +88,10 @@ void PhonebookWindow::OnImportVCardChosen() {
         text += QStringLiteral("\n\n読み込めなかったカード：\n") +
                 SomeLines(report.skipped, report.skippedCount);
     if (report.added > 0 && cursor_) {
-        // The new entries are the last rows: the list is read again and the last one shown.
-        ChooseIndex(indexGroup_->checkedId() < 0 ? 0 : indexGroup_->checkedId());
+        // The new entries are the last rows: the last one is shown, the list read again.
         cursor_->moveLast();
         Reposition();
+        FillEntryList();
     }
     Dialogs::Tell(this, text, QStringLiteral("電話帳"),
                   report.skipped.isEmpty() ? Dialogs::Icon::Information

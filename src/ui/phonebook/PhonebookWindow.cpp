@@ -91,9 +91,10 @@ void PhonebookWindow::LoadWindow() {
     connection_ = std::make_unique<db::Database>(Program::DatabasePath());
     cursor_ = std::make_unique<db::phonebook::EntryCursor>(*connection_);
     indexButtons_[0]->setChecked(true);
-    entryListModel_->showAll(*connection_);
-    entryList_->setColumnWidth(0, TwipsToPixelsX(EntryNameColumnWidth));
-    entryList_->setColumnHidden(1, true);
+    // The last entry is shown from the start: a press on ▶ or ◀ before the window was first
+    // activated steps from the entry the user sees.
+    cursor_->moveLast();
+    FillEntryList();
     Reposition();
 }
 
@@ -151,6 +152,7 @@ void PhonebookWindow::Reposition() {
     FillNumbersAndHistory();
     countLabel_->setText(QString::number(cursor_->count()));
     positionLabel_->setText(QString::number(cursor_->position()));
+    SelectShownInList();
 }
 
 void PhonebookWindow::ShowEntryFields() {
@@ -159,7 +161,12 @@ void PhonebookWindow::ShowEntryFields() {
         return on ? cursor_->field(QString::fromUtf8(field)) : QString();
     };
     shownEntryId_ = on ? cursor_->id() : 0;
-    nameBox_->setText(value("氏名"));
+    // The entry of a caller registered without a name shows an empty name box with
+    // "（名前なし）" in it; what the user types there replaces the stored "No Name".
+    const QString name = value("氏名");
+    shownNameless_ = name == db::phonebook::NamelessName();
+    nameBox_->setText(shownNameless_ ? QString() : name);
+    nameBox_->setPlaceholderText(shownNameless_ ? db::phonebook::NamelessShown() : QString());
     indexBox_->setEditText(value("索引インデックス"));
     addressBox_->setPlainText(value("住所"));
     zipBox_->setText(value("郵便番号"));
@@ -175,7 +182,7 @@ void PhonebookWindow::ShowEntryFields() {
 
 QMap<QString, QString> PhonebookWindow::boxValues() const {
     return {
-        {QStringLiteral("氏名"), nameBox_->text()},
+        {QStringLiteral("氏名"), storedName()},
         {QStringLiteral("索引インデックス"), indexBox_->currentText()},
         {QStringLiteral("住所"), addressBox_->toPlainText()},
         {QStringLiteral("郵便番号"), zipBox_->text()},
@@ -184,6 +191,42 @@ QMap<QString, QString> PhonebookWindow::boxValues() const {
         {QStringLiteral("Ｅメール2"), mailBoxes_[1]->text()},
         {QStringLiteral("その他"), otherBox_->text()},
     };
+}
+
+QString PhonebookWindow::storedName() const {
+    const QString typed = nameBox_->text();
+    return typed.isEmpty() && shownNameless_ ? db::phonebook::NamelessName() : typed;
+}
+
+QString PhonebookWindow::shownName() const {
+    return db::phonebook::ShownName(storedName());
+}
+
+void PhonebookWindow::FillEntryList() {
+    if (!connection_)
+        return;
+    if (indexLetter_.isEmpty() || indexLetter_ == QLatin1String("*"))
+        entryListModel_->showAll(*connection_);
+    else
+        entryListModel_->showLetter(*connection_, indexLetter_);
+    entryList_->setColumnWidth(0, TwipsToPixelsX(EntryNameColumnWidth));
+    entryList_->setColumnHidden(1, true);
+    SelectShownInList();
+}
+
+// The list marks the shown entry when it holds it; otherwise it marks nothing.
+void PhonebookWindow::SelectShownInList() {
+    entryList_->clearSelection();
+    if (shownEntryId_ == 0)
+        return;
+    for (int row = 0; row < entryListModel_->rowCount(); ++row) {
+        if (entryListModel_->idOfLine(row) != shownEntryId_)
+            continue;
+        const QModelIndex line = entryListModel_->index(row, 0);
+        entryList_->setCurrentIndex(line);
+        entryList_->scrollTo(line);
+        return;
+    }
 }
 
 void PhonebookWindow::FillNumbersAndHistory() {
@@ -230,8 +273,13 @@ void PhonebookWindow::WriteChangedBoxes() {
     for (auto it = now.begin(); it != now.end(); ++it)
         if (shownValues_.value(it.key()) != it.value())
             changed.insert(it.key(), it.value());
-    if (!changed.isEmpty() && cursor_->writeChanges(changed))
-        shownValues_ = now;
+    if (changed.isEmpty() || !cursor_->writeChanges(changed))
+        return;
+    shownValues_ = now;
+    // A new name or index letter shows in the list at once.
+    if (changed.contains(QStringLiteral("氏名")) ||
+        changed.contains(QStringLiteral("索引インデックス")))
+        FillEntryList();
 }
 
 void PhonebookWindow::StoreNewEntry() {
@@ -242,11 +290,14 @@ void PhonebookWindow::StoreNewEntry() {
         return;
     newEntryPending_ = false;
     Reposition();
+    FillEntryList();
 }
 
 void PhonebookWindow::Navigate(Navigation step) {
     if (!cursor_)
         return;
+    // Once the user has moved, the first activation no longer moves to the last entry.
+    openAtLastPending_ = false;
     WritePendingEdits();
     switch (step) {
     case First:
@@ -267,25 +318,31 @@ void PhonebookWindow::Navigate(Navigation step) {
     Reposition();
 }
 
+// A letter lists its entries and shows the first of them (the shown entry stays when the
+// letter has none); every entry lists them all and keeps the shown one.
 void PhonebookWindow::ChooseIndex(int k) {
     if (!connection_ || k < 0 || k >= IndexButtonCount)
         return;
     indexButtons_[k]->setChecked(true);
-    if (k == 0) {
-        indexLetter_ = QStringLiteral("*");
-        entryListModel_->showAll(*connection_);
-    } else {
-        indexLetter_ = db::phonebook::IndexLetters().at(k - 1);
-        entryListModel_->showLetter(*connection_, indexLetter_);
+    // What is typed goes in first: the list then holds it.
+    WritePendingEdits();
+    indexLetter_ = k == 0 ? QStringLiteral("*") : db::phonebook::IndexLetters().at(k - 1);
+    FillEntryList();
+    if (k == 0 || !cursor_ || entryListModel_->rowCount() == 0)
+        return;
+    const qint32 first = entryListModel_->idOfLine(0);
+    openAtLastPending_ = false;
+    if (first != 0 && first != shownEntryId_) {
+        cursor_->moveToId(first);
+        Reposition();
     }
-    entryList_->setColumnWidth(0, TwipsToPixelsX(EntryNameColumnWidth));
-    entryList_->setColumnHidden(1, true);
 }
 
 void PhonebookWindow::OnEntryListClicked(int row) {
     const qint32 id = entryListModel_->idOfLine(row);
     if (id == 0 || !cursor_)
         return;
+    openAtLastPending_ = false;
     WritePendingEdits();
     cursor_->moveToId(id);
     Reposition();
@@ -296,10 +353,13 @@ void PhonebookWindow::OnEntryListClicked(int row) {
 void PhonebookWindow::OnNewEntryClicked() {
     if (!cursor_)
         return;
+    openAtLastPending_ = false;
     WritePendingEdits();
     newEntryPending_ = true;
     ShowEntryFields();
     shownEntryId_ = 0;
+    shownNameless_ = false;
+    nameBox_->setPlaceholderText(QString());
     indexBox_->setEditText(QString());
     addressBox_->clear();
     for (QLineEdit *box : lineBoxes())
@@ -352,7 +412,7 @@ void PhonebookWindow::WriteFocusedNumberBox() {
 }
 
 void PhonebookWindow::OnDeleteEntryClicked() {
-    if (!Dialogs::Confirm(this, nameBox_->text() + QStringLiteral("の全情報を削除します。"),
+    if (!Dialogs::Confirm(this, shownName() + QStringLiteral("の全情報を削除します。"),
                           QStringLiteral("削除の確認"), Dialogs::Icon::Stop) ||
         !cursor_)
         return;
@@ -365,6 +425,8 @@ void PhonebookWindow::OnDeleteEntryClicked() {
         cursor_->deleteCurrent();
     }
     Reposition();
+    // The deleted name leaves the list at once.
+    FillEntryList();
 }
 
 void PhonebookWindow::OnDeleteNumberClicked() {
@@ -408,7 +470,12 @@ bool PhonebookWindow::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            focusNextPrevChild(true);
+            // Enter goes round the entry's boxes: from the last one (その他) back to the
+            // name, never off into the lists (Tab goes on to them).
+            if (watched == otherBox_)
+                nameBox_->setFocus(Qt::TabFocusReason);
+            else
+                focusNextPrevChild(true);
             return true;
         }
     }
@@ -420,8 +487,10 @@ bool PhonebookWindow::eventFilter(QObject *watched, QEvent *event) {
                 return true;
             }
     }
-    if (IsLeaving(event) && watched == nameBox_ && newEntryPending_)
-        StoreNewEntry();
+    // Leaving the name box stores a new entry, and writes a changed name at once, so that
+    // the list shows it.
+    if (IsLeaving(event) && watched == nameBox_)
+        WritePendingEdits();
     for (int i = 0; i < NumberLineCount; ++i) {
         const NumberLine &line = numberLines_[i];
         const bool numberBox = watched == line.numberBox;

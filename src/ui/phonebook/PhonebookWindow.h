@@ -113,6 +113,12 @@ private:
     void Unload();
     void Reposition();
     void ShowEntryFields();
+    // The entry list read again (every entry, or the letter chosen), its shown entry selected.
+    void FillEntryList();
+    void SelectShownInList();
+    // The name box's text as stored: the nameless entry's name when it shows none.
+    QString storedName() const;
+    QString shownName() const;
     QMap<QString, QString> boxValues() const;
     void WriteChangedBoxes();
     void WritePendingEdits();
@@ -148,6 +154,8 @@ private:
     bool openAtLastPending_ = true;
     bool newEntryPending_ = false;
     bool keptOnTop_ = false;
+    // The shown entry is the nameless one ("No Name"): its name box shows none.
+    bool shownNameless_ = false;
 
     QLabel *caption_ = nullptr;
     TitleBarButtons *titleButtons_ = nullptr;

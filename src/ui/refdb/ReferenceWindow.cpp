@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <functional>
 
 namespace {
 
@@ -22,8 +23,21 @@ using WindowChrome::TwipsToPixelsY;
 
 using WindowChrome::PlaceTwips;
 
-QComboBox *EditableList(QWidget *parent, const QString &name) {
-    auto *box = new QComboBox(parent);
+// An editable list whose list is filled just before it drops down: by a click on its arrow,
+// Alt+Down or F4.
+class FilledList : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> fill;
+    void showPopup() override {
+        if (fill)
+            fill();
+        QComboBox::showPopup();
+    }
+};
+
+FilledList *EditableList(QWidget *parent, const QString &name) {
+    auto *box = new FilledList(parent);
     box->setObjectName(name);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
@@ -35,6 +49,13 @@ QComboBox *EditableList(QWidget *parent, const QString &name) {
 void AddKeepingText(QComboBox *box, const QStringList &names) {
     const QString text = box->currentText();
     box->addItems(names);
+    box->setEditText(text);
+}
+
+// Empties a list without changing what its box says.
+void ClearKeepingText(QComboBox *box) {
+    const QString text = box->currentText();
+    box->clear();
     box->setEditText(text);
 }
 
@@ -65,8 +86,8 @@ void ReferenceWindow::BuildGuide() {
     };
     const int textWidth = BoxRight - BoxLeft;
     label(QStringLiteral("①"), MarkLeft, 720, 300, 285);
-    label(QStringLiteral("参照する電話帳データベース（mdb形式）を指定してください。"), BoxLeft, 720,
-          textWidth, 540);
+    label(QStringLiteral("参照する電話帳データベース（mdb・accdb・SQLite）を指定してください。"),
+          BoxLeft, 720, textWidth, 540);
     label(QStringLiteral("②"), MarkLeft, 1830, 300, 285);
     label(QStringLiteral("参照するテーブルを指定してください。"), BoxLeft, 1830, textWidth, 285);
     label(QStringLiteral("③"), MarkLeft, 2640, 300, 285);
@@ -97,12 +118,20 @@ void ReferenceWindow::BuildBoxes() {
     chooseFileButton_->setObjectName(QStringLiteral("Command1"));
     PlaceTwips(chooseFileButton_, BoxRight - 420, 1290, 420, RowHeight);
     connect(chooseFileButton_, &QPushButton::clicked, this, &ReferenceWindow::ChooseFile);
+    // A file typed in: the table list is of that file from now on.
+    connect(fileBox_, &QLineEdit::editingFinished, this, &ReferenceWindow::FillTableList);
 
-    tableBox_ = EditableList(this, QStringLiteral("Combo1"));
+    FilledList *tables = EditableList(this, QStringLiteral("Combo1"));
+    tables->fill = [this] { FillTableList(); };
+    tableBox_ = tables;
     PlaceTwips(tableBox_, BoxLeft, 2160, textWidth, RowHeight);
     tableBox_->installEventFilter(this);
+    // A table picked from the list: the field lists are of that table from now on.
+    connect(tableBox_, &QComboBox::activated, this, [this] { FillFieldLists(Phone); });
     for (int i = 0; i < FieldCount; ++i) {
-        fieldBoxes_[i] = EditableList(this, QStringLiteral("Combo2(%1)").arg(i));
+        FilledList *fields = EditableList(this, QStringLiteral("Combo2(%1)").arg(i));
+        fields->fill = [this, i] { FillFieldLists(i); };
+        fieldBoxes_[i] = fields;
         PlaceTwips(fieldBoxes_[i], FieldBoxLeft, FieldTops[i], BoxRight - FieldBoxLeft, RowHeight);
         fieldBoxes_[i]->installEventFilter(this);
     }
@@ -142,29 +171,41 @@ void ReferenceWindow::Load() {
 }
 
 void ReferenceWindow::ChooseFile() {
-    // A cancelled chooser leaves the box (and the lists) as they were.
+    // A cancelled chooser leaves the box (and the lists) as they were. The chooser opens
+    // beside the file named in the box.
     const QString chosen = FileChooser::OpenFile(
-        this, QStringLiteral("データベース(*.mdb *.accdb *.sqlite *.db);;すべてのファイル(*)"));
-    if (!chosen.isEmpty())
-        fileBox_->setText(chosen);
+        this, QStringLiteral("データベース(*.mdb *.accdb *.sqlite *.db);;すべてのファイル(*)"),
+        fileBox_->text());
+    if (chosen.isEmpty())
+        return;
+    fileBox_->setText(chosen);
+    FillTableList();
 }
 
 bool ReferenceWindow::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::FocusIn) {
-        if (watched == tableBox_)
-            FillTableList();
-        for (int i = 0; i < FieldCount; ++i)
-            if (watched == fieldBoxes_[i])
-                FillFieldLists(i);
-    }
-    return SkinnedWindow::eventFilter(watched, event);
+    int field = -1;
+    for (int i = 0; i < FieldCount; ++i)
+        if (watched == fieldBoxes_[i])
+            field = i;
+    if (watched != tableBox_ && field < 0)
+        return SkinnedWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusIn)
+        field < 0 ? FillTableList() : FillFieldLists(field);
+    // The boxes keep their presses: a press on a list's arrow drops the list down, it does
+    // not move the window.
+    return false;
 }
 
+// The table list is of the file named in the path box: filled once per file, emptied and
+// filled again when the path changes.
 void ReferenceWindow::FillTableList() {
-    if (tableBox_->count() > 0)
+    const QString path = fileBox_->text();
+    if (tableBox_->count() > 0 && tablesOf_ == path)
         return;
+    ClearKeepingText(tableBox_);
+    tablesOf_ = path;
     ReferenceDatabase reference;
-    if (!reference.open(fileBox_->text()))
+    if (!reference.open(path))
         return;
     QStringList tables;
     // The engine's own tables; the comparison is exact, so "msys…" or "MSYS…" are listed.
@@ -174,13 +215,19 @@ void ReferenceWindow::FillTableList() {
     AddKeepingText(tableBox_, tables);
 }
 
+// The field lists are of the table named in the table box, in the file of the path box:
+// filled once per table, emptied and filled again when either changes.
 void ReferenceWindow::FillFieldLists(int field) {
-    if (fieldBoxes_[field]->count() > 0)
+    const QStringList source{fileBox_->text(), tableBox_->currentText()};
+    if (fieldBoxes_[field]->count() > 0 && fieldsOf_ == source)
         return;
+    for (QComboBox *box : fieldBoxes_)
+        ClearKeepingText(box);
+    fieldsOf_ = source;
     ReferenceDatabase reference;
-    if (!reference.open(fileBox_->text()))
+    if (!reference.open(source[0]))
         return;
-    const QStringList columns = reference.columnNames(tableBox_->currentText());
+    const QStringList columns = reference.columnNames(source[1]);
     for (QComboBox *box : fieldBoxes_)
         AddKeepingText(box, columns);
 }

@@ -12,8 +12,8 @@ class RunState;
 
 // Form4: the reference-database settings. The user names the reference phonebook file,
 // picks its table and the four columns; apply stores them in the settings and switches the
-// reference lookup on. The lists are filled from the file when their boxes first take the
-// focus, once per window.
+// reference lookup on. The lists are filled from the file when their boxes take the focus or
+// drop down, and filled again once the file or the table named has changed.
 class ReferenceWindow : public SkinnedWindow {
     Q_OBJECT
 public:
@@ -28,7 +28,7 @@ private:
     void BuildButtons();
     void Load();
     void ChooseFile();
-    // Fill a list from the file the first time its box takes the focus.
+    // Fill a list from the file when its box takes the focus or drops down.
     void FillTableList();
     void FillFieldLists(int field);
     void Apply();
@@ -44,4 +44,7 @@ private:
     QComboBox *fieldBoxes_[ReferenceFaces::FieldCount] = {};
     ImageButton *applyButton_ = nullptr;
     ImageButton *cancelButton_ = nullptr;
+    // What the lists were filled from: the path, and the path and table.
+    QString tablesOf_;
+    QStringList fieldsOf_;
 };

@@ -9,6 +9,7 @@
 #include "platform/desktop/Recorder.h"
 #include "platform/desktop/TrayIcon.h"
 #include "platform/desktop/UpDown.h"
+#include "settings/EnteredValues.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
 #include "support/TaSim.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSerialPortInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -98,14 +100,21 @@ private slots:
             QCOMPARE(child<QWidget>(name)->isEnabled(), !delayEnabled);
     }
 
-    void portListOffersNumbersAndDevices() {
+    // The serial devices present come first, each with its description, then the numbers.
+    void portListOffersDevicesThenNumbers() {
         start(linked());
         click("Picture4(1)");
         auto *combo = child<QComboBox>("Combo1");
         QVERIFY(combo->isEditable());
-        QVERIFY(combo->count() >= 16);
+        QStringList expected;
+        for (const QSerialPortInfo &port : QSerialPortInfo::availablePorts())
+            expected << EnteredValues::DeviceEntry(port.systemLocation(), port.description());
         for (int n = 1; n <= 16; ++n)
-            QCOMPARE(combo->itemText(n - 1), QString::number(n));
+            expected << QString::number(n);
+        QStringList offered;
+        for (int i = 0; i < combo->count(); ++i)
+            offered << combo->itemText(i);
+        QCOMPARE(offered, expected);
     }
 
     // Cancel changes no setting, loses what was typed, and leaves Timer3 stopped.
@@ -214,9 +223,10 @@ private slots:
         click("Picture4(1)");
         auto *combo = child<QComboBox>("Combo1");
         combo->setFocus();
-        // The third entry of the list, chosen with the keys from the first.
-        QTest::keyClick(combo, Qt::Key_Down);
-        QTest::keyClick(combo, Qt::Key_Down);
+        // The third numbered entry of the list, chosen with the keys from the first entry
+        // (the devices present come before the numbers).
+        for (qsizetype i = 0; i < QSerialPortInfo::availablePorts().size() + 2; ++i)
+            QTest::keyClick(combo, Qt::Key_Down);
         QCOMPARE(combo->currentText(), QStringLiteral("3"));
         click("Picture12(0)");
         QCOMPARE(app_->state().settings().PortNumber, qint16(3));
@@ -325,9 +335,21 @@ private slots:
         QCOMPARE(asked[0].filter, QStringLiteral("WAVEファイル(*.wav)"));
         QCOMPARE(asked[0].title, QStringLiteral("ファイルを開く"));
         QVERIFY(asked[0].preview);
+        // With no ring file it opens in the program's folder.
+        QCOMPARE(asked[0].start, Program::AppFolder);
+        // The caption says what plays.
+        QCOMPARE(child<QLabel>("Label3")->text(), QStringLiteral("着信時の再生音（*.wav のみ）"));
         FileChooser::setNextFileName(QString());
         QTest::mouseClick(child<QPushButton>("Command1"), Qt::LeftButton);
         QCOMPARE(child<QLineEdit>("Text5")->text(), QStringLiteral("/snd/着信.wav"));
+        // A file whose folder is gone: the program's folder again; else beside the file.
+        QCOMPARE(FileChooser::takeAsked().value(0).start, Program::AppFolder);
+        child<QLineEdit>("Text5")->setText(Program::filePath(QStringLiteral("鳴る.wav")));
+        FileChooser::setNextFileName(QString());
+        QTest::mouseClick(child<QPushButton>("Command1"), Qt::LeftButton);
+        QCOMPARE(FileChooser::takeAsked().value(0).start,
+                 Program::filePath(QStringLiteral("鳴る.wav")));
+        child<QLineEdit>("Text5")->setText(QStringLiteral("/snd/着信.wav"));
         click("Picture12(0)");
         QCOMPARE(app_->state().settings().RingFile, QStringLiteral("/snd/着信.wav"));
     }

@@ -207,17 +207,19 @@ private slots:
         QTest::addColumn<int>("k");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QStringList>("names");
-        QTest::newRow("all") << 0 << "*" << QStringList{"ア", "ヲ", "ン", "無"};
-        QTest::newRow("ｱ") << 1 << "ｱ" << QStringList{"ア"};
-        QTest::newRow("ｦ") << 45 << "ｦ" << QStringList{"ヲ"};
-        QTest::newRow("ﾝ") << 46 << "ﾝ" << QStringList{"ン"};
-        QTest::newRow("no entries") << 2 << "ｲ" << QStringList{};
+        QTest::addColumn<QString>("shown"); // a letter shows its first entry
+        QTest::newRow("all") << 0 << "*" << QStringList{"ア", "ヲ", "ン", "無"} << "無";
+        QTest::newRow("ｱ") << 1 << "ｱ" << QStringList{"ア"} << "ア";
+        QTest::newRow("ｦ") << 45 << "ｦ" << QStringList{"ヲ"} << "ヲ";
+        QTest::newRow("ﾝ") << 46 << "ﾝ" << QStringList{"ン"} << "ン";
+        QTest::newRow("no entries") << 2 << "ｲ" << QStringList{} << "無";
     }
 
     void indexButtons() {
         QFETCH(int, k);
         QFETCH(QString, label);
         QFETCH(QStringList, names);
+        QFETCH(QString, shown);
         {
             db::Database d(dbPath());
             setIndex(d, addEntry(d, QStringLiteral("ア")), QStringLiteral("ｱ"));
@@ -231,17 +233,13 @@ private slots:
         QVERIFY(option);
         if (k == 0) // start from a letter so the all-entries button has work to do
             QTest::mouseClick(window_->findChild<QRadioButton *>("Option1(5)"), Qt::LeftButton);
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("無"));
         QTest::mouseClick(option, Qt::LeftButton);
         QVERIFY(option->isChecked());
         QCOMPARE(window_->indexLetter(), label);
-        QAbstractItemModel *m = grid("MSFlexGrid1")->model();
-        QStringList shown;
-        for (int r = 0; r < m->rowCount(); ++r)
-            shown << m->index(r, 0).data().toString();
-        QCOMPARE(shown, names);
-        QCOMPARE(m->columnCount(), k == 0 ? 2 : 3);
-        // The shown entry does not change.
-        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("無"));
+        QCOMPARE(listNames(), names);
+        QCOMPARE(grid("MSFlexGrid1")->model()->columnCount(), k == 0 ? 2 : 3);
+        QCOMPARE(line("Text1(1)")->text(), shown);
     }
 
     void indexButtonsInKanaTableLayout() {
@@ -295,6 +293,49 @@ private slots:
         QTest::mouseRelease(next, Qt::LeftButton, {}, QPoint(34, 34));
         QCOMPARE(label("Label3(0)"), QStringLiteral("3"));
         QCOMPARE(next->shownFace(), 236);
+    }
+
+    // ◀ and ▶ step on from the entry shown, however it came to be shown: the opening, a
+    // click on the list, an index letter.
+    void stepsFromTheShownEntry_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("step"); // the navigation button pressed twice
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("opened, ◀") << ""
+                                   << "Picture4(1)" << QStringList{"三", "二", "一"};
+        QTest::newRow("opened, ▶") << ""
+                                   << "Picture4(2)" << QStringList{"三", "", ""};
+        QTest::newRow("list, ▶") << "list"
+                                 << "Picture4(2)" << QStringList{"一", "二", "三"};
+        QTest::newRow("letter, ▶") << "letter"
+                                   << "Picture4(2)" << QStringList{"二", "三", ""};
+        QTest::newRow("letter, ◀") << "letter"
+                                   << "Picture4(1)" << QStringList{"二", "一", ""};
+    }
+    void stepsFromTheShownEntry() {
+        QFETCH(QString, how);
+        QFETCH(QString, step);
+        QFETCH(QStringList, names);
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("一"));
+            setIndex(d, addEntry(d, QStringLiteral("二")), QStringLiteral("ﾆ"));
+            addEntry(d, QStringLiteral("三"));
+        }
+        open();
+        if (how == QLatin1String("list")) {
+            QTableView *list = grid("MSFlexGrid1");
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(0, 0)).center());
+        } else if (how == QLatin1String("letter")) {
+            QTest::mouseClick(window_->findChild<QRadioButton *>("Option1(22)"), Qt::LeftButton);
+        }
+        QStringList seen{line("Text1(1)")->text()};
+        for (int i = 0; i < 2; ++i) {
+            press(step);
+            seen << line("Text1(1)")->text();
+        }
+        QCOMPARE(seen, names);
     }
 
     void clickOnListLineShowsThatEntry() {
@@ -379,14 +420,27 @@ private slots:
         }
         open();
         clickInto(line("Text1(1)"));
+        // Screen order, the birthday beside the postal code included; from the last box
+        // (その他) Enter goes round to the name, not off into the lists.
         const QList<QWidget *> order{combo("Combo2"),    line("Text2(0)"),   combo("Combo1(0)"),
                                      line("Text2(1)"),   combo("Combo1(1)"), line("Text2(2)"),
                                      combo("Combo1(2)"), plain("Text1(2)"),  line("Text1(3)"),
-                                     line("Text1(5)"),   line("Text1(6)"),   line("Text1(7)")};
+                                     line("Text1(0)"),   line("Text1(5)"),   line("Text1(6)"),
+                                     line("Text1(7)"),   line("Text1(1)")};
         for (QWidget *next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QVERIFY2(focusIs(next), qPrintable(next->objectName()));
         }
+        // What is typed as a birthday lands in the birthday.
+        clickInto(line("Text1(3)"));
+        QTest::keyClick(line("Text1(3)"), Qt::Key_Return);
+        type(QApplication::focusWidget(), QStringLiteral("1970/01/02"));
+        QCOMPARE(line("Text1(0)")->text(), QStringLiteral("1970/01/02"));
+        QCOMPARE(line("Text1(5)")->text(), QString());
+        // Tab goes on from その他 to the entry list.
+        clickInto(line("Text1(7)"));
+        QTest::keyClick(line("Text1(7)"), Qt::Key_Tab);
+        QVERIFY(focusIs(grid("MSFlexGrid1")));
         // Enter never breaks a line in the address box.
         clickInto(plain("Text1(2)"));
         type(QApplication::focusWidget(), QStringLiteral("港区"));
@@ -535,9 +589,49 @@ private slots:
         QCOMPARE(label("Label3(1)"), QStringLiteral("1"));
         QCOMPARE(count("SELECT COUNT(*) FROM 電話番号"), 0);
         QCOMPARE(value("SELECT 氏名 FROM 着信履歴").toString(), QStringLiteral("消える"));
-        // The list still shows the deleted name until an index button is chosen; a click on it
-        // shows the first entry.
-        QCOMPARE(grid("MSFlexGrid1")->model()->rowCount(), 2);
+        // The deleted name leaves the list at once.
+        QCOMPARE(listNames(), QStringList{"最初"});
+    }
+
+    // The entry of a caller registered without a name: stored as "No Name", shown as
+    // "（名前なし）" (in the list, as the name box's hint, in the delete question); looking at it
+    // changes nothing, and a name typed for it shows in the list as soon as the box is left.
+    void namelessEntryShownInJapaneseAndRenamed() {
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("一"));
+            addEntry(d, QStringLiteral("No Name"));
+            addEntry(d, QStringLiteral("三"));
+        }
+        open();
+        press("Picture4(1)");
+        QCOMPARE(line("Text1(1)")->text(), QString());
+        QCOMPARE(line("Text1(1)")->placeholderText(), QStringLiteral("（名前なし）"));
+        QCOMPARE(listNames(), (QStringList{"一", "（名前なし）", "三"}));
+        Dialogs::setNextAnswer(Dialogs::Answer::Cancel);
+        press("Picture6(2)");
+        QCOMPARE(Dialogs::takeAsked().value(0).text,
+                 QStringLiteral("（名前なし）の全情報を削除します。"));
+        // Another field changed: the stored name stays.
+        clickInto(line("Text1(7)"));
+        type(line("Text1(7)"), QStringLiteral("備考"));
+        press("Picture4(0)");
+        QCOMPARE(value("SELECT 氏名 FROM 住所録 WHERE その他 = '備考'").toString(),
+                 QStringLiteral("No Name"));
+        press("Picture4(2)");
+        clickInto(line("Text1(1)"));
+        type(line("Text1(1)"), QStringLiteral("二郎"));
+        QTest::keyClick(line("Text1(1)"), Qt::Key_Return);
+        QCOMPARE(listNames(), (QStringList{"一", "二郎", "三"}));
+        QCOMPARE(value("SELECT 氏名 FROM 住所録 WHERE その他 = '備考'").toString(),
+                 QStringLiteral("二郎"));
+        // The list marks the shown entry, and a click on it shows it.
+        QCOMPARE(grid("MSFlexGrid1")->currentIndex().row(), 1);
+        press("Picture4(3)");
+        QTableView *list = grid("MSFlexGrid1");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(1, 0)).center());
+        QCOMPARE(line("Text1(1)")->text(), QStringLiteral("二郎"));
     }
 
     void fieldEditsWrittenOnMoveAndOnClose() {
@@ -607,6 +701,32 @@ private slots:
     }
 
     // --- the program: opening, registration, closing ---
+
+    // Opened from the main window and pressed at once, before the window was first
+    // activated: the presses step from the last entry, which is shown from the start, and the
+    // activation that follows does not move the window elsewhere.
+    void stepsBeforeTheFirstActivation() {
+        {
+            db::Database d(dbPath());
+            addEntry(d, QStringLiteral("一"));
+            addEntry(d, QStringLiteral("二"));
+            addEntry(d, QStringLiteral("三"));
+        }
+        startApp();
+        pressOn(app_->mainWindow(), "Picture4(4)");
+        PhonebookWindow *w = app_->phonebookWindow();
+        QVERIFY(w);
+        const auto shown = [w] { return w->findChild<QLineEdit *>("Text1(1)")->text(); };
+        QStringList seen{shown()};
+        for (const char *step : {"Picture4(1)", "Picture4(1)", "Picture4(2)"}) {
+            pressOn(w, step);
+            seen << shown();
+        }
+        QTRY_VERIFY(!w->openAtLastPending());
+        QTest::qWait(50);
+        seen << shown();
+        QCOMPARE(seen, (QStringList{"三", "二", "一", "二", "二"}));
+    }
 
     void phonebookButtonOpensOneWindow() {
         startApp();
@@ -1014,6 +1134,13 @@ private:
     }
     QComboBox *combo(const QString &name) const { return window_->findChild<QComboBox *>(name); }
     QTableView *grid(const QString &name) const { return window_->findChild<QTableView *>(name); }
+    QStringList listNames() const {
+        QAbstractItemModel *m = grid("MSFlexGrid1")->model();
+        QStringList names;
+        for (int r = 0; r < m->rowCount(); ++r)
+            names << m->index(r, 0).data().toString();
+        return names;
+    }
     QLabel *labelWidget(const QString &name) const { return window_->findChild<QLabel *>(name); }
     QString label(const QString &name) const {
         QLabel *l = labelWidget(name);

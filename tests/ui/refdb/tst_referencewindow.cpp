@@ -14,6 +14,7 @@
 #include "ui/main/MainWindow.h"
 #include "ui/refdb/ReferenceWindow.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QInputMethodEvent>
@@ -229,6 +230,79 @@ private slots:
         QCOMPARE(items(box("Combo2(0)")), columns);
         QCOMPARE(items(box("Combo2(2)")), columns);
         QCOMPARE(box("Combo1")->currentText(), table);
+    }
+
+    // A click on a list's arrow drops the list down, filled from the file as it opens (the
+    // window does not move), whatever box had the focus before.
+    void listsOpenOnAClick_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList columns{"電話 番号", "氏名", "〒", "住所"};
+        QTest::newRow("table") << "Combo1" << QStringList{"電話 帳", "msysShown", "MSYSAlso"};
+        QTest::newRow("phone") << "Combo2(0)" << columns;
+        QTest::newRow("name") << "Combo2(1)" << columns;
+        QTest::newRow("address") << "Combo2(2)" << columns;
+        QTest::newRow("postal code") << "Combo2(3)" << columns;
+    }
+    void listsOpenOnAClick() {
+        QFETCH(QString, name);
+        QFETCH(QStringList, expected);
+        state_->changeSettings([this](Settings &s) {
+            s.RefDatabasePath = sqlitePath();
+            s.RefTable = QStringLiteral("電話 帳");
+        });
+        open();
+        const QPoint placed = window_->pos();
+        QComboBox *list = box(qPrintable(name));
+        QVERIFY(!list->view()->isVisible());
+        clickArrow(list);
+        QTRY_VERIFY(list->view()->isVisible());
+        QCOMPARE(items(list), expected);
+        QCOMPARE(window_->pos(), placed);
+        // Nothing the box said was replaced.
+        QCOMPARE(list->currentText(), name == "Combo1" ? QStringLiteral("電話 帳") : QString());
+        QTest::keyClick(list->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!list->view()->isVisible());
+    }
+
+    // The lists are of the file and table the boxes name now: another file (typed or chosen)
+    // or another table (typed or picked) fills them again when they next open.
+    void listsFollowTheFileAndTable() {
+        open();
+        typeInto("Text5", sqlitePath());
+        clickArrow(box("Combo1"));
+        QTRY_VERIFY(box("Combo1")->view()->isVisible());
+        QCOMPARE(items(box("Combo1")).value(0), QStringLiteral("電話 帳"));
+        // Picked from the list: the field lists are of that table.
+        QTest::keyClick(box("Combo1")->view(), Qt::Key_Return);
+        QTRY_VERIFY(!box("Combo1")->view()->isVisible());
+        QCOMPARE(box("Combo1")->currentText(), QStringLiteral("電話 帳"));
+        clickArrow(box("Combo2(1)"));
+        QTRY_VERIFY(box("Combo2(1)")->view()->isVisible());
+        QCOMPARE(items(box("Combo2(1)")).value(0), QStringLiteral("電話 番号"));
+        QTest::keyClick(box("Combo2(1)")->view(), Qt::Key_Escape);
+
+        // Another file from the chooser, which opens beside the one named.
+        FileChooser::setNextFileName(Fixtures + "nwind.mdb");
+        QTest::mouseClick(window_->findChild<QPushButton *>("Command1"), Qt::LeftButton);
+        QCOMPARE(FileChooser::takeAsked().value(0).start, sqlitePath());
+        clickArrow(box("Combo1"));
+        QTRY_VERIFY(box("Combo1")->view()->isVisible());
+        QCOMPARE(items(box("Combo1")).value(0), QStringLiteral("Order Details"));
+        QTest::keyClick(box("Combo1")->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!box("Combo1")->view()->isVisible());
+        // Another table typed: the field lists follow it.
+        box("Combo1")->lineEdit()->selectAll();
+        typeText(box("Combo1")->lineEdit(), QStringLiteral("Shippers"));
+        clickArrow(box("Combo2(3)"));
+        QTRY_VERIFY(box("Combo2(3)")->view()->isVisible());
+        QCOMPARE(items(box("Combo2(0)")), (QStringList{"ShipperID", "CompanyName", "Phone"}));
+        QTest::keyClick(box("Combo2(3)")->view(), Qt::Key_Escape);
+        // A file typed that cannot be read: the old lists do not stay.
+        typeInto("Text5", dir_.filePath("none.mdb"));
+        focusByTab(1);
+        QCOMPARE(box("Combo1")->count(), 0);
+        QCOMPARE(box("Combo1")->currentText(), QStringLiteral("Shippers"));
     }
 
     // The four checks, in order, one message at a time; nothing is stored, the window stays.
@@ -447,6 +521,10 @@ private:
             else
                 QTest::keyClick(focused, Qt::Key_Backtab, Qt::ShiftModifier);
         }
+    }
+    // A left click on the arrow at the box's right end.
+    static void clickArrow(QComboBox *box) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 6, box->height() / 2));
     }
     static QStringList items(const QComboBox *box) {
         QStringList names;
