@@ -181,6 +181,8 @@ Database::Database(const QString &path, bool judgeOnly) : path_(path) {
     q.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     numberKeys_ = NumberKeysInPlace(d) || GiveNumberKeys(d);
     historyCount_ = HistoryCountInPlace(d) || GiveHistoryCount(d);
+    // Without them the list still sorts, by reading the whole table for each page.
+    historySort_ = HistorySortInPlace(d) || GiveHistorySort(d);
     // A committed call then costs no sync of the disk and survives a crash of the program;
     // the log is synced when it is folded into the file (every 1000 pages).
     if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() &&

@@ -90,6 +90,9 @@ public:
     // made before it gets it when it is first opened; one that cannot be changed then has its
     // calls counted.
     bool hasHistoryCount() const { return open_ && historyCount_; }
+    // Whether the file has the indexes the history list sorts by. A file made before them gets
+    // them when it is first opened.
+    bool hasHistorySort() const { return open_ && historySort_; }
 
     // Why the file cannot be used, when it cannot.
     enum class Problem { None, NotWritable, NotOurs, Damaged, Busy, Full, ReadOnly, CannotOpen };
@@ -118,6 +121,7 @@ private:
     bool open_ = false;
     bool numberKeys_ = false;
     bool historyCount_ = false;
+    bool historySort_ = false;
     Problem problem_ = Problem::None;
 };
 

@@ -33,6 +33,10 @@ bool HistoryCountInPlace(const QSqlDatabase &d);
 // Gives a file made before the kept count (or with another one) the table, its row (the
 // calls counted once) and its triggers, all or nothing.
 bool GiveHistoryCount(QSqlDatabase &d);
+// Whether 着信履歴 has the indexes the history list sorts by, as this program makes them.
+bool HistorySortInPlace(const QSqlDatabase &d);
+// Gives a file made before them (or with other ones) those indexes, all or nothing.
+bool GiveHistorySort(QSqlDatabase &d);
 // The system's error (errno) of the connection's last failed reading or writing of the disk; 0
 // when there was none or it cannot be asked.
 int SystemErrorOf(const QSqlDatabase &d);
