@@ -363,7 +363,7 @@ private slots:
             QCOMPARE(list.rowOfId(calls[r].id), r);
         // Back to the order as recorded.
         QVERIFY(list.setOrder(db::HistoryList::RecordedOrder, false));
-        QCOMPARE(list.row(0)->Id, 2998); // the largest id
+        QCOMPARE(list.row(0)->Id, 2998);  // the largest id
         QVERIFY(!list.setOrder(6, true)); // the key does not sort
     }
 
