@@ -2,7 +2,10 @@
 // window's history button pressed to the window shown with its first screen of rows, (b) a
 // call recorded by the call path while the window is open to the row shown at the top,
 // (c) delete selected on the newest call and on one in the middle, (d) the memory the open
-// window adds, scrolled to the end and about. Prints median and worst per case.
+// window adds, scrolled to the end and about, (e) a click on each heading (from the smallest
+// up, then the other way) to the first screen of rows in that order, and a jump to the middle
+// and to the end of the sorted list, (f) the sorting indexes made for an older file at its
+// first opening. Prints median and worst per case.
 //
 // Usage: bench_history [--data DIR] [--calls N]
 //   DIR keeps the generated databases between runs (default: the build tree's bench/data);
@@ -14,6 +17,7 @@
 #include "callerid/CallHandler.h"
 #include "db/Database.h"
 #include "db/History.h"
+#include "db/Schema.h"
 #include "platform/Clock.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
@@ -25,6 +29,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QRandomGenerator>
 #include <QSqlQuery>
@@ -55,6 +61,20 @@ void press(ImageButton *button) {
     QMouseEvent up(QEvent::MouseButtonRelease, at, button->mapToGlobal(at), Qt::LeftButton,
                    Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(button, &up);
+}
+
+// A click on a heading of the list, as the user gives it.
+void clickHeading(HistoryWindow *w, int column) {
+    QHeaderView *header = w->grid()->horizontalHeader();
+    const QPointF at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                     header->height() / 2);
+    QWidget *target = header->viewport();
+    QMouseEvent down(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::LeftButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::LeftButton,
+                   Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &up);
 }
 
 // The rows in view drawn (every cell asked of the model).
@@ -187,8 +207,58 @@ void runSize(int calls, int runs, const QString &dataDir) {
             out << "  delete middle deleted nothing!\n";
     }
     printRow(QStringLiteral("(c) delete middle, %1").arg(size), middle);
+
+    // (e) Each heading clicked: the list in that order, up then down, to the first screen; then
+    // the middle and the end of the sorted list.
+    for (int column = 0; column < 6; ++column) {
+        const QString name = w->model()->headerData(column, Qt::Horizontal).toString();
+        Figures up, down, jumps;
+        for (int i = 0; i < runs; ++i) {
+            for (Figures *f : {&up, &down}) {
+                t.start();
+                clickHeading(w, column);
+                paintRows(w);
+                f->add(t.nsecsElapsed());
+            }
+            for (const int row : {w->model()->rowCount() / 2, w->model()->rowCount() - 1}) {
+                t.start();
+                w->grid()->scrollTo(w->model()->index(row, 0));
+                paintRows(w);
+                jumps.add(t.nsecsElapsed());
+            }
+        }
+        if (w->grid()->horizontalHeader()->sortIndicatorSection() != column)
+            out << "  the heading did not sort!\n";
+        printRow(
+            QStringLiteral("(e) sort by %1 up, %2").arg(name, size), up,
+            QStringLiteral("x%1 of this size's open").arg(up.median() / open.median(), 0, 'f', 2));
+        printRow(QStringLiteral("    sort by %1 down, %2").arg(name, size), down,
+                 QStringLiteral("x%1 of this size's open")
+                     .arg(down.median() / open.median(), 0, 'f', 2));
+        printRow(QStringLiteral("    %1 sorted: to the middle / the end, %2").arg(name, size),
+                 jumps);
+    }
     w->close();
     QApplication::processEvents();
+
+    // (f) An older file: the sorting indexes made at its first opening (once; kept after).
+    {
+        db::Database d(Program::DatabasePath());
+        QSqlQuery q(d.sqlDatabase());
+        for (const QString &statement : db::schema::historySortStatements())
+            q.exec(QStringLiteral("DROP INDEX IF EXISTS ") +
+                   statement.section(QLatin1Char(' '), 2, 2));
+    }
+    // Timed from the first opening after: that opening makes them.
+    t.start();
+    db::Database upgraded(Program::DatabasePath());
+    const qint64 upgrade = t.nsecsElapsed();
+    out << QStringLiteral("  (f) sorting indexes made for an older file, %1: %2 ms (%3; "
+                          "the file %4 MB)\n")
+               .arg(size)
+               .arg(double(upgrade) / 1e6, 0, 'f', 0)
+               .arg(upgraded.hasHistorySort() ? QStringLiteral("made") : QStringLiteral("FAILED"))
+               .arg(double(QFileInfo(Program::DatabasePath()).size()) / 1048576, 0, 'f', 0);
 }
 
 } // namespace

@@ -187,6 +187,8 @@ Database::Database(const QString &path, bool judgeOnly) : path_(path) {
     numberKeys_ = NumberKeysInPlace(d) || GiveNumberKeys(d);
     historyCount_ = HistoryCountInPlace(d) || GiveHistoryCount(d);
     nuisanceMarks_ = NuisanceMarksInPlace(d) || GiveNuisanceMarks(d);
+    // Without them the list still sorts, by reading the whole table for each page.
+    historySort_ = HistorySortInPlace(d) || GiveHistorySort(d);
     // A committed call then costs no sync of the disk and survives a crash of the program;
     // the log is synced when it is folded into the file (every 1000 pages).
     if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() &&

@@ -94,6 +94,9 @@ public:
     // before them gets them when it is first opened; one that cannot be changed then has no
     // marks and its calls no reason.
     bool hasNuisanceMarks() const { return open_ && nuisanceMarks_; }
+    // Whether the file has the indexes the history list sorts by. A file made before them gets
+    // them when it is first opened.
+    bool hasHistorySort() const { return open_ && historySort_; }
 
     // Why the file cannot be used, when it cannot.
     enum class Problem { None, NotWritable, NotOurs, Damaged, Busy, Full, ReadOnly, CannotOpen };
@@ -123,6 +126,7 @@ private:
     bool numberKeys_ = false;
     bool historyCount_ = false;
     bool nuisanceMarks_ = false;
+    bool historySort_ = false;
     Problem problem_ = Problem::None;
 };
 

@@ -39,6 +39,10 @@ bool NuisanceMarksInPlace(const QSqlDatabase &d);
 // Gives a file made before marks the column, the table (or, for a table of other triggers,
 // this program's triggers and every row's key), all or nothing.
 bool GiveNuisanceMarks(QSqlDatabase &d);
+// Whether 着信履歴 has the indexes the history list sorts by, as this program makes them.
+bool HistorySortInPlace(const QSqlDatabase &d);
+// Gives a file made before them (or with other ones) those indexes, all or nothing.
+bool GiveHistorySort(QSqlDatabase &d);
 // The system's error (errno) of the connection's last failed reading or writing of the disk; 0
 // when there was none or it cannot be asked.
 int SystemErrorOf(const QSqlDatabase &d);

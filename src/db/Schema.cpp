@@ -29,6 +29,7 @@ QStringList createStatements() {
                QStringLiteral("CREATE INDEX 着信履歴_着信者ID ON 着信履歴(着信者ID)"),
            } +
            numberKeyStatements() + historyCountStatements() + nuisanceMarkStatements() +
+           historySortStatements() +
            QStringList{QStringLiteral("INSERT INTO 着信履歴件数 (件数) VALUES (0)")};
 }
 
@@ -43,6 +44,37 @@ QStringList historyCountStatements() {
         QStringLiteral("CREATE TRIGGER 着信履歴件数_削除 AFTER DELETE ON 着信履歴 "
                        "BEGIN UPDATE 着信履歴件数 SET 件数 = 件数 - 1; END"),
     };
+}
+
+const QList<HistoryListColumn> &historyListColumns() {
+    // The time of day as the call path writes it ("H:mm:ss"): an hour of one digit gets its
+    // "0", so that 9:05 comes before 10:00.
+    static const QString timeKey =
+        QStringLiteral("CASE WHEN substr(時間, 2, 1) = ':' THEN '0' || 時間 "
+                       "ELSE coalesce(時間, '') END");
+    static const QList<HistoryListColumn> columns = {
+        {QStringLiteral("日時"), true, QStringLiteral("coalesce(日時, '') || ' ' || ") + timeKey},
+        {QStringLiteral("時間"), true, timeKey},
+        {QStringLiteral("電番"), true, QStringLiteral("coalesce(電番, '')")},
+        {QStringLiteral("氏名"), true, QStringLiteral("coalesce(氏名, '')")},
+        {QStringLiteral("住所"), true, QStringLiteral("coalesce(住所, '')")},
+        {QStringLiteral("メモ"), true, QStringLiteral("coalesce(メモ, '')")},
+        {QStringLiteral("履歴ID"), false, QString()},
+        {QStringLiteral("郵便番号"), false, QString()},
+        // Shown after the hidden ones: the window's columns 0-5 keep their places in Rireki.ini.
+        {QStringLiteral("迷惑理由"), true, QString()},
+    };
+    return columns;
+}
+
+QStringList historySortStatements() {
+    // An index holds the 履歴ID of each row after its key: equal keys come in 履歴ID order.
+    QStringList statements;
+    for (const HistoryListColumn &c : historyListColumns())
+        if (!c.sortKey.isEmpty())
+            statements << QStringLiteral("CREATE INDEX 着信履歴_並び_%1 ON 着信履歴(%2)")
+                              .arg(c.field, c.sortKey);
+    return statements;
 }
 
 QString historyCountSql() {

@@ -46,6 +46,20 @@ QString nuisanceReasonColumnSql();
 // prefixes): 電番キー, 理由, in ID order.
 constexpr int MarkKeysAsked = 48;
 QString markLookupSql();
+// The history list's columns, in the list's order: the field shown, whether the list shows it
+// (the key and the postal code are carried, never shown), and the SQL key a click on its
+// heading sorts by (empty: the column does not sort). A key is never Null, so the list can go on
+// from any row it has read; the call's 履歴ID decides between rows of equal keys. One more
+// column is one more row of this table (and its index comes with it).
+struct HistoryListColumn {
+    QString field;
+    bool shown;
+    QString sortKey;
+};
+const QList<HistoryListColumn> &historyListColumns();
+// The indexes that give the list each column's order without sorting the table (part of
+// createStatements()).
+QStringList historySortStatements();
 
 // Tables every Kolvane database holds, with the fields the program reads and writes in
 // column order (電話番号 also holds 電番キー, which only the database itself writes).

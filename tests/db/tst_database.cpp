@@ -346,6 +346,9 @@ private slots:
                 QVERIFY(s.open());
                 QSqlQuery q(s);
                 for (QString sql : db::schema::createStatements()) {
+                    // A file without the memo has no index on it either.
+                    if (sql.contains(QStringLiteral("(メモ")))
+                        continue;
                     sql.replace(QStringLiteral(", メモ TEXT"), QString());
                     QVERIFY2(q.exec(sql), qPrintable(sql));
                 }
@@ -412,6 +415,8 @@ private slots:
             << QStringList{table} << QStringList{row} << false;
         QTest::newRow("tables in the log only") << QStringList{} << QStringList{table, row} << true;
         QStringList older = db::schema::createStatements();
+        // A file without the memo has no index on it either.
+        older.removeIf([](const QString &sql) { return sql.contains(QStringLiteral("(メモ")); });
         for (QString &sql : older)
             sql.replace(QStringLiteral(", メモ TEXT"), QString());
         QTest::newRow("older kolvane, in the log") << QStringList{} << older << true;

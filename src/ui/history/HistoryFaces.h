@@ -31,6 +31,19 @@ constexpr FaceButton Commands[CommandCount] = {
 constexpr int OnTopOn = 115;
 constexpr int OnTopOff = 116;
 
+// The list's columns when there is no layout of the user's (Rireki.ini): those with a widest
+// text as wide as it is shown (and their heading), the others sharing what is left of the list
+// in the window's size, by their share. A column not named here keeps its width.
+struct ColumnFit {
+    const char *field;
+    const char *widestText;
+    int share;
+};
+constexpr ColumnFit ColumnFits[] = {
+    {"日時", "2026/12/31", 0}, {"時間", "23:59:59", 0}, {"電番", "09012345678", 0},
+    {"氏名", "", 1515},        {"住所", "", 2070},      {"メモ", "", 2070},
+};
+
 // The memo editor (Frame1) and its buttons (Picture17) save and close: 75 x 35 pixels.
 constexpr int EditorWidth = 4200, EditorHeight = 2700;
 constexpr int MemoSavePressed = 203, MemoSaveNormal = 204;

@@ -7,17 +7,18 @@ namespace db {
 class HistoryList;
 }
 
-// The history list as the grid shows it: the nine columns of the history SELECT with their
-// field names as headings, read-only, rows read a page at a time as they come into view.
+// The history list as the grid shows it: the columns of the history SELECT with their field
+// names as headings, read-only, rows read a page at a time as they come into view, newest
+// first or by a column (sort()).
 class HistoryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int IdColumn = 6;
-    static constexpr int ZipColumn = 7;
-    static constexpr int MemoColumn = 5;
-    // Why the call was taken for a nuisance; empty for most calls.
-    static constexpr int NuisanceColumn = 8;
-    static constexpr int ColumnCount = 9;
+    // The column of a field of the list; -1 when the list has none.
+    static int ColumnOf(const QString &field);
+    // Whether the list shows the column (the key and the postal code are only carried).
+    static bool IsShown(int column);
+    // Whether a click on the column's heading sorts by it.
+    static bool IsSortable(int column);
 
     explicit HistoryModel(const QString &databasePath, QObject *parent = nullptr);
     ~HistoryModel() override;
@@ -28,6 +29,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Orders the list by the column (its key, in the database), or as recorded, newest first,
+    // for column -1. A column that does not sort leaves the order as it is.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // Reads the list again from the top (the count and the rows in view).
     void refresh();

@@ -15,6 +15,7 @@
 #include "ui/controls/BevelPanel.h"
 #include "ui/history/HistoryModel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -23,6 +24,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStyleOptionHeader>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <algorithm>
 
@@ -135,9 +139,23 @@ void HistoryWindow::BuildCallList() {
     callList_->horizontalHeader()->setFixedHeight(TwipsToPixelsY(HeadingRowHeight));
     callList_->horizontalHeader()->setHighlightSections(false);
     callList_->horizontalHeader()->setStretchLastSection(false);
+    // Newest first until a heading is clicked: no column's order is shown.
+    callList_->horizontalHeader()->setSectionsClickable(true);
+    callList_->horizontalHeader()->setSortIndicatorShown(true);
+    callList_->horizontalHeader()->setSortIndicator(-1, Qt::DescendingOrder);
     // The rows' header is set up before the rows come: changing it afterwards would touch
     // every one of a million rows.
     callList_->setModel(model_);
+    connect(callList_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+            &HistoryWindow::SortList);
+    // Ctrl+Z anywhere in the window but the memo box (which undoes its own typing).
+    undoAction_ = new QAction(QStringLiteral("元に戻す"), this);
+    undoAction_->setObjectName(QStringLiteral("UndoDeletion"));
+    undoAction_->setShortcut(QKeySequence::Undo);
+    undoAction_->setShortcutContext(Qt::WindowShortcut);
+    undoAction_->setEnabled(false);
+    addAction(undoAction_);
+    connect(undoAction_, &QAction::triggered, this, &HistoryWindow::UndoDeletion);
     connect(callList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &HistoryWindow::OnCurrentCallChanged);
     callList_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -145,7 +163,7 @@ void HistoryWindow::BuildCallList() {
             &HistoryWindow::ShowCallListMenu);
     connect(callList_, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         // Only the memo column opens the editor.
-        if (index.column() == HistoryModel::MemoColumn)
+        if (index.column() == HistoryModel::ColumnOf(QStringLiteral("メモ")))
             ShowMemoEditor();
     });
 }
@@ -213,7 +231,7 @@ void HistoryWindow::BuildMemoEditor() {
 
 void HistoryWindow::Load() {
     // Any fault in the file gives all eleven defaults.
-    ReadHistoryLayoutFile(LayoutPath(), layout_);
+    const bool userLayout = ReadHistoryLayoutFile(LayoutPath(), layout_);
     // The on-top command shows and applies the stored choice.
     commandButtons_[OnTop]->setFace(onTopFace());
     if (layout_.HistoryOnTop)
@@ -226,6 +244,11 @@ void HistoryWindow::Load() {
     const QRect placed = WindowChrome::VisibleGeometry(saved);
     for (qint32 &width : layout_.ColumnWidth)
         width = std::min(width, WindowChrome::PixelsToTwipsX(placed.width()));
+    // The widths stored in the file are the user's; without them every column shows.
+    if (!userLayout) {
+        resize(placed.size());
+        FitColumnWidths();
+    }
     // The list, newest call selected, then the stored place and size.
     RefreshList();
     setGeometry(placed);
@@ -233,24 +256,29 @@ void HistoryWindow::Load() {
 
 void HistoryWindow::RefreshList(std::optional<qint32> keep) {
     QHeaderView *header = callList_->horizontalHeader();
+    const int stored = std::min<int>(HistoryLayout::ColumnCount, model_->columnCount());
     // The widths are the user's (or the file's): a refresh keeps them.
-    int widths[HistoryLayout::ColumnCount];
+    QVector<int> widths(model_->columnCount());
     const bool loaded = widthsApplied_;
     widthsApplied_ = true;
-    for (int i = 0; i < HistoryLayout::ColumnCount; ++i)
-        widths[i] = loaded ? header->sectionSize(i) : TwipsToPixelsX(layout_.ColumnWidth[i]);
+    for (int i = 0; i < widths.size(); ++i)
+        widths[i] =
+            loaded || i >= stored ? header->sectionSize(i) : TwipsToPixelsX(layout_.ColumnWidth[i]);
     // At load the model has just read the list.
     if (loaded)
         model_->refresh();
-    for (int i = 0; i < HistoryLayout::ColumnCount; ++i)
+    for (int i = 0; i < widths.size(); ++i) {
         callList_->setColumnWidth(i, widths[i]);
-    // The key and the postal code are carried, never shown.
-    callList_->setColumnHidden(HistoryModel::IdColumn, true);
-    callList_->setColumnHidden(HistoryModel::ZipColumn, true);
-
+        // The key and the postal code are carried, never shown.
+        callList_->setColumnHidden(i, !HistoryModel::IsShown(i));
+    }
     int row = 0;
     if (keep)
         row = std::max(0, model_->rowOfId(*keep));
+    SelectRow(row);
+}
+
+void HistoryWindow::SelectRow(int row) {
     selected_.reset();
     if (model_->rowCount() > 0) {
         const QModelIndex index = model_->index(row, 0);
@@ -258,6 +286,82 @@ void HistoryWindow::RefreshList(std::optional<qint32> keep) {
         callList_->scrollTo(index);
         OnCurrentCallChanged();
     }
+}
+
+void HistoryWindow::SortList(int column, Qt::SortOrder order) {
+    const db::HistoryList &list = model_->list();
+    if (!HistoryModel::IsSortable(column)) {
+        // The heading shows the order the list has.
+        const QSignalBlocker quiet(callList_->horizontalHeader());
+        callList_->horizontalHeader()->setSortIndicator(
+            list.orderColumn(), list.orderAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    model_->sort(column, order);
+    // The top of the list in its new order.
+    SelectRow(0);
+    QApplication::restoreOverrideCursor();
+}
+
+// Without a layout of the user's: the date, time and number as wide as their widest text (the
+// style's own measure of a cell and a heading, so nothing is cut), and the other columns
+// sharing the rest of the list's width in the window's size, so every column shows.
+void HistoryWindow::FitColumnWidths() {
+    QHeaderView *header = callList_->horizontalHeader();
+    const auto cellWidth = [this](const QString &text) {
+        QStyleOptionViewItem option;
+        option.initFrom(callList_);
+        option.font = callList_->font();
+        option.fontMetrics = QFontMetrics(option.font);
+        option.features = QStyleOptionViewItem::HasDisplay;
+        option.text = text;
+        option.widget = callList_;
+        return callList_->style()
+                   ->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), callList_)
+                   .width() +
+               (callList_->showGrid() ? 1 : 0);
+    };
+    const auto headingWidth = [header](const QString &text) {
+        QStyleOptionHeader option;
+        option.initFrom(header);
+        option.text = text;
+        option.fontMetrics = header->fontMetrics();
+        // Room for the order's arrow once the heading is clicked.
+        option.sortIndicator = QStyleOptionHeader::SortDown;
+        return header->style()
+            ->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), header)
+            .width();
+    };
+    const int listWidth = TwipsToPixelsX(PixelsToTwipsX(width()) - GridWidthLess) -
+                          2 * callList_->frameWidth() -
+                          callList_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                          callList_->verticalScrollBar());
+    int left = listWidth;
+    int shares = 0;
+    QVector<int> widths(model_->columnCount(), -1);
+    for (const ColumnFit &fit : ColumnFits) {
+        const int c = HistoryModel::ColumnOf(QString::fromUtf8(fit.field));
+        if (c < 0 || c >= HistoryLayout::ColumnCount)
+            continue;
+        const int least = headingWidth(QString::fromUtf8(fit.field));
+        if (fit.share > 0) {
+            shares += fit.share;
+            widths[c] = least;
+        } else {
+            // One pixel to spare for the twips the width is kept in.
+            widths[c] = std::max(least, cellWidth(QString::fromUtf8(fit.widestText))) + 1;
+            left -= widths[c];
+        }
+    }
+    for (const ColumnFit &fit : ColumnFits) {
+        const int c = HistoryModel::ColumnOf(QString::fromUtf8(fit.field));
+        if (c >= 0 && c < HistoryLayout::ColumnCount && fit.share > 0)
+            widths[c] = std::max(widths[c], left * fit.share / std::max(1, shares));
+    }
+    for (int c = 0; c < HistoryLayout::ColumnCount && c < widths.size(); ++c)
+        if (widths[c] >= 0)
+            layout_.ColumnWidth[c] = PixelsToTwipsX(widths[c]);
 }
 
 void HistoryWindow::OnCurrentCallChanged() {
@@ -343,10 +447,14 @@ void HistoryWindow::DeleteSelectedCall() {
     // No confirmation: the selected call goes, and the newest becomes the selected one.
     if (selected_) {
         db::Database database(Program::DatabasePath());
-        const bool deleted = db::DeleteHistoryRow(database, *selected_);
+        std::optional<db::StoredCall> taken = db::TakeHistoryRow(database, *selected_);
         database.close();
-        if (deleted)
+        if (taken) {
+            // Kept whole, memo and all, for 「元に戻す」.
+            lastDeleted_ = std::move(taken);
+            undoAction_->setEnabled(true);
             AnnounceHistoryChanged();
+        }
     }
     RefreshList();
 }
@@ -358,8 +466,12 @@ void HistoryWindow::DeleteAllCalls() {
     db::Database database(Program::DatabasePath());
     const bool deleted = db::DeleteAllHistory(database);
     database.close();
-    if (deleted)
+    if (deleted) {
+        // The last deletion is now one that cannot be undone.
+        lastDeleted_.reset();
+        undoAction_->setEnabled(false);
         AnnounceHistoryChanged();
+    }
     // A failed delete still shows the list as it is.
     RefreshList();
 }
@@ -369,6 +481,7 @@ void HistoryWindow::DeleteAllCalls() {
 void HistoryWindow::ShowCallListMenu(const QPoint &at) {
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("HistoryMenu"));
+    menu.addAction(undoAction_);
     QAction *save = menu.addAction(QStringLiteral("CSVで保存…"));
     // The call under the pointer (else the selected one) can be marked as a nuisance.
     const QModelIndex under = callList_->indexAt(at);
@@ -411,6 +524,28 @@ void HistoryWindow::SaveCallsAsCsv() {
     else
         Dialogs::Tell(this, QStringLiteral("CSVファイルに保存できませんでした。\n") + report.error,
                       QStringLiteral("着信履歴"), Dialogs::Icon::Exclamation);
+}
+
+void HistoryWindow::UndoDeletion() {
+    if (!lastDeleted_)
+        return;
+    db::Database database(Program::DatabasePath());
+    const std::optional<qint32> id = db::PutBackHistoryRow(database, *lastDeleted_);
+    const db::Database::Problem problem =
+        database.isOpen() ? db::LastStatementProblem() : database.problem();
+    database.close();
+    if (!id) {
+        // The call stays kept: the user may try again once the file can be written.
+        Dialogs::Tell(this,
+                      QStringLiteral("削除した着信を元に戻せませんでした（") +
+                          db::ProblemText(problem) + QStringLiteral("）"),
+                      QStringLiteral("着信履歴"), Dialogs::Icon::Exclamation);
+        return;
+    }
+    lastDeleted_.reset();
+    undoAction_->setEnabled(false);
+    AnnounceHistoryChanged();
+    RefreshList(*id);
 }
 
 // --- the memo editor ---

@@ -4,8 +4,11 @@
 #include "ui/chrome/SkinnedWindow.h"
 #include "ui/history/HistoryFaces.h"
 
+#include "db/History.h"
+
 #include <optional>
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
@@ -45,6 +48,13 @@ public:
     // The list's context menu: 「CSVで保存…」 writes every call, newest first, to a file the
     // user chooses (the list selects one call at a time).
     void SaveCallsAsCsv();
+    // 「元に戻す」 (and Ctrl+Z): the call deleted last comes back as it was, memo and all, and
+    // is selected. Only the last deletion of one call, while the window is open.
+    void UndoDeletion();
+    bool canUndo() const { return lastDeleted_.has_value(); }
+    // A click on a heading: the list by that column, from the smallest up, then the other way
+    // on the next click; the first row is selected. Newest first until a heading is clicked.
+    void SortList(int column, Qt::SortOrder order);
 
 signals:
     // The register command (Picture4(3)): register the selected call's caller into the phonebook.
@@ -75,6 +85,8 @@ private:
     void OnHistoryWritable(const QString &problem);
     void ApplyOnTop();
     int onTopFace() const;
+    void FitColumnWidths();
+    void SelectRow(int row);
 
     RunState &state_;
     QWidget *mainWindow_ = nullptr;
@@ -86,6 +98,9 @@ private:
     bool announcing_ = false;
     bool widthsApplied_ = false;
     bool unloaded_ = false;
+    // The call deleted last, as it was, until it is put back or another deletion comes.
+    std::optional<db::StoredCall> lastDeleted_;
+    QAction *undoAction_ = nullptr;
 
     QWidget *titleIcon_ = nullptr;
     QLabel *caption_ = nullptr;
