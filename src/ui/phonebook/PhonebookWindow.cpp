@@ -404,7 +404,13 @@ bool PhonebookWindow::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            focusNextPrevChild(true);
+            // Enter goes on to the next box, never onto a picture button, which it would
+            // press the next time.
+            for (int step = 0; step < 100; ++step) {
+                focusNextPrevChild(true);
+                if (!qobject_cast<ImageButton *>(QApplication::focusWidget()))
+                    break;
+            }
             return true;
         }
     }
