@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
+#include <QTextLayout>
+#include <cmath>
 
 // What the keyboard and a screen reader meet in a window, and whether each text fits its box.
 namespace reach {
@@ -67,6 +69,16 @@ inline QStringList TabCycle(QWidget *window, int limit = 80) {
         seen << now->objectName() + QLatin1Char('=') + NameOf(now);
     }
     return seen;
+}
+
+// The height of a line of Japanese text in `font`: its glyphs may come from a taller fallback
+// font than the font's own metrics tell.
+inline int JapaneseLineHeight(const QFont &font) {
+    QTextLayout layout(QStringLiteral("東京都港区（ｱｲｳ）"), font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    return std::max(QFontMetrics(font).lineSpacing(), int(std::ceil(line.height())));
 }
 
 inline bool IsPartOfControl(const QWidget *w, const QWidget *window) {
@@ -122,7 +134,7 @@ inline QStringList Problems(QWidget *window) {
                 for (const QString &line : lines)
                     if (fm.horizontalAdvance(line) > box.width())
                         problem(QStringLiteral("cuts \"%1\"").arg(line));
-                if (fm.lineSpacing() * (lines.size() - 1) + fm.height() > box.height() + 2)
+                if (JapaneseLineHeight(l->font()) * lines.size() > box.height() + 2)
                     problem(QStringLiteral("is lower than its lines"));
             }
         } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
@@ -133,11 +145,11 @@ inline QStringList Problems(QWidget *window) {
             if (fm.horizontalAdvance(b->text()) + padding > b->width())
                 problem(QStringLiteral("cuts \"%1\"").arg(b->text()));
         } else if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w)) {
-            if (fm.height() + 2 > w->height())
+            if (JapaneseLineHeight(w->font()) + 2 > w->height())
                 problem(QStringLiteral("is lower than a line"));
         } else if (auto *e = qobject_cast<QPlainTextEdit *>(w)) {
             const int lines = (e->viewport()->height() - 2 * int(e->document()->documentMargin())) /
-                              fm.lineSpacing();
+                              JapaneseLineHeight(e->font());
             if (lines < 2)
                 problem(QStringLiteral("shows %1 line").arg(lines));
         }
