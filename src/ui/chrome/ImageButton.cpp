@@ -3,9 +3,53 @@
 #include "ui/chrome/Pictures.h"
 #include "ui/chrome/WindowChrome.h"
 
+#include <QAccessibleWidget>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
+
+namespace {
+
+// What a screen reader hears of a picture button: a push button named by its tooltip, with
+// its key, that it can press.
+class ImageButtonAccessible : public QAccessibleWidget {
+public:
+    explicit ImageButtonAccessible(ImageButton *button)
+        : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override {
+        const auto *b = static_cast<const ImageButton *>(widget());
+        switch (t) {
+        case QAccessible::Name:
+            return b->accessibleName().isEmpty() ? b->name() : b->accessibleName();
+        case QAccessible::Description:
+            return b->accessibleDescription();
+        case QAccessible::Accelerator:
+            return b->shortcut().toString(QKeySequence::NativeText);
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &action) override {
+        if (action == pressAction())
+            static_cast<ImageButton *>(widget())->click();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+};
+
+QAccessibleInterface *ImageButtonInterface(const QString &className, QObject *object) {
+    if (className == QLatin1String("ImageButton") && object && object->isWidgetType())
+        return new ImageButtonAccessible(static_cast<ImageButton *>(object));
+    return nullptr;
+}
+
+} // namespace
 
 QPixmap Face(int number) {
     // Rendered to the picture's own pixel size so every face is crisp at its design size.
@@ -14,7 +58,12 @@ QPixmap Face(int number) {
 
 ImageButton::ImageButton(int hitWidth, int hitHeight, QWidget *parent)
     : QWidget(parent), hitWidth_(hitWidth), hitHeight_(hitHeight) {
+    static const bool accessible = (QAccessible::installFactory(ImageButtonInterface), true);
+    Q_UNUSED(accessible);
     setFixedSize(hitWidth, hitHeight);
+    // Tab reaches every button; a press takes the focus too, so a box being edited is left
+    // (and written) before the command runs.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void ImageButton::setFace(int number) {
@@ -42,12 +91,108 @@ void ImageButton::showFace(int number) {
     update();
 }
 
+QRect ImageButton::faceRect() const {
+    const QSize own = Face(shown_).size();
+    if (own.isEmpty())
+        return QRect();
+    if (own.width() <= width() && own.height() <= height())
+        return QRect(QPoint(0, 0), own);
+    return QRect(QPoint(0, 0), own.scaled(size(), Qt::KeepAspectRatio));
+}
+
 void ImageButton::paintEvent(QPaintEvent *) {
-    const QPixmap pixmap = Face(shown_);
-    if (pixmap.isNull())
-        return;
     QPainter painter(this);
-    painter.drawPixmap(0, 0, pixmap);
+    const QRect place = faceRect();
+    if (!place.isEmpty()) {
+        if (place.size() == Face(shown_).size())
+            painter.drawPixmap(place.topLeft(), Face(shown_));
+        else
+            painter.drawPixmap(
+                place.topLeft(),
+                Pictures::Render(QStringLiteral(":/faces/%1.svg").arg(shown_), place.size()));
+    }
+    if (hasFocus() && focusRing_) {
+        const QRect ring = (place.isEmpty() ? rect() : place).adjusted(1, 1, -2, -2);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRoundedRect(ring, 3, 3);
+    }
+}
+
+void ImageButton::click() {
+    if (!isEnabled())
+        return;
+    pressed_ = false;
+    emit clicked();
+    showFace(normalFace_ ? normalFace_() : face_);
+    emit released(true);
+}
+
+void ImageButton::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Space:
+        // The pressed face while Space is held; the command on its release, as a push button.
+        if (!event->isAutoRepeat()) {
+            spacePressed_ = true;
+            if (pressedFace_ != 0)
+                showFace(pressedFace_);
+        }
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat())
+            click();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void ImageButton::keyReleaseEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat() && spacePressed_) {
+        spacePressed_ = false;
+        click();
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
+}
+
+void ImageButton::focusInEvent(QFocusEvent *event) {
+    // A click shows no ring; Tab and the other ways in do.
+    focusRing_ = event->reason() != Qt::MouseFocusReason;
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void ImageButton::focusOutEvent(QFocusEvent *event) {
+    if (spacePressed_) {
+        spacePressed_ = false;
+        showFace(normalFace_ ? normalFace_() : face_);
+    }
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+QString ImageButton::keyText() const {
+    return keys_.isEmpty() ? QString()
+                           : QStringLiteral(" (") + keys_.toString(QKeySequence::NativeText) +
+                                 QStringLiteral(")");
+}
+
+void ImageButton::setShortcut(const QKeySequence &keys) {
+    const QString tip = name();
+    keys_ = keys;
+    setToolTip(tip + keyText());
+    auto *shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, &ImageButton::click);
+}
+
+QString ImageButton::name() const {
+    const QString tip = toolTip();
+    const QString key = keyText();
+    return !key.isEmpty() && tip.endsWith(key) ? tip.chopped(key.size()) : tip;
 }
 
 void ImageButton::mousePressEvent(QMouseEvent *event) {
@@ -75,6 +220,10 @@ void ImageButton::changeEvent(QEvent *event) {
         pressed_ = false;
         showFace(!isEnabled() && disabledFace_ != 0 ? disabledFace_ : face_);
     }
+    // A tooltip set anew keeps showing the key.
+    if (event->type() == QEvent::ToolTipChange && !keys_.isEmpty() &&
+        !toolTip().endsWith(keyText()))
+        setToolTip(toolTip() + keyText());
     QWidget::changeEvent(event);
 }
 

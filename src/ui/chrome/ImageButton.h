@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
@@ -19,6 +20,17 @@ public:
     // The face shown after a release (inside or outside); defaults to the last setFace.
     void setNormalFace(std::function<int()> normalFace);
 
+    // Where the face is drawn: at its own size, or shrunk into the button when it is larger,
+    // so no part of it is cut off.
+    QRect faceRect() const;
+    // Runs the command as a click inside does (Space, Enter, a shortcut, a screen reader).
+    void click();
+    // A key of the window that clicks the button; it is shown in the tooltip.
+    void setShortcut(const QKeySequence &keys);
+    QKeySequence shortcut() const { return keys_; }
+    // The tooltip without the key shown after it: the button's name for a screen reader.
+    QString name() const;
+
 signals:
     void clicked();
     void released(bool inside);
@@ -28,9 +40,14 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void showFace(int number);
+    QString keyText() const;
 
     int hitWidth_;
     int hitHeight_;
@@ -40,6 +57,10 @@ private:
     int shown_ = 0;
     bool pressed_ = false;
     std::function<int()> normalFace_;
+    QKeySequence keys_;
+    // The focus came from the keyboard: the ring shows where it is.
+    bool focusRing_ = false;
+    bool spacePressed_ = false;
 };
 
 // The picture numbered `number`, at its own size; cached. Null when no such picture exists.

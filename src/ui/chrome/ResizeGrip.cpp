@@ -11,6 +11,7 @@ ResizeGrip::ResizeGrip(QWidget *parent, QSize minimumTwips)
     setObjectName(QStringLiteral("Picture2"));
     setFixedSize(30, 30);
     setCursor(Qt::SizeFDiagCursor);
+    setAccessibleName(QStringLiteral("サイズ変更"));
 }
 
 void ResizeGrip::paintEvent(QPaintEvent *) {

@@ -2,6 +2,7 @@
 
 #include "settings/Program.h"
 #include "ui/chrome/Pictures.h"
+#include "ui/chrome/Reach.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -117,6 +118,14 @@ SkinnedWindow::SkinnedWindow(WindowKind kind, QWidget *parent)
 
 void SkinnedWindow::addDragSurface(QWidget *surface) {
     surface->installEventFilter(this);
+}
+
+bool SkinnedWindow::event(QEvent *event) {
+    if (event->type() == QEvent::Show && !reachPrepared_) {
+        reachPrepared_ = true;
+        Reach::Prepare(this);
+    }
+    return QWidget::event(event);
 }
 
 void SkinnedWindow::paintEvent(QPaintEvent *) {

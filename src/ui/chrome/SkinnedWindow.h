@@ -29,6 +29,7 @@ signals:
     void helpRequested(const QString &page);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *) override;
     void resizeEvent(QResizeEvent *) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -39,6 +40,8 @@ protected:
 private:
     WindowKind kind_;
     QString helpPage_;
+    // The controls were named and put in Tab order (at the first show).
+    bool reachPrepared_ = false;
 };
 
 namespace WindowChrome {

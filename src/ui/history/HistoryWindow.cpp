@@ -87,6 +87,7 @@ void HistoryWindow::OnHistoryWritable(const QString &problem) {
                                                  problem + QStringLiteral("）");
     notice_->setText(text);
     notice_->setToolTip(text.toHtmlEscaped());
+    notice_->setAccessibleDescription(text);
     notice_->setVisible(!text.isEmpty());
 }
 
@@ -127,6 +128,7 @@ void HistoryWindow::BuildCallList() {
     model_ = new HistoryModel(Program::DatabasePath(), this);
     callList_ = new QTableView(this);
     callList_->setObjectName(QStringLiteral("callList_"));
+    callList_->setAccessibleName(QStringLiteral("着信履歴"));
     callList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     callList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     callList_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -209,6 +211,7 @@ void HistoryWindow::BuildMemoEditor() {
     memoCallNumber_->setGeometry(12, 45, w - 24, 18);
     memoText_ = new QPlainTextEdit(memoEditor_);
     memoText_->setObjectName(QStringLiteral("Text1"));
+    memoText_->setAccessibleName(QStringLiteral("メモ"));
     memoText_->setGeometry(12, 67, w - 24, h - 67 - 47);
     const struct {
         int pressed, normal;

@@ -46,6 +46,13 @@ constexpr FaceButton Commands[CommandCount] = {
     {3270, 1230, "着信情報を電話帳に登録。", 111, 112},
 };
 
+// The keys of the commands, shown after their tooltips, and of the tray button.
+constexpr const char *CommandKeys[CommandCount] = {
+    "Ctrl+Q", "Ctrl+,", "Ctrl+T", "Ctrl+S", "Ctrl+B",
+    "Ctrl+M", "Ctrl+H", "Ctrl+I", "Ctrl+D", "Ctrl+R",
+};
+constexpr const char *TrayKey = "Ctrl+W";
+
 // Toggles: the face that shows each state.
 constexpr int KeepOnTopOn = 115;
 constexpr int KeepOnTopOff = 116;

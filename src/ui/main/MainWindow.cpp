@@ -17,6 +17,7 @@
 #include "ui/main/MemoPanel.h"
 #include "ui/main/SettingsNotice.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -54,6 +55,8 @@ void ShowFitted(QLabel *label, const QString &text) {
     label->setToolTip(text.isEmpty() ? QString()
                                      : QStringLiteral("<qt>") + text.toHtmlEscaped() +
                                            QStringLiteral("</qt>"));
+    // A screen reader reads the whole text, as it is, not the tooltip's markup.
+    label->setAccessibleDescription(text);
 }
 
 QLabel *CallLine(QWidget *parent, const char *name, int top, int height, int pointSize, bool bold) {
@@ -162,6 +165,8 @@ void MainWindow::BuildClock() {
         clockModeButtons_[i]->setObjectName(QStringLiteral("Picture6(%1)").arg(i));
         clockModeButtons_[i]->move(TwipsToPixelsX(3290), TwipsToPixelsY(i == 0 ? 90 : 380));
         clockModeButtons_[i]->setPressedFace(i == 0 ? TimeButtonInForce : DateButtonInForce);
+        clockModeButtons_[i]->setAccessibleName(i == 0 ? QStringLiteral("時刻を表示")
+                                                       : QStringLiteral("日付を表示"));
         connect(clockModeButtons_[i], &ImageButton::clicked, this,
                 [this, i] { ClockButtonClicked(i); });
     }
@@ -191,8 +196,10 @@ void MainWindow::BuildCommandButtons() {
         ImageButton *button =
             MakeFaceButton(Commands[i], 35, 35, mainPanel_, QStringLiteral("Picture4(%1)").arg(i));
         connect(button, &ImageButton::clicked, this, [this, i] { CommandClicked(i); });
+        button->setShortcut(QKeySequence(QString::fromLatin1(CommandKeys[i])));
         commandButtons_[i] = button;
     }
+    trayButton_->setShortcut(QKeySequence(QString::fromLatin1(TrayKey)));
     commandButtons_[KeepOnTop]->setNormalFace([this] { return KeepOnTopFace(); });
     commandButtons_[RingOnOff]->setNormalFace([this] { return RingFace(); });
     commandButtons_[Memo]->setNormalFace(
@@ -340,6 +347,10 @@ void MainWindow::ShowCallArriving() {
     numberLine_->clear();
     nameLine_->clear();
     addressLine_->clear();
+    for (QLabel *line : {statusLine_, numberLine_, nameLine_, addressLine_}) {
+        line->setToolTip(QString());
+        line->setAccessibleDescription(QString());
+    }
     // The red status, or the warning of a call taken for a nuisance.
     const QString nuisance = state_.call().NuisanceReason;
     if (nuisance.isEmpty()) {
@@ -358,6 +369,7 @@ void MainWindow::ShowCallArriving() {
 }
 
 void MainWindow::ShowCaller(const CallDisplay &display) {
+    AnnounceCall(display);
     // The number and its time.
     ShowFitted(numberLine_, display.NumberLine);
     clock_->setText(display.ClockText);
@@ -372,9 +384,20 @@ void MainWindow::ShowCaller(const CallDisplay &display) {
 
 void MainWindow::ShowCallsTogether(int calls) {
     // Several reports in one read: only the last caller stays in sight, so the status line
-    // says how many came (the history has every one).
-    if (calls > 1)
+    // says how many came (the history has every one); the warning of a nuisance stays.
+    if (calls > 1 && state_.call().NuisanceReason.isEmpty())
         ShowStatus(CallColour, QStringLiteral("着信 %1件").arg(calls));
+}
+
+void MainWindow::AnnounceCall(const CallDisplay &display) {
+    // A screen reader tells of the call at once: the status line alerts with who calls.
+    QStringList parts{QStringLiteral("着信"), display.NumberLine};
+    if (!display.Withheld)
+        parts << display.NameLine << display.AddressLine;
+    parts.removeAll(QString());
+    statusLine_->setAccessibleDescription(parts.join(QLatin1Char(' ')));
+    QAccessibleEvent alert(statusLine_, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void MainWindow::ShowCallerKnown() {

@@ -121,6 +121,8 @@ private:
     void OnCallDisplayEnd();
     void OnReturnToTray();
     void ShowStatus(const QColor &colour, const QString &what);
+    // Tells a screen reader of the call shown.
+    void AnnounceCall(const CallDisplay &display);
     // The status line between calls: a notice when there is one, else what is given.
     void ShowIdleStatus(const QString &waiting);
     int TrayDelayMs() const;

@@ -33,6 +33,7 @@ MemoPanel::MemoPanel(QWidget *parent) : QFrame(parent) {
     nameLine_ = line("Label10", 46, true);
     memoText_ = new QPlainTextEdit(this);
     memoText_->setObjectName(QStringLiteral("Text1"));
+    memoText_->setAccessibleName(QStringLiteral("メモ"));
     memoText_->setGeometry(8, 68, w - 16, h - 68 - 45);
     const int faces[2][2] = {{SavePressed, SaveNormal}, {ClosePressed, CloseNormal}};
     const char *tips[2] = {"メモを登録する。", "メモを閉じる。"};

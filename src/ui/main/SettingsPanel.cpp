@@ -73,6 +73,9 @@ SettingsPanel::SettingsPanel(RunState &state, const Host &host)
 void SettingsPanel::Build() {
     BuildUpperPanel();
     BuildLowerPanel();
+    // For a screen reader: the ring file's caption stands above its box, and "..." says little.
+    ringFileText_->setAccessibleName(QStringLiteral("着信時の再生音"));
+    chooseRingButton_->setAccessibleName(QStringLiteral("再生音のファイルを選ぶ"));
 }
 
 void SettingsPanel::BuildUpperPanel() {
@@ -96,7 +99,9 @@ void SettingsPanel::BuildUpperPanel() {
                 [this, i] { OnTrayModeClicked(i); });
 
     delayCaption_ = Caption(windowFrame_, "Label1", "表示時間　着信から");
-    PlaceTwips(delayCaption_, 420, 930, 1560, 285);
+    // From the options' left edge to the box, right-aligned: the whole caption shows.
+    PlaceTwips(delayCaption_, 150, 930, 1830, 285);
+    delayCaption_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // The delay box and its spin control share one holder.
     delayBox_ = Named(new QWidget(windowFrame_), QStringLiteral("Picture11"));
     PlaceTwips(delayBox_, 1980, 885, 960, 360);
@@ -233,6 +238,8 @@ void SettingsPanel::ShowBothPanels() {
     lowerPanel_->show();
     upperPanel_->raise();
     lowerPanel_->raise();
+    // Covered is not enough: Tab and a screen reader would still reach the commands below.
+    host_.mainPanel->hide();
 }
 
 void SettingsPanel::GiveWay() {

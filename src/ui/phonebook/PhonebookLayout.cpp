@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTextDocument>
 
 namespace {
 
@@ -65,6 +66,12 @@ void PhonebookWindow::BuildLayout() {
     BuildHistoryList();
     BuildCommands();
     SetFocusOrder();
+    // For a screen reader, where no caption stands on a control's left.
+    entryList_->setAccessibleName(QStringLiteral("電話帳の一覧"));
+    for (int i = 0; i < NumberLineCount; ++i) {
+        numberLines_[i].numberBox->setAccessibleName(QStringLiteral("電話番号%1").arg(i + 1));
+        numberLines_[i].kindBox->setAccessibleName(QStringLiteral("摘要%1").arg(i + 1));
+    }
 }
 
 void PhonebookWindow::BuildTitleStrip() {
@@ -222,6 +229,8 @@ void PhonebookWindow::BuildAddressBoxes() {
     addressBox_->setTabChangesFocus(true);
     addressBox_->setInputMethodHints(Qt::ImhMultiLine);
     addressBox_->setAttribute(Qt::WA_InputMethodEnabled, true);
+    // An address takes two lines: a narrow margin lets both show in the box's height.
+    addressBox_->document()->setDocumentMargin(1);
     Place(addressBox_, AddressBox);
 
     CaptionLabel(this, QStringLiteral("郵便番号："), ZipBox.top);

@@ -471,11 +471,17 @@ bool PhonebookWindow::eventFilter(QObject *watched, QEvent *event) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             // Enter goes round the entry's boxes: from the last one (その他) back to the
-            // name, never off into the lists (Tab goes on to them).
-            if (watched == otherBox_)
+            // name, never off into the lists (Tab goes on to them), and never onto a picture
+            // button, which it would press the next time.
+            if (watched == otherBox_) {
                 nameBox_->setFocus(Qt::TabFocusReason);
-            else
+                return true;
+            }
+            for (int step = 0; step < 100; ++step) {
                 focusNextPrevChild(true);
+                if (!qobject_cast<ImageButton *>(QApplication::focusWidget()))
+                    break;
+            }
             return true;
         }
     }

@@ -71,6 +71,12 @@ ReferenceWindow::ReferenceWindow(RunState &state, QWidget *parent)
     BuildBoxes();
     BuildButtons();
     Load();
+    // For a screen reader: these boxes' captions stand above them, and "..." says little.
+    fileBox_->setAccessibleName(QStringLiteral("参照する電話帳データベース"));
+    tableBox_->setAccessibleName(QStringLiteral("参照するテーブル"));
+    // A list box with text is named by its text over AT-SPI: its caption is told as its label.
+    guide_.at(3)->setBuddy(tableBox_);
+    chooseFileButton_->setAccessibleName(QStringLiteral("データベースのファイルを選ぶ"));
 }
 
 void ReferenceWindow::BuildGuide() {

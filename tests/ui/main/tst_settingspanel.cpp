@@ -317,7 +317,7 @@ private slots:
         type("Text5", file);
         click("Picture12(0)");
         QCOMPARE(app_->state().settings().RingFile, file);
-        QCOMPARE(button("Picture4(3)")->toolTip(), tip);
+        QCOMPARE(button("Picture4(3)")->name(), tip);
     }
 
     // The "..." button: the chooser with preview and the WAVE filter; cancelled, it leaves the
