@@ -52,6 +52,8 @@ signals:
     void linkRestartRequested();
     // The button Command2: the reference-database window.
     void referenceSettingsRequested();
+    // The button beside it: the network window.
+    void networkSettingsRequested();
     // Cancel in set-up mode: the program ends.
     void closeRequested();
 
@@ -83,6 +85,7 @@ private:
     QRadioButton *trayModeOptions_[2] = {};
     QPushButton *chooseRingButton_ = nullptr;
     QPushButton *referenceButton_ = nullptr;
+    QPushButton *networkButton_ = nullptr;
     QComboBox *portBox_ = nullptr;
     ImageButton *applyCancelButtons_[2] = {};
     UpDown *spin_ = nullptr;
