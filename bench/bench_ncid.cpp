@@ -187,6 +187,8 @@ int main(int argc, char **argv) {
         pathFigures = nullptr;
     };
     const auto connect = [&](int readers, int stuck) {
+        // The clients of the last case gone first: the server takes at most 50.
+        Wait([&] { return kolvane.ncidServer().clientCount() == 0; }, 5000);
         std::vector<std::unique_ptr<Client>> clients;
         for (int i = 0; i < stuck; ++i)
             clients.push_back(std::make_unique<Client>(port, false));
