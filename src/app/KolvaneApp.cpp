@@ -6,9 +6,16 @@
 #include "callerid/TaLinkKeeper.h"
 #include "db/Compaction.h"
 #include "db/Database.h"
+#include "network/NcidCallLog.h"
+#include "network/NcidClient.h"
+#include "network/NcidServer.h"
+#include "network/NetworkOptions.h"
+#include "platform/Clock.h"
 #include "platform/DiagnosticLog.h"
+#include "platform/desktop/DesktopNotifier.h"
 #include "platform/desktop/RingPlayer.h"
 #include "platform/desktop/TrayIcon.h"
+#include "settings/CommandLine.h"
 #include "settings/HelpPages.h"
 #include "settings/Program.h"
 #include "settings/SettingsStore.h"
@@ -17,13 +24,16 @@
 #include "ui/chrome/WindowChrome.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/marks/MarksWindow.h"
+#include "ui/network/NetworkWindow.h"
 #include "ui/phonebook/PhonebookWindow.h"
 #include "ui/refdb/ReferenceWindow.h"
 
 #include <QDir>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHostAddress>
 #include <QScreen>
+#include <utility>
 
 KolvaneApp::KolvaneApp(QObject *parent)
     : QObject(parent), registration_(state_, {[this] { ClosePhonebookWindow(); },
@@ -79,10 +89,13 @@ KolvaneApp::KolvaneApp(QObject *parent)
             [this](const QString &number, bool mark) {
                 ChangeNuisanceMark(mainWindow_, number, mark);
             });
+    connect(mainWindow_, &MainWindow::networkSettingsRequested, this,
+            &KolvaneApp::OpenNetworkWindow);
     mainWindow_->installEventFilter(this);
     connect(mainWindow_, &MainWindow::compactionRequested, this, &KolvaneApp::CompactCallDatabase);
     WireLink();
     WireCallPath();
+    WireNetwork();
 }
 
 void KolvaneApp::LoadSettings() {
@@ -156,6 +169,7 @@ KolvaneApp::~KolvaneApp() {
     CloseHistoryWindow();
     delete mainWindow_;
     delete helpWindow_;
+    delete networkWindow_;
     // The run's calls go into Kolvane.mdb itself: a copy of that one file holds every call, and
     // no log is left beside it (which a backup put back in its place would be read with).
     db::CheckpointDatabase(Program::DatabasePath());
@@ -337,6 +351,7 @@ void KolvaneApp::CompactCallDatabase() {
 
 void KolvaneApp::Start() {
     mainWindow_->show();
+    ApplyNetwork();
 }
 
 void KolvaneApp::RequestClose() {
@@ -380,4 +395,151 @@ void KolvaneApp::OnMainWindowUnloaded() {
     if (referenceWindow_)
         referenceWindow_->close();
     emit finished();
+}
+
+// --- NCID: the server, the client and the network window ---
+
+void KolvaneApp::SetNetworkForRun(const QString &listen, const QString &server) {
+    runListen_ = listen;
+    runServer_ = server;
+}
+
+NetworkWindow *KolvaneApp::networkWindow() const {
+    return networkWindow_;
+}
+
+void KolvaneApp::WireNetwork() {
+    ncidServer_ = new NcidServer(this);
+    ncidClient_ = new NcidClient(this);
+    // The log of the last day, read from the file as it is; none while it is compacted.
+    ncidServer_->setCallLog([this] {
+        return state_.compactionBusy() ? QList<ncid::AnnouncedCall>()
+                                       : ncid::RecentCalls(Program::DatabasePath(), Clock::now());
+    });
+    connect(handler_, &CallHandler::callerAnnounced, this, &KolvaneApp::PassOnCall);
+    connect(ncidClient_, &NcidClient::callReceived, this, &KolvaneApp::TakeNetworkCall);
+    connect(ncidClient_, &NcidClient::connectionLost, this, [this] {
+        serverLostShown_ = true;
+        mainWindow_->ShowServerLost();
+        if (networkWindow_)
+            networkWindow_->ShowState(NetworkStateText());
+    });
+    connect(ncidClient_, &NcidClient::connectionUp, this, [this] {
+        if (serverLostShown_)
+            mainWindow_->ShowLinkUp();
+        serverLostShown_ = false;
+        if (networkWindow_)
+            networkWindow_->ShowState(NetworkStateText());
+    });
+    connect(ncidServer_, &NcidServer::clientsChanged, this, [this] {
+        if (networkWindow_)
+            networkWindow_->ShowState(NetworkStateText());
+    });
+    // A call that came over the network while the file was compacted is handled after it.
+    connect(&state_, &RunState::compactionFinished, this, [this] {
+        const QList<ncid::ReceivedCall> waiting = std::exchange(waitingNetworkCalls_, {});
+        for (const ncid::ReceivedCall &call : waiting)
+            TakeNetworkCall(call);
+    });
+}
+
+void KolvaneApp::ApplyNetwork() {
+    const NetworkOptions options = NetworkOptions::load();
+    notify_ = options.Notify;
+    ncidServer_->setLine(options.Line);
+    const QStringList unread = ncidServer_->setAllowList(options.AllowList);
+    for (const QString &entry : unread)
+        DiagnosticLog::failure(QStringLiteral("NCID allow-list entry not read"), entry);
+
+    const QString listen =
+        !runListen_.isEmpty() ? runListen_ : (options.ServerOn ? options.ListenAddress : QString());
+    if (listen != listeningOn_ || (!listen.isEmpty() && !ncidServer_->isListening())) {
+        ncidServer_->close();
+        listeningOn_ = listen;
+        QString host;
+        quint16 port = 0;
+        if (!listen.isEmpty() && ParseHostAndPort(listen, &host, &port))
+            ncidServer_->listen(QHostAddress(host), port);
+    }
+
+    const QString server =
+        !runServer_.isEmpty() ? runServer_ : (options.ClientOn ? options.ServerAddress : QString());
+    if (server != takingFrom_) {
+        takingFrom_ = server;
+        QString host;
+        quint16 port = 0;
+        if (!server.isEmpty() && ParseHostAndPort(server, &host, &port)) {
+            ncidClient_->connectTo(host, port);
+        } else {
+            ncidClient_->stop();
+            if (serverLostShown_)
+                mainWindow_->ShowLinkUp();
+            serverLostShown_ = false;
+        }
+    }
+    if (networkWindow_)
+        networkWindow_->ShowState(NetworkStateText());
+}
+
+QString KolvaneApp::NetworkStateText() const {
+    QStringList parts;
+    if (ncidServer_->isListening())
+        parts << QStringLiteral("サーバー: %1 で待ち受け中、%2 台が接続中")
+                     .arg(listeningOn_)
+                     .arg(ncidServer_->clientCount());
+    else if (!listeningOn_.isEmpty())
+        parts << QStringLiteral("サーバー: %1 で待ち受けられません（%2）")
+                     .arg(listeningOn_, ncidServer_->errorString());
+    if (!takingFrom_.isEmpty())
+        parts << QStringLiteral("クライアント: %1 に%2")
+                     .arg(takingFrom_, ncidClient_->isConnected()
+                                           ? QStringLiteral("接続中")
+                                           : QStringLiteral("接続を試みています"));
+    return parts.join(QLatin1Char('\n'));
+}
+
+void KolvaneApp::PassOnCall(const IncomingCall &call, const CallDisplay &display,
+                            bool fromNetwork) {
+    if (notify_) {
+        const QString summary = display.NameLine.isEmpty() ? display.NumberLine : display.NameLine;
+        const QString body =
+            (display.AddressLine.isEmpty() ? QString() : display.AddressLine + QLatin1Char('\n')) +
+            call.CallDate + QLatin1Char(' ') + call.CallTime;
+        DesktopNotifier::notify(summary, body);
+    }
+    // A call taken from an NCID server is not sent on: two programs pointed at each other
+    // would pass it back and forth for ever.
+    if (fromNetwork || !ncidServer_->isListening())
+        return;
+    ncid::AnnouncedCall announced;
+    announced.when = QDateTime::fromString(call.CallDate + QLatin1Char(' ') + call.CallTime,
+                                           QStringLiteral("yyyy/MM/dd H:mm:ss"));
+    if (!announced.when.isValid())
+        announced.when = Clock::now();
+    announced.number = call.Number;
+    announced.name = display.NameLine;
+    ncidServer_->Announce(announced);
+}
+
+void KolvaneApp::TakeNetworkCall(const ncid::ReceivedCall &call) {
+    // While the file is compacted the call waits, as a TA report waits in the port's buffer.
+    if (state_.compactionBusy()) {
+        waitingNetworkCalls_.append(call);
+        return;
+    }
+    DiagnosticLog::note(QStringLiteral("NCID call received: ") + call.number);
+    handler_->HandleNetworkCall(call.number, call.name, Clock::now());
+}
+
+void KolvaneApp::OpenNetworkWindow() {
+    if (!networkWindow_) {
+        networkWindow_ = new NetworkWindow;
+        WatchHelp(networkWindow_);
+        networkWindow_->setAttribute(Qt::WA_DeleteOnClose);
+        connect(networkWindow_, &NetworkWindow::applied, this, &KolvaneApp::ApplyNetwork);
+        networkWindow_->ShowState(NetworkStateText());
+    }
+    networkWindow_->show();
+    networkWindow_->raise();
+    networkWindow_->activateWindow();
 }

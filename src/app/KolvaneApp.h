@@ -2,6 +2,7 @@
 
 #include "app/CompactionCommand.h"
 #include "app/RegistrationCommand.h"
+#include "network/NcidLines.h"
 #include "runstate/RunState.h"
 #include "ui/history/HistoryWindow.h"
 #include "ui/main/MainWindow.h"
@@ -10,6 +11,9 @@
 #include <QPointer>
 
 class AboutWindow;
+class NcidClient;
+class NcidServer;
+class NetworkWindow;
 class HelpWindow;
 class SkinnedWindow;
 class CallHandler;
@@ -33,6 +37,9 @@ public:
     ~KolvaneApp() override;
 
     void Start();
+    // NCID for this run, from the command line (ADDRESS:PORT to listen on, HOST:PORT to take
+    // calls from); they take the place of the network window's for the run. Before Start().
+    void SetNetworkForRun(const QString &listen, const QString &server);
     // As the main window's close button: settings written, then the program ends.
     void RequestClose();
 
@@ -49,6 +56,10 @@ public:
     AboutWindow *aboutWindow() const;
     // The open help window, or null.
     HelpWindow *helpWindow() const;
+    // The network window while it is open, or null.
+    NetworkWindow *networkWindow() const;
+    NcidServer &ncidServer() { return *ncidServer_; }
+    NcidClient &ncidClient() { return *ncidClient_; }
 
     void SendToTray(const QString &tip, MainWindow::TrayOrder order);
     void BringBackFromTray();
@@ -85,6 +96,16 @@ private:
     void OpenMarksWindow();
     // A call's number marked as a nuisance (or no longer) from the main or history window.
     void ChangeNuisanceMark(QWidget *parent, const QString &number, bool mark);
+    // The settings panel's request for the network window.
+    void OpenNetworkWindow();
+    // Starts, stops or moves the NCID server and client as Options.ini and the run's command
+    // line say.
+    void ApplyNetwork();
+    void WireNetwork();
+    // The shown call to the NCID clients and the desktop notification.
+    void PassOnCall(const IncomingCall &call, const CallDisplay &display, bool fromNetwork);
+    void TakeNetworkCall(const ncid::ReceivedCall &call);
+    QString NetworkStateText() const;
     // The phonebook window writes its edits and its place before the main window's close
     // writes the settings.
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -108,4 +129,13 @@ private:
     QPointer<PhonebookWindow> phonebookWindow_;
     QPointer<AboutWindow> aboutWindow_;
     QPointer<HelpWindow> helpWindow_;
+    QPointer<NetworkWindow> networkWindow_;
+    NcidServer *ncidServer_ = nullptr;
+    NcidClient *ncidClient_ = nullptr;
+    QString runListen_, runServer_;
+    QString listeningOn_, takingFrom_;
+    bool notify_ = false;
+    bool serverLostShown_ = false;
+    // Calls from the network that came while the database was compacted.
+    QList<ncid::ReceivedCall> waitingNetworkCalls_;
 };

@@ -162,6 +162,7 @@ int Main(int argc, char **argv) {
     if (termination)
         QObject::connect(termination, &TerminationSignals::terminationRequested, &kolvane,
                          &KolvaneApp::RequestClose);
+    kolvane.SetNetworkForRun(commandLine.ncidListen, commandLine.ncidServer);
     kolvane.Start();
     return app.exec();
 }

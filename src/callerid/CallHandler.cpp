@@ -101,8 +101,16 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
         statements->rollback();
     if (lookUp)
         CompleteFromReference(connection_.database(), display, stored);
+    if (lookUp && networkCall_ && call.CallerName.isEmpty() && !networkName_.isEmpty()) {
+        // Neither phonebook knows the caller: the name the server sent.
+        call.CallerName = networkName_;
+        display = DescribeCall(call);
+        if (stored && connection_.database())
+            CompleteHistoryRow(*connection_.database(), call, display);
+    }
     // The call lines.
     emit callerShown(display);
+    emit callerAnnounced(call, display, networkCall_);
 
     // The ring
     const Settings &settings = state_.settings();
@@ -126,6 +134,16 @@ void CallHandler::HandleIncomingCall(const QString &callerField, const QDateTime
 
     // The display timers.
     emit callHandled(call);
+}
+
+void CallHandler::HandleNetworkCall(const QString &number, const QString &serverName,
+                                    const QDateTime &when) {
+    ClearCaller();
+    networkCall_ = true;
+    networkName_ = serverName;
+    HandleIncomingCall(number, when);
+    networkCall_ = false;
+    networkName_.clear();
 }
 
 void CallHandler::CompleteFromReference(const db::Database *database, CallDisplay &display,

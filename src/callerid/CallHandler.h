@@ -36,6 +36,9 @@ public:
     void HandleBlock(const QByteArray &block);
     // The whole call for the caller field of one report, received at `when`.
     void HandleIncomingCall(const QString &callerField, const QDateTime &when);
+    // A call taken from another computer (an NCID server): the same path as a TA report, from
+    // an empty caller; when neither phonebook knows the number, `serverName` is the name.
+    void HandleNetworkCall(const QString &number, const QString &serverName, const QDateTime &when);
 
 signals:
     // Bring the window out, clear the call lines, the red status (or the nuisance warning of
@@ -43,6 +46,9 @@ signals:
     void callArriving(const IncomingCall &call);
     // The number, name and address lines, the clock text, the register button.
     void callerShown(const CallDisplay &display);
+    // Right after callerShown, for those who pass the shown call on (the NCID server, the
+    // desktop notification): whether it came from the network, not the TA.
+    void callerAnnounced(const IncomingCall &call, const CallDisplay &display, bool fromNetwork);
     // RingFile is set and RingOn is 1, unless the call is a nuisance and those are silenced.
     void ringRequested(const QString &ringFile);
     // (Whether the row was stored goes to the run state: historyWritable, with the reason when the
@@ -61,4 +67,7 @@ private:
     RunState &state_;
     ReferenceIndex referenceIndex_;
     db::CallConnection connection_;
+    // While a network call is handled: the server's name for the caller.
+    bool networkCall_ = false;
+    QString networkName_;
 };

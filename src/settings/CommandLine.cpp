@@ -83,11 +83,20 @@ struct Options {
         QStringLiteral("export-marks"),
         QStringLiteral("Write the numbers marked as nuisance calls to <file> and exit."),
         QStringLiteral("file")};
+    QCommandLineOption ncidListen{
+        QStringLiteral("ncid-listen"),
+        QStringLiteral("For this run, announce calls to NCID clients connecting to <address:port> "
+                       "(for example 127.0.0.1:3333, 0.0.0.0:3333 or [::]:3333)."),
+        QStringLiteral("address:port")};
+    QCommandLineOption ncidServer{
+        QStringLiteral("ncid-server"),
+        QStringLiteral("For this run, take calls from the NCID server at <host:port>."),
+        QStringLiteral("host:port")};
 
     void addTo(QCommandLineParser &parser) const {
         for (const QCommandLineOption *option :
              {&help, &version, &folder, &log, &exportHistory, &exportPhonebook, &importPhonebook,
-              &importMarks, &exportMarks})
+              &importMarks, &exportMarks, &ncidListen, &ncidServer})
             parser.addOption(*option);
     }
 };
@@ -154,7 +163,46 @@ QString TakeExchange(const QCommandLineParser &parser, const Options &options,
     return QString();
 }
 
+// An NCID address given for the run, checked.
+QString TakeNcid(const QCommandLineParser &parser, const Options &options, CommandLine &result) {
+    const std::pair<const QCommandLineOption *, QString *> addresses[] = {
+        {&options.ncidListen, &result.ncidListen},
+        {&options.ncidServer, &result.ncidServer},
+    };
+    for (const auto &[option, value] : addresses) {
+        if (!parser.isSet(*option))
+            continue;
+        QString host;
+        quint16 port = 0;
+        if (parser.values(*option).size() > 1 ||
+            !ParseHostAndPort(parser.value(*option), &host, &port))
+            return QStringLiteral("kolvane: --%1 needs one ADDRESS:PORT.\n")
+                .arg(option->names().constFirst());
+        *value = parser.value(*option);
+    }
+    return QString();
+}
+
 } // namespace
+
+bool ParseHostAndPort(const QString &text, QString *host, quint16 *port) {
+    const QString t = text.trimmed();
+    const qsizetype colon = t.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return false;
+    QString h = t.left(colon);
+    if (h.startsWith(QLatin1Char('[')) && h.endsWith(QLatin1Char(']')))
+        h = h.mid(1, h.size() - 2);
+    else if (h.contains(QLatin1Char(':')))
+        return false; // an IPv6 address needs its brackets before the port
+    bool ok = false;
+    const uint p = t.mid(colon + 1).toUInt(&ok);
+    if (!ok || p == 0 || p > 65535 || h.isEmpty() || h.contains(QLatin1Char(' ')))
+        return false;
+    *host = h;
+    *port = quint16(p);
+    return true;
+}
 
 CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &place) {
     using Outcome = CommandLine::Outcome;
@@ -189,6 +237,8 @@ CommandLine ParseCommandLine(const QStringList &arguments, const ProgramPlace &p
         problem = TakeLog(parser, options, result);
     if (problem.isEmpty())
         problem = TakeExchange(parser, options, result);
+    if (problem.isEmpty())
+        problem = TakeNcid(parser, options, result);
     return problem.isEmpty() ? result : Finished(result, Outcome::Fail, problem);
 }
 

@@ -11,6 +11,8 @@
 //   --import-phonebook FILE   adds the entries of FILE (vCard) to the phonebook and exits
 //   --import-marks FILE       adds the numbers of FILE (one a line) to the nuisance marks and exits
 //   --export-marks FILE       writes the nuisance marks to FILE and exits
+//   --ncid-listen ADDRESS:PORT  serve calls to NCID clients for this run
+//   --ncid-server HOST:PORT     take calls from an NCID server for this run
 //   --help, --version
 // Without --folder, AppFolder is the program's folder, unless the program is installed (its
 // folder is not writable, or it is a bin folder beside its installed desktop entry
@@ -39,7 +41,16 @@ struct CommandLine {
     };
     Exchange exchange = Exchange::None;
     QString exchangeFile; // absolute
+
+    // NCID for this run only (not stored): ADDRESS:PORT to listen on, HOST:PORT to take calls
+    // from; empty when not given.
+    QString ncidListen;
+    QString ncidServer;
 };
+
+// "HOST:PORT", "a.b.c.d:PORT" or "[v6]:PORT" cut in two; false when it does not read (no
+// port, a port outside 1-65535, an empty host).
+bool ParseHostAndPort(const QString &text, QString *host, quint16 *port);
 
 // Where the program stands: its own folder, and the user's data folder ($XDG_DATA_HOME, else
 // ~/.local/share).

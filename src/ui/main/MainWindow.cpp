@@ -291,6 +291,14 @@ void MainWindow::ShowLinkLost() {
     statusLine_->setToolTip(QStringLiteral("再接続を待っています．．．"));
 }
 
+void MainWindow::ShowServerLost() {
+    QPalette palette = statusLine_->palette();
+    palette.setColor(QPalette::WindowText, IdleColour);
+    statusLine_->setPalette(palette);
+    statusLine_->setText(QStringLiteral("サーバーとの接続が切れました。"));
+    statusLine_->setToolTip(QStringLiteral("再接続を待っています．．．"));
+}
+
 // --- settings and set-up panels ---
 
 void MainWindow::BuildSettingsPanel() {
@@ -308,6 +316,8 @@ void MainWindow::BuildSettingsPanel() {
             &MainWindow::referenceSettingsRequested);
     connect(settingsPanel_, &SettingsPanel::marksListRequested, this,
             &MainWindow::marksListRequested);
+    connect(settingsPanel_, &SettingsPanel::networkSettingsRequested, this,
+            &MainWindow::networkSettingsRequested);
     connect(settingsPanel_, &SettingsPanel::closeRequested, this, &QWidget::close);
 }
 

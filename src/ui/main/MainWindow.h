@@ -48,6 +48,8 @@ public:
     void ShowLinkUp();
     // The open port went away: said on the status line until the link is up again.
     void ShowLinkLost();
+    // The NCID server this program takes calls from went away (it is tried again).
+    void ShowServerLost();
 
     // The call path as the program's call handler reports it.
     void ShowCallArriving();
@@ -92,6 +94,8 @@ signals:
     void marksListRequested();
     // The call display's right-click menu: mark (or unmark) the last call's number.
     void nuisanceMarkRequested(const QString &number, bool mark);
+    // The settings panel's network button: the network window.
+    void networkSettingsRequested();
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -122,9 +122,17 @@ void SettingsPanel::BuildUpperPanel() {
 
     referenceButton_ = Named(new QPushButton(QStringLiteral("参照データベースの設定"), upperPanel_),
                              QStringLiteral("Command2"));
-    PlaceTwips(referenceButton_, 600, 2445, 2625, 390);
+    PlaceTwips(referenceButton_, 105, 2445, 2385, 390);
     connect(referenceButton_, &QPushButton::clicked, this,
             &SettingsPanel::referenceSettingsRequested);
+    // Beside it, the way to the network window (NCID server and client).
+    networkButton_ = Named(new QPushButton(QStringLiteral("ネットワーク"), upperPanel_),
+                           QStringLiteral("networkButton"));
+    networkButton_->setAccessibleName(QStringLiteral("ネットワークの設定"));
+    networkButton_->setToolTip(
+        QStringLiteral("ほかのコンピューターやスマートフォンとの着信の共有（NCID）"));
+    PlaceTwips(networkButton_, 2535, 2445, 1200, 390);
+    connect(networkButton_, &QPushButton::clicked, this, &SettingsPanel::networkSettingsRequested);
     BuildWarnings();
 }
 

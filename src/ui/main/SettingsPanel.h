@@ -61,6 +61,8 @@ signals:
     void referenceSettingsRequested();
     // The button of the nuisance marks: their list window.
     void marksListRequested();
+    // The button beside it: the network window.
+    void networkSettingsRequested();
     // Cancel in set-up mode: the program ends.
     void closeRequested();
 
@@ -102,6 +104,7 @@ private:
     QCheckBox *warnInternationalBox_ = nullptr;
     QCheckBox *silenceMarkedBox_ = nullptr;
     QPushButton *marksButton_ = nullptr;
+    QPushButton *networkButton_ = nullptr;
     QComboBox *portBox_ = nullptr;
     ImageButton *applyCancelButtons_[2] = {};
     UpDown *spin_ = nullptr;

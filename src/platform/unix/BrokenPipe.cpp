@@ -1,0 +1,7 @@
+#include "platform/BrokenPipe.h"
+
+#include <csignal>
+
+void IgnoreBrokenPipe() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
