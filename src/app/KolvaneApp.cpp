@@ -518,6 +518,9 @@ void KolvaneApp::PassOnCall(const IncomingCall &call, const CallDisplay &display
         announced.when = Clock::now();
     announced.number = call.Number;
     announced.name = display.NameLine;
+    // The warning of a call taken for a nuisance travels in the message field.
+    if (!call.NuisanceReason.isEmpty())
+        announced.message = QStringLiteral("迷惑電話の可能性：") + call.NuisanceReason;
     ncidServer_->Announce(announced);
 }
 
