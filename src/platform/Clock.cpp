@@ -2,6 +2,10 @@
 
 QDateTime Clock::fixed_;
 
-QDateTime Clock::now() { return fixed_.isValid() ? fixed_ : QDateTime::currentDateTime(); }
+QDateTime Clock::now() {
+    return fixed_.isValid() ? fixed_ : QDateTime::currentDateTime();
+}
 
-void Clock::setFixed(const QDateTime &when) { fixed_ = when; }
+void Clock::setFixed(const QDateTime &when) {
+    fixed_ = when;
+}

@@ -428,9 +428,9 @@ private slots:
         db::Database d(path_);
         addCalls(d, {1, 2, 3});
         QSqlQuery q(d.sqlDatabase());
-        QVERIFY(q.exec(QStringLiteral("ALTER TABLE 着信履歴 ADD COLUMN 迷惑理由 TEXT")));
+        QVERIFY(q.exec(QStringLiteral("ALTER TABLE 着信履歴 ADD COLUMN 取次者 TEXT")));
         QVERIFY(q.exec(QStringLiteral("UPDATE 着信履歴 SET メモ = '折り返し' || char(10) || '済', "
-                                      "着信者ID = 42, 迷惑理由 = '勧誘' WHERE 履歴ID = 3")));
+                                      "着信者ID = 42, 取次者 = '勧誘' WHERE 履歴ID = 3")));
         const auto rowOf = [&d](int id) {
             QSqlQuery r(d.sqlDatabase());
             r.exec(QStringLiteral("SELECT * FROM 着信履歴 WHERE 履歴ID = %1").arg(id));
@@ -453,7 +453,7 @@ private slots:
         QCOMPARE(rowOf(*back), before);
         // The name was Null (QVariant equality does not tell Null from empty text).
         QVERIFY(rowOf(*back).value(3).isNull());
-        QCOMPARE(rowOf(*back).value(8).toString(), QStringLiteral("勧誘"));
+        QCOMPARE(rowOf(*back).last().toString(), QStringLiteral("勧誘"));
         QCOMPARE(idsBySelect(d), idTaken ? (QVector<int>{4, 3, 2, 1}) : (QVector<int>{3, 2, 1}));
         QVERIFY(q.exec(
             QStringLiteral("SELECT (SELECT 件数 FROM 着信履歴件数) = COUNT(*) FROM 着信履歴")));

@@ -1,8 +1,8 @@
 // A number as someone typed it into the phonebook, in any tool: the key SQLite's triggers
 // store for it (schema::numberKeySql) is NumberKey's wherever SQL gives one, and SQL gives
 // none where NumberKey finds no digit.
-#include "phone/NumberKey.h"
 #include "db/Schema.h"
+#include "phone/NumberKey.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>

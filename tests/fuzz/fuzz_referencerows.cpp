@@ -1,9 +1,9 @@
 // The rows an Access file's reader sends back from its child process, as the parent takes
 // them apart and indexes them: whatever the bytes, rows divide or are refused, and the index
 // finds each indexed row's phone again.
-#include "phone/NumberKey.h"
 #include "db/ReferenceDatabase.h"
 #include "db/ReferenceIndex.h"
+#include "phone/NumberKey.h"
 
 #include <QByteArray>
 #include <QList>

@@ -485,7 +485,8 @@ private slots:
 
         QTRY_VERIFY(child<QWidget>("Picture10")->isVisible());
         QCOMPARE(child<QWidget>("Picture9")->isVisible(), !setup);
-        QCOMPARE(child<QWidget>("Picture3")->isVisible(), !setup);
+        // The panel that came back hides the commands under it, as it did before the call.
+        QVERIFY(!child<QWidget>("Picture3")->isVisible());
         QCOMPARE(window_->height(), setup ? ClosedHeight : OpenHeight);
         QVERIFY(!window_->returnToTray().isActive());
         const QString idle =
