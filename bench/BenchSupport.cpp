@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 QTextStream out(stdout);
 
@@ -74,6 +75,24 @@ bool exec(QSqlQuery &q, const QString &sql) {
     return false;
 }
 
+// Calls go in by the million far faster when the history list's sort indexes are made once,
+// after them, than kept row by row (each index is then one sort); a large page cache helps the
+// rest. The indexes come back as the program makes them.
+bool WithoutSortIndexes(QSqlQuery &q, const std::function<bool()> &insert) {
+    if (!exec(q, QStringLiteral("PRAGMA cache_size = -262144")))
+        return false;
+    for (const db::schema::HistoryListColumn &c : db::schema::historyListColumns())
+        if (!c.sortKey.isEmpty() &&
+            !exec(q, QStringLiteral("DROP INDEX IF EXISTS 着信履歴_並び_%1").arg(c.field)))
+            return false;
+    if (!insert())
+        return false;
+    for (const QString &statement : db::schema::historySortStatements())
+        if (!exec(q, statement))
+            return false;
+    return true;
+}
+
 // A tag that changes whenever the schema or the generated data would, so a cached file
 // from an older build is not reused.
 QString dataTag(const QString &extra) {
@@ -105,31 +124,35 @@ bool buildCallDatabase(const QString &path, int historyRows) {
         const QString entries = QStringLiteral("%1").arg(phonebookNumbers / 2);
         const QString calls = QStringLiteral("%1").arg(historyRows);
         const QString known = QStringLiteral("%1").arg(phonebookNumbers * 3 / 2);
-        const bool ok =
-            exec(q, QStringLiteral(
-                        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
-                        "LIMIT %1) INSERT INTO 住所録 (氏名, 索引インデックス, 住所, 郵便番号) "
-                        "SELECT '利用者' || x, 'ｱ', '東京都千代田区千代田' || x || '番地', "
-                        "printf('%03d-%04d', x % 1000, x % 10000) FROM c")
-                        .arg(entries)) &&
-            exec(q, QStringLiteral("WITH RECURSIVE c(k) AS (SELECT 0 UNION ALL SELECT k + 1 FROM c "
-                                   "LIMIT %1), p(i) AS (SELECT (k * 7919) % %1 FROM c) "
-                                   "INSERT INTO 電話番号 (IDsub, 電番, 摘要) "
-                                   "SELECT i / 2 + 1, '03' || (10000000 + i * 97), "
-                                   "CASE i % 2 WHEN 0 THEN '自宅' ELSE '携帯' END FROM p")
-                        .arg(numbers)) &&
-            exec(q, QStringLiteral(
-                        "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c "
-                        "LIMIT %1), h(x, i) AS (SELECT x, (x * 7919) % %2 FROM c) "
-                        "INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, 着信者ID) "
-                        "SELECT x, printf('%04d/%02d/%02d', 2000 + x / 40000, "
-                        "x / 3000 % 12 + 1, x / 100 % 28 + 1), "
-                        "printf('%02d:%02d:%02d', x / 3600 % 24, x / 60 % 60, x % 60), "
-                        "'03' || (10000000 + i * 97), "
-                        "CASE WHEN i < %3 THEN '利用者' || (i / 2 + 1) END, "
-                        "CASE WHEN i < %3 THEN '東京都千代田区千代田' || (i / 2 + 1) || '番地' "
-                        "END, CASE WHEN i < %3 THEN i / 2 + 1 ELSE 0 END FROM h")
-                        .arg(calls, known, numbers));
+        const bool ok = WithoutSortIndexes(q, [&] {
+            return exec(q,
+                        QStringLiteral(
+                            "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                            "LIMIT %1) INSERT INTO 住所録 (氏名, 索引インデックス, 住所, 郵便番号) "
+                            "SELECT '利用者' || x, 'ｱ', '東京都千代田区千代田' || x || '番地', "
+                            "printf('%03d-%04d', x % 1000, x % 10000) FROM c")
+                            .arg(entries)) &&
+                   exec(q, QStringLiteral(
+                               "WITH RECURSIVE c(k) AS (SELECT 0 UNION ALL SELECT k + 1 FROM c "
+                               "LIMIT %1), p(i) AS (SELECT (k * 7919) % %1 FROM c) "
+                               "INSERT INTO 電話番号 (IDsub, 電番, 摘要) "
+                               "SELECT i / 2 + 1, '03' || (10000000 + i * 97), "
+                               "CASE i % 2 WHEN 0 THEN '自宅' ELSE '携帯' END FROM p")
+                               .arg(numbers)) &&
+                   exec(q,
+                        QStringLiteral(
+                            "WITH RECURSIVE c(x) AS (SELECT 0 UNION ALL SELECT x + 1 FROM c "
+                            "LIMIT %1), h(x, i) AS (SELECT x, (x * 7919) % %2 FROM c) "
+                            "INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, 着信者ID) "
+                            "SELECT x, printf('%04d/%02d/%02d', 2000 + x / 40000, "
+                            "x / 3000 % 12 + 1, x / 100 % 28 + 1), "
+                            "printf('%02d:%02d:%02d', x / 3600 % 24, x / 60 % 60, x % 60), "
+                            "'03' || (10000000 + i * 97), "
+                            "CASE WHEN i < %3 THEN '利用者' || (i / 2 + 1) END, "
+                            "CASE WHEN i < %3 THEN '東京都千代田区千代田' || (i / 2 + 1) || '番地' "
+                            "END, CASE WHEN i < %3 THEN i / 2 + 1 ELSE 0 END FROM h")
+                            .arg(calls, known, numbers));
+        });
         if (!ok || !s.commit())
             return false;
     }
@@ -167,16 +190,18 @@ bool FillHistory(const QString &path, int rows) {
     if (!d.isOpen() || !s.transaction())
         return false;
     QSqlQuery q(s);
-    const bool ok =
-        q.prepare(QStringLiteral(
-            "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c LIMIT :rows) "
-            "INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, 着信者ID) "
-            "SELECT b + x, printf('%04d/%02d/%02d', 2000 + x / 70000, x / 6000 % 12 + 1, "
-            "x / 200 % 28 + 1), printf('%02d:%02d:%02d', x / 3600 % 24, x / 60 % 60, x % 60), "
-            "'03' || (10000000 + x % 9000000), '利用者' || (x % 50000), "
-            "'東京都千代田区千代田' || (x % 50000) || '番地', 0 "
-            "FROM c, (SELECT COALESCE(MAX(履歴ID), 0) AS b FROM 着信履歴)")) &&
-        (q.bindValue(QStringLiteral(":rows"), rows), q.exec());
+    const bool ok = WithoutSortIndexes(q, [&] {
+        return q.prepare(QStringLiteral(
+                   "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c LIMIT :rows) "
+                   "INSERT INTO 着信履歴 (履歴ID, 日時, 時間, 電番, 氏名, 住所, 着信者ID) "
+                   "SELECT b + x, printf('%04d/%02d/%02d', 2000 + x / 70000, x / 6000 % 12 + 1, "
+                   "x / 200 % 28 + 1), printf('%02d:%02d:%02d', x / 3600 % 24, x / 60 % 60, x % "
+                   "60), "
+                   "'03' || (10000000 + x % 9000000), '利用者' || (x % 50000), "
+                   "'東京都千代田区千代田' || (x % 50000) || '番地', 0 "
+                   "FROM c, (SELECT COALESCE(MAX(履歴ID), 0) AS b FROM 着信履歴)")) &&
+               (q.bindValue(QStringLiteral(":rows"), rows), q.exec());
+    });
     if (!ok) {
         out << "SQL failed: " << q.lastError().text() << "\n";
         s.rollback();
