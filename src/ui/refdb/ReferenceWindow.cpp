@@ -188,6 +188,10 @@ void ReferenceWindow::ChooseFile() {
     FillTableList();
 }
 
+ReferenceWindow::~ReferenceWindow() {
+    disconnect(fileBox_, nullptr, this, nullptr);
+}
+
 bool ReferenceWindow::eventFilter(QObject *watched, QEvent *event) {
     int field = -1;
     for (int i = 0; i < FieldCount; ++i)

@@ -18,6 +18,9 @@ class ReferenceWindow : public SkinnedWindow {
     Q_OBJECT
 public:
     explicit ReferenceWindow(RunState &state, QWidget *parent = nullptr);
+    // The file box loses its focus while the window is taken apart: its end of editing must
+    // not reach a window half destroyed.
+    ~ReferenceWindow() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
