@@ -17,6 +17,7 @@
 #include <QSqlRecord>
 #include <QUrl>
 #include <QVector>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -98,6 +99,12 @@ bool InAccessFile(const QByteArray &what, const QByteArray &path, const QStringL
         return false;
     }
     return true;
+}
+
+// Whether every column named (an empty name is a column not chosen) is one of `columns`.
+bool HasColumns(const QStringList &columns, const QStringList &named) {
+    return std::all_of(named.begin(), named.end(),
+                       [&](const QString &c) { return c.isEmpty() || columns.contains(c); });
 }
 
 // The columns a row is read back with: the phone as text, the name, the address, the postal
@@ -287,10 +294,8 @@ ReferenceDatabase::lookup(const QString &table, const QString &phoneField, const
                                        QLatin1String(": the Access reader: ") + why);
         return found;
     }
-    const QStringList columns = columnNames(table);
-    for (const QString &c : wanted)
-        if (!c.isEmpty() && !columns.contains(c))
-            return std::nullopt;
+    if (!HasColumns(columnNames(table), wanted))
+        return std::nullopt;
     const QSqlDatabase s = d_->sql();
     const auto id = [&](const QString &n) {
         return s.driver()->escapeIdentifier(n, QSqlDriver::FieldName);
@@ -340,10 +345,8 @@ bool ReferenceDatabase::readRows(const ReferenceFields &fields, const ReferenceR
             return fail(QStringLiteral("an answer that does not read"));
         return true;
     }
-    const QStringList columns = columnNames(fields.table);
-    for (const QString &c : wanted)
-        if (!c.isEmpty() && !columns.contains(c))
-            return fail(QStringLiteral("no such table or column"));
+    if (!HasColumns(columnNames(fields.table), wanted))
+        return fail(QStringLiteral("no such table or column"));
     const QSqlDatabase s = d_->sql();
     // As lookup reads them: the phone as text, the rows in the table's own order.
     const QStringList select = SelectedColumns(s, fields);
@@ -378,9 +381,8 @@ bool ReferenceDatabase::readKeys(const ReferenceFields &fields, const ReferenceK
         return fail(QStringLiteral("not an SQLite file"));
     }
     const QStringList columns = columnNames(fields.table);
-    for (const QString &c : {fields.phone, fields.name, fields.address, fields.zip})
-        if (!c.isEmpty() && !columns.contains(c))
-            return fail(QStringLiteral("no such table or column"));
+    if (!HasColumns(columns, {fields.phone, fields.name, fields.address, fields.zip}))
+        return fail(QStringLiteral("no such table or column"));
     const QSqlDatabase s = d_->sql();
     QSqlQuery q(s);
     q.setForwardOnly(true);
