@@ -82,8 +82,8 @@ bool WithoutSortIndexes(QSqlQuery &q, const std::function<bool()> &insert) {
     if (!exec(q, QStringLiteral("PRAGMA cache_size = -262144")))
         return false;
     for (const db::schema::HistoryListColumn &c : db::schema::historyListColumns())
-        if (!c.sortKey.isEmpty() &&
-            !exec(q, QStringLiteral("DROP INDEX IF EXISTS 着信履歴_並び_%1").arg(c.field)))
+        if (!c.sortKey.isEmpty() && !exec(q, QStringLiteral("DROP INDEX IF EXISTS %1")
+                                                 .arg(db::schema::historySortIndexName(c.field))))
             return false;
     if (!insert())
         return false;

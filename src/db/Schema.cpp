@@ -72,9 +72,13 @@ QStringList historySortStatements() {
     QStringList statements;
     for (const HistoryListColumn &c : historyListColumns())
         if (!c.sortKey.isEmpty())
-            statements << QStringLiteral("CREATE INDEX 着信履歴_並び_%1 ON 着信履歴(%2)")
-                              .arg(c.field, c.sortKey);
+            statements << QStringLiteral("CREATE INDEX %1 ON 着信履歴(%2)")
+                              .arg(historySortIndexName(c.field), c.sortKey);
     return statements;
+}
+
+QString historySortIndexName(const QString &field) {
+    return QStringLiteral("着信履歴_並び_") + field;
 }
 
 QString historyCountSql() {

@@ -60,6 +60,8 @@ const QList<HistoryListColumn> &historyListColumns();
 // The indexes that give the list each column's order without sorting the table (part of
 // createStatements()).
 QStringList historySortStatements();
+// The name of the index that gives the list the order of the column of `field`.
+QString historySortIndexName(const QString &field);
 
 // Tables every Kolvane database holds, with the fields the program reads and writes in
 // column order (電話番号 also holds 電番キー, which only the database itself writes).
