@@ -33,6 +33,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTableView>
 #include <cstdio>
@@ -143,15 +144,16 @@ void runSize(int calls, int runs, const QString &dataDir) {
     HistoryWindow *w = program.historyWindow();
     QApplication::processEvents();
     (void)w->grab();
-    w->grid()->scrollToBottom();
+    QScrollBar *scroll = w->listScrollBar();
+    scroll->setValue(scroll->maximum());
     paintRows(w);
     const qint64 endKiB = residentKiB();
     QRandomGenerator random(14);
     for (int i = 0; i < 200; ++i) {
-        w->grid()->scrollTo(w->model()->index(random.bounded(w->model()->rowCount()), 0));
+        scroll->setValue(random.bounded(scroll->maximum() + 1));
         paintRows(w);
     }
-    w->grid()->scrollToBottom();
+    scroll->setValue(scroll->maximum());
     paintRows(w);
     const qint64 aboutKiB = residentKiB();
     out << QStringLiteral("  (d) memory, %1: +%2 MB at the end, +%3 MB after 200 jumps "
@@ -184,26 +186,25 @@ void runSize(int calls, int runs, const QString &dataDir) {
     auto *deleteButton = w->findChild<ImageButton *>("Picture4(4)");
     Figures newest, middle;
     for (int i = 0; i < runs; ++i) {
-        const int before = w->model()->rowCount();
+        const int before = w->model()->listRowCount();
         t.start();
         press(deleteButton);
         paintRows(w);
         newest.add(t.nsecsElapsed());
-        if (w->model()->rowCount() != before - 1)
+        if (w->model()->listRowCount() != before - 1)
             out << "  delete newest deleted nothing!\n";
     }
     printRow(QStringLiteral("(c) delete newest, %1").arg(size), newest);
     for (int i = 0; i < runs; ++i) {
-        const int before = w->model()->rowCount();
-        const QModelIndex mid = w->model()->index(before / 2, 0);
-        w->grid()->setCurrentIndex(mid);
-        w->grid()->scrollTo(mid);
+        const int before = w->model()->listRowCount();
+        scroll->setValue(scroll->maximum() / 2);
+        w->grid()->setCurrentIndex(w->grid()->indexAt(QPoint(5, 5)));
         paintRows(w);
         t.start();
         press(deleteButton);
         paintRows(w);
         middle.add(t.nsecsElapsed());
-        if (w->model()->rowCount() != before - 1)
+        if (w->model()->listRowCount() != before - 1)
             out << "  delete middle deleted nothing!\n";
     }
     printRow(QStringLiteral("(c) delete middle, %1").arg(size), middle);
@@ -220,9 +221,9 @@ void runSize(int calls, int runs, const QString &dataDir) {
                 paintRows(w);
                 f->add(t.nsecsElapsed());
             }
-            for (const int row : {w->model()->rowCount() / 2, w->model()->rowCount() - 1}) {
+            for (const int top : {scroll->maximum() / 2, scroll->maximum()}) {
                 t.start();
-                w->grid()->scrollTo(w->model()->index(row, 0));
+                scroll->setValue(top);
                 paintRows(w);
                 jumps.add(t.nsecsElapsed());
             }

@@ -21,9 +21,11 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 #include <QStyleOptionViewItem>
@@ -150,6 +152,20 @@ void HistoryWindow::BuildCallList() {
     callList_->setModel(model_);
     connect(callList_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             &HistoryWindow::SortList);
+    // The grid's own bar would reach only the window it holds: the list's bar stands beside
+    // it, over every call, and the two follow each other.
+    callList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listScroll_ = new QScrollBar(Qt::Vertical, this);
+    listScroll_->setObjectName(QStringLiteral("ListScroll"));
+    listScroll_->setAccessibleName(QStringLiteral("着信履歴のスクロール"));
+    listScroll_->setFocusPolicy(Qt::NoFocus);
+    QScrollBar *gridScroll = callList_->verticalScrollBar();
+    connect(gridScroll, &QScrollBar::rangeChanged, this, &HistoryWindow::SizeListScroll);
+    connect(gridScroll, &QScrollBar::valueChanged, this, &HistoryWindow::FollowGridScroll);
+    connect(listScroll_, &QScrollBar::valueChanged, this, &HistoryWindow::ScrollListTo);
+    connect(model_, &QAbstractItemModel::modelReset, this, &HistoryWindow::SizeListScroll);
+    // Ctrl+Home and Ctrl+End go to the ends of the list, not of the window.
+    callList_->installEventFilter(this);
     // Ctrl+Z anywhere in the window but the memo box (which undoes its own typing).
     undoAction_ = new QAction(QStringLiteral("元に戻す"), this);
     undoAction_->setObjectName(QStringLiteral("UndoDeletion"));
@@ -277,18 +293,85 @@ void HistoryWindow::RefreshList(std::optional<qint32> keep) {
     }
     int row = 0;
     if (keep)
-        row = std::max(0, model_->rowOfId(*keep));
+        row = std::max(0, model_->listRowOfId(*keep));
     SelectRow(row);
 }
 
-void HistoryWindow::SelectRow(int row) {
+void HistoryWindow::SelectRow(int listRow) {
     selected_.reset();
-    if (model_->rowCount() > 0) {
-        const QModelIndex index = model_->index(row, 0);
+    selectedListRow_ = -1;
+    if (model_->listRowCount() > 0) {
+        listRow = std::clamp(listRow, 0, model_->listRowCount() - 1);
+        HoldInWindow(listRow, 1);
+        const QModelIndex index = model_->index(model_->rowInWindow(listRow), 0);
         callList_->setCurrentIndex(index);
         callList_->scrollTo(index);
         OnCurrentCallChanged();
     }
+}
+
+// The list's bar: as many steps as the grid's bar has, and the rows beyond the window.
+void HistoryWindow::SizeListScroll() {
+    const QScrollBar *grid = callList_->verticalScrollBar();
+    const QSignalBlocker quiet(listScroll_);
+    listScroll_->setRange(0, grid->maximum() + model_->listRowCount() - model_->rowCount());
+    listScroll_->setPageStep(grid->pageStep());
+    listScroll_->setSingleStep(grid->singleStep());
+    listScroll_->setValue(model_->windowStart() + grid->value());
+}
+
+// The list's bar moved (dragged, clicked, wheeled): the window goes there, then the grid.
+void HistoryWindow::ScrollListTo(int top) {
+    if (following_)
+        return;
+    const QScopedValueRollback<bool> following(following_, true);
+    QScrollBar *grid = callList_->verticalScrollBar();
+    HoldInWindow(top, grid->pageStep());
+    grid->setValue(top - model_->windowStart());
+}
+
+// The grid scrolled itself (the wheel over it, the keys, a row brought into view): the
+// window follows when the grid comes near its edge, and the list's bar shows where it is.
+void HistoryWindow::FollowGridScroll(int value) {
+    if (following_)
+        return;
+    const QScopedValueRollback<bool> following(following_, true);
+    QScrollBar *grid = callList_->verticalScrollBar();
+    const int top = model_->windowStart() + value;
+    HoldInWindow(top, grid->pageStep());
+    grid->setValue(top - model_->windowStart());
+    const QSignalBlocker quiet(listScroll_);
+    listScroll_->setValue(top);
+}
+
+// Moves the window when it must. The selected call stays selected while it is out of the
+// window, and is shown selected again when the window comes back to it.
+void HistoryWindow::HoldInWindow(int first, int count) {
+    bool moved = false;
+    {
+        const QScopedValueRollback<bool> shifting(shifting_, true);
+        moved = model_->holdInWindow(first, count);
+    }
+    if (!moved || !selected_ || callList_->currentIndex().isValid())
+        return;
+    const int row = model_->rowInWindow(selectedListRow_);
+    if (row >= 0 && model_->historyId(row) == *selected_) {
+        const QScopedValueRollback<bool> shifting(shifting_, true);
+        callList_->selectionModel()->setCurrentIndex(
+            model_->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+}
+
+bool HistoryWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == callList_ && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::ControlModifier &&
+            (key->key() == Qt::Key_Home || key->key() == Qt::Key_End)) {
+            SelectRow(key->key() == Qt::Key_Home ? 0 : model_->listRowCount() - 1);
+            return true;
+        }
+    }
+    return SkinnedWindow::eventFilter(watched, event);
 }
 
 void HistoryWindow::SortList(int column, Qt::SortOrder order) {
@@ -368,12 +451,17 @@ void HistoryWindow::FitColumnWidths() {
 }
 
 void HistoryWindow::OnCurrentCallChanged() {
+    // The window moving off the selected call leaves it selected.
+    if (shifting_)
+        return;
     const QModelIndex current = callList_->currentIndex();
     if (!current.isValid() || current.row() >= model_->rowCount()) {
         selected_.reset();
+        selectedListRow_ = -1;
         return;
     }
     selected_ = model_->historyId(current.row());
+    selectedListRow_ = model_->windowStart() + current.row();
 }
 
 void HistoryWindow::PlaceControls() {
@@ -391,6 +479,11 @@ void HistoryWindow::PlaceControls() {
     }
     PlaceTwips(listPanel_, PanelLeft, PanelTop, w - PanelWidthLess, h - PanelHeightLess);
     PlaceTwips(callList_, GridLeft, GridTop, w - GridWidthLess, h - GridHeightLess);
+    // The list's bar at the grid's right, where the grid's own would stand.
+    const QRect grid = callList_->geometry();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, listScroll_);
+    callList_->resize(grid.width() - bar, grid.height());
+    listScroll_->setGeometry(grid.x() + grid.width() - bar, grid.y(), bar, grid.height());
     resizeGrip_->raise();
     memoEditor_->raise();
 }
@@ -488,8 +581,9 @@ void HistoryWindow::ShowCallListMenu(const QPoint &at) {
     QAction *save = menu.addAction(QStringLiteral("CSVで保存…"));
     // The call under the pointer (else the selected one) can be marked as a nuisance.
     const QModelIndex under = callList_->indexAt(at);
-    const qint32 id = under.isValid() ? model_->historyId(under.row()) : selected_.value_or(0);
-    const int row = model_->rowOfId(id);
+    const int row = under.isValid() ? under.row()
+                    : selected_     ? model_->rowInWindow(model_->listRowOfId(*selected_))
+                                    : -1;
     const QString number =
         row < 0 ? QString() : model_->index(row, 2).data(Qt::DisplayRole).toString();
     menu.addSeparator();

@@ -12,6 +12,7 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
+class QScrollBar;
 class QTableView;
 class BevelPanel;
 class HistoryModel;
@@ -39,6 +40,8 @@ public:
     const HistoryLayout &layout() const { return layout_; }
     QTableView *grid() const { return callList_; }
     HistoryModel *model() const { return model_; }
+    // The list's scroll bar, over the whole list (the grid holds a window of it).
+    QScrollBar *listScrollBar() const { return listScroll_; }
 
     // Reads the list again (the count and the rows in view) and selects the newest call, or
     // `keep` when it is still there.
@@ -86,13 +89,25 @@ private:
     void ApplyOnTop();
     int onTopFace() const;
     void FitColumnWidths();
-    void SelectRow(int row);
+    // Selects the call at a list row and brings it into view.
+    void SelectRow(int listRow);
+    // The list's scroll bar and the grid's window, kept together.
+    void SizeListScroll();
+    void ScrollListTo(int top);
+    void FollowGridScroll(int value);
+    void HoldInWindow(int first, int count);
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     RunState &state_;
     QWidget *mainWindow_ = nullptr;
     HistoryLayout layout_;
     HistoryModel *model_ = nullptr;
     std::optional<qint32> selected_;
+    // Where the selected call stands in the list, while the window moves away from it.
+    int selectedListRow_ = -1;
+    // The window is moving, or the grid and the scroll bar are being set to each other.
+    bool shifting_ = false;
+    bool following_ = false;
     // The call the memo editor was opened for.
     std::optional<qint32> memoCallId_;
     bool announcing_ = false;
@@ -114,6 +129,7 @@ private:
     ImageButton *commandButtons_[HistoryFaces::CommandCount] = {};
     BevelPanel *listPanel_ = nullptr;
     QTableView *callList_ = nullptr;
+    QScrollBar *listScroll_ = nullptr;
     QGroupBox *memoEditor_ = nullptr;
     // The edited call's date, time and number.
     QLabel *memoCallDate_ = nullptr;

@@ -25,11 +25,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStyleOptionSlider>
 #include <QTableView>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 
 using WindowChrome::TwipsToPixelsX;
@@ -331,6 +334,96 @@ private slots:
         w = open();
         QCOMPARE(shownIds(w), (QList<int>{5, 4, 3, 2, 1}));
         QCOMPARE(w->grid()->horizontalHeader()->sortIndicatorSection(), -1);
+    }
+
+    // A list longer than the grid's window: each way to the oldest call gets there through
+    // every call, the list's bar follows, and a selected call stays selected while the
+    // window is away from it.
+    void longListMovesItsWindow_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("selects"); // the way moves the selection with it
+        QTest::newRow("bar dragged") << "drag" << false;
+        QTest::newRow("wheel over the list") << "wheel" << false;
+        QTest::newRow("Page Down") << "pagedown" << true;
+        QTest::newRow("Down") << "down" << true;
+        QTest::newRow("Ctrl+End") << "ctrlend" << true;
+    }
+    void longListMovesItsWindow() {
+        QFETCH(QString, how);
+        QFETCH(bool, selects);
+        const int calls = 300;
+        QList<int> rowIds;
+        for (int id = 1; id <= calls; ++id)
+            rowIds << id;
+        seed(rowIds);
+        start();
+        HistoryWindow *w = open();
+        w->model()->setWindowRows(40);
+        w->RefreshList();
+        QTableView *grid = w->grid();
+        QScrollBar *bar = w->listScrollBar();
+        QCOMPARE(w->model()->rowCount(), 40);
+        QCOMPARE(w->model()->listRowCount(), calls);
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(calls));
+        QVERIFY(bar->isVisible());
+        QCOMPARE(bar->maximum(), calls - bar->pageStep());
+        // The list's bar on the way, and the calls selected.
+        QList<int> places, chosen;
+        for (int step = 0; step < 2 * calls && bar->value() < bar->maximum(); ++step) {
+            if (how == QLatin1String("drag")) {
+                dragThumb(bar, step + 1);
+            } else if (how == QLatin1String("wheel")) {
+                QWheelEvent wheel(QPointF(20, 20), grid->viewport()->mapToGlobal(QPointF(20, 20)),
+                                  QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                                  Qt::NoScrollPhase, false);
+                QApplication::sendEvent(grid->viewport(), &wheel);
+            } else {
+                QTest::keyClick(grid,
+                                how == QLatin1String("pagedown") ? Qt::Key_PageDown
+                                : how == QLatin1String("down")   ? Qt::Key_Down
+                                                                 : Qt::Key_End,
+                                how == QLatin1String("ctrlend") ? Qt::ControlModifier
+                                                                : Qt::NoModifier);
+            }
+            places << bar->value();
+            chosen << w->selectedHistoryId().value_or(0);
+            // The call where the list's bar stands is in the grid, in view.
+            const int row = w->model()->rowInWindow(bar->value());
+            QVERIFY2(row >= 0, qPrintable(QString::number(bar->value())));
+            QCOMPARE(w->model()->historyId(row), calls - bar->value());
+            QVERIFY(
+                grid->visualRect(w->model()->index(row, 0)).intersects(grid->viewport()->rect()));
+        }
+        QCOMPARE(bar->value(), bar->maximum());
+        const QModelIndex oldest = w->model()->index(w->model()->rowCount() - 1, 0);
+        QCOMPARE(w->model()->historyId(oldest.row()), 1);
+        QVERIFY(grid->viewport()->rect().contains(grid->visualRect(oldest)));
+        for (int i = 1; i < places.size(); ++i)
+            QVERIFY2(places[i] >= places[i - 1], qPrintable(QString::number(i)));
+        if (selects) {
+            // Down visits every call; the others end on the oldest.
+            QCOMPARE(chosen.last(), how == QLatin1String("pagedown") ? chosen.last() : 1);
+            if (how == QLatin1String("down"))
+                QCOMPARE(chosen.size(), calls - 1);
+            for (int i = 1; i < chosen.size(); ++i)
+                QVERIFY(chosen[i] < chosen[i - 1]);
+            QCOMPARE(w->model()->historyId(grid->currentIndex().row()), chosen.last());
+        } else {
+            QVERIFY(!grid->currentIndex().isValid());
+            QVERIFY(
+                std::all_of(chosen.cbegin(), chosen.cend(), [](int id) { return id == calls; }));
+            // Back at the top, the call is shown selected again.
+            dragThumb(bar, 0);
+            QCOMPARE(bar->value(), 0);
+            QVERIFY(grid->currentIndex().isValid());
+            QCOMPARE(w->model()->historyId(grid->currentIndex().row()), calls);
+            QVERIFY(grid->selectionModel()->isRowSelected(grid->currentIndex().row()));
+        }
+        // Ctrl+Home: the newest call, from anywhere.
+        QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(w->selectedHistoryId(), std::optional<qint32>(calls));
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(w->model()->historyId(grid->rowAt(0)), calls);
     }
 
     // One click deletes the selected call, asking nothing; 「元に戻す」 in the list's menu or
@@ -896,6 +989,34 @@ private:
         ImageButton *b = in->findChild<ImageButton *>(name);
         QVERIFY2(b, qPrintable(name));
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(x, y));
+    }
+
+    // The bar's thumb pressed, moved to where the bar's value is `value`, and released.
+    static void dragThumb(QScrollBar *bar, int value) {
+        QStyleOptionSlider option;
+        option.initFrom(bar);
+        option.orientation = bar->orientation();
+        option.minimum = bar->minimum();
+        option.maximum = bar->maximum();
+        option.sliderPosition = option.sliderValue = bar->value();
+        option.pageStep = bar->pageStep();
+        option.singleStep = bar->singleStep();
+        const QRect groove = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                          QStyle::SC_ScrollBarGroove, bar);
+        const QRect thumb = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                         QStyle::SC_ScrollBarSlider, bar);
+        const QPoint from = thumb.center();
+        const int span = groove.height() - thumb.height();
+        const QPoint to(from.x(), groove.top() + (from.y() - thumb.top()) +
+                                      QStyle::sliderPositionFromValue(bar->minimum(),
+                                                                      bar->maximum(), value, span));
+        const auto send = [bar](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+            QMouseEvent e(type, at, bar->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+            QApplication::sendEvent(bar, &e);
+        };
+        send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+        send(QEvent::MouseMove, to, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, to, Qt::NoButton);
     }
 
     static void clickRow(HistoryWindow *w, int row) {
