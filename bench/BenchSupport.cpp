@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <unistd.h>
 
 QTextStream out(stdout);
 
@@ -182,9 +183,9 @@ QString CallDatabaseSeed(const QString &dataDir, int historyRows) {
     return seed;
 }
 
-bool FillHistory(const QString &path, int rows) {
-    QElapsedTimer t;
-    t.start();
+namespace {
+
+bool InsertHistory(const QString &path, int rows) {
     db::Database d(path);
     QSqlDatabase s = d.sqlDatabase();
     if (!d.isOpen() || !s.transaction())
@@ -208,8 +209,18 @@ bool FillHistory(const QString &path, int rows) {
         return false;
     }
     q.finish();
-    if (!s.commit())
+    return s.commit();
+}
+
+} // namespace
+
+bool FillHistory(const QString &path, int rows) {
+    QElapsedTimer t;
+    t.start();
+    if (!InsertHistory(path, rows))
         return false;
+    // The file goes to the disk now, not while the figures that follow are taken.
+    ::sync();
     if (t.elapsed() > 1000)
         out << "  (" << rows << " calls generated in " << t.elapsed() << " ms)\n";
     return true;
