@@ -30,6 +30,7 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHostAddress>
 #include <QScreen>
@@ -171,8 +172,12 @@ KolvaneApp::~KolvaneApp() {
     delete helpWindow_;
     delete networkWindow_;
     // The run's calls go into Kolvane.mdb itself: a copy of that one file holds every call, and
-    // no log is left beside it (which a backup put back in its place would be read with).
-    db::CheckpointDatabase(Program::DatabasePath());
+    // no log is left beside it (which a backup put back in its place would be read with). An
+    // empty log has nothing to fold in: the opening would read the whole file for damage when
+    // the program ends before the run's first check of it has.
+    const QString database = Program::DatabasePath();
+    if (QFileInfo(database + QStringLiteral("-wal")).size() > 0)
+        db::CheckpointDatabase(database);
 }
 
 void KolvaneApp::WireCallPath() {

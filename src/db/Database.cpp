@@ -111,13 +111,15 @@ Database::Problem ProblemOfFirst(std::initializer_list<QSqlError> errors) {
 
 } // namespace
 
-Database::Database(const QString &path) : Database(path, false) {}
+Database::Database(const QString &path) : Database(path, false, nullptr) {}
+
+Database::Database(const QString &path, CheckStop &stop) : Database(path, false, &stop) {}
 
 Database::Problem Database::Judge(const QString &path) {
-    return Database(path, true).problem();
+    return Database(path, true, nullptr).problem();
 }
 
-Database::Database(const QString &path, bool judgeOnly) : path_(path) {
+Database::Database(const QString &path, bool judgeOnly, CheckStop *stop) : path_(path) {
     connection_ = NextConnectionName();
     const QFileInfo info(path);
     const QString absolute = info.absoluteFilePath();
@@ -175,7 +177,7 @@ Database::Database(const QString &path, bool judgeOnly) : path_(path) {
         CloseConnection(d, absolute);
         return;
     }
-    if (!IsKolvaneDatabase(d) || (!fresh && !KnownIntact(absolute) && !IsIntact(d))) {
+    if (!IsKolvaneDatabase(d) || (!fresh && !KnownIntact(absolute) && !IsIntact(d, stop))) {
         problem_ = IsKolvaneDatabase(d) ? Problem::Damaged : ReadProblem(d);
         ForgetIntact(absolute);
         q.finish();

@@ -10,6 +10,7 @@
 
 namespace db {
 
+class CheckStop;
 class RowSetData;
 
 // A row set of the call database: either the rows of a query (read on open) or a whole
@@ -77,6 +78,9 @@ private:
 class Database {
 public:
     explicit Database(const QString &path);
+    // The same, the reading of the whole file for damage (the first opening of a run) cut
+    // short when `stop` is stopped: the opening then fails and its problem means nothing.
+    Database(const QString &path, CheckStop &stop);
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
@@ -119,7 +123,7 @@ public:
     void close();
 
 private:
-    Database(const QString &path, bool judgeOnly);
+    Database(const QString &path, bool judgeOnly, CheckStop *stop);
     QString path_;
     QString connection_;
     bool open_ = false;

@@ -68,10 +68,33 @@ void ForgetIntact(const QString &absolutePath) {
     intactFiles.remove(absolutePath);
 }
 
-bool IsIntact(const QSqlDatabase &d) {
+namespace {
+sqlite3 *HandleOf(const QSqlDatabase &d);
+} // namespace
+
+void CheckStop::stop() {
+    const QMutexLocker lock(&mutex_);
+    stopped_ = true;
+    if (reading_)
+        sqlite3_interrupt(reading_);
+}
+
+bool IsIntact(const QSqlDatabase &d, CheckStop *stop) {
+    if (stop) {
+        const QMutexLocker lock(&stop->mutex_);
+        if (stop->stopped_)
+            return false;
+        stop->reading_ = HandleOf(d);
+    }
     QSqlQuery q(d);
-    return q.exec(QStringLiteral("PRAGMA quick_check(1)")) && q.next() &&
-           q.value(0).toString() == QLatin1String("ok");
+    const bool intact = q.exec(QStringLiteral("PRAGMA quick_check(1)")) && q.next() &&
+                        q.value(0).toString() == QLatin1String("ok");
+    q.finish();
+    if (stop) {
+        const QMutexLocker lock(&stop->mutex_);
+        stop->reading_ = nullptr;
+    }
+    return intact;
 }
 
 // Whether 電話番号 has its number keys as this program keeps them: the column, and the

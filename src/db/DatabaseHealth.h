@@ -3,8 +3,11 @@
 // What a file is before and while a connection has it: a Kolvane database or not, intact or
 // damaged, with number keys or without, and when its log is folded in. Inside db/ only.
 
+#include <QMutex>
 #include <QSqlDatabase>
 #include <QString>
+
+struct sqlite3;
 
 namespace db {
 
@@ -15,8 +18,23 @@ bool IsKolvaneDatabase(const QSqlDatabase &d);
 // code (it stays 0 for a file that reads but holds other tables).
 bool HoldsKolvaneTables(const QString &absolutePath, int *readFailure = nullptr);
 
-// Whether every page of the file reads (a quick check of the whole file).
-bool IsIntact(const QSqlDatabase &d);
+// Lets another thread cut short a reading of the whole file (the program ending while the
+// first opening of a run still reads a file of millions of calls).
+class CheckStop {
+public:
+    // From any thread: the reading under way gives up at once, and any later one at its start.
+    void stop();
+
+private:
+    friend bool IsIntact(const QSqlDatabase &d, CheckStop *stop);
+    QMutex mutex_;
+    sqlite3 *reading_ = nullptr;
+    bool stopped_ = false;
+};
+
+// Whether every page of the file reads (a quick check of the whole file). False too when
+// `stop` cut it short.
+bool IsIntact(const QSqlDatabase &d, CheckStop *stop = nullptr);
 // Whether the file is as our connections last left it after it was found intact: the whole
 // file need not be read again.
 bool KnownIntact(const QString &absolutePath);

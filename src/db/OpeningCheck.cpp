@@ -10,6 +10,7 @@ OpeningCheck::OpeningCheck(const QString &path, QObject *parent) : QObject(paren
 
 OpeningCheck::~OpeningCheck() {
     if (thread_) {
+        stop_.stop();
         thread_->wait();
         delete thread_;
     }
@@ -19,7 +20,7 @@ void OpeningCheck::start() {
     if (thread_)
         return;
     thread_ = QThread::create([this] {
-        const Database opened(path_);
+        const Database opened(path_, stop_);
         problem_ = ProblemText(opened.problem());
     });
     connect(thread_, &QThread::finished, this, [this] { emit finished(problem_); });

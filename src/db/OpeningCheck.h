@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include "db/DatabaseHealth.h"
+
 class QThread;
 
 namespace db {
@@ -14,7 +16,7 @@ class OpeningCheck : public QObject {
     Q_OBJECT
 public:
     explicit OpeningCheck(const QString &path, QObject *parent = nullptr);
-    // Waits for the thread.
+    // Stops the check and waits for the thread (a moment, whatever the file's size).
     ~OpeningCheck() override;
     void start();
 
@@ -25,6 +27,7 @@ signals:
 private:
     QString path_;
     QString problem_;
+    CheckStop stop_;
     QThread *thread_ = nullptr;
 };
 

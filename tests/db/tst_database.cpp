@@ -1,4 +1,6 @@
 #include "db/Database.h"
+#include "db/DatabaseHealth.h"
+#include "db/OpeningCheck.h"
 #include "db/Schema.h"
 #include "support/PhonebookRows.h"
 
@@ -10,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <future>
+#include <memory>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -439,6 +442,36 @@ private slots:
         QCOMPARE(filesBeside(path()), files);
         for (const QString &f : files)
             QVERIFY2(contentsOf(dir.filePath(f)) == before.value(f), qPrintable(f));
+    }
+
+    // The first opening of a run reads the whole file; the program ending meanwhile cuts it
+    // short. The file is left as it was, and the next opening reads it and opens it.
+    void stoppedCheckLeavesTheFileAsItWas_data() {
+        QTest::addColumn<bool>("beforehand"); // stopped before the reading, or while it runs
+        QTest::newRow("stopped before") << true;
+        QTest::newRow("check ended while it reads") << false;
+    }
+    void stoppedCheckLeavesTheFileAsItWas() {
+        QFETCH(bool, beforehand);
+        fillHistory(2000);
+        const QString absolute = QFileInfo(path()).absoluteFilePath();
+        const QByteArray before = contentsOf(path());
+        db::ForgetIntact(absolute);
+        if (beforehand) {
+            db::CheckStop stop;
+            stop.stop();
+            const db::Database d(path(), stop);
+            QVERIFY(!d.isOpen());
+            QVERIFY(!db::KnownIntact(absolute));
+        } else {
+            auto check = std::make_unique<db::OpeningCheck>(path());
+            check->start();
+            check.reset();
+        }
+        QCOMPARE(contentsOf(path()), before);
+        const db::Database d(path());
+        QVERIFY(d.isOpen());
+        QCOMPARE(d.openTable(QStringLiteral("着信履歴")).recordCount(), 2000);
     }
 
     // Our own file whose tables are still in its log only (a crash right after it was made)
