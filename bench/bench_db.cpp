@@ -31,6 +31,7 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 #include <functional>
 #include <mdbtools.h>
 #include <vector>
@@ -225,6 +226,8 @@ bool benchCallSizes(const QString &dataDir, int calls, const QList<int> &sizes) 
         const QString path = work.filePath(QStringLiteral("Kolvane.mdb"));
         if (seed.isEmpty() || !work.isValid() || !QFile::copy(seed, path))
             return false;
+        // The copy goes to the disk now, not while the calls are timed.
+        ::sync();
         Program::AppFolder = work.path();
         RunState state;
         CallHandler handler(state);
