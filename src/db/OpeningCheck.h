@@ -19,6 +19,7 @@ public:
     // Stops the check and waits for the thread (a moment, whatever the file's size).
     ~OpeningCheck() override;
     void start();
+    bool started() const { return thread_ != nullptr; }
 
 signals:
     // The reason the file cannot be used in the program's words, empty when it can.

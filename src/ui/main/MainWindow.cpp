@@ -221,6 +221,7 @@ void MainWindow::Load() {
     if (!state_.callHistoryProblem().isEmpty())
         ShowIdleStatus(QString());
     auto *check = new db::OpeningCheck(Program::DatabasePath(), this);
+    openingCheck_ = check;
     connect(check, &db::OpeningCheck::finished, this, [this, check](const QString &problem) {
         check->deleteLater();
         if (problem.isEmpty() || problem == state_.callHistoryProblem())
@@ -230,7 +231,6 @@ void MainWindow::Load() {
         if (!callDisplayEnd_.isActive())
             ShowIdleStatus(QString());
     });
-    check->start();
     // A position saved for a screen that is gone is shown on the screen there is.
     const Settings &settings = state_.settings();
     const QRect saved(TwipsToPixelsX(settings.MainLeft), TwipsToPixelsY(settings.MainTop),
@@ -602,6 +602,22 @@ void MainWindow::showEvent(QShowEvent *event) {
         if (!settingsPanel_->setupOpen())
             MainWindowActivation();
     });
+}
+
+void MainWindow::paintEvent(QPaintEvent *event) {
+    SkinnedWindow::paintEvent(event);
+    if (openingCheck_ && !openingCheck_->started())
+        QTimer::singleShot(0, this, &MainWindow::StartOpeningCheck);
+}
+
+void MainWindow::hideEvent(QHideEvent *event) {
+    SkinnedWindow::hideEvent(event);
+    StartOpeningCheck();
+}
+
+void MainWindow::StartOpeningCheck() {
+    if (openingCheck_)
+        openingCheck_->start();
 }
 
 void MainWindow::changeEvent(QEvent *event) {

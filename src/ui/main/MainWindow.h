@@ -3,11 +3,15 @@
 #include "ui/chrome/SkinnedWindow.h"
 #include "ui/main/MainFaces.h"
 
+#include <QPointer>
 #include <QTimer>
 
 class QColor;
 class QLabel;
 class QWidget;
+namespace db {
+class OpeningCheck;
+}
 class DigitalClock;
 class ImageButton;
 class MemoPanel;
@@ -101,8 +105,13 @@ protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
+    // The run's first reading of the call database for damage, once the window is up (drawn,
+    // or gone to the tray first): beside the start it would slow it at millions of calls.
+    void StartOpeningCheck();
     void BuildLayout();
     // The icon, the logo, the tray and close buttons.
     void BuildTitleArea();
@@ -146,6 +155,8 @@ private:
     QTimer clockTick_;
     QTimer callDisplayEnd_;
     QTimer returnToTray_;
+    // Until it has started and ended.
+    QPointer<db::OpeningCheck> openingCheck_;
 
     QWidget *titlePictures_[2] = {};
     ImageButton *trayButton_ = nullptr;

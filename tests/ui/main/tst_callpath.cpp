@@ -568,14 +568,38 @@ private slots:
                  QStringLiteral("着信履歴に記録できません（Kolvaneのデータベースではありません）"));
     }
 
-    // Said from the start, before any call.
+    // Said from the start, before any call: at once for a file that is not ours, and once the
+    // window is up for damage among the rows (found by the run's first reading of the file).
+    void unusableDatabaseSaidAtLoad_data() {
+        QTest::addColumn<bool>("amongTheRows");
+        QTest::newRow("unreadable from its start") << false;
+        QTest::newRow("damaged among its rows") << true;
+    }
     void unusableDatabaseSaidAtLoad() {
-        QFile f(Program::DatabasePath());
-        QVERIFY(f.open(QIODevice::WriteOnly));
+        QFETCH(bool, amongTheRows);
+        const QString path = Program::DatabasePath();
+        if (amongTheRows) {
+            {
+                db::Database d(path);
+                QSqlQuery q(d.sqlDatabase());
+                QVERIFY(q.exec(QStringLiteral(
+                    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c LIMIT 3000) "
+                    "INSERT INTO 着信履歴 (履歴ID, 電番, 着信者ID) SELECT x, '0312345678', 0 "
+                    "FROM c")));
+            }
+            QVERIFY(db::CheckpointDatabase(path));
+        }
+        QFile f(path);
+        QVERIFY(f.open(amongTheRows ? QIODevice::ReadWrite : QIODevice::WriteOnly));
+        QVERIFY(f.seek(amongTheRows ? 20 * 4096 : 0));
         f.write(QByteArray(4096, 'x'));
+        // Changed since this process last found it sound.
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                              QFileDevice::FileModificationTime));
         f.close();
         startWindow();
-        QVERIFY(fullText(label("Label5")).startsWith(QStringLiteral("着信履歴に記録できません")));
+        QTRY_VERIFY(
+            fullText(label("Label5")).startsWith(QStringLiteral("着信履歴に記録できません")));
     }
 
     // A database locked by another program: no lookup and no row, but the call is shown, and
