@@ -295,6 +295,7 @@ void HistoryWindow::RefreshList(std::optional<qint32> keep) {
     if (keep)
         row = std::max(0, model_->listRowOfId(*keep));
     SelectRow(row);
+    SizeListScroll();
 }
 
 void HistoryWindow::SelectRow(int listRow) {
@@ -318,6 +319,12 @@ void HistoryWindow::SizeListScroll() {
     listScroll_->setPageStep(grid->pageStep());
     listScroll_->setSingleStep(grid->singleStep());
     listScroll_->setValue(model_->windowStart() + grid->value());
+    // Shown, as the grid's own was, only when the list does not fit.
+    const bool needed = listScroll_->maximum() > 0;
+    if (needed != !listScroll_->isHidden()) {
+        listScroll_->setVisible(needed);
+        PlaceControls();
+    }
 }
 
 // The list's bar moved (dragged, clicked, wheeled): the window goes there, then the grid.
@@ -481,7 +488,9 @@ void HistoryWindow::PlaceControls() {
     PlaceTwips(callList_, GridLeft, GridTop, w - GridWidthLess, h - GridHeightLess);
     // The list's bar at the grid's right, where the grid's own would stand.
     const QRect grid = callList_->geometry();
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, listScroll_);
+    const int bar = listScroll_->isHidden()
+                        ? 0
+                        : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, listScroll_);
     callList_->resize(grid.width() - bar, grid.height());
     listScroll_->setGeometry(grid.x() + grid.width() - bar, grid.y(), bar, grid.height());
     resizeGrip_->raise();

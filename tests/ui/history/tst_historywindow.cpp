@@ -644,6 +644,8 @@ private slots:
         QSignalSpy registered(w, &HistoryWindow::registerRequested);
         QCOMPARE(w->model()->rowCount(), 0);
         QVERIFY(!w->selectedHistoryId());
+        // The list's bar only when the list does not fit, as the grid's own bar was.
+        QVERIFY(w->listScrollBar()->isHidden());
         QTest::mouseClick(w->grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         QTest::mouseDClick(w->grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         for (int i : {2, 3, 4})
