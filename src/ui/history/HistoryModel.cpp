@@ -54,7 +54,7 @@ void HistoryModel::setWindowRows(int rows) {
 
 int HistoryModel::rowInWindow(int listRow) const {
     const int row = listRow - start_;
-    return listRow >= 0 && row >= 0 && row < rowCount() ? row : -1;
+    return row >= 0 && row < rowCount() ? row : -1;
 }
 
 bool HistoryModel::holdInWindow(int first, int count) {

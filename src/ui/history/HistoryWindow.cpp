@@ -337,18 +337,11 @@ void HistoryWindow::ScrollListTo(int top) {
     grid->setValue(top - model_->windowStart());
 }
 
-// The grid scrolled itself (the wheel over it, the keys, a row brought into view): the
-// window follows when the grid comes near its edge, and the list's bar shows where it is.
+// The grid scrolled itself (the wheel over it, the keys, a row brought into view): the list's
+// bar goes there, and the window follows it as for any move of the bar.
 void HistoryWindow::FollowGridScroll(int value) {
-    if (following_)
-        return;
-    const QScopedValueRollback<bool> following(following_, true);
-    QScrollBar *grid = callList_->verticalScrollBar();
-    const int top = model_->windowStart() + value;
-    HoldInWindow(top, grid->pageStep());
-    grid->setValue(top - model_->windowStart());
-    const QSignalBlocker quiet(listScroll_);
-    listScroll_->setValue(top);
+    if (!following_)
+        listScroll_->setValue(model_->windowStart() + value);
 }
 
 // Moves the window when it must. The selected call stays selected while it is out of the
@@ -590,9 +583,7 @@ void HistoryWindow::ShowCallListMenu(const QPoint &at) {
     QAction *save = menu.addAction(QStringLiteral("CSVで保存…"));
     // The call under the pointer (else the selected one) can be marked as a nuisance.
     const QModelIndex under = callList_->indexAt(at);
-    const int row = under.isValid() ? under.row()
-                    : selected_     ? model_->rowInWindow(model_->listRowOfId(*selected_))
-                                    : -1;
+    const int row = under.isValid() ? under.row() : model_->rowInWindow(selectedListRow_);
     const QString number =
         row < 0 ? QString() : model_->index(row, 2).data(Qt::DisplayRole).toString();
     menu.addSeparator();
