@@ -587,8 +587,12 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void MainWindow::WatchCompaction() {
-    connect(&state_, &RunState::compactionStarting, this,
-            [this] { statusLine_->setText(QStringLiteral("電話帳を最適化します。")); });
+    connect(&state_, &RunState::compactionStarting, this, [this] {
+        // The compaction needs the file let go everywhere, and reads it through itself: the
+        // run's first reading stops (a moment) and is not started later.
+        delete openingCheck_;
+        statusLine_->setText(QStringLiteral("電話帳を最適化します。"));
+    });
     connect(&state_, &RunState::compactionFinished, this,
             [this] { ShowIdleStatus(WaitingLine()); });
 }
