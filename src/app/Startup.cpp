@@ -133,6 +133,16 @@ int Main(int argc, char **argv) {
         return finish(commandLine);
     if (!useAppFolder(commandLine))
         return 2;
+    // Caught from here on: a SIGTERM while the window loads waits in the event queue for the
+    // close it asks for, rather than ending the program before the settings are written. It is
+    // caught before the folder's lock is taken, so that a program holding the lock always ends
+    // through its close.
+    TerminationSignals *termination = TerminationSignals::install(&app);
+    // Until then (a second program saying it is not needed) it simply ends.
+    QMetaObject::Connection endAtOnce;
+    if (termination)
+        endAtOnce = QObject::connect(termination, &TerminationSignals::terminationRequested, &app,
+                                     [] { QCoreApplication::exit(1); });
     // One program per folder: a second one would show its set-up panel over the first and
     // write its own settings over the first one's at close. It writes nothing and ends.
     ProgramLock programLock(Program::AppFolder);
@@ -144,16 +154,13 @@ int Main(int argc, char **argv) {
                           QStringLiteral("Kolvane"), Dialogs::Icon::Exclamation);
         return 1;
     }
+    QObject::disconnect(endAtOnce);
     if (!commandLine.logFile.isEmpty() && !DiagnosticLog::open(commandLine.logFile)) {
         std::fprintf(stderr, "kolvane: cannot write the log file %s.\n",
                      commandLine.logFile.toLocal8Bit().constData());
         return 2;
     }
     tellIfReadableByOthers();
-
-    // Caught from here on: a SIGTERM while the window loads waits in the event queue for the
-    // close it asks for, rather than ending the program before the settings are written.
-    TerminationSignals *termination = TerminationSignals::install(&app);
 
     KolvaneApp kolvane;
     QObject::connect(&kolvane, &KolvaneApp::finished, &app, &QCoreApplication::quit);
