@@ -402,7 +402,8 @@ private slots:
             QVERIFY2(places[i] >= places[i - 1], qPrintable(QString::number(i)));
         if (selects) {
             // Down visits every call; the others end on the oldest.
-            QCOMPARE(chosen.last(), how == QLatin1String("pagedown") ? chosen.last() : 1);
+            if (how != QLatin1String("pagedown"))
+                QCOMPARE(chosen.last(), 1);
             if (how == QLatin1String("down"))
                 QCOMPARE(chosen.size(), calls - 1);
             for (int i = 1; i < chosen.size(); ++i)

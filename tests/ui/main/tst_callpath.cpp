@@ -10,6 +10,7 @@
 #include "platform/desktop/TrayIcon.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
+#include "support/CallRows.h"
 #include "support/PhonebookRows.h"
 #include "support/TaSim.h"
 #include "support/TestDesktop.h"
@@ -578,25 +579,14 @@ private slots:
     void unusableDatabaseSaidAtLoad() {
         QFETCH(bool, amongTheRows);
         const QString path = Program::DatabasePath();
-        if (amongTheRows) {
-            {
-                db::Database d(path);
-                QSqlQuery q(d.sqlDatabase());
-                QVERIFY(q.exec(QStringLiteral(
-                    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c LIMIT 3000) "
-                    "INSERT INTO 着信履歴 (履歴ID, 電番, 着信者ID) SELECT x, '0312345678', 0 "
-                    "FROM c")));
-            }
-            QVERIFY(db::CheckpointDatabase(path));
-        }
+        if (amongTheRows)
+            QVERIFY(fillCalls(path, 3000));
         QFile f(path);
         QVERIFY(f.open(amongTheRows ? QIODevice::ReadWrite : QIODevice::WriteOnly));
         QVERIFY(f.seek(amongTheRows ? 20 * 4096 : 0));
         f.write(QByteArray(4096, 'x'));
-        // Changed since this process last found it sound.
-        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(60),
-                              QFileDevice::FileModificationTime));
         f.close();
+        QVERIFY(changedElsewhere(path));
         startWindow();
         QTRY_VERIFY(
             fullText(label("Label5")).startsWith(QStringLiteral("着信履歴に記録できません")));

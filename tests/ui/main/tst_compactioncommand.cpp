@@ -12,6 +12,7 @@
 #include "runstate/RunState.h"
 #include "settings/Program.h"
 #include "settings/SettingsFile.h"
+#include "support/CallRows.h"
 #include "support/PhonebookRows.h"
 #include "support/TaSim.h"
 #include "support/TestDesktop.h"
@@ -256,23 +257,9 @@ private slots:
     void compactionRightAfterStart() {
         app_.reset();
         const int calls = 300000;
-        {
-            db::Database d(file("Kolvane.mdb"));
-            QSqlQuery q(d.sqlDatabase());
-            QVERIFY(q.exec(
-                QStringLiteral(
-                    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c LIMIT %1) "
-                    "INSERT INTO 着信履歴 (履歴ID, 電番, 着信者ID) SELECT x, '0312345678', 0 FROM "
-                    "c")
-                    .arg(calls)));
-        }
-        foldLog(file("Kolvane.mdb"));
+        QVERIFY(fillCalls(file("Kolvane.mdb"), calls));
         // Changed since this process last found it sound: the start reads it through.
-        QFile f(file("Kolvane.mdb"));
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(60),
-                              QFileDevice::FileModificationTime));
-        f.close();
+        QVERIFY(changedElsewhere(file("Kolvane.mdb")));
         app_ = std::make_unique<KolvaneApp>();
         window_ = app_->mainWindow();
         window_->show();
