@@ -4,6 +4,7 @@
 #include "ui/chrome/Pictures.h"
 #include "ui/chrome/Reach.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -11,21 +12,36 @@
 #include <QWindow>
 
 namespace {
-// The manual move when the window system cannot move the window itself.
-struct ManualDrag {
+// A move by a press on the window's background or a drag surface. It begins only once the
+// pointer has gone past the drag distance with the button held: the window system's move
+// takes the pointer, so begun at the press it would swallow a click or a double-click.
+struct Drag {
     QPointer<QWidget> window;
+    QPoint pressedAt;
     QPoint grabOffset;
+    // Moved by hand, the window system being unable to move it itself.
+    bool byHand = false;
 };
-ManualDrag manualDrag;
+Drag drag;
 
 bool ContinueDrag(QMouseEvent *event) {
-    if (!manualDrag.window)
+    if (!drag.window)
         return false;
     if (!(event->buttons() & Qt::LeftButton)) {
-        manualDrag.window = nullptr;
+        drag.window = nullptr;
         return false;
     }
-    manualDrag.window->move(event->globalPosition().toPoint() - manualDrag.grabOffset);
+    const QPoint at = event->globalPosition().toPoint();
+    if (!drag.byHand) {
+        if ((at - drag.pressedAt).manhattanLength() < QApplication::startDragDistance())
+            return true;
+        if (QWindow *handle = drag.window->windowHandle(); handle && handle->startSystemMove()) {
+            drag.window = nullptr;
+            return true;
+        }
+        drag.byHand = true;
+    }
+    drag.window->move(at - drag.grabOffset);
     return true;
 }
 // The help page that tells of each window; the settings panel lives in the main window and
@@ -82,11 +98,10 @@ void PaintSkin(QPainter &painter, QSize clientPx) {
 bool DragWindow(QWidget *window, QMouseEvent *event) {
     if (event->button() != Qt::LeftButton || !window)
         return false;
-    window = window->window();
-    if (QWindow *handle = window->windowHandle(); handle && handle->startSystemMove())
-        return true;
-    manualDrag.window = window;
-    manualDrag.grabOffset = event->globalPosition().toPoint() - window->pos();
+    drag.window = window->window();
+    drag.pressedAt = event->globalPosition().toPoint();
+    drag.grabOffset = drag.pressedAt - drag.window->pos();
+    drag.byHand = false;
     return true;
 }
 
@@ -148,7 +163,7 @@ void SkinnedWindow::mouseMoveEvent(QMouseEvent *event) {
 }
 
 void SkinnedWindow::mouseReleaseEvent(QMouseEvent *) {
-    manualDrag.window = nullptr;
+    drag.window = nullptr;
 }
 
 bool SkinnedWindow::eventFilter(QObject *watched, QEvent *event) {
@@ -158,7 +173,7 @@ bool SkinnedWindow::eventFilter(QObject *watched, QEvent *event) {
         if (event->type() == QEvent::MouseMove)
             return ContinueDrag(static_cast<QMouseEvent *>(event));
         if (event->type() == QEvent::MouseButtonRelease)
-            manualDrag.window = nullptr;
+            drag.window = nullptr;
     }
     return QWidget::eventFilter(watched, event);
 }

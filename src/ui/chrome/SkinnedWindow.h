@@ -49,8 +49,9 @@ namespace WindowChrome {
 void PaintSkin(QPainter &painter, QSize clientPx);
 // The skin piece `item` (0 ... 7) at its own size.
 QPixmap SkinPiece(int item);
-// Starts moving `window` on a left-button press (the window system's move, else by hand).
-// Returns whether the press started a move.
+// Takes a left-button press for a move of `window`: the move begins when the pointer goes past
+// the drag distance with the button held (the window system's move, else by hand), so a click
+// stays a click. Returns whether the press was taken.
 bool DragWindow(QWidget *window, QMouseEvent *event);
 // Keeps a window above the others or not; a top-most main window stays above it.
 void ApplyTopMost(QWidget *window, bool onTop, QWidget *mainWindow, bool mainAlwaysOnTop);
